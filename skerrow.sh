@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Skerrow's one entry point for a fresh Debian 12 machine.
+#   ./skerrow.sh start   install what is missing, build, start the program
+#   ./skerrow.sh test    install what is missing, build the test build, run every test
+#   ./skerrow.sh demo    start a local FTP server and the program set up for it
+#   ./skerrow.sh bench   run the benchmarks in bench/
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+cd "$top"
+
+packages=(g++ cmake ninja-build pkg-config gettext libwxgtk3.2-dev libcurl4-openssl-dev
+          libgtest-dev googletest xvfb xauth python3-pyftpdlib vsftpd imagemagick
+          clang libclang-rt-14-dev)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() { # dir, cmake options...
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "$@" > /dev/null
+    cmake --build "$dir"
+}
+
+case "${1:-start}" in
+start)
+    install_missing
+    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
+    exec build/release/bin/skerrow "${@:2}"
+    ;;
+test)
+    install_missing
+    build build/test -DCMAKE_BUILD_TYPE=Debug -DSKERROW_SANITIZE=ON
+    (cd build/test && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 600)
+    # The worker and stop paths once more under ThreadSanitizer (engine only, no window).
+    build build/tsan -DCMAKE_BUILD_TYPE=Debug -DSKERROW_TSAN=ON -DSKERROW_GUI=OFF
+    (cd build/tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j2 --timeout 600)
+    ;;
+demo)
+    install_missing
+    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
+    exec scripts/demo.sh build/release/bin/skerrow
+    ;;
+bench)
+    install_missing
+    build build/release -DCMAKE_BUILD_TYPE=Release
+    for b in bench/find bench/upload bench/treedelete; do
+        [ -x "$b" ] && "$b" build/release
+    done
+    ;;
+*)
+    echo "usage: $0 start|test|demo|bench" >&2
+    exit 2
+    ;;
+esac

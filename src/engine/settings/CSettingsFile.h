@@ -1,0 +1,65 @@
+#pragma once
+// Locates the settings file (and its sibling files) and reads and writes its keys.
+//
+// The settings file sits beside the executable: its path with the extension of the file name
+// replaced by ".ini", or ".ini" appended when the file name has no extension (skerrow gives
+// skerrow.ini). The environment variable SKERROW_INI, or the command-line option --settings=FILE
+// (which sets the override), names another file; sibling files then sit beside that one.
+
+#include <string>
+
+namespace skerrow {
+
+// Section and key names.
+namespace ini {
+inline constexpr const char* kAdvanced = "Advanced";
+inline constexpr const char* kConfigure = "Configure";
+inline constexpr const char* kData = "Data";
+inline constexpr const char* kTextSuffices = "TextSuffices";
+
+inline constexpr const char* kPort = "Port";
+inline constexpr const char* kStopTimeout = "StopTimeout";
+inline constexpr const char* kMaxErrors = "MaxErrors";
+inline constexpr const char* kLanguage = "Language";
+inline constexpr const char* kPasv = "PASV";
+inline constexpr const char* kFtpUrl = "FTPURL";
+inline constexpr const char* kFtpStartDir = "FTPStartDir";
+inline constexpr const char* kUser = "User";
+inline constexpr const char* kPwd = "PWD";
+inline constexpr const char* kPcDir = "PCDir";
+inline constexpr const char* kUploadAllFiles = "UploadAllFiles";
+inline constexpr const char* kFtpDirTreeDel = "FTPDirTreeDel";
+inline constexpr const char* kLastRun = "LastRun";
+inline constexpr const char* kDefaultLastRun = "1000\\01\\01 01:01";
+} // namespace ini
+
+class CSettingsFile {
+public:
+    virtual ~CSettingsFile() = default;
+
+    // The path of the sibling file with the given extension (dot included, ".ini" or ".txt"); it
+    // becomes this object's current file.
+    std::string GetPath(const std::string& extension);
+    const std::string& CurrentPath() const { return m_path; }
+
+    // Reads and writes on the current file (GetPath(".ini") is called first when none is current).
+    std::string ReadString(const char* section, const char* key, const std::string& defaultValue = {});
+    int ReadInt(const char* section, const char* key, int defaultValue);
+    bool WriteString(const char* section, const char* key, const std::string& value);
+    // Unsigned decimal ("%u").
+    bool WriteUInt(const char* section, const char* key, unsigned value);
+    // Signed decimal ("%d").
+    bool WriteInt(const char* section, const char* key, int value);
+
+    // The running executable's path (set by the program at start-up; /proc/self/exe otherwise).
+    static void SetExecutablePath(const std::string& path);
+    static std::string ExecutablePath();
+    // An explicit settings file, overriding the executable rule and SKERROW_INI; "" clears it.
+    static void SetOverridePath(const std::string& path);
+
+private:
+    void EnsurePath();
+    std::string m_path;
+};
+
+} // namespace skerrow

@@ -1,0 +1,30 @@
+#pragma once
+// The settings cache of the list view: its copy of the keys a run needs, refreshed by Load
+// (LoadSettings) before every use that matters.
+
+#include <string>
+
+#include "settings/CDateTime.h"
+
+namespace skerrow {
+
+struct CViewSettings {
+    std::string ftpStartDir; // Configure/FTPStartDir
+    std::string ftpServer;   // Configure/FTPURL
+    std::string pcDir;       // Configure/PCDir
+    std::string user;        // Configure/User
+    std::string password;    // Configure/PWD, plain
+    bool uploadAllFiles = false;
+    int language = 0;                        // Advanced/Language
+    CDateTime lastRun{1000, 1, 1, 1, 1, 0}; // Data/LastRun
+    int port = 0;                            // Advanced/Port; 0 = the FTP default port
+    int stopTimeoutMs = 3000;                // Advanced/StopTimeout * 1000
+    int maxErrors = 32000;                   // Advanced/MaxErrors
+    bool passive = false;                    // Advanced/PASV
+
+    // Reads every key above from the settings file (LoadSettings).
+    void Load();
+    void LoadFrom(const std::string& iniPath);
+};
+
+} // namespace skerrow
