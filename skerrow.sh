@@ -45,6 +45,11 @@ test)
     # The worker and stop paths once more under ThreadSanitizer (engine only, no window).
     build build/tsan -DCMAKE_BUILD_TYPE=Debug -DSKERROW_TSAN=ON -DSKERROW_GUI=OFF
     (cd build/tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j2 --timeout 600)
+    # A short libFuzzer run of the saved-list reader (longer runs: SKERROW_FUZZ_SECONDS=600).
+    CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKERROW_GUI=OFF \
+        -DSKERROW_FUZZ=ON -DSKERROW_SANITIZE=ON -DSKERROW_FUZZ_SECONDS="${SKERROW_FUZZ_SECONDS:-30}" > /dev/null
+    cmake --build build/fuzz --target saved_list_fuzzer
+    (cd build/fuzz && ctest -L fuzz --output-on-failure)
     ;;
 demo)
     install_missing
