@@ -1,0 +1,78 @@
+#include "discovery/CFTPDirWalk.h"
+
+#include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
+#include "transfer/CAutoResetEvent.h"
+
+namespace skerrow {
+
+bool CFTPDirWalk::IsUsableName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, const std::string& pattern)
+{
+    if (!connection)
+        return false;
+    m_connection = connection;
+    std::string remembered;
+    if (!connection->GetCurrentDirectory(remembered)) {
+        if (m_prompt)
+            CInternetError(connection).ShowError(connection->LastError(), *m_prompt, PromptIcon::Error);
+        return false;
+    }
+    if (startDirectory && !connection->SetCurrentDirectory(startDirectory))
+        return false;
+    m_depth = 0;
+    ScanDirectory(pattern);
+    connection->SetCurrentDirectory(remembered);
+    return true;
+}
+
+bool CFTPDirWalk::ListLevel(const std::string& prefix, const std::string& pattern, std::vector<CFindRecord>& entries)
+{
+    std::vector<CFindRecord> listed;
+    m_connection->List(pattern, listed);
+    for (CFindRecord& record : listed) {
+        if (m_stop && m_stop->Poll())
+            return false;
+        if (!IsUsableName(record.name))
+            continue;
+        record.name = prefix + record.name;
+        entries.push_back(std::move(record));
+    }
+    return true;
+}
+
+void CFTPDirWalk::ScanDirectory(const std::string& pattern)
+{
+    std::string prefix;
+    m_connection->GetCurrentDirectory(prefix);
+    ++m_depth;
+    if (prefix.size() >= 2 && prefix.back() != '/')
+        prefix += '/';
+    std::vector<CFindRecord> entries;
+    const bool stopped = !ListLevel(prefix, pattern, entries);
+    if (!stopped) {
+        for (const CFindRecord& entry : entries) {
+            if (!entry.IsDirectory())
+                OnFileFound(entry, *m_connection);
+            else if (m_connection->SetCurrentDirectory(entry.name))
+                ScanDirectory(pattern);
+        }
+    }
+    --m_depth;
+    if (m_depth != 0 && !stopped) {
+        CFindRecord self;
+        self.attributes = kFileAttributeDirectory;
+        self.name = prefix;
+        OnDirectoryDone(self, *m_connection);
+    }
+}
+
+void CFTPDirWalk::OnFileFound(const CFindRecord&, CFtpConnection&) {}
+
+void CFTPDirWalk::OnDirectoryDone(const CFindRecord&, CFtpConnection&) {}
+
+} // namespace skerrow

@@ -1,0 +1,226 @@
+#include "ftp/CFTPTransfer.h"
+
+#include <filesystem>
+#include <strings.h>
+
+#include "app/CStringTable.h"
+#include "app/StringIds.h"
+#include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
+#include "transfer/CAutoResetEvent.h"
+#include "transfer/CProgressMeter.h"
+#include "transfer/CTransferList.h"
+#include "transfer/IStatusSink.h"
+#include "transfer/IUserPrompt.h"
+#include "transfer/RowWord.h"
+
+namespace skerrow {
+namespace {
+
+constexpr size_t kLongErrorText = 120;
+
+// Routes the connection's notifications to the percent pane for the length of a pass.
+class CProgressRoute {
+public:
+    CProgressRoute(CFtpConnection& connection, CProgressMeter& progress) : m_connection(connection)
+    {
+        m_connection.SetStatusCallback([&progress](int status, uint64_t info) {
+            if (status == kStatusRequestSent)
+                progress.ShowProgress(info);
+            else if (status == kStatusHandleClosing)
+                progress.ResetProgress();
+        });
+    }
+    ~CProgressRoute() { m_connection.SetStatusCallback(nullptr); }
+    CProgressRoute(const CProgressRoute&) = delete;
+    CProgressRoute& operator=(const CProgressRoute&) = delete;
+
+private:
+    CFtpConnection& m_connection;
+};
+
+} // namespace
+
+CFTPTransfer::RemoteTarget CFTPTransfer::SplitRemotePath(const std::string& base, const std::string& startDir,
+                                                         const std::string& path)
+{
+    RemoteTarget target;
+    target.remotePath = startDir + "\\" + path;
+    const size_t lastSeparator = target.remotePath.find_last_of("\\/");
+    target.name = lastSeparator == std::string::npos ? target.remotePath : target.remotePath.substr(lastSeparator + 1);
+    const size_t dot = target.name.rfind('.');
+    if (dot != std::string::npos)
+        target.extension = target.name.substr(dot);
+    target.directory = base;
+    if (lastSeparator != std::string::npos && lastSeparator > 0)
+        target.directory += target.remotePath.substr(0, lastSeparator);
+    for (char& c : target.directory) {
+        if (c == '\\')
+            c = '/';
+    }
+    return target;
+}
+
+void CFTPTransfer::UploadRows()
+{
+    m_context.stop.Reset();
+    if (m_context.iniPath.empty())
+        m_suffixes.Load();
+    else
+        m_suffixes.LoadFrom(m_context.iniPath);
+    m_errorLimit = m_context.maxErrors;
+    const size_t rowCount = m_context.list.Count();
+    std::string base;
+    if (!m_context.connection.GetCurrentDirectory(base)) {
+        CInternetError(&m_context.connection)
+            .ShowError(m_context.connection.LastError(), m_context.prompt, PromptIcon::Error);
+        return;
+    }
+    CProgressRoute route(m_context.connection, m_context.progress);
+    m_errorCount = 0;
+    for (size_t row = 0; row < rowCount && m_errorCount < m_errorLimit; ++row) {
+        if (m_context.stop.Poll()) {
+            m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
+            return;
+        }
+        UploadRow(static_cast<int>(row), base);
+    }
+    SetFinalStatus();
+}
+
+bool CFTPTransfer::UploadRow(int row, const std::string& base)
+{
+    CTransferRow data;
+    if (!m_context.list.GetRow(static_cast<size_t>(row), data) || RowStateOf(data.word) == kRowDone)
+        return true;
+    std::string path = data.name;
+    if (!path.empty() && path[0] == '/')
+        path.erase(0, 1);
+    const std::string localPath = m_context.pcDir + "/" + path;
+    const RemoteTarget target = SplitRemotePath(base, m_context.ftpStartDir, path);
+    m_context.status.SetStatusText(FormatText(Tr("T.Transfering", "Transfering:- %s").c_str(), target.remotePath.c_str()));
+    CFtpConnection& connection = m_context.connection;
+    if (!connection.SetCurrentDirectory(target.directory) && !MakeRemoteDirectories(target.directory)) {
+        ReportRowError(row, connection.LastError());
+        return false;
+    }
+    if (!connection.SetCurrentDirectory(target.directory)) {
+        ReportRowError(row, connection.LastError());
+        return false;
+    }
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(localPath, ec);
+    m_context.progress.SetProgressBytes(ec ? 0 : static_cast<uint64_t>(size));
+    if (!connection.PutFile(localPath, target.name, GetTransferType(target.extension))) {
+        ReportRowError(row, connection.LastError());
+        return false;
+    }
+    MarkDone(row);
+    return true;
+}
+
+void CFTPTransfer::DeleteRows()
+{
+    m_errorLimit = m_context.maxErrors;
+    const size_t rowCount = m_context.list.Count();
+    m_errorCount = 0;
+    for (size_t row = 0; row < rowCount && m_errorCount < m_errorLimit; ++row) {
+        if (m_context.stop.Poll())
+            return;
+        DeleteRow(static_cast<int>(row));
+    }
+    SetFinalStatus();
+}
+
+bool CFTPTransfer::DeleteRow(int row)
+{
+    CTransferRow data;
+    if (!m_context.list.GetRow(static_cast<size_t>(row), data) || RowStateOf(data.word) == kRowDone)
+        return true;
+    const std::string path = data.name.empty() ? std::string() : data.name.substr(1);
+    const bool directory = !path.empty() && path.back() == '/';
+    m_context.status.SetStatusText(FormatText(LoadString(IDS_DELETING).c_str(), path.c_str()));
+    CFtpConnection& connection = m_context.connection;
+    const bool ok = directory ? connection.RemoveDirectory(path) : connection.DeleteFile(path);
+    if (!ok) {
+        ReportRowError(row, connection.LastError());
+        return false;
+    }
+    MarkDone(row);
+    return true;
+}
+
+bool CFTPTransfer::MakeRemoteDirectories(const std::string& path)
+{
+    CFtpConnection& connection = m_context.connection;
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (path[i] != '\\' && path[i] != '/')
+            continue;
+        const std::string prefix = path.substr(0, i);
+        if (!connection.SetCurrentDirectory(prefix) && !connection.CreateDirectory(prefix))
+            return false;
+    }
+    if (connection.SetCurrentDirectory(path))
+        return true;
+    return connection.CreateDirectory(path);
+}
+
+int CFTPTransfer::GetTransferType(const std::string& extension) const
+{
+    for (const std::string& suffix : m_suffixes.Suffixes()) {
+        if (strcasecmp(suffix.c_str(), extension.c_str()) == 0)
+            return kTransferAscii;
+    }
+    return kTransferBinary;
+}
+
+void CFTPTransfer::ReportRowError(int row, int code)
+{
+    ++m_errorCount;
+    std::string text;
+    CInternetError(&m_context.connection).GetErrorText(code, text);
+    SetRowError(row, text);
+}
+
+void CFTPTransfer::SetRowError(int row, const std::string& text)
+{
+    if (row < 0) {
+        m_context.prompt.ShowMessage(text, PromptIcon::Error);
+        return;
+    }
+    std::string shown = text;
+    if (shown.size() > kLongErrorText) {
+        const size_t cr = shown.find('\r');
+        if (cr != std::string::npos && cr > 0)
+            shown.erase(0, cr);
+    }
+    for (char& c : shown) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    const size_t index = static_cast<size_t>(row);
+    m_context.list.SetText(index, kColErrors, shown);
+    int32_t word = 0;
+    if (m_context.list.GetWord(index, word))
+        m_context.list.SetWord(index, WithRowState(word, kRowFailed));
+}
+
+void CFTPTransfer::ClearRowError(int row)
+{
+    m_context.list.SetText(static_cast<size_t>(row), kColErrors, std::string());
+}
+
+void CFTPTransfer::MarkDone(int row)
+{
+    ClearRowError(row);
+    int32_t word = 0;
+    if (m_context.list.GetWord(static_cast<size_t>(row), word))
+        m_context.list.SetWord(static_cast<size_t>(row), WithRowState(word, kRowDone));
+}
+
+void CFTPTransfer::SetFinalStatus()
+{
+    m_context.status.SetStatusText(LoadString(m_errorCount < m_errorLimit ? IDS_FINISHED : IDS_TOO_MANY_ERRORS));
+}
+
+} // namespace skerrow

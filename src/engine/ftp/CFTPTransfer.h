@@ -1,0 +1,60 @@
+#pragma once
+// The per-row work of a run: the upload pass and the delete pass over the transfer list, with the
+// error count and its limit.
+
+#include <string>
+
+#include "ftp/CTransferContext.h"
+#include "settings/CTextSuffixList.h"
+
+namespace skerrow {
+
+class CFTPTransfer {
+public:
+    explicit CFTPTransfer(CTransferContext& context) : m_context(context) {}
+    virtual ~CFTPTransfer() = default;
+
+    // Sends every row that is not Done; ends with "Finished", "Too many errors, Transfer stopped"
+    // or "Transfer Stopped" in the status pane.
+    void UploadRows();
+    // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
+    void DeleteRows();
+
+    // Enters or creates each level of path ("/" separators) from the top.
+    bool MakeRemoteDirectories(const std::string& path);
+    // kTransferAscii (1) when extension (with its ".") is a text suffix, ignoring case; else 2.
+    int GetTransferType(const std::string& extension) const;
+
+    // Counts a failure and puts its text on the row (row -1: a message box).
+    void ReportRowError(int row, int code);
+    void SetRowError(int row, const std::string& text);
+    void ClearRowError(int row);
+
+    int ErrorCount() const { return m_errorCount; }
+    int ErrorLimit() const { return m_errorLimit; }
+    CTextSuffixList& TextSuffixes() { return m_suffixes; }
+
+    // The parts of a row's upload: remote directory (joined to base as the program always has),
+    // remote file name and extension.
+    struct RemoteTarget {
+        std::string remotePath;
+        std::string directory;
+        std::string name;
+        std::string extension;
+    };
+    static RemoteTarget SplitRemotePath(const std::string& base, const std::string& startDir, const std::string& path);
+
+private:
+    bool UploadRow(int row, const std::string& base);
+    bool DeleteRow(int row);
+    bool StopRequested();
+    void MarkDone(int row);
+    void SetFinalStatus();
+
+    CTransferContext& m_context;
+    int m_errorCount = 0;
+    int m_errorLimit = 2147483647;
+    CTextSuffixList m_suffixes;
+};
+
+} // namespace skerrow

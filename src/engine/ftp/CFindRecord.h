@@ -1,0 +1,21 @@
+#pragma once
+// One entry of an FTP directory listing, as the FTP walk receives it.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace skerrow {
+
+inline constexpr uint32_t kFileAttributeDirectory = 0x10;
+
+struct CFindRecord {
+    uint32_t attributes = 0;     // kFileAttributeDirectory for a directory
+    uint64_t size = 0;           // bytes, 0 when the listing gives none
+    std::time_t lastWriteTime = 0; // UTC seconds; 0 when unknown
+    std::string name;            // bare name from the listing; the walk puts the full path here
+
+    bool IsDirectory() const { return (attributes & kFileAttributeDirectory) != 0; }
+};
+
+} // namespace skerrow

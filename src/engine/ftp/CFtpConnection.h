@@ -1,0 +1,99 @@
+#pragma once
+// One FTP control connection for a whole run, over libcurl.
+//
+// Every call works on absolute paths that this object resolves against the current directory it
+// tracks, so a control connection that died (and that curl opens again, logging in afresh) still
+// lands every command in the right place. curl keeps the connection alive between calls, sends
+// TYPE only when the type changes and skips a CWD to the directory it is already in, which keeps an
+// upload at about two commands per file (EPSV + STOR).
+//
+// Failures give a WinINet-style code (LastError) and the server's last reply (LastResponse).
+// One worker thread uses the connection at a time; Abort, IsOpen and Close may be called from any
+// thread.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ftp/CFindRecord.h"
+
+namespace skerrow {
+
+// Error codes, WinINet's numbers.
+enum FtpError : int {
+    kErrorNone = 0,
+    kErrorFileNotFound = 2,
+    kErrorAccessDenied = 5,
+    kErrorReadFault = 30,
+    kErrorInvalidName = 123,
+    kErrorTimeout = 12002,
+    kErrorExtended = 12003,
+    kErrorInternal = 12004,
+    kErrorNameNotResolved = 12007,
+    kErrorOperationCancelled = 12017,
+    kErrorIncorrectHandleState = 12019,
+    kErrorCannotConnect = 12029,
+    kErrorConnectionAborted = 12030,
+};
+
+// Status notifications of an upload or a listing, delivered on the calling thread.
+enum FtpStatus : int { kStatusRequestSent = 31, kStatusHandleCreated = 60, kStatusHandleClosing = 70 };
+
+enum FtpTransferType : int { kTransferAscii = 1, kTransferBinary = 2 };
+
+class CFtpConnection {
+public:
+    // status is one of FtpStatus; info is the number of bytes sent so far for kStatusRequestSent.
+    using StatusCallback = std::function<void(int status, uint64_t info)>;
+    // Every command sent ("> ...", the password masked) and every reply line ("< ...").
+    using LogCallback = std::function<void(const std::string& line)>;
+
+    CFtpConnection();
+    virtual ~CFtpConnection();
+    CFtpConnection(const CFtpConnection&) = delete;
+    CFtpConnection& operator=(const CFtpConnection&) = delete;
+
+    // Connects and logs in (port 0 = 21); the initial directory is read with PWD.
+    bool Open(const std::string& host, int port, const std::string& user, const std::string& password, bool passive);
+    // Aborts what is in progress, then closes the connection.
+    void Close();
+    bool IsOpen() const;
+
+    bool GetCurrentDirectory(std::string& directory);
+    // Absolute or relative; checked on the server unless it is the directory already entered.
+    bool SetCurrentDirectory(const std::string& path);
+    bool CreateDirectory(const std::string& path);
+    bool RemoveDirectory(const std::string& path);
+    bool DeleteFile(const std::string& path);
+    // Sends a local file into the current directory; transferType is FtpTransferType.
+    bool PutFile(const std::string& localPath, const std::string& remoteName, int transferType);
+    // Lists the current directory (hidden entries too), keeping the names that match pattern.
+    bool List(const std::string& pattern, std::vector<CFindRecord>& records);
+
+    // Makes the upload or listing in progress fail promptly with kErrorOperationCancelled.
+    void Abort();
+
+    int LastError() const;
+    std::string LastResponse() const;
+
+    void SetStatusCallback(StatusCallback callback);
+    void SetLogCallback(LogCallback callback);
+    // Connect time-out, and the time without progress (or without a reply) after which a call
+    // fails with kErrorTimeout. Defaults 30 s and 60 s.
+    void SetTimeouts(long connectSeconds, long stallSeconds);
+    // FTP commands sent since Open (login included).
+    int CommandsSent() const;
+
+    // Resolves path against base: "." and ".." handled, repeated and trailing "/" dropped.
+    static std::string ResolvePath(const std::string& base, const std::string& path);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace skerrow

@@ -1,0 +1,188 @@
+#include "ftp/CFtpListParser.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <strings.h>
+
+namespace skerrow {
+namespace {
+
+struct Token {
+    std::string text;
+    size_t end = 0; // offset just past the token in the line
+};
+
+std::vector<Token> Tokenize(const std::string& line, size_t maxTokens)
+{
+    std::vector<Token> tokens;
+    size_t pos = 0;
+    while (tokens.size() < maxTokens) {
+        while (pos < line.size() && line[pos] == ' ')
+            ++pos;
+        if (pos >= line.size())
+            break;
+        const size_t start = pos;
+        while (pos < line.size() && line[pos] != ' ')
+            ++pos;
+        tokens.push_back({line.substr(start, pos - start), pos});
+    }
+    return tokens;
+}
+
+int MonthIndex(const std::string& text)
+{
+    static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                          "jul", "aug", "sep", "oct", "nov", "dec"};
+    if (text.size() != 3)
+        return -1;
+    for (int i = 0; i < 12; ++i) {
+        if (strncasecmp(text.c_str(), kMonths[i], 3) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool IsNumber(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+// "Mon DD HH:MM" (this year) or "Mon DD YYYY", as UTC seconds.
+std::time_t UnixListTime(int month, const std::string& day, const std::string& timeOrYear)
+{
+    std::tm tm{};
+    tm.tm_mon = month;
+    tm.tm_mday = std::atoi(day.c_str());
+    const size_t colon = timeOrYear.find(':');
+    if (colon != std::string::npos) {
+        const std::time_t now = std::time(nullptr);
+        std::tm nowTm{};
+        gmtime_r(&now, &nowTm);
+        tm.tm_year = nowTm.tm_year;
+        tm.tm_hour = std::atoi(timeOrYear.substr(0, colon).c_str());
+        tm.tm_min = std::atoi(timeOrYear.substr(colon + 1).c_str());
+        if (month > nowTm.tm_mon + 1) // a date in the future means last year
+            --tm.tm_year;
+    } else {
+        tm.tm_year = std::atoi(timeOrYear.c_str()) - 1900;
+    }
+    return timegm(&tm);
+}
+
+// "YYYYMMDDHHMMSS[.sss]" as UTC seconds.
+std::time_t MlsdTime(const std::string& text)
+{
+    if (text.size() < 14 || !IsNumber(text.substr(0, 14)))
+        return 0;
+    std::tm tm{};
+    tm.tm_year = std::atoi(text.substr(0, 4).c_str()) - 1900;
+    tm.tm_mon = std::atoi(text.substr(4, 2).c_str()) - 1;
+    tm.tm_mday = std::atoi(text.substr(6, 2).c_str());
+    tm.tm_hour = std::atoi(text.substr(8, 2).c_str());
+    tm.tm_min = std::atoi(text.substr(10, 2).c_str());
+    tm.tm_sec = std::atoi(text.substr(12, 2).c_str());
+    return timegm(&tm);
+}
+
+} // namespace
+
+bool CFtpListParser::ParseLine(const std::string& rawLine, CFindRecord& record)
+{
+    std::string line = rawLine;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.pop_back();
+    if (line.empty())
+        return false;
+    record = CFindRecord();
+    const size_t space = line.find(' ');
+    if (space != std::string::npos && line.find('=') < space && line.find(';') < space)
+        return ParseMlsdLine(line, record);
+    return ParseUnixLine(line, record);
+}
+
+bool CFtpListParser::ParseUnixLine(const std::string& line, CFindRecord& record)
+{
+    const char kind = line[0];
+    if (std::strchr("-dlbcps", kind) == nullptr)
+        return false;
+    // Permissions, links, owner, group, size, month, day, time or year, then the name. Owner or
+    // group may be missing, so the date is found by its month name.
+    const std::vector<Token> tokens = Tokenize(line, 9);
+    for (size_t m = 2; m + 2 < tokens.size(); ++m) {
+        const int month = MonthIndex(tokens[m].text);
+        if (month < 0 || !IsNumber(tokens[m - 1].text) || !IsNumber(tokens[m + 1].text))
+            continue;
+        const size_t nameStart = tokens[m + 2].end + 1;
+        if (nameStart > line.size())
+            return false;
+        record.name = line.substr(nameStart);
+        if (kind == 'l') {
+            const size_t arrow = record.name.find(" -> ");
+            if (arrow != std::string::npos)
+                record.name.resize(arrow);
+        }
+        if (record.name.empty())
+            return false;
+        record.size = std::strtoull(tokens[m - 1].text.c_str(), nullptr, 10);
+        record.attributes = kind == 'd' ? kFileAttributeDirectory : 0;
+        record.lastWriteTime = UnixListTime(month, tokens[m + 1].text, tokens[m + 2].text);
+        return true;
+    }
+    return false;
+}
+
+bool CFtpListParser::ParseMlsdLine(const std::string& line, CFindRecord& record)
+{
+    const size_t space = line.find(' ');
+    record.name = line.substr(space + 1);
+    if (record.name.empty())
+        return false;
+    std::istringstream facts(line.substr(0, space));
+    std::string fact;
+    bool isEntry = true;
+    while (std::getline(facts, fact, ';')) {
+        const size_t eq = fact.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string key = fact.substr(0, eq);
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::string value = fact.substr(eq + 1);
+        for (char& c : value)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (key == "type") {
+            if (value == "dir")
+                record.attributes = kFileAttributeDirectory;
+            else if (value == "cdir" || value == "pdir")
+                isEntry = false;
+        } else if (key == "size") {
+            record.size = std::strtoull(value.c_str(), nullptr, 10);
+        } else if (key == "modify") {
+            record.lastWriteTime = MlsdTime(value);
+        }
+    }
+    return isEntry;
+}
+
+std::vector<CFindRecord> CFtpListParser::ParseListing(const std::string& listing)
+{
+    std::vector<CFindRecord> records;
+    std::istringstream lines(listing);
+    std::string line;
+    while (std::getline(lines, line)) {
+        CFindRecord record;
+        if (ParseLine(line, record))
+            records.push_back(std::move(record));
+    }
+    return records;
+}
+
+} // namespace skerrow

@@ -1,0 +1,47 @@
+#include "ftp/CInternetError.h"
+
+#include "app/CStringTable.h"
+#include "ftp/CFtpConnection.h"
+
+namespace skerrow {
+
+std::string CInternetError::Description(int code)
+{
+    switch (code) {
+    case kErrorFileNotFound: return Tr("E.2", "The system cannot find the file specified.");
+    case kErrorAccessDenied: return Tr("E.5", "Access is denied.");
+    case kErrorReadFault: return Tr("E.30", "The file could not be read.");
+    case kErrorInvalidName: return Tr("E.123", "The file name or directory name is not valid.");
+    case kErrorTimeout: return Tr("E.12002", "The operation timed out");
+    case kErrorExtended: return Tr("E.12003", "An extended error was returned from the server.");
+    case kErrorInternal: return Tr("E.12004", "An internal error occurred.");
+    case kErrorNameNotResolved: return Tr("E.12007", "The server name could not be resolved");
+    case 12013: return Tr("E.12013", "The user name was not accepted.");
+    case 12014: return Tr("E.12014", "The password was not accepted.");
+    case kErrorOperationCancelled: return Tr("E.12017", "The operation was cancelled.");
+    case kErrorIncorrectHandleState:
+        return Tr("E.12019", "The operation cannot be carried out because there is no connection.");
+    case kErrorCannotConnect: return Tr("E.12029", "A connection with the server could not be established");
+    case kErrorConnectionAborted: return Tr("E.12030", "The connection with the server was terminated abnormally");
+    case 12031: return Tr("E.12031", "The connection with the server was reset");
+    default: return std::string();
+    }
+}
+
+void CInternetError::GetErrorText(int code, std::string& text) const
+{
+    text = FormatText("error code: %d\nMessage: %s\n", code, Description(code).c_str());
+    if (code != kErrorExtended || !m_connection)
+        return;
+    text += m_connection->LastResponse();
+}
+
+bool CInternetError::ShowError(int code, IUserPrompt& prompt, PromptIcon icon) const
+{
+    std::string text;
+    GetErrorText(code, text);
+    prompt.ShowMessage(text, icon);
+    return true;
+}
+
+} // namespace skerrow
