@@ -1,0 +1,57 @@
+#include "settings/CViewSettings.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "settings/CIniFile.h"
+#include "settings/CPasswordCodec.h"
+#include "settings/CSettingsFile.h"
+
+namespace skerrow {
+
+namespace {
+
+// The loader's presets for the fields of Data/LastRun that do not scan.
+constexpr CDateTime kLastRunPreset{1000, 1, 1, 1, 1, 0};
+
+} // namespace
+
+void CViewSettings::Load()
+{
+    CSettingsFile settings;
+    LoadFrom(settings.GetPath(".ini"));
+}
+
+void CViewSettings::LoadFrom(const std::string& iniPath)
+{
+    auto text = [&iniPath](const char* section, const char* key, const char* fallback = "") {
+        return CIniFile::GetString(iniPath, section, key, fallback);
+    };
+    auto number = [&iniPath](const char* section, const char* key, int fallback) {
+        return CIniFile::GetInt(iniPath, section, key, fallback);
+    };
+
+    ftpStartDir = text(ini::kConfigure, ini::kFtpStartDir);
+    ftpServer = text(ini::kConfigure, ini::kFtpUrl);
+    pcDir = text(ini::kConfigure, ini::kPcDir);
+    user = text(ini::kConfigure, ini::kUser);
+    CPasswordCodec().Decode(text(ini::kConfigure, ini::kPwd), password);
+
+    uploadAllFiles = number(ini::kConfigure, ini::kUploadAllFiles, 0) != 0;
+    language = number(ini::kAdvanced, ini::kLanguage, 0);
+
+    lastRun = ParseLastRun(text(ini::kData, ini::kLastRun, ini::kDefaultLastRun), kLastRunPreset);
+    // A stored date that is no real date (month 13, hour 99) would move the threshold to some other
+    // day; the preset lies before every file, so nothing changed is missed.
+    if (!lastRun.IsValid())
+        lastRun = kLastRunPreset;
+
+    port = number(ini::kAdvanced, ini::kPort, 0);
+    // Seconds to milliseconds; a huge stored value is held at the largest that fits.
+    const long long timeoutMs = number(ini::kAdvanced, ini::kStopTimeout, 3) * 1000LL;
+    stopTimeoutMs = static_cast<int>(std::clamp<long long>(timeoutMs, INT_MIN, INT_MAX));
+    maxErrors = number(ini::kAdvanced, ini::kMaxErrors, 32000);
+    passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
+}
+
+} // namespace skerrow

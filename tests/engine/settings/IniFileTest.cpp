@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "settings/CIniFile.h"
+#include "support/CTempDir.h"
+
+using namespace skerrow;
+
+namespace {
+
+mode_t ModeOf(const std::filesystem::path& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+size_t FileCount(const std::filesystem::path& dir)
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST(IniFile, MissingFileGivesDefaultsAndKeysMatchWithoutCase)
+{
+    test::CTempDir dir;
+    const std::string missing = (dir.Path() / "none.ini").string();
+    EXPECT_EQ(CIniFile::GetInt(missing, "Advanced", "Port", 21), 21);
+    EXPECT_EQ(CIniFile::GetString(missing, "Configure", "User", "dflt"), "dflt");
+    EXPECT_TRUE(CIniFile::GetSection(missing, "TextSuffices").empty());
+
+    const std::string path = dir.WriteFile("s.ini", "; settings\n[configure]\n  user = bob \n; keep me\n\n"
+                                                    "[ADVANCED]\nport=  -42x\nlong=" + std::string(200, 'v') + "\n")
+                                 .string();
+    EXPECT_EQ(CIniFile::GetString(path, "Configure", "USER", ""), "bob");
+    EXPECT_EQ(CIniFile::GetInt(path, "advanced", "Port", 0), -42);
+    EXPECT_EQ(CIniFile::GetString(path, "Advanced", "Long", ""), std::string(200, 'v')); // no cut at 63
+    EXPECT_EQ(CIniFile::GetInt(path, "Advanced", "Other", 7), 7);
+
+    // Replacing one key keeps every other line, comment and the order; a new key joins its section.
+    ASSERT_TRUE(CIniFile::WriteString(path, "CONFIGURE", "User", "alice"));
+    ASSERT_TRUE(CIniFile::WriteString(path, "Configure", "PCDir", "/home/web"));
+    ASSERT_TRUE(CIniFile::WriteString(path, "Data", "LastRun", "2005\\03\\14 09:05"));
+    EXPECT_EQ(dir.ReadFile("s.ini"), "; settings\n[configure]\n  user =alice\n; keep me\nPCDir=/home/web\n\n"
+                                     "[ADVANCED]\nport=  -42x\nlong=" + std::string(200, 'v') + "\n\n"
+                                     "[Data]\nLastRun=2005\\03\\14 09:05\n");
+    EXPECT_EQ(CIniFile::GetString(path, "configure", "user", ""), "alice");
+
+    // A value with a line break would turn into a line of its own: refused, the file untouched.
+    const std::string before = dir.ReadFile("s.ini");
+    EXPECT_FALSE(CIniFile::WriteString(path, "Configure", "User", "x\n[Advanced]"));
+    EXPECT_FALSE(CIniFile::WriteString(path, "Configure", "a=b", "x"));
+    EXPECT_EQ(dir.ReadFile("s.ini"), before);
+}
+
+TEST(IniFile, SectionBufferBehavesLikeThePlatformCall)
+{
+    test::CTempDir dir;
+    const std::string path = dir.WriteFile("s.ini", "[S]\na = 1\nbb=2\n[Empty]\n").string();
+    char buffer[32];
+    std::memset(buffer, 'X', sizeof buffer);
+    ASSERT_EQ(CIniFile::GetSectionBuffer(path, "s", buffer, sizeof buffer), 9u);
+    EXPECT_EQ(std::string(buffer, 10), std::string("a=1\0bb=2\0\0", 10));
+
+    // Too small: the last string is cut, two NULs follow, the result is size - 2.
+    std::memset(buffer, 'X', sizeof buffer);
+    ASSERT_EQ(CIniFile::GetSectionBuffer(path, "S", buffer, 7), 5u);
+    EXPECT_EQ(std::string(buffer, 7), std::string("a=1\0b\0\0", 7));
+    EXPECT_EQ(buffer[7], 'X');
+
+    EXPECT_EQ(CIniFile::GetSectionBuffer(path, "Empty", buffer, sizeof buffer), 0u);
+    EXPECT_EQ(CIniFile::GetSectionBuffer(path, "Absent", buffer, sizeof buffer), 0u);
+    EXPECT_EQ(buffer[0], '\0');
+
+    // A whole section written replaces the old lines and nothing else.
+    ASSERT_TRUE(CIniFile::WriteSection(path, "S", {".txt=1", ".log=1"}));
+    EXPECT_EQ(CIniFile::GetSection(path, "s"), (std::vector<std::string>{".txt=1", ".log=1"}));
+    EXPECT_EQ(dir.ReadFile("s.ini"), "[S]\n.txt=1\n.log=1\n[Empty]\n");
+}
+
+TEST(IniFile, WritesAreAtomicWithPrivateMode)
+{
+    test::CTempDir dir;
+    const std::filesystem::path path = dir.Path() / "new.ini";
+    ASSERT_TRUE(CIniFile::WriteString(path.string(), "Configure", "PWD", "0033"));
+    EXPECT_EQ(ModeOf(path), 0600u);
+    EXPECT_EQ(FileCount(dir.Path()), 1u); // no temporary file left behind
+
+    const auto shared = dir.WriteFile("shared.ini", "[A]\nx=1\n");
+    ::chmod(shared.c_str(), 0644);
+    ASSERT_TRUE(CIniFile::WriteString(shared.string(), "A", "x", "2"));
+    EXPECT_EQ(ModeOf(shared), 0644u);
+
+    EXPECT_FALSE(CIniFile::WriteString((dir.Path() / "no" / "such.ini").string(), "A", "x", "1"));
+}
+
+TEST(IniFile, KilledWriterNeverLeavesAHalfWrittenFile)
+{
+    test::CTempDir dir;
+    const std::string path = (dir.Path() / "s.ini").string();
+    const std::string valueA(50000, 'a'), valueB(50000, 'b');
+    ASSERT_TRUE(CIniFile::WriteString(path, "Data", "Value", valueA));
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        for (unsigned round = 0;; ++round) {
+            CIniFile::WriteString(path, "Data", "Value", round % 2 ? valueA : valueB);
+            if (round == 1)
+                (void)!::write(ready[1], "x", 1);
+        }
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1); // the writer is busy writing
+    ::close(ready[0]);
+
+    for (int i = 0; i < 200; ++i) {
+        const std::string value = CIniFile::GetString(path, "Data", "Value", "");
+        ASSERT_TRUE(value == valueA || value == valueB) << "read " << value.size() << " characters";
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string last = CIniFile::GetString(path, "Data", "Value", "");
+    EXPECT_TRUE(last == valueA || last == valueB);
+}
