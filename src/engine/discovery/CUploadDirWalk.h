@@ -1,0 +1,52 @@
+#pragma once
+// The local walk that fills the transfer list with the files to upload.
+//
+// Each file found below the root becomes one Pending row (kind PC file) carrying its path relative
+// to the root and its size in kilobytes, unless it lies directly in a directory whose name begins
+// with "_", or its last write is older than the last upload (unless every file is wanted).
+// Directories never become rows.
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+
+#include "discovery/CDirWalk.h"
+#include "settings/CDateTime.h"
+
+namespace skerrow {
+
+class CTransferList;
+
+class CUploadDirWalk : public CDirWalk {
+public:
+    CUploadDirWalk();
+
+    // Stores the list (not owned; null inserts nothing), the root the walk starts from and whether
+    // every file is wanted; the next row goes to index 0. m_lastUpload is set by the caller afterwards.
+    void Setup(CTransferList* list, const std::string& root, bool uploadAll);
+
+    // Computes the upload threshold from m_lastUpload, then walks.
+    bool Walk(const std::string& root, const std::string& pattern) override;
+
+    // The local date and time of the last upload; files last written before it are left out.
+    CDateTime m_lastUpload;
+
+    // Number of rows inserted so far.
+    size_t RowCount() const { return m_row; }
+
+protected:
+    void OnFileFound(const FindRecord& record, const std::string& directory) override;
+
+private:
+    bool InUnderscoreDirectory(const std::string& directory) const;
+    std::string RelativeName(const std::string& directory, std::string_view name) const;
+    bool IsRecentEnough(const FindRecord& record) const;
+
+    CTransferList* m_list = nullptr;
+    bool m_uploadAll = true;
+    std::string m_root;
+    size_t m_row = 0;
+    std::time_t m_threshold = 0; // m_lastUpload in UTC, fixed for one walk
+};
+
+} // namespace skerrow
