@@ -1,0 +1,332 @@
+#include "settings/CAdvancedDlg.h"
+
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <cctype>
+
+#include "app/CStringTable.h"
+#include "app/StringIds.h"
+#include "settings/CHelpLauncher.h"
+#include "settings/CIniFile.h"
+#include "settings/CNumberExchange.h"
+#include "settings/CSettingsFile.h"
+#include "settings/CTextSuffixList.h"
+
+#if __has_include("skerrow.xpm")
+#include "skerrow.xpm"
+#define SKERROW_HAVE_APP_ICON 1
+#endif
+
+using namespace skerrow;
+
+namespace {
+
+wxString Text(const char* key, const char* english)
+{
+    return wxString::FromUTF8(Tr(key, english));
+}
+
+wxString Text(int id)
+{
+    return wxString::FromUTF8(LoadString(id));
+}
+
+wxTextCtrl* AddLabelledEdit(wxWindow* parent, wxSizer* grid, int id, const wxString& label)
+{
+    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    auto* edit = new wxTextCtrl(parent, id);
+    edit->SetInitialSize(wxSize(edit->GetCharWidth() * 10, -1));
+    grid->Add(edit, 0);
+    return edit;
+}
+
+} // namespace
+
+CAdvancedDlg::CAdvancedDlg(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, Text("D150.Caption", "Advanced"), wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE)
+{
+    CreateControls();
+    Bind(wxEVT_INIT_DIALOG, &CAdvancedDlg::OnInitDialog, this);
+    Bind(wxEVT_BUTTON, &CAdvancedDlg::OnAdd, this, ID_ADD);
+    Bind(wxEVT_BUTTON, &CAdvancedDlg::OnDelete, this, ID_DELETE);
+    Bind(wxEVT_BUTTON, &CAdvancedDlg::OnHelp, this, ID_HELP_BUTTON);
+    m_suffixes->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CAdvancedDlg::OnItemActivated, this);
+    // A click lands on the list itself or, where the list is drawn by wxWidgets, on its inner window.
+    m_suffixes->Bind(wxEVT_LEFT_UP, &CAdvancedDlg::OnListClick, this);
+    for (wxWindow* child : m_suffixes->GetChildren())
+        child->Bind(wxEVT_LEFT_UP, &CAdvancedDlg::OnListClick, this);
+}
+
+// Controls are made in tab order: Port, Timeout, Max Errors, the list, Add, Delete, the four
+// language buttons, OK, Help, Cancel, Use PASV Mode.
+void CAdvancedDlg::CreateControls()
+{
+    auto* left = new wxBoxSizer(wxVERTICAL);
+    left->Add(CreateFields(), 0, wxEXPAND);
+    left->Add(CreateSuffixGroup(), 1, wxEXPAND | wxTOP, 8);
+
+    auto* right = new wxBoxSizer(wxVERTICAL);
+    right->Add(CreateLanguageGroup(), 0, wxEXPAND);
+    wxSizer* buttons = CreateButtons();
+    m_pasv = new wxCheckBox(this, ID_PASV, Text("D150.1022", "Use PASV Mode"), wxDefaultPosition, wxDefaultSize,
+                            wxALIGN_RIGHT);
+    right->Add(m_pasv, 0, wxALIGN_RIGHT | wxTOP, 8);
+    right->Add(buttons, 0, wxEXPAND | wxTOP, 12);
+    right->AddStretchSpacer();
+    right->Add(CreateIcon(), 0, wxALIGN_RIGHT | wxTOP, 8);
+
+    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(left, 1, wxEXPAND | wxALL, 10);
+    top->Add(right, 0, wxEXPAND | wxTOP | wxRIGHT | wxBOTTOM, 10);
+    SetSizerAndFit(top);
+}
+
+wxSizer* CAdvancedDlg::CreateFields()
+{
+    auto* grid = new wxFlexGridSizer(3, 6, 8);
+    m_port = AddLabelledEdit(this, grid, ID_PORT, Text("D150.1009", "&Port"));
+    grid->AddSpacer(0);
+    m_timeout = AddLabelledEdit(this, grid, ID_TIMEOUT, Text("D150.1010", "&Timeout"));
+    grid->Add(new wxStaticText(this, wxID_ANY, Text("D150.Seconds", "Seconds")), 0, wxALIGN_CENTER_VERTICAL);
+    m_maxErrors = AddLabelledEdit(this, grid, ID_MAX_ERRORS, Text("D150.1011", "&Max Errors"));
+    grid->AddSpacer(0);
+    return grid;
+}
+
+wxSizer* CAdvancedDlg::CreateSuffixGroup()
+{
+    auto* group = new wxStaticBoxSizer(wxHORIZONTAL, this, Text("D150.Extensions", "Te&xt file extensions"));
+    wxWindow* box = group->GetStaticBox();
+    m_suffixes = new wxListCtrl(box, ID_SUFFIXES, wxDefaultPosition, wxSize(-1, 160),
+                                wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_EDIT_LABELS | wxLC_HRULES | wxLC_VRULES |
+                                    wxBORDER_SUNKEN);
+    m_suffixes->InsertColumn(0, Text(IDS_EXTENSIONS), wxLIST_FORMAT_LEFT, 110);
+    m_suffixes->SetMinSize(wxSize(140, 160));
+    group->Add(m_suffixes, 1, wxEXPAND | wxALL, 6);
+    auto* buttons = new wxBoxSizer(wxVERTICAL);
+    buttons->Add(new wxButton(box, ID_ADD, Text("D150.1016", "&Add")), 0, wxEXPAND);
+    buttons->Add(new wxButton(box, ID_DELETE, Text("D150.1017", "&Delete")), 0, wxEXPAND | wxTOP, 6);
+    group->Add(buttons, 0, wxTOP | wxRIGHT | wxBOTTOM, 6);
+    return group;
+}
+
+wxSizer* CAdvancedDlg::CreateLanguageGroup()
+{
+    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Text("D150.Language", "Language"));
+    wxWindow* box = group->GetStaticBox();
+    const wxString labels[4] = {Text("D150.1019", "Defau&lt"), Text("D150.1020", "&English"),
+                                Text("D150.1021", "&French"), Text("D150.1023", "&German")};
+    const int ids[4] = {ID_LANGUAGE_DEFAULT, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_FRENCH, ID_LANGUAGE_GERMAN};
+    for (int i = 0; i < 4; ++i) {
+        m_language[i] = new wxRadioButton(box, ids[i], labels[i], wxDefaultPosition, wxDefaultSize,
+                                          i == 0 ? wxRB_GROUP : 0);
+        group->Add(m_language[i], 0, wxALL, 3);
+    }
+    return group;
+}
+
+wxSizer* CAdvancedDlg::CreateButtons()
+{
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    auto* ok = new wxButton(this, wxID_OK, Text("D150.1", "&OK"));
+    ok->SetDefault();
+    column->Add(ok, 0, wxEXPAND);
+    column->Add(new wxButton(this, ID_HELP_BUTTON, Text("D150.1012", "&Help")), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, wxID_CANCEL, Text("D150.2", "&Cancel")), 0, wxEXPAND | wxTOP, 6);
+    return column;
+}
+
+wxWindow* CAdvancedDlg::CreateIcon()
+{
+#ifdef SKERROW_HAVE_APP_ICON
+    const wxBitmap icon(skerrow_xpm);
+#else
+    const wxBitmap icon = wxArtProvider::GetBitmap(wxART_EXECUTABLE_FILE, wxART_OTHER, wxSize(32, 32));
+#endif
+    return new wxStaticBitmap(this, wxID_ANY, icon);
+}
+
+void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
+{
+    LoadSettings();
+    FillSuffixes();
+    m_port->SetFocus();
+    event.Skip(); // the default handler puts the values into the controls
+}
+
+void CAdvancedDlg::LoadSettings()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    m_portValue = static_cast<unsigned>(settings.ReadInt(ini::kAdvanced, ini::kPort, 21));
+    m_timeoutValue = static_cast<unsigned>(settings.ReadInt(ini::kAdvanced, ini::kStopTimeout, 3));
+    m_maxErrorsValue = static_cast<unsigned>(settings.ReadInt(ini::kAdvanced, ini::kMaxErrors, 32000));
+    m_languageValue = settings.ReadInt(ini::kAdvanced, ini::kLanguage, 0);
+    m_pasvValue = settings.ReadInt(ini::kAdvanced, ini::kPasv, 0) != 0;
+    m_portAtOpening = m_portValue;
+}
+
+// Each suffix shows without its first character, normally the dot.
+void CAdvancedDlg::FillSuffixes()
+{
+    CTextSuffixList list;
+    list.Load();
+    m_suffixes->DeleteAllItems();
+    for (const std::string& suffix : list.Suffixes()) {
+        if (!suffix.empty())
+            m_suffixes->InsertItem(m_suffixes->GetItemCount(), wxString::FromUTF8(suffix.substr(1)));
+    }
+}
+
+bool CAdvancedDlg::TransferDataToWindow()
+{
+    CNumberExchange::PutNumber(m_port, m_portValue);
+    CNumberExchange::PutNumber(m_maxErrors, m_maxErrorsValue);
+    CNumberExchange::PutNumber(m_timeout, m_timeoutValue);
+    for (int i = 0; i < 4; ++i)
+        m_language[i]->SetValue(i == m_languageValue);
+    m_pasv->SetValue(m_pasvValue);
+    return true;
+}
+
+// In the exchange order: Port (any value), Max Errors, Timeout, the language, PASV.
+bool CAdvancedDlg::TakeValues()
+{
+    unsigned port = 0, maxErrors = 0, timeout = 0;
+    if (!CNumberExchange::TakeUInt(m_port, port) || !CNumberExchange::TakeUInt(m_maxErrors, maxErrors, 1, 32000) ||
+        !CNumberExchange::TakeUInt(m_timeout, timeout, 1, 300))
+        return false;
+    m_portValue = port;
+    m_maxErrorsValue = maxErrors;
+    m_timeoutValue = timeout;
+    m_languageValue = -1;
+    for (int i = 0; i < 4; ++i) {
+        if (m_language[i]->GetValue())
+            m_languageValue = i;
+    }
+    m_pasvValue = m_pasv->GetValue();
+    return true;
+}
+
+bool CAdvancedDlg::TransferDataFromWindow()
+{
+    if (!TakeValues())
+        return false;
+    StoreSettings();
+    if (m_portValue != m_portAtOpening)
+        wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
+    StoreSuffixes();
+    return true;
+}
+
+void CAdvancedDlg::StoreSettings()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    settings.WriteUInt(ini::kAdvanced, ini::kPort, m_portValue);
+    settings.WriteUInt(ini::kAdvanced, ini::kStopTimeout, m_timeoutValue);
+    settings.WriteUInt(ini::kAdvanced, ini::kMaxErrors, m_maxErrorsValue);
+    settings.WriteUInt(ini::kAdvanced, ini::kLanguage, static_cast<unsigned>(m_languageValue));
+    settings.WriteUInt(ini::kAdvanced, ini::kPasv, m_pasvValue ? 1u : 0u);
+}
+
+void CAdvancedDlg::StoreSuffixes()
+{
+    CSettingsFile settings;
+    CIniFile::WriteSection(settings.GetPath(".ini"), ini::kTextSuffices, SuffixLines(ItemTexts()));
+}
+
+std::vector<std::string> CAdvancedDlg::SuffixLines(const std::vector<std::string>& items)
+{
+    std::vector<std::string> lines;
+    for (const std::string& item : items) {
+        size_t start = 0;
+        while (start < item.size() && std::isspace(static_cast<unsigned char>(item[start])))
+            ++start;
+        std::string suffix = item.substr(start);
+        if (suffix.empty())
+            continue;
+        if (suffix.size() >= 2 && suffix[0] == '.')
+            suffix.erase(0, 1);
+        lines.push_back("." + suffix + "=1");
+    }
+    return lines;
+}
+
+std::vector<std::string> CAdvancedDlg::ItemTexts() const
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < m_suffixes->GetItemCount(); ++i)
+        texts.push_back(m_suffixes->GetItemText(i).utf8_string());
+    return texts;
+}
+
+long CAdvancedDlg::FirstSelected() const
+{
+    return m_suffixes->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+void CAdvancedDlg::EditFirstSelected()
+{
+    const long item = FirstSelected();
+    if (item >= 0)
+        m_suffixes->EditLabel(item);
+}
+
+void CAdvancedDlg::AddItem()
+{
+    const long item = m_suffixes->InsertItem(m_suffixes->GetItemCount(), wxString());
+    m_suffixes->SetFocus();
+    m_suffixes->EnsureVisible(item);
+    m_suffixes->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                             wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    m_suffixes->EditLabel(item);
+}
+
+void CAdvancedDlg::DeleteSelected()
+{
+    const long item = FirstSelected();
+    if (item < 0)
+        return;
+    if (!m_suffixes->DeleteItem(item))
+        wxMessageBox(Text(IDS_SUFFIX_DELETE_FAILED), Text(IDS_APP_TITLE), wxOK | wxICON_ERROR, this);
+}
+
+void CAdvancedDlg::OnAdd(wxCommandEvent&)
+{
+    AddItem();
+}
+
+void CAdvancedDlg::OnDelete(wxCommandEvent&)
+{
+    DeleteSelected();
+}
+
+void CAdvancedDlg::OnHelp(wxCommandEvent&)
+{
+    ShowHelpTopic(this, "configure/index.html");
+}
+
+// The click has selected the item by the time the button goes up; editing starts once the list
+// has finished handling the click.
+void CAdvancedDlg::OnListClick(wxMouseEvent& event)
+{
+    event.Skip();
+    CallAfter(&CAdvancedDlg::EditFirstSelected);
+}
+
+void CAdvancedDlg::OnItemActivated(wxListEvent&)
+{
+    EditFirstSelected();
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The Advanced dialog: port, stop timeout, error limit, passive mode, the interface language and
+// the list of text-file suffixes. Reads the settings file when it opens, writes it on OK.
+
+#include <wx/dialog.h>
+
+#include <string>
+#include <vector>
+
+class wxCheckBox;
+class wxListCtrl;
+class wxListEvent;
+class wxMouseEvent;
+class wxRadioButton;
+class wxSizer;
+class wxTextCtrl;
+
+class CAdvancedDlg : public wxDialog {
+public:
+    enum ControlId {
+        ID_PORT = 1009,
+        ID_TIMEOUT = 1010,
+        ID_MAX_ERRORS = 1011,
+        ID_HELP_BUTTON = 1012,
+        ID_ADD = 1016,
+        ID_DELETE = 1017,
+        ID_SUFFIXES = 1018,
+        ID_LANGUAGE_DEFAULT = 1019,
+        ID_LANGUAGE_ENGLISH = 1020,
+        ID_LANGUAGE_FRENCH = 1021,
+        ID_PASV = 1022,
+        ID_LANGUAGE_GERMAN = 1023,
+    };
+
+    explicit CAdvancedDlg(wxWindow* parent);
+
+    bool TransferDataToWindow() override;
+    // OK: takes the values with their checks, writes the settings; false keeps the dialog open.
+    bool TransferDataFromWindow() override;
+
+    // Add: appends an empty item and starts editing it.
+    void AddItem();
+    // Delete: removes the first selected item, if any.
+    void DeleteSelected();
+
+    // The TextSuffices lines for the items typed: leading white space removed, empty items
+    // skipped, one leading "." dropped when more follows, then "." + text + "=1".
+    static std::vector<std::string> SuffixLines(const std::vector<std::string>& items);
+
+private:
+    void CreateControls();
+    wxSizer* CreateFields();
+    wxSizer* CreateSuffixGroup();
+    wxSizer* CreateLanguageGroup();
+    wxSizer* CreateButtons();
+    wxWindow* CreateIcon();
+
+    void OnInitDialog(wxInitDialogEvent& event);
+    void LoadSettings();
+    void FillSuffixes();
+    bool TakeValues();
+    void StoreSettings();
+    void StoreSuffixes();
+    std::vector<std::string> ItemTexts() const;
+    long FirstSelected() const;
+    void EditFirstSelected();
+
+    void OnAdd(wxCommandEvent& event);
+    void OnDelete(wxCommandEvent& event);
+    void OnHelp(wxCommandEvent& event);
+    void OnListClick(wxMouseEvent& event);
+    void OnItemActivated(wxListEvent& event);
+
+    wxTextCtrl* m_port = nullptr;
+    wxTextCtrl* m_timeout = nullptr;
+    wxTextCtrl* m_maxErrors = nullptr;
+    wxListCtrl* m_suffixes = nullptr;
+    wxRadioButton* m_language[4] = {};
+    wxCheckBox* m_pasv = nullptr;
+
+    unsigned m_portValue = 0;
+    unsigned m_maxErrorsValue = 0;
+    unsigned m_timeoutValue = 0;
+    int m_languageValue = -1;
+    bool m_pasvValue = false;
+    unsigned m_portAtOpening = 0;
+};

@@ -1,0 +1,276 @@
+#include "settings/CConnectDlg.h"
+
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/CStringTable.h"
+#include "app/StringIds.h"
+#include "settings/CAdvancedDlg.h"
+#include "settings/CDateTime.h"
+#include "settings/CFolderBrowser.h"
+#include "settings/CHelpLauncher.h"
+#include "settings/CNumberExchange.h"
+#include "settings/CPasswordCodec.h"
+#include "settings/CSettingsFile.h"
+
+using namespace skerrow;
+
+namespace {
+
+wxString Text(const char* key, const char* english)
+{
+    return wxString::FromUTF8(Tr(key, english));
+}
+
+std::string Utf8(const wxString& text)
+{
+    return text.utf8_string();
+}
+
+wxTextCtrl* AddLabelledEdit(wxWindow* parent, wxSizer* grid, int id, const wxString& label, long style = 0)
+{
+    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    auto* edit = new wxTextCtrl(parent, id, wxString(), wxDefaultPosition, wxDefaultSize, style);
+    grid->Add(edit, 1, wxEXPAND);
+    return edit;
+}
+
+wxTextCtrl* AddDateEdit(wxWindow* parent, wxSizer* grid, int id, const wxString& label)
+{
+    grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    auto* edit = new wxTextCtrl(parent, id);
+    edit->SetInitialSize(wxSize(edit->GetCharWidth() * 7, -1));
+    grid->Add(edit, 0);
+    return edit;
+}
+
+} // namespace
+
+CConnectDlg::CConnectDlg(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, Text("D130.Caption", "Connect"), wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE)
+{
+    CreateControls();
+    Bind(wxEVT_INIT_DIALOG, &CConnectDlg::OnInitDialog, this);
+    Bind(wxEVT_BUTTON, &CConnectDlg::OnBrowse, this, ID_BROWSE);
+    Bind(wxEVT_BUTTON, &CConnectDlg::OnAdvanced, this, ID_ADVANCED);
+    Bind(wxEVT_BUTTON, &CConnectDlg::OnHelp, this, ID_HELP_BUTTON);
+}
+
+// Controls are made in tab order: Site, Start Dir, User Name, Password, PC Dir, browse, Upload
+// ALL, Day, Month, Year, Hour, Minutes, then the buttons.
+void CConnectDlg::CreateControls()
+{
+    auto* fields = new wxBoxSizer(wxVERTICAL);
+    fields->Add(CreateSiteGroup(), 0, wxEXPAND);
+    fields->Add(CreatePcDirRow(), 0, wxEXPAND | wxTOP, 8);
+    m_uploadAll = new wxCheckBox(this, ID_UPLOAD_ALL, Text("D130.1002", "Upload ALL &files"));
+    fields->Add(m_uploadAll, 0, wxTOP, 8);
+    fields->Add(CreateDateGroup(), 0, wxEXPAND | wxTOP, 8);
+
+    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(fields, 1, wxEXPAND | wxALL, 10);
+    top->Add(CreateButtons(), 0, wxTOP | wxRIGHT | wxBOTTOM, 10);
+    SetSizerAndFit(top);
+}
+
+wxStaticBoxSizer* CConnectDlg::CreateSiteGroup()
+{
+    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Text("D130.FtpSite", "FTP Site"));
+    wxWindow* box = group->GetStaticBox();
+    auto* grid = new wxFlexGridSizer(2, 6, 8);
+    grid->AddGrowableCol(1);
+    m_site = AddLabelledEdit(box, grid, ID_SITE, Text("D130.1001", "&Site"));
+    m_site->SetInitialSize(wxSize(m_site->GetCharWidth() * 40, -1));
+    m_startDir = AddLabelledEdit(box, grid, ID_START_DIR, Text("D130.1004", "Start &Dir"));
+    m_user = AddLabelledEdit(box, grid, ID_USER, Text("D130.1006", "&User Name"));
+    m_password = AddLabelledEdit(box, grid, ID_PASSWORD, Text("D130.1007", "&Password"), wxTE_PASSWORD);
+    group->Add(grid, 1, wxEXPAND | wxALL, 6);
+    return group;
+}
+
+wxSizer* CConnectDlg::CreatePcDirRow()
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(new wxStaticText(this, wxID_ANY, Text("D130.1005", "PC Di&r")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    m_pcDir = new wxTextCtrl(this, ID_PC_DIR);
+    row->Add(m_pcDir, 1, wxALIGN_CENTER_VERTICAL);
+    m_browse = CFolderBrowser::CreateButton(this, ID_BROWSE);
+    row->Add(m_browse, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+    return row;
+}
+
+wxStaticBoxSizer* CConnectDlg::CreateDateGroup()
+{
+    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Text("D130.LastUpload", "&Last Upload Date"));
+    wxWindow* box = group->GetStaticBox();
+    auto* grid = new wxFlexGridSizer(6, 6, 8);
+    m_day = AddDateEdit(box, grid, ID_DAY, Text("D130.1010", "Day"));
+    m_month = AddDateEdit(box, grid, ID_MONTH, Text("D130.1009", "Month"));
+    m_year = AddDateEdit(box, grid, ID_YEAR, Text("D130.1008", "Year"));
+    m_hour = AddDateEdit(box, grid, ID_HOUR, Text("D130.1012", "Hour"));
+    m_minutes = AddDateEdit(box, grid, ID_MINUTES, Text("D130.1011", "Minutes"));
+    group->Add(grid, 0, wxALL, 6);
+    return group;
+}
+
+wxSizer* CConnectDlg::CreateButtons()
+{
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    auto* ok = new wxButton(this, wxID_OK, Text("D130.1", "&OK"));
+    ok->SetDefault();
+    column->Add(ok, 0, wxEXPAND);
+    column->Add(new wxButton(this, wxID_CANCEL, Text("D130.2", "&Cancel")), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, ID_HELP_BUTTON, Text("D130.4", "&Help")), 0, wxEXPAND | wxTOP, 6);
+    column->AddStretchSpacer();
+    column->Add(new wxButton(this, ID_ADVANCED, Text("D130.3", "&Advanced")), 0, wxEXPAND | wxTOP, 6);
+    return column;
+}
+
+void CConnectDlg::OnInitDialog(wxInitDialogEvent& event)
+{
+    LoadSettings();
+    ApplyMode();
+    m_site->SetFocus();
+    event.Skip(); // the default handler puts the values into the controls
+}
+
+void CConnectDlg::LoadSettings()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    m_startDirValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kFtpStartDir));
+    m_siteValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kFtpUrl));
+    m_pcDirValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kPcDir));
+    m_userValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kUser));
+    std::string password;
+    CPasswordCodec().Decode(settings.ReadString(ini::kConfigure, ini::kPwd), password);
+    m_passwordValue = wxString::FromUTF8(password);
+    m_uploadAllValue = settings.ReadInt(ini::kConfigure, ini::kUploadAllFiles, 0) != 0;
+
+    // Fields that do not scan show 0.
+    const CDateTime lastRun = ParseLastRun(settings.ReadString(ini::kData, ini::kLastRun, ini::kDefaultLastRun),
+                                           CDateTime{0, 0, 0, 0, 0, 0});
+    m_yearValue = lastRun.year;
+    m_monthValue = lastRun.month;
+    m_dayValue = lastRun.day;
+    m_hourValue = lastRun.hour;
+    m_minutesValue = lastRun.minute;
+}
+
+void CConnectDlg::ApplyMode()
+{
+    if (!m_deleting)
+        return;
+    for (wxWindow* window : std::initializer_list<wxWindow*>{m_startDir, m_pcDir, m_browse, m_uploadAll, m_year,
+                                                             m_month, m_day, m_hour, m_minutes})
+        window->Disable();
+    SetTitle(Text("D130.CaptionDeleting", "Connect - Deleting"));
+}
+
+bool CConnectDlg::TransferDataToWindow()
+{
+    m_startDir->ChangeValue(m_startDirValue);
+    m_site->ChangeValue(m_siteValue);
+    m_pcDir->ChangeValue(m_pcDirValue);
+    m_user->ChangeValue(m_userValue);
+    m_password->ChangeValue(m_passwordValue);
+    m_uploadAll->SetValue(m_uploadAllValue);
+    CNumberExchange::PutNumber(m_day, m_dayValue);
+    CNumberExchange::PutNumber(m_hour, m_hourValue);
+    CNumberExchange::PutNumber(m_minutes, m_minutesValue);
+    CNumberExchange::PutNumber(m_month, m_monthValue);
+    CNumberExchange::PutNumber(m_year, m_yearValue);
+    return true;
+}
+
+// In the exchange order: the texts as they stand, then Day, Hour, Minutes, Month, Year; the first
+// number that fails stops the exchange.
+bool CConnectDlg::TakeValues()
+{
+    m_startDirValue = m_startDir->GetValue();
+    m_siteValue = m_site->GetValue();
+    m_pcDirValue = m_pcDir->GetValue();
+    m_userValue = m_user->GetValue();
+    m_passwordValue = m_password->GetValue();
+    m_uploadAllValue = m_uploadAll->GetValue();
+    unsigned day = 0, hour = 0, minutes = 0, month = 0, year = 0;
+    if (!CNumberExchange::TakeUInt(m_day, day, 1, 31) || !CNumberExchange::TakeUInt(m_hour, hour, 0, 24) ||
+        !CNumberExchange::TakeUInt(m_minutes, minutes, 0, 60) || !CNumberExchange::TakeUInt(m_month, month, 1, 12) ||
+        !CNumberExchange::TakeUInt(m_year, year, 1000, 9999))
+        return false;
+    m_dayValue = static_cast<int>(day);
+    m_hourValue = static_cast<int>(hour);
+    m_minutesValue = static_cast<int>(minutes);
+    m_monthValue = static_cast<int>(month);
+    m_yearValue = static_cast<int>(year);
+    return true;
+}
+
+bool CConnectDlg::TransferDataFromWindow()
+{
+    if (!TakeValues())
+        return false;
+    StoreConfigure();
+    return StoreLastRun();
+}
+
+void CConnectDlg::StoreConfigure()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    settings.WriteString(ini::kConfigure, ini::kFtpStartDir, Utf8(m_startDirValue));
+    settings.WriteString(ini::kConfigure, ini::kFtpUrl, Utf8(m_siteValue));
+    settings.WriteString(ini::kConfigure, ini::kPcDir, Utf8(m_pcDirValue));
+    settings.WriteString(ini::kConfigure, ini::kUser, Utf8(m_userValue));
+    std::string stored = Utf8(m_passwordValue);
+    CPasswordCodec().Encode(stored);
+    settings.WriteString(ini::kConfigure, ini::kPwd, stored);
+    settings.WriteInt(ini::kConfigure, ini::kUploadAllFiles, m_uploadAllValue ? 1 : 0);
+}
+
+// Hour 24 and Minutes 60 pass the range checks and are refused here, as is a day the month lacks.
+bool CConnectDlg::StoreLastRun()
+{
+    const CDateTime date{m_yearValue, m_monthValue, m_dayValue, m_hourValue, m_minutesValue, 0};
+    if (!date.IsValid()) {
+        wxMessageBox(wxString::FromUTF8(LoadString(IDS_INCORRECT_DATE)), wxString::FromUTF8(LoadString(IDS_APP_TITLE)),
+                     wxOK | wxICON_ERROR, this);
+        m_day->SetFocus();
+        m_day->SelectAll();
+        m_day->ShowPosition(m_day->GetLastPosition());
+        return false;
+    }
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    settings.WriteString(ini::kData, ini::kLastRun, FormatLastRun(date));
+    return true;
+}
+
+// Only the PC directory matters to the browser, so the other fields are neither checked nor
+// touched: a half-typed date does not stand in the way of choosing a folder.
+void CConnectDlg::OnBrowse(wxCommandEvent&)
+{
+    wxString folder = m_pcDir->GetValue();
+    if (CFolderBrowser().Browse(this, folder, wxString::FromUTF8(LoadString(IDS_SELECT_PC_DIR)), folder)) {
+        m_pcDirValue = folder;
+        m_pcDir->ChangeValue(folder);
+    }
+}
+
+void CConnectDlg::OnAdvanced(wxCommandEvent&)
+{
+    CAdvancedDlg advanced(this);
+    advanced.ShowModal();
+}
+
+void CConnectDlg::OnHelp(wxCommandEvent&)
+{
+    ShowHelpTopic(this, "configure/index.html");
+}

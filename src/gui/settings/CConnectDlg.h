@@ -1,0 +1,85 @@
+#pragma once
+// The Connect dialog: FTP site, start directory, user, password, PC directory, Upload ALL and the
+// date of the last upload. Reads the settings file when it opens, writes it on OK.
+
+#include <wx/dialog.h>
+
+class wxBitmapButton;
+class wxCheckBox;
+class wxSizer;
+class wxStaticBoxSizer;
+class wxTextCtrl;
+
+class CConnectDlg : public wxDialog {
+public:
+    enum ControlId {
+        ID_ADVANCED = 3,
+        ID_HELP_BUTTON = 4,
+        ID_SITE = 1001,
+        ID_UPLOAD_ALL = 1002,
+        ID_BROWSE = 1003,
+        ID_START_DIR = 1004,
+        ID_PC_DIR = 1005,
+        ID_USER = 1006,
+        ID_PASSWORD = 1007,
+        ID_YEAR = 1008,
+        ID_MONTH = 1009,
+        ID_DAY = 1010,
+        ID_MINUTES = 1011,
+        ID_HOUR = 1012,
+    };
+
+    explicit CConnectDlg(wxWindow* parent);
+
+    // Deleting mode (set before showing): only Site, User Name and Password can be changed.
+    void SetDeletingMode(bool deleting) { m_deleting = deleting; }
+
+    // Values to the controls (no range checks).
+    bool TransferDataToWindow() override;
+    // OK: takes the values with their checks, writes the settings; false keeps the dialog open.
+    bool TransferDataFromWindow() override;
+
+private:
+    void CreateControls();
+    wxStaticBoxSizer* CreateSiteGroup();
+    wxSizer* CreatePcDirRow();
+    wxStaticBoxSizer* CreateDateGroup();
+    wxSizer* CreateButtons();
+
+    void OnInitDialog(wxInitDialogEvent& event);
+    void LoadSettings();
+    void ApplyMode();
+    bool TakeValues();
+    void StoreConfigure();
+    bool StoreLastRun();
+
+    void OnBrowse(wxCommandEvent& event);
+    void OnAdvanced(wxCommandEvent& event);
+    void OnHelp(wxCommandEvent& event);
+
+    wxTextCtrl* m_site = nullptr;
+    wxTextCtrl* m_startDir = nullptr;
+    wxTextCtrl* m_user = nullptr;
+    wxTextCtrl* m_password = nullptr;
+    wxTextCtrl* m_pcDir = nullptr;
+    wxBitmapButton* m_browse = nullptr;
+    wxCheckBox* m_uploadAll = nullptr;
+    wxTextCtrl* m_day = nullptr;
+    wxTextCtrl* m_month = nullptr;
+    wxTextCtrl* m_year = nullptr;
+    wxTextCtrl* m_hour = nullptr;
+    wxTextCtrl* m_minutes = nullptr;
+
+    wxString m_startDirValue;
+    wxString m_siteValue;
+    wxString m_pcDirValue;
+    wxString m_userValue;
+    wxString m_passwordValue;
+    bool m_uploadAllValue = false;
+    int m_dayValue = 0;
+    int m_hourValue = 0;
+    int m_minutesValue = 0;
+    int m_monthValue = 0;
+    int m_yearValue = 0;
+    bool m_deleting = false;
+};

@@ -1,0 +1,160 @@
+#include "settings/CHelpLauncher.h"
+
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
+#include <wx/html/helpwnd.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/module.h>
+#include <wx/msgdlg.h>
+#include <wx/sstream.h>
+#include <wx/stdpaths.h>
+
+#include "app/CStringTable.h"
+
+namespace {
+
+// The viewer and its settings live from the first Help until the program ends.
+struct CHelpViewerState {
+    wxString bookOverride;
+    wxString loadedBook;
+    wxFileConfig* config = nullptr;
+    wxHtmlHelpController* controller = nullptr;
+
+    void Reset()
+    {
+        delete controller; // writes its window settings into config, so goes first
+        controller = nullptr;
+        delete config;
+        config = nullptr;
+        loadedBook.clear();
+    }
+};
+
+CHelpViewerState g_viewer;
+
+wxString Text(const char* key, const char* english)
+{
+    return wxString::FromUTF8(skerrow::Tr(key, english));
+}
+
+// A viewer whose window opens with the navigation pane collapsed. The viewer reads that from its
+// configuration ("hcNavigPanel"), which we keep in memory only.
+wxHtmlHelpController* CreateViewer()
+{
+    wxStringInputStream empty(wxString{});
+    g_viewer.config = new wxFileConfig(empty);
+    g_viewer.config->Write("/Help/hcNavigPanel", 0L);
+    auto* controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE);
+    controller->SetShouldPreventAppExit(false);
+    controller->UseConfig(g_viewer.config, "/Help");
+    return controller;
+}
+
+// Frees the viewer before wxWidgets shuts down.
+class CHelpViewerModule : public wxModule {
+public:
+    bool OnInit() override { return true; }
+    void OnExit() override { g_viewer.Reset(); }
+
+private:
+    wxDECLARE_DYNAMIC_CLASS(CHelpViewerModule);
+};
+
+wxIMPLEMENT_DYNAMIC_CLASS(CHelpViewerModule, wxModule);
+
+} // namespace
+
+CHelpLauncher::CHelpLauncher() : m_topic("index.html") {}
+
+void CHelpLauncher::Show(wxWindow* parent)
+{
+    ShowTopic(parent, m_topic);
+}
+
+void CHelpLauncher::ShowTopic(wxWindow* parent, const wxString& topic)
+{
+    try {
+        const wxString book = BookPath();
+        wxString description;
+        if (!OpenTopic(book, topic, description))
+            wxMessageBox(wxString::Format("%s\n%s", description, book), Text("T.HelpError", "Help Error"),
+                         wxOK | wxICON_ERROR, parent);
+    } catch (...) {
+        wxMessageBox(FailureNotice(SystemLanguageIsFrench()), wxMessageBoxCaptionStr, wxOK | wxICON_INFORMATION,
+                     parent);
+    }
+}
+
+bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxString& description)
+{
+    if (!wxFileName::FileExists(book)) {
+        description = Text("T.HelpNotFound", "The help file was not found.");
+        return false;
+    }
+    if (g_viewer.controller && g_viewer.loadedBook != book)
+        g_viewer.Reset();
+    if (!g_viewer.controller) {
+        g_viewer.controller = CreateViewer();
+        wxLogNull quiet; // failures are reported below, in our own words
+        if (!g_viewer.controller->AddBook(wxFileName(book))) {
+            g_viewer.Reset();
+            description = Text("T.HelpUnreadable", "The help file could not be read.");
+            return false;
+        }
+        g_viewer.loadedBook = book;
+    }
+    bool shown = false;
+    {
+        wxLogNull quiet;
+        shown = g_viewer.controller->Display(topic);
+    }
+    if (!shown) {
+        description = Text("T.HelpNoTopic", "The help file has no such topic.");
+        return false;
+    }
+    if (wxHtmlHelpFrame* frame = g_viewer.controller->GetFrame()) {
+        frame->Maximize(true);
+        frame->Raise();
+    }
+    return true;
+}
+
+wxString CHelpLauncher::BookPath()
+{
+    if (!g_viewer.bookOverride.empty())
+        return g_viewer.bookOverride;
+    wxFileName path(wxStandardPaths::Get().GetExecutablePath());
+    path.SetFullName("skerrow.htb");
+    return path.GetFullPath();
+}
+
+void CHelpLauncher::SetBookPath(const wxString& path)
+{
+    g_viewer.bookOverride = path;
+}
+
+wxHtmlHelpController* CHelpLauncher::Controller()
+{
+    return g_viewer.controller;
+}
+
+wxString CHelpLauncher::FailureNotice(bool french)
+{
+    // Chosen by the system's language, not the program's catalog: this is what shows when the
+    // program's own machinery failed.
+    return french ? wxString::FromUTF8("N'a pas ouvert l'aide automatiquement, l'ouvrent svp manuellement")
+                  : wxString("Failed to open the Help automatically, please open it manually");
+}
+
+bool CHelpLauncher::SystemLanguageIsFrench()
+{
+    return wxLocale::GetLanguageCanonicalName(wxLocale::GetSystemLanguage()).StartsWith("fr");
+}
+
+void ShowHelpTopic(wxWindow* parent, const wxString& topic)
+{
+    CHelpLauncher().ShowTopic(parent, topic);
+}
