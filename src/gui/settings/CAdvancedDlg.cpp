@@ -31,9 +31,9 @@ using namespace skerrow;
 
 namespace {
 
-wxString Text(const char* key, const char* english)
+wxString Wx(const std::string& text)
 {
-    return wxString::FromUTF8(Tr(key, english));
+    return wxString::FromUTF8(text);
 }
 
 wxString Text(int id)
@@ -53,7 +53,7 @@ wxTextCtrl* AddLabelledEdit(wxWindow* parent, wxSizer* grid, int id, const wxStr
 } // namespace
 
 CAdvancedDlg::CAdvancedDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, Text("D150.Caption", "Advanced"), wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, Wx(Tr("D150.Caption", "Advanced")), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE)
 {
     CreateControls();
@@ -79,7 +79,7 @@ void CAdvancedDlg::CreateControls()
     auto* right = new wxBoxSizer(wxVERTICAL);
     right->Add(CreateLanguageGroup(), 0, wxEXPAND);
     wxSizer* buttons = CreateButtons();
-    m_pasv = new wxCheckBox(this, ID_PASV, Text("D150.1022", "Use PASV Mode"), wxDefaultPosition, wxDefaultSize,
+    m_pasv = new wxCheckBox(this, ID_PASV, Wx(Tr("D150.1022", "Use PASV Mode")), wxDefaultPosition, wxDefaultSize,
                             wxALIGN_RIGHT);
     right->Add(m_pasv, 0, wxALIGN_RIGHT | wxTOP, 8);
     right->Add(buttons, 0, wxEXPAND | wxTOP, 12);
@@ -95,18 +95,18 @@ void CAdvancedDlg::CreateControls()
 wxSizer* CAdvancedDlg::CreateFields()
 {
     auto* grid = new wxFlexGridSizer(3, 6, 8);
-    m_port = AddLabelledEdit(this, grid, ID_PORT, Text("D150.1009", "&Port"));
+    m_port = AddLabelledEdit(this, grid, ID_PORT, Wx(Tr("D150.1009", "&Port")));
     grid->AddSpacer(0);
-    m_timeout = AddLabelledEdit(this, grid, ID_TIMEOUT, Text("D150.1010", "&Timeout"));
-    grid->Add(new wxStaticText(this, wxID_ANY, Text("D150.Seconds", "Seconds")), 0, wxALIGN_CENTER_VERTICAL);
-    m_maxErrors = AddLabelledEdit(this, grid, ID_MAX_ERRORS, Text("D150.1011", "&Max Errors"));
+    m_timeout = AddLabelledEdit(this, grid, ID_TIMEOUT, Wx(Tr("D150.1010", "&Timeout")));
+    grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Seconds", "Seconds"))), 0, wxALIGN_CENTER_VERTICAL);
+    m_maxErrors = AddLabelledEdit(this, grid, ID_MAX_ERRORS, Wx(Tr("D150.1011", "&Max Errors")));
     grid->AddSpacer(0);
     return grid;
 }
 
 wxSizer* CAdvancedDlg::CreateSuffixGroup()
 {
-    auto* group = new wxStaticBoxSizer(wxHORIZONTAL, this, Text("D150.Extensions", "Te&xt file extensions"));
+    auto* group = new wxStaticBoxSizer(wxHORIZONTAL, this, Wx(Tr("D150.Extensions", "Te&xt file extensions")));
     wxWindow* box = group->GetStaticBox();
     m_suffixes = new wxListCtrl(box, ID_SUFFIXES, wxDefaultPosition, wxSize(-1, 160),
                                 wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_EDIT_LABELS | wxLC_HRULES | wxLC_VRULES |
@@ -115,18 +115,18 @@ wxSizer* CAdvancedDlg::CreateSuffixGroup()
     m_suffixes->SetMinSize(wxSize(140, 160));
     group->Add(m_suffixes, 1, wxEXPAND | wxALL, 6);
     auto* buttons = new wxBoxSizer(wxVERTICAL);
-    buttons->Add(new wxButton(box, ID_ADD, Text("D150.1016", "&Add")), 0, wxEXPAND);
-    buttons->Add(new wxButton(box, ID_DELETE, Text("D150.1017", "&Delete")), 0, wxEXPAND | wxTOP, 6);
+    buttons->Add(new wxButton(box, ID_ADD, Wx(Tr("D150.1016", "&Add"))), 0, wxEXPAND);
+    buttons->Add(new wxButton(box, ID_DELETE, Wx(Tr("D150.1017", "&Delete"))), 0, wxEXPAND | wxTOP, 6);
     group->Add(buttons, 0, wxTOP | wxRIGHT | wxBOTTOM, 6);
     return group;
 }
 
 wxSizer* CAdvancedDlg::CreateLanguageGroup()
 {
-    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Text("D150.Language", "Language"));
+    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D150.Language", "Language")));
     wxWindow* box = group->GetStaticBox();
-    const wxString labels[4] = {Text("D150.1019", "Defau&lt"), Text("D150.1020", "&English"),
-                                Text("D150.1021", "&French"), Text("D150.1023", "&German")};
+    const wxString labels[4] = {Wx(Tr("D150.1019", "Defau&lt")), Wx(Tr("D150.1020", "&English")),
+                                Wx(Tr("D150.1021", "&French")), Wx(Tr("D150.1023", "&German"))};
     const int ids[4] = {ID_LANGUAGE_DEFAULT, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_FRENCH, ID_LANGUAGE_GERMAN};
     for (int i = 0; i < 4; ++i) {
         m_language[i] = new wxRadioButton(box, ids[i], labels[i], wxDefaultPosition, wxDefaultSize,
@@ -139,11 +139,11 @@ wxSizer* CAdvancedDlg::CreateLanguageGroup()
 wxSizer* CAdvancedDlg::CreateButtons()
 {
     auto* column = new wxBoxSizer(wxVERTICAL);
-    auto* ok = new wxButton(this, wxID_OK, Text("D150.1", "&OK"));
+    auto* ok = new wxButton(this, wxID_OK, Wx(Tr("D150.1", "&OK")));
     ok->SetDefault();
     column->Add(ok, 0, wxEXPAND);
-    column->Add(new wxButton(this, ID_HELP_BUTTON, Text("D150.1012", "&Help")), 0, wxEXPAND | wxTOP, 6);
-    column->Add(new wxButton(this, wxID_CANCEL, Text("D150.2", "&Cancel")), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, ID_HELP_BUTTON, Wx(Tr("D150.1012", "&Help"))), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, wxID_CANCEL, Wx(Tr("D150.2", "&Cancel"))), 0, wxEXPAND | wxTOP, 6);
     return column;
 }
 

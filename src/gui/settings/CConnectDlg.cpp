@@ -23,9 +23,9 @@ using namespace skerrow;
 
 namespace {
 
-wxString Text(const char* key, const char* english)
+wxString Wx(const std::string& text)
 {
-    return wxString::FromUTF8(Tr(key, english));
+    return wxString::FromUTF8(text);
 }
 
 std::string Utf8(const wxString& text)
@@ -53,7 +53,7 @@ wxTextCtrl* AddDateEdit(wxWindow* parent, wxSizer* grid, int id, const wxString&
 } // namespace
 
 CConnectDlg::CConnectDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, Text("D130.Caption", "Connect"), wxDefaultPosition, wxDefaultSize,
+    : wxDialog(parent, wxID_ANY, Wx(Tr("D130.Caption", "Connect")), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE)
 {
     CreateControls();
@@ -70,7 +70,7 @@ void CConnectDlg::CreateControls()
     auto* fields = new wxBoxSizer(wxVERTICAL);
     fields->Add(CreateSiteGroup(), 0, wxEXPAND);
     fields->Add(CreatePcDirRow(), 0, wxEXPAND | wxTOP, 8);
-    m_uploadAll = new wxCheckBox(this, ID_UPLOAD_ALL, Text("D130.1002", "Upload ALL &files"));
+    m_uploadAll = new wxCheckBox(this, ID_UPLOAD_ALL, Wx(Tr("D130.1002", "Upload ALL &files")));
     fields->Add(m_uploadAll, 0, wxTOP, 8);
     fields->Add(CreateDateGroup(), 0, wxEXPAND | wxTOP, 8);
 
@@ -82,15 +82,15 @@ void CConnectDlg::CreateControls()
 
 wxStaticBoxSizer* CConnectDlg::CreateSiteGroup()
 {
-    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Text("D130.FtpSite", "FTP Site"));
+    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D130.FtpSite", "FTP Site")));
     wxWindow* box = group->GetStaticBox();
     auto* grid = new wxFlexGridSizer(2, 6, 8);
     grid->AddGrowableCol(1);
-    m_site = AddLabelledEdit(box, grid, ID_SITE, Text("D130.1001", "&Site"));
+    m_site = AddLabelledEdit(box, grid, ID_SITE, Wx(Tr("D130.1001", "&Site")));
     m_site->SetInitialSize(wxSize(m_site->GetCharWidth() * 40, -1));
-    m_startDir = AddLabelledEdit(box, grid, ID_START_DIR, Text("D130.1004", "Start &Dir"));
-    m_user = AddLabelledEdit(box, grid, ID_USER, Text("D130.1006", "&User Name"));
-    m_password = AddLabelledEdit(box, grid, ID_PASSWORD, Text("D130.1007", "&Password"), wxTE_PASSWORD);
+    m_startDir = AddLabelledEdit(box, grid, ID_START_DIR, Wx(Tr("D130.1004", "Start &Dir")));
+    m_user = AddLabelledEdit(box, grid, ID_USER, Wx(Tr("D130.1006", "&User Name")));
+    m_password = AddLabelledEdit(box, grid, ID_PASSWORD, Wx(Tr("D130.1007", "&Password")), wxTE_PASSWORD);
     group->Add(grid, 1, wxEXPAND | wxALL, 6);
     return group;
 }
@@ -98,7 +98,7 @@ wxStaticBoxSizer* CConnectDlg::CreateSiteGroup()
 wxSizer* CConnectDlg::CreatePcDirRow()
 {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(new wxStaticText(this, wxID_ANY, Text("D130.1005", "PC Di&r")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D130.1005", "PC Di&r"))), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
     m_pcDir = new wxTextCtrl(this, ID_PC_DIR);
     row->Add(m_pcDir, 1, wxALIGN_CENTER_VERTICAL);
     m_browse = CFolderBrowser::CreateButton(this, ID_BROWSE);
@@ -108,14 +108,14 @@ wxSizer* CConnectDlg::CreatePcDirRow()
 
 wxStaticBoxSizer* CConnectDlg::CreateDateGroup()
 {
-    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Text("D130.LastUpload", "&Last Upload Date"));
+    auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D130.LastUpload", "&Last Upload Date")));
     wxWindow* box = group->GetStaticBox();
     auto* grid = new wxFlexGridSizer(6, 6, 8);
-    m_day = AddDateEdit(box, grid, ID_DAY, Text("D130.1010", "Day"));
-    m_month = AddDateEdit(box, grid, ID_MONTH, Text("D130.1009", "Month"));
-    m_year = AddDateEdit(box, grid, ID_YEAR, Text("D130.1008", "Year"));
-    m_hour = AddDateEdit(box, grid, ID_HOUR, Text("D130.1012", "Hour"));
-    m_minutes = AddDateEdit(box, grid, ID_MINUTES, Text("D130.1011", "Minutes"));
+    m_day = AddDateEdit(box, grid, ID_DAY, Wx(Tr("D130.1010", "Day")));
+    m_month = AddDateEdit(box, grid, ID_MONTH, Wx(Tr("D130.1009", "Month")));
+    m_year = AddDateEdit(box, grid, ID_YEAR, Wx(Tr("D130.1008", "Year")));
+    m_hour = AddDateEdit(box, grid, ID_HOUR, Wx(Tr("D130.1012", "Hour")));
+    m_minutes = AddDateEdit(box, grid, ID_MINUTES, Wx(Tr("D130.1011", "Minutes")));
     group->Add(grid, 0, wxALL, 6);
     return group;
 }
@@ -123,13 +123,13 @@ wxStaticBoxSizer* CConnectDlg::CreateDateGroup()
 wxSizer* CConnectDlg::CreateButtons()
 {
     auto* column = new wxBoxSizer(wxVERTICAL);
-    auto* ok = new wxButton(this, wxID_OK, Text("D130.1", "&OK"));
+    auto* ok = new wxButton(this, wxID_OK, Wx(Tr("D130.1", "&OK")));
     ok->SetDefault();
     column->Add(ok, 0, wxEXPAND);
-    column->Add(new wxButton(this, wxID_CANCEL, Text("D130.2", "&Cancel")), 0, wxEXPAND | wxTOP, 6);
-    column->Add(new wxButton(this, ID_HELP_BUTTON, Text("D130.4", "&Help")), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, wxID_CANCEL, Wx(Tr("D130.2", "&Cancel"))), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, ID_HELP_BUTTON, Wx(Tr("D130.4", "&Help"))), 0, wxEXPAND | wxTOP, 6);
     column->AddStretchSpacer();
-    column->Add(new wxButton(this, ID_ADVANCED, Text("D130.3", "&Advanced")), 0, wxEXPAND | wxTOP, 6);
+    column->Add(new wxButton(this, ID_ADVANCED, Wx(Tr("D130.3", "&Advanced"))), 0, wxEXPAND | wxTOP, 6);
     return column;
 }
 
@@ -171,7 +171,7 @@ void CConnectDlg::ApplyMode()
     for (wxWindow* window : std::initializer_list<wxWindow*>{m_startDir, m_pcDir, m_browse, m_uploadAll, m_year,
                                                              m_month, m_day, m_hour, m_minutes})
         window->Disable();
-    SetTitle(Text("D130.CaptionDeleting", "Connect - Deleting"));
+    SetTitle(Wx(Tr("D130.CaptionDeleting", "Connect - Deleting")));
 }
 
 bool CConnectDlg::TransferDataToWindow()

@@ -14,6 +14,8 @@
 
 #include "app/CStringTable.h"
 
+using skerrow::Tr;
+
 namespace {
 
 // The viewer and its settings live from the first Help until the program ends.
@@ -35,9 +37,9 @@ struct CHelpViewerState {
 
 CHelpViewerState g_viewer;
 
-wxString Text(const char* key, const char* english)
+wxString Wx(const std::string& text)
 {
-    return wxString::FromUTF8(skerrow::Tr(key, english));
+    return wxString::FromUTF8(text);
 }
 
 // A viewer whose window opens with the navigation pane collapsed. The viewer reads that from its
@@ -80,7 +82,7 @@ void CHelpLauncher::ShowTopic(wxWindow* parent, const wxString& topic)
         const wxString book = BookPath();
         wxString description;
         if (!OpenTopic(book, topic, description))
-            wxMessageBox(wxString::Format("%s\n%s", description, book), Text("T.HelpError", "Help Error"),
+            wxMessageBox(wxString::Format("%s\n%s", description, book), Wx(Tr("T.HelpError", "Help Error")),
                          wxOK | wxICON_ERROR, parent);
     } catch (...) {
         wxMessageBox(FailureNotice(SystemLanguageIsFrench()), wxMessageBoxCaptionStr, wxOK | wxICON_INFORMATION,
@@ -91,7 +93,7 @@ void CHelpLauncher::ShowTopic(wxWindow* parent, const wxString& topic)
 bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxString& description)
 {
     if (!wxFileName::FileExists(book)) {
-        description = Text("T.HelpNotFound", "The help file was not found.");
+        description = Wx(Tr("T.HelpNotFound", "The help file was not found."));
         return false;
     }
     if (g_viewer.controller && g_viewer.loadedBook != book)
@@ -101,7 +103,7 @@ bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxStr
         wxLogNull quiet; // failures are reported below, in our own words
         if (!g_viewer.controller->AddBook(wxFileName(book))) {
             g_viewer.Reset();
-            description = Text("T.HelpUnreadable", "The help file could not be read.");
+            description = Wx(Tr("T.HelpUnreadable", "The help file could not be read."));
             return false;
         }
         g_viewer.loadedBook = book;
@@ -112,7 +114,7 @@ bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxStr
         shown = g_viewer.controller->Display(topic);
     }
     if (!shown) {
-        description = Text("T.HelpNoTopic", "The help file has no such topic.");
+        description = Wx(Tr("T.HelpNoTopic", "The help file has no such topic."));
         return false;
     }
     if (wxHtmlHelpFrame* frame = g_viewer.controller->GetFrame()) {

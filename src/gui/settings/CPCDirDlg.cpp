@@ -17,15 +17,15 @@ using namespace skerrow;
 
 namespace {
 
-wxString Text(const char* key, const char* english)
+wxString Wx(const std::string& text)
 {
-    return wxString::FromUTF8(Tr(key, english));
+    return wxString::FromUTF8(text);
 }
 
 } // namespace
 
 CPCDirDlg::CPCDirDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, Text("D136.Caption", "Select the PC \"Web Directory\""))
+    : wxDialog(parent, wxID_ANY, Wx(Tr("D136.Caption", "Select the PC \"Web Directory\"")))
 {
     CreateControls();
     Bind(wxEVT_INIT_DIALOG, &CPCDirDlg::OnInitDialog, this);
@@ -37,7 +37,7 @@ CPCDirDlg::CPCDirDlg(wxWindow* parent)
 void CPCDirDlg::CreateControls()
 {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(new wxStaticText(this, wxID_ANY, Text("D136.1005", "&PC Dir")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D136.1005", "&PC Dir"))), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
     m_pcDir = new wxTextCtrl(this, ID_PC_DIR);
     m_pcDir->SetInitialSize(wxSize(m_pcDir->GetCharWidth() * 40, -1));
     row->Add(m_pcDir, 1, wxALIGN_CENTER_VERTICAL);
@@ -45,15 +45,15 @@ void CPCDirDlg::CreateControls()
 
     auto* fields = new wxBoxSizer(wxVERTICAL);
     fields->Add(row, 0, wxEXPAND);
-    m_selectAll = new wxCheckBox(this, ID_SELECT_ALL, Text("D136.1002", "&Select ALL files"));
+    m_selectAll = new wxCheckBox(this, ID_SELECT_ALL, Wx(Tr("D136.1002", "&Select ALL files")));
     fields->Add(m_selectAll, 0, wxTOP, 8);
 
     auto* buttons = new wxBoxSizer(wxVERTICAL);
-    auto* ok = new wxButton(this, wxID_OK, Text("D136.1", "&OK"));
+    auto* ok = new wxButton(this, wxID_OK, Wx(Tr("D136.1", "&OK")));
     ok->SetDefault();
     buttons->Add(ok, 0, wxEXPAND);
-    buttons->Add(new wxButton(this, ID_HELP_BUTTON, Text("D136.3", "&Help")), 0, wxEXPAND | wxTOP, 6);
-    buttons->Add(new wxButton(this, wxID_CANCEL, Text("D136.2", "&Cancel")), 0, wxEXPAND | wxTOP, 6);
+    buttons->Add(new wxButton(this, ID_HELP_BUTTON, Wx(Tr("D136.3", "&Help"))), 0, wxEXPAND | wxTOP, 6);
+    buttons->Add(new wxButton(this, wxID_CANCEL, Wx(Tr("D136.2", "&Cancel"))), 0, wxEXPAND | wxTOP, 6);
 
     auto* top = new wxBoxSizer(wxHORIZONTAL);
     top->Add(fields, 1, wxALL, 10);

@@ -14,15 +14,15 @@ using namespace skerrow;
 
 namespace {
 
-wxString Text(const char* key, const char* english)
+wxString Wx(const std::string& text)
 {
-    return wxString::FromUTF8(Tr(key, english));
+    return wxString::FromUTF8(text);
 }
 
 } // namespace
 
 CTreeDeleteDlg::CTreeDeleteDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, Text("D149.Caption", "FTP Directory Tree Delete"))
+    : wxDialog(parent, wxID_ANY, Wx(Tr("D149.Caption", "FTP Directory Tree Delete")))
 {
     CreateControls();
     Bind(wxEVT_INIT_DIALOG, &CTreeDeleteDlg::OnInitDialog, this);
@@ -32,17 +32,17 @@ CTreeDeleteDlg::CTreeDeleteDlg(wxWindow* parent)
 void CTreeDeleteDlg::CreateControls()
 {
     auto* fields = new wxBoxSizer(wxVERTICAL);
-    fields->Add(new wxStaticText(this, wxID_ANY, Text("D149.Label", "&FTP Server Starting Directory")));
+    fields->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D149.Label", "&FTP Server Starting Directory"))));
     m_directory = new wxTextCtrl(this, ID_DIRECTORY);
     m_directory->SetInitialSize(wxSize(m_directory->GetCharWidth() * 40, -1));
     fields->Add(m_directory, 0, wxEXPAND | wxTOP, 4);
 
     auto* buttons = new wxBoxSizer(wxVERTICAL);
-    auto* ok = new wxButton(this, wxID_OK, Text("D149.1", "&OK"));
+    auto* ok = new wxButton(this, wxID_OK, Wx(Tr("D149.1", "&OK")));
     ok->SetDefault();
     buttons->Add(ok, 0, wxEXPAND);
-    buttons->Add(new wxButton(this, ID_HELP_BUTTON, Text("D149.3", "&Help")), 0, wxEXPAND | wxTOP, 6);
-    buttons->Add(new wxButton(this, wxID_CANCEL, Text("D149.2", "&Cancel")), 0, wxEXPAND | wxTOP, 6);
+    buttons->Add(new wxButton(this, ID_HELP_BUTTON, Wx(Tr("D149.3", "&Help"))), 0, wxEXPAND | wxTOP, 6);
+    buttons->Add(new wxButton(this, wxID_CANCEL, Wx(Tr("D149.2", "&Cancel"))), 0, wxEXPAND | wxTOP, 6);
 
     auto* top = new wxBoxSizer(wxHORIZONTAL);
     top->Add(fields, 1, wxALL, 10);
