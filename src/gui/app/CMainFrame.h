@@ -1,0 +1,39 @@
+#pragma once
+// The main window: menu bar, toolbar, status bar and the list view as its client.
+
+#include <wx/docview.h>
+#include <wx/timer.h>
+
+class CMainFrame : public wxDocParentFrame {
+public:
+    // Status bar panes.
+    enum Pane : int { kMessagePane = 0, kPercentPane = 1, kCapsPane = 2, kNumPane = 3, kScrollPane = 4 };
+
+    CMainFrame(wxDocManager* manager, const wxString& title);
+    ~CMainFrame() override;
+
+    // Greys (true) or restores (false) New, Transfer/Delete, Find Files & Transfer, Find Files,
+    // Tree Delete and Re-set in the menus, and draws their toolbar buttons disabled.
+    void SetRunning(bool running);
+
+    // A fresh menu bar from the current language, every item enabled; the toolbar's tooltips and
+    // prompts follow the language too.
+    void RebuildMenuBar();
+
+    // Reads the keyboard's lock keys into the CAP, NUM and SCRL panes.
+    void UpdateKeyIndicators();
+
+private:
+    void CreateToolBarButtons();
+    void RelabelToolBar();
+    void CreateStatusPanes();
+    void BindCommands();
+    void OnExit(wxCommandEvent& event);
+    void OnToggleToolBar(wxCommandEvent& event);
+    void OnToggleStatusBar(wxCommandEvent& event);
+    void OnUpdateToolBarItem(wxUpdateUIEvent& event);
+    void OnUpdateStatusBarItem(wxUpdateUIEvent& event);
+    void OnKeyTimer(wxTimerEvent& event);
+
+    wxTimer m_keyTimer;
+};

@@ -1,0 +1,129 @@
+#include "app/CMainMenu.h"
+
+#include <wx/menu.h>
+
+#include "app/CStringTable.h"
+#include "app/CommandIds.h"
+#include "app/StringIds.h"
+
+using namespace skerrow;
+
+namespace {
+
+enum class ItemKind { Normal, Check, Separator };
+
+struct MenuItem {
+    int id;
+    const char* key;
+    const char* english;
+    ItemKind kind;
+};
+
+wxString Text(const std::string& utf8)
+{
+    return wxString::FromUTF8(utf8);
+}
+
+void Fill(wxMenu* menu, std::initializer_list<MenuItem> items)
+{
+    for (const MenuItem& item : items) {
+        if (item.kind == ItemKind::Separator) {
+            menu->AppendSeparator();
+            continue;
+        }
+        const wxString label = Text(Tr(item.key, item.english));
+        const wxString help = CMainMenu::Prompt(item.id);
+        if (item.kind == ItemKind::Check)
+            menu->AppendCheckItem(WxCommandId(item.id), label, help);
+        else
+            menu->Append(WxCommandId(item.id), label, help);
+    }
+}
+
+constexpr MenuItem kSeparator{0, nullptr, nullptr, ItemKind::Separator};
+
+wxMenu* FileMenu()
+{
+    auto* menu = new wxMenu;
+    Fill(menu, {{ID_FILE_NEW, "M57600", "&New\tCtrl+N", ItemKind::Normal},
+                {ID_FILE_OPEN, "M57601", "&Open...\tCtrl+O", ItemKind::Normal},
+                {ID_FILE_SAVE, "M57603", "&Save\tCtrl+S", ItemKind::Normal},
+                kSeparator,
+                {ID_CONNECT, "M32799", "&Connect", ItemKind::Normal},
+                {ID_SHUTDOWN_CONNECTION, "M32800", "&Shutdown Connection", ItemKind::Normal},
+                kSeparator,
+                {ID_PROPERTIES, "M32801", "&Properties", ItemKind::Normal},
+                kSeparator,
+                {ID_APP_EXIT, "M57665", "E&xit", ItemKind::Normal}});
+    return menu;
+}
+
+wxMenu* ViewMenu()
+{
+    auto* menu = new wxMenu;
+    Fill(menu, {{ID_VIEW_TOOLBAR, "M59392", "&Toolbar", ItemKind::Check},
+                {ID_VIEW_STATUS_BAR, "M59393", "&Status Bar", ItemKind::Check},
+                {ID_RESET, "M32788", "&Re-set", ItemKind::Normal}});
+    return menu;
+}
+
+wxMenu* ToolsMenu()
+{
+    auto* menu = new wxMenu;
+    Fill(menu, {kSeparator,
+                {ID_FIND_FILES_TRANSFER, "M32771", "F&ind Files &&Transfer", ItemKind::Normal},
+                {ID_FIND_FILES, "M32772", "&Find Files", ItemKind::Normal},
+                {ID_TRANSFER_DELETE, "M32773", "&Transfer/Delete", ItemKind::Normal},
+                kSeparator,
+                {ID_TREE_DELETE, "M32792", "Tree &Delete (Find Files)", ItemKind::Normal},
+                kSeparator,
+                {ID_STOP, "M32774", "Sto&p", ItemKind::Normal}});
+    return menu;
+}
+
+wxMenu* LanguageMenu()
+{
+    auto* menu = new wxMenu;
+    Fill(menu, {{ID_LANGUAGE_DEFAULT, "M32823", "&Default", ItemKind::Check},
+                {ID_LANGUAGE_ENGLISH, "M32824", "&English", ItemKind::Check},
+                {ID_LANGUAGE_FRENCH, "M32825", "&French", ItemKind::Check},
+                {ID_LANGUAGE_GERMAN, "M32806", "&German", ItemKind::Check}});
+    return menu;
+}
+
+wxMenu* HelpMenu()
+{
+    auto* menu = new wxMenu;
+    Fill(menu, {{ID_APP_ABOUT, "M57664", "&About Skerrow...", ItemKind::Normal},
+                {ID_HELP_INDEX, "M32822", "&Help", ItemKind::Normal}});
+    return menu;
+}
+
+} // namespace
+
+wxMenuBar* CMainMenu::Build()
+{
+    auto* bar = new wxMenuBar;
+    bar->Append(FileMenu(), Text(Tr("MFile", "&File")));
+    bar->Append(ViewMenu(), Text(Tr("MView", "&View")));
+    bar->Append(ToolsMenu(), Text(Tr("MTools", "&Tools")));
+    bar->Append(LanguageMenu(), Text(Tr("MLanguage", "&Language")));
+    bar->Append(HelpMenu(), Text(Tr("MHelp", "&Help")));
+    return bar;
+}
+
+wxString CMainMenu::Prompt(int commandId)
+{
+    const std::string text = LoadString(commandId);
+    return Text(text.substr(0, text.find('\n')));
+}
+
+wxString CMainMenu::Tooltip(int commandId)
+{
+    const std::string text = LoadString(commandId);
+    const size_t first = text.find('\n');
+    if (first == std::string::npos)
+        return wxString();
+    const size_t second = text.find('\n', first + 1);
+    return Text(text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1));
+}

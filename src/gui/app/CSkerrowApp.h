@@ -1,0 +1,52 @@
+#pragma once
+// The application object: start-up, the single-instance rule, the document template and the
+// main window, SetRunning and the About box.
+
+#include <wx/app.h>
+#include <wx/string.h>
+
+#include "app/CSingleInstance.h"
+
+class wxDocManager;
+class CMainFrame;
+class CSkerrowView;
+
+class CSkerrowApp : public wxApp {
+public:
+    CSkerrowApp();
+    ~CSkerrowApp() override;
+
+    bool OnInit() override;
+    int OnRun() override;
+    int OnExit() override;
+
+    // File New at start-up: the document template makes the document, the main frame and the
+    // list view. False when the window could not be made.
+    bool CreateMainWindow();
+    // Closes the document and destroys the main window at once (tests start and end it in-process).
+    void DestroyMainWindow();
+
+    // Greys (true) or restores (false) the commands that start a run. Callable from any thread:
+    // a worker's call is carried out on the UI thread.
+    void SetRunning(bool running);
+    void OnAppAbout(wxCommandEvent& event);
+
+    CMainFrame* GetMainFrame() const { return m_frame; }
+    CSkerrowView* GetView() const;
+    // The arguments after the program name, joined by blanks (the automatic-run switch looks here).
+    const wxString& GetArguments() const { return m_arguments; }
+    void SetArguments(const wxString& arguments) { m_arguments = arguments; }
+
+private:
+    void ReadCommandLine();
+    void ApplyRunning(bool running);
+
+    CSingleInstance m_singleInstance;
+    wxDocManager* m_docManager = nullptr;
+    CMainFrame* m_frame = nullptr;
+    wxString m_arguments;
+    bool m_endAtOnce = false;
+};
+
+// The running application object.
+CSkerrowApp& SkerrowApp();

@@ -1,0 +1,4 @@
+// The program's entry point: wxWidgets starts CSkerrowApp.
+#include "app/CSkerrowApp.h"
+
+wxIMPLEMENT_APP(CSkerrowApp);

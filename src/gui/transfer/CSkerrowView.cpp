@@ -1,0 +1,312 @@
+#include "transfer/CSkerrowView.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <wx/msgdlg.h>
+#include <wx/statusbr.h>
+#include <wx/utils.h>
+
+#include "app/CLanguage.h"
+#include "app/CMainFrame.h"
+#include "app/CSkerrowApp.h"
+#include "app/CStringTable.h"
+#include "app/CommandIds.h"
+#include "app/StringIds.h"
+#include "discovery/CUploadDirWalk.h"
+#include "settings/CConnectDlg.h"
+#include "settings/CHelpLauncher.h"
+#include "settings/CSettingsFile.h"
+#include "transfer/CTransferListCtrl.h"
+#include "transfer/CUiCall.h"
+
+using namespace skerrow;
+
+wxIMPLEMENT_DYNAMIC_CLASS(CSkerrowView, wxView);
+
+namespace {
+
+const int kLanguageCommands[] = {ID_LANGUAGE_DEFAULT, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_FRENCH, ID_LANGUAGE_GERMAN};
+
+int LanguageValueOf(int commandId)
+{
+    for (int value = 0; value < 4; ++value) {
+        if (kLanguageCommands[value] == commandId)
+            return value;
+    }
+    return 0;
+}
+
+long IconStyle(PromptIcon icon)
+{
+    switch (icon) {
+    case PromptIcon::Error:
+    case PromptIcon::Stop: return wxICON_ERROR;
+    case PromptIcon::Question: return wxICON_QUESTION;
+    case PromptIcon::Information: break;
+    }
+    return wxICON_INFORMATION;
+}
+
+wxString Text(const std::string& utf8)
+{
+    return wxString::FromUTF8(utf8);
+}
+
+} // namespace
+
+CSkerrowView::CSkerrowView() : m_progress(*this), m_self(std::make_shared<CSkerrowView*>(this)) {}
+
+CSkerrowView::~CSkerrowView()
+{
+    m_self.reset();
+    if (m_listCtrl)
+        m_listCtrl->Destroy();
+}
+
+CMainFrame* CSkerrowView::GetMainFrame() const
+{
+    return SkerrowApp().GetMainFrame();
+}
+
+bool CSkerrowView::OnCreate(wxDocument* doc, long flags)
+{
+    if (!wxView::OnCreate(doc, flags))
+        return false;
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return false;
+    SetFrame(frame);
+    LoadSettings();
+    ApplyLanguage();
+    m_listCtrl = new CTransferListCtrl(frame, m_list);
+    m_listCtrl->Bind(wxEVT_KEY_DOWN, &CSkerrowView::OnListKeyDown, this);
+    frame->SendSizeEvent();
+    ResetProgress();
+    ApplyLanguage();
+    BindCommands();
+    Activate(true);
+    return true;
+}
+
+bool CSkerrowView::OnClose(bool deleteWindow)
+{
+    if (!wxView::OnClose(deleteWindow))
+        return false;
+    Activate(false);
+    return true;
+}
+
+void CSkerrowView::BindCommands()
+{
+    Bind(wxEVT_MENU, &CSkerrowView::OnFindFilesTransfer, this, WxCommandId(ID_FIND_FILES_TRANSFER));
+    Bind(wxEVT_MENU, &CSkerrowView::OnFindFilesTransfer, this, WxCommandId(ID_FILE_NEW));
+    Bind(wxEVT_MENU, &CSkerrowView::OnFindFiles, this, WxCommandId(ID_FIND_FILES));
+    Bind(wxEVT_MENU, &CSkerrowView::OnTransferDelete, this, WxCommandId(ID_TRANSFER_DELETE));
+    Bind(wxEVT_MENU, &CSkerrowView::OnTreeDelete, this, WxCommandId(ID_TREE_DELETE));
+    Bind(wxEVT_MENU, &CSkerrowView::OnStop, this, WxCommandId(ID_STOP));
+    Bind(wxEVT_MENU, &CSkerrowView::OnStop, this, WxCommandId(ID_STOP_ALT));
+    Bind(wxEVT_MENU, &CSkerrowView::OnReset, this, WxCommandId(ID_RESET));
+    Bind(wxEVT_MENU, &CSkerrowView::OnConnect, this, WxCommandId(ID_CONNECT));
+    Bind(wxEVT_MENU, &CSkerrowView::OnShutdownConnection, this, WxCommandId(ID_SHUTDOWN_CONNECTION));
+    Bind(wxEVT_MENU, &CSkerrowView::OnProperties, this, WxCommandId(ID_PROPERTIES));
+    for (int id : {ID_HELP_INDEX, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP})
+        Bind(wxEVT_MENU, &CSkerrowView::OnHelp, this, WxCommandId(id));
+    for (int id : kLanguageCommands) {
+        Bind(wxEVT_MENU, &CSkerrowView::OnLanguage, this, WxCommandId(id));
+        Bind(wxEVT_UPDATE_UI, &CSkerrowView::OnUpdateLanguage, this, WxCommandId(id));
+    }
+}
+
+void CSkerrowView::LoadSettings()
+{
+    m_settings.Load();
+}
+
+void CSkerrowView::ApplyLanguage()
+{
+    CLanguage::Apply(m_settings.language);
+    CMainFrame* frame = GetMainFrame();
+    if (frame)
+        frame->RebuildMenuBar();
+    if (m_listCtrl) {
+        m_listCtrl->RelabelColumns();
+        SetStatusText(LoadString(IDS_READY));
+    }
+}
+
+void CSkerrowView::FindFiles()
+{
+    wxBusyCursor wait;
+    const std::string previous = GetStatusText();
+    SetStatusText(LoadString(IDS_FINDING_FILES));
+    LoadSettings();
+    CUploadDirWalk walk;
+    walk.Setup(&m_list, m_settings.pcDir, m_settings.uploadAllFiles);
+    walk.m_lastUpload = m_settings.lastRun;
+    m_list.DeleteAll();
+    walk.Walk(m_settings.pcDir, "*.*");
+    SetStatusText(previous);
+    if (m_list.Count() == 0)
+        ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
+}
+
+void CSkerrowView::CheckAutomaticRun()
+{
+    std::string arguments = SkerrowApp().GetArguments().utf8_string();
+    std::transform(arguments.begin(), arguments.end(), arguments.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (arguments.find("/a") == std::string::npos)
+        return;
+    wxCommandEvent event(wxEVT_MENU, WxCommandId(ID_FIND_FILES_TRANSFER));
+    OnFindFilesTransfer(event);
+}
+
+void CSkerrowView::DeleteSelectedRows()
+{
+    if (!m_listCtrl)
+        return;
+    const std::vector<size_t> rows = m_listCtrl->SelectedRows();
+    if (!rows.empty())
+        m_list.Delete(rows);
+}
+
+void CSkerrowView::OnListKeyDown(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == WXK_DELETE) {
+        DeleteSelectedRows();
+    } else if (event.GetKeyCode() == WXK_F1) {
+        wxCommandEvent help(wxEVT_MENU, WxCommandId(ID_HELP_INDEX));
+        OnHelp(help);
+    }
+    event.Skip();
+}
+
+// --- Status bar and message boxes -------------------------------------------------------------
+
+void CSkerrowView::SetPaneText(int pane, const std::string& text)
+{
+    auto apply = [weak = std::weak_ptr<CSkerrowView*>(m_self), pane, text] {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        CMainFrame* frame = (*self)->GetMainFrame();
+        if (frame && frame->GetStatusBar())
+            frame->GetStatusBar()->SetStatusText(Text(text), pane);
+    };
+    if (wxIsMainThread())
+        apply();
+    else
+        CUiCall::RunOnUi(apply);
+}
+
+void CSkerrowView::SetStatusText(const std::string& text)
+{
+    SetPaneText(CMainFrame::kMessagePane, text);
+}
+
+void CSkerrowView::SetPercentText(const std::string& text)
+{
+    SetPaneText(CMainFrame::kPercentPane, text);
+}
+
+std::string CSkerrowView::GetStatusText()
+{
+    std::string text;
+    CUiCall::RunOnUiAndWait([this, &text] {
+        CMainFrame* frame = GetMainFrame();
+        if (frame && frame->GetStatusBar())
+            text = frame->GetStatusBar()->GetStatusText(CMainFrame::kMessagePane).utf8_string();
+    });
+    return text;
+}
+
+void CSkerrowView::ShowMessage(const std::string& text, PromptIcon icon, const std::string& caption)
+{
+    CUiCall::RunOnUiAndWait([this, &text, icon, &caption] {
+        const wxString title = caption.empty() ? Text(LoadString(IDS_APP_TITLE)) : Text(caption);
+        wxMessageBox(Text(text), title, wxOK | IconStyle(icon), GetMainFrame());
+    });
+}
+
+bool CSkerrowView::AskYesNo(const std::string& text, PromptIcon icon)
+{
+    bool yes = false;
+    CUiCall::RunOnUiAndWait([this, &text, icon, &yes] {
+        wxMessageDialog dialog(GetMainFrame(), Text(text), Text(LoadString(IDS_APP_TITLE)),
+                               wxYES_NO | wxNO_DEFAULT | IconStyle(icon));
+        yes = dialog.ShowModal() == wxID_YES;
+    });
+    return yes;
+}
+
+// --- Commands -----------------------------------------------------------------------------------
+
+// Run control will connect and start the transfer worker here; for now: run state 1 and the find.
+void CSkerrowView::OnFindFilesTransfer(wxCommandEvent&)
+{
+    SetRunState(1);
+    FindFiles();
+}
+
+// Run control will ask for the PC directory first (CPCDirDlg).
+void CSkerrowView::OnFindFiles(wxCommandEvent&)
+{
+    SetRunState(1);
+    FindFiles();
+}
+
+// To be filled in by run control: resend the Failed rows, or confirm a tree deletion.
+void CSkerrowView::OnTransferDelete(wxCommandEvent&) {}
+
+// To be filled in by run control: Tree Delete dialog, connection, tree-delete worker.
+void CSkerrowView::OnTreeDelete(wxCommandEvent&) {}
+
+void CSkerrowView::OnStop(wxCommandEvent&)
+{
+    StopActivity();
+}
+
+// To be filled in by run control: the Stop protocol with its stop timer.
+void CSkerrowView::StopActivity()
+{
+    wxBusyCursor wait;
+}
+
+// To be filled in with the FTP connection: connect, or offer to disconnect.
+void CSkerrowView::OnConnect(wxCommandEvent&) {}
+
+// To be filled in with the FTP connection: stop and close the connection.
+void CSkerrowView::OnShutdownConnection(wxCommandEvent&) {}
+
+void CSkerrowView::OnProperties(wxCommandEvent&)
+{
+    CConnectDlg dialog(GetMainFrame());
+    dialog.ShowModal();
+    LoadSettings();
+    ApplyLanguage();
+}
+
+void CSkerrowView::OnHelp(wxCommandEvent&)
+{
+    ShowHelpTopic(GetMainFrame(), "index.html");
+}
+
+void CSkerrowView::OnReset(wxCommandEvent&)
+{
+    wxBusyCursor wait;
+    m_list.ResetAll();
+}
+
+void CSkerrowView::OnLanguage(wxCommandEvent& event)
+{
+    CSettingsFile settings;
+    settings.WriteUInt(ini::kAdvanced, ini::kLanguage, static_cast<unsigned>(LanguageValueOf(CommandIdOf(event.GetId()))));
+    LoadSettings();
+    ApplyLanguage();
+}
+
+void CSkerrowView::OnUpdateLanguage(wxUpdateUIEvent& event)
+{
+    event.Check(m_settings.language == LanguageValueOf(CommandIdOf(event.GetId())));
+}
