@@ -500,6 +500,12 @@ void CFtpConnection::Abort()
         m_impl->abortRequested = true;
 }
 
+bool CFtpConnection::IsTransferring() const
+{
+    std::lock_guard lock(m_impl->abortMutex);
+    return m_impl->inTransfer;
+}
+
 int CFtpConnection::LastError() const
 {
     std::lock_guard lock(m_impl->resultMutex);

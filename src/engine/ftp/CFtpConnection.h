@@ -76,6 +76,8 @@ public:
 
     // Makes the upload or listing in progress fail promptly with kErrorOperationCancelled.
     void Abort();
+    // True while a call is talking to the server (what Stop aborts); any thread.
+    bool IsTransferring() const;
 
     int LastError() const;
     std::string LastResponse() const;

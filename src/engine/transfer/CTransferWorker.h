@@ -1,0 +1,18 @@
+#pragma once
+// The transfer worker: the upload pass over the list, then the new last-upload date, the run state
+// and the count of failed rows.
+
+#include "transfer/CRunWorker.h"
+
+namespace skerrow {
+
+class CTransferWorker : public CRunWorker {
+public:
+    using CRunWorker::CRunWorker;
+    int Run() override;
+
+private:
+    void WriteLastRun(const CDateTime& taken);
+};
+
+} // namespace skerrow

@@ -1,0 +1,27 @@
+#pragma once
+// What the run control needs from the window besides the status bar and message boxes: greying the
+// run commands, the dialogs a command may open, the language, and the stop timer.
+
+namespace skerrow {
+
+class IRunHost {
+public:
+    virtual ~IRunHost() = default;
+
+    // Greys (true) or restores (false) the commands that start runs. May be called from a worker.
+    virtual void SetRunning(bool running) = 0;
+
+    // The dialogs a command may open; UI thread; true when the user pressed OK.
+    virtual bool ShowConnectDialog(bool deleting) = 0;
+    virtual bool ShowPcDirDialog() = 0;
+    virtual bool ShowTreeDeleteDialog() = 0;
+
+    // After the Connect dialog: the language setting may have changed.
+    virtual void ApplyLanguage() = 0;
+
+    // A one-shot timer; when it fires the host calls CRunController::OnStopTimer on the UI thread.
+    virtual void StartStopTimer(int milliseconds) = 0;
+    virtual void KillStopTimer() = 0;
+};
+
+} // namespace skerrow
