@@ -18,15 +18,15 @@ const char* const CAboutDlg::kDonateAddress = "https://www.example.org/skerrow/d
 
 namespace {
 
-wxString Text(const char* key, const char* english)
+wxString Text(const std::string& utf8)
 {
-    return wxString::FromUTF8(Tr(key, english));
+    return wxString::FromUTF8(utf8);
 }
 
 } // namespace
 
 CAboutDlg::CAboutDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, Text("D100.Title", "About Skerrow"))
+    : wxDialog(parent, wxID_ANY, Text(Tr("D100.Title", "About Skerrow")))
 {
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(CreateHeader(), wxSizerFlags().Expand().Border(wxALL, 10));
@@ -39,21 +39,21 @@ wxSizer* CAboutDlg::CreateHeader()
 {
     auto* texts = new wxBoxSizer(wxVERTICAL);
     auto* versionLine = new wxBoxSizer(wxHORIZONTAL);
-    versionLine->Add(new wxStaticText(this, wxID_ANY, Text("D100.VersionLabel", "Skerrow Version"),
+    versionLine->Add(new wxStaticText(this, wxID_ANY, Text(Tr("D100.VersionLabel", "Skerrow Version")),
                                       wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT),
                      wxSizerFlags().Border(wxRIGHT, 6));
     const std::string version = CVersionInfo().GetModuleString("FileVersion");
     versionLine->Add(new wxStaticText(this, kVersionText, wxString::FromUTF8(version)));
     texts->Add(versionLine);
     texts->Add(new wxStaticText(this, wxID_ANY,
-                                Text("D100.Notice", "Keeps a web site on an FTP server in step with its folder on this computer.")),
+                                Text(Tr("D100.Notice", "Keeps a web site on an FTP server in step with its folder on this computer."))),
                wxSizerFlags().Border(wxTOP, 6));
-    texts->Add(new wxStaticText(this, wxID_ANY, Text("D100.Freeware", "Freeware")), wxSizerFlags().Border(wxTOP, 6));
+    texts->Add(new wxStaticText(this, wxID_ANY, Text(Tr("D100.Freeware", "Freeware"))), wxSizerFlags().Border(wxTOP, 6));
 
     auto* header = new wxBoxSizer(wxHORIZONTAL);
     header->Add(new wxStaticBitmap(this, wxID_ANY, wxBitmap(skerrow_xpm)), wxSizerFlags().Border(wxRIGHT, 10));
     header->Add(texts, wxSizerFlags(1));
-    auto* ok = new wxButton(this, wxID_OK, Text("D100.1", "OK"));
+    auto* ok = new wxButton(this, wxID_OK, Text(Tr("D100.1", "OK")));
     ok->SetDefault();
     header->Add(ok, wxSizerFlags().Top().Border(wxLEFT, 10));
     return header;
@@ -63,17 +63,16 @@ wxSizer* CAboutDlg::CreateLinks()
 {
     struct Link {
         int id;
-        const char* key;
-        const char* label;
+        std::string label;
         const char* address;
     };
-    const Link links[] = {{kWebSite, "D100.WebSite", "Web Site:-", kWebSiteAddress},
-                          {kSupport, "D100.Support", "Support:-", kSupportAddress},
-                          {kDonate, "D100.Donate", "Donate:-", kDonateAddress}};
+    const Link links[] = {{kWebSite, Tr("D100.WebSite", "Web Site:-"), kWebSiteAddress},
+                          {kSupport, Tr("D100.Support", "Support:-"), kSupportAddress},
+                          {kDonate, Tr("D100.Donate", "Donate:-"), kDonateAddress}};
     auto* grid = new wxFlexGridSizer(2, 4, 6);
     grid->AddGrowableCol(1);
     for (const Link& link : links) {
-        grid->Add(new wxStaticText(this, wxID_ANY, Text(link.key, link.label), wxDefaultPosition, wxDefaultSize,
+        grid->Add(new wxStaticText(this, wxID_ANY, Text(link.label), wxDefaultPosition, wxDefaultSize,
                                    wxALIGN_RIGHT),
                   wxSizerFlags().Right().CentreVertical());
         auto* field = new CLinkEdit(this, link.id, link.address);

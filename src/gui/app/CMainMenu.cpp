@@ -1,5 +1,7 @@
 #include "app/CMainMenu.h"
 
+#include <string>
+
 #include <wx/menu.h>
 
 #include "app/CStringTable.h"
@@ -14,8 +16,7 @@ enum class ItemKind { Normal, Check, Separator };
 
 struct MenuItem {
     int id;
-    const char* key;
-    const char* english;
+    std::string label;
     ItemKind kind;
 };
 
@@ -31,7 +32,7 @@ void Fill(wxMenu* menu, std::initializer_list<MenuItem> items)
             menu->AppendSeparator();
             continue;
         }
-        const wxString label = Text(Tr(item.key, item.english));
+        const wxString label = Text(item.label);
         const wxString help = CMainMenu::Prompt(item.id);
         if (item.kind == ItemKind::Check)
             menu->AppendCheckItem(WxCommandId(item.id), label, help);
@@ -40,30 +41,30 @@ void Fill(wxMenu* menu, std::initializer_list<MenuItem> items)
     }
 }
 
-constexpr MenuItem kSeparator{0, nullptr, nullptr, ItemKind::Separator};
+const MenuItem kSeparator{0, std::string(), ItemKind::Separator};
 
 wxMenu* FileMenu()
 {
     auto* menu = new wxMenu;
-    Fill(menu, {{ID_FILE_NEW, "M57600", "&New\tCtrl+N", ItemKind::Normal},
-                {ID_FILE_OPEN, "M57601", "&Open...\tCtrl+O", ItemKind::Normal},
-                {ID_FILE_SAVE, "M57603", "&Save\tCtrl+S", ItemKind::Normal},
+    Fill(menu, {{ID_FILE_NEW, Tr("M57600", "&New\tCtrl+N"), ItemKind::Normal},
+                {ID_FILE_OPEN, Tr("M57601", "&Open...\tCtrl+O"), ItemKind::Normal},
+                {ID_FILE_SAVE, Tr("M57603", "&Save\tCtrl+S"), ItemKind::Normal},
                 kSeparator,
-                {ID_CONNECT, "M32799", "&Connect", ItemKind::Normal},
-                {ID_SHUTDOWN_CONNECTION, "M32800", "&Shutdown Connection", ItemKind::Normal},
+                {ID_CONNECT, Tr("M32799", "&Connect"), ItemKind::Normal},
+                {ID_SHUTDOWN_CONNECTION, Tr("M32800", "&Shutdown Connection"), ItemKind::Normal},
                 kSeparator,
-                {ID_PROPERTIES, "M32801", "&Properties", ItemKind::Normal},
+                {ID_PROPERTIES, Tr("M32801", "&Properties"), ItemKind::Normal},
                 kSeparator,
-                {ID_APP_EXIT, "M57665", "E&xit", ItemKind::Normal}});
+                {ID_APP_EXIT, Tr("M57665", "E&xit"), ItemKind::Normal}});
     return menu;
 }
 
 wxMenu* ViewMenu()
 {
     auto* menu = new wxMenu;
-    Fill(menu, {{ID_VIEW_TOOLBAR, "M59392", "&Toolbar", ItemKind::Check},
-                {ID_VIEW_STATUS_BAR, "M59393", "&Status Bar", ItemKind::Check},
-                {ID_RESET, "M32788", "&Re-set", ItemKind::Normal}});
+    Fill(menu, {{ID_VIEW_TOOLBAR, Tr("M59392", "&Toolbar"), ItemKind::Check},
+                {ID_VIEW_STATUS_BAR, Tr("M59393", "&Status Bar"), ItemKind::Check},
+                {ID_RESET, Tr("M32788", "&Re-set"), ItemKind::Normal}});
     return menu;
 }
 
@@ -71,31 +72,31 @@ wxMenu* ToolsMenu()
 {
     auto* menu = new wxMenu;
     Fill(menu, {kSeparator,
-                {ID_FIND_FILES_TRANSFER, "M32771", "F&ind Files &&Transfer", ItemKind::Normal},
-                {ID_FIND_FILES, "M32772", "&Find Files", ItemKind::Normal},
-                {ID_TRANSFER_DELETE, "M32773", "&Transfer/Delete", ItemKind::Normal},
+                {ID_FIND_FILES_TRANSFER, Tr("M32771", "F&ind Files &&Transfer"), ItemKind::Normal},
+                {ID_FIND_FILES, Tr("M32772", "&Find Files"), ItemKind::Normal},
+                {ID_TRANSFER_DELETE, Tr("M32773", "&Transfer/Delete"), ItemKind::Normal},
                 kSeparator,
-                {ID_TREE_DELETE, "M32792", "Tree &Delete (Find Files)", ItemKind::Normal},
+                {ID_TREE_DELETE, Tr("M32792", "Tree &Delete (Find Files)"), ItemKind::Normal},
                 kSeparator,
-                {ID_STOP, "M32774", "Sto&p", ItemKind::Normal}});
+                {ID_STOP, Tr("M32774", "Sto&p"), ItemKind::Normal}});
     return menu;
 }
 
 wxMenu* LanguageMenu()
 {
     auto* menu = new wxMenu;
-    Fill(menu, {{ID_LANGUAGE_DEFAULT, "M32823", "&Default", ItemKind::Check},
-                {ID_LANGUAGE_ENGLISH, "M32824", "&English", ItemKind::Check},
-                {ID_LANGUAGE_FRENCH, "M32825", "&French", ItemKind::Check},
-                {ID_LANGUAGE_GERMAN, "M32806", "&German", ItemKind::Check}});
+    Fill(menu, {{ID_LANGUAGE_DEFAULT, Tr("M32823", "&Default"), ItemKind::Check},
+                {ID_LANGUAGE_ENGLISH, Tr("M32824", "&English"), ItemKind::Check},
+                {ID_LANGUAGE_FRENCH, Tr("M32825", "&French"), ItemKind::Check},
+                {ID_LANGUAGE_GERMAN, Tr("M32806", "&German"), ItemKind::Check}});
     return menu;
 }
 
 wxMenu* HelpMenu()
 {
     auto* menu = new wxMenu;
-    Fill(menu, {{ID_APP_ABOUT, "M57664", "&About Skerrow...", ItemKind::Normal},
-                {ID_HELP_INDEX, "M32822", "&Help", ItemKind::Normal}});
+    Fill(menu, {{ID_APP_ABOUT, Tr("M57664", "&About Skerrow..."), ItemKind::Normal},
+                {ID_HELP_INDEX, Tr("M32822", "&Help"), ItemKind::Normal}});
     return menu;
 }
 
