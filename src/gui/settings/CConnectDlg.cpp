@@ -243,8 +243,8 @@ bool CConnectDlg::StoreLastRun()
         wxMessageBox(wxString::FromUTF8(LoadString(IDS_INCORRECT_DATE)), wxString::FromUTF8(LoadString(IDS_APP_TITLE)),
                      wxOK | wxICON_ERROR, this);
         m_day->SetFocus();
-        m_day->SelectAll();
         m_day->ShowPosition(m_day->GetLastPosition());
+        m_day->SelectAll();
         return false;
     }
     CSettingsFile settings;

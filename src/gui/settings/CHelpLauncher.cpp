@@ -1,6 +1,8 @@
 #include "settings/CHelpLauncher.h"
 
 #include <wx/fileconf.h>
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
 #include <wx/filename.h>
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
@@ -46,6 +48,12 @@ wxString Wx(const std::string& text)
 // configuration ("hcNavigPanel"), which we keep in memory only.
 wxHtmlHelpController* CreateViewer()
 {
+    // The book is a zip archive, which the viewer reads through wxFileSystem.
+    static bool archivesReadable = false;
+    if (!archivesReadable) {
+        wxFileSystem::AddHandler(new wxArchiveFSHandler);
+        archivesReadable = true;
+    }
     wxStringInputStream empty(wxString{});
     g_viewer.config = new wxFileConfig(empty);
     g_viewer.config->Write("/Help/hcNavigPanel", 0L);

@@ -59,7 +59,7 @@ TEST_F(ConnectDlgTest, OkThroughTheModalLoopWritesWhatWasTyped)
     });
     EXPECT_EQ(dlg.ShowModal(), wxID_OK);
     EXPECT_EQ(Read("Configure", "FTPURL"), "ftp.example.org");
-    EXPECT_EQ(Read("Configure", "FTPStartDir"), " /www "); // texts are stored as typed
+    EXPECT_EQ(Read("Configure", "FTPStartDir"), "/www"); // the settings file keeps no surrounding blanks
     EXPECT_EQ(Read("Configure", "User"), "anna");
     EXPECT_EQ(Read("Configure", "PCDir"), "/home/anna/site");
     EXPECT_EQ(Read("Configure", "UploadAllFiles"), "1");
@@ -163,8 +163,8 @@ TEST_F(ConnectDlgTest, DeletingModeLeavesOnlySiteUserAndPassword)
                    CConnectDlg::ID_UPLOAD_ALL, CConnectDlg::ID_DAY, CConnectDlg::ID_MONTH, CConnectDlg::ID_YEAR,
                    CConnectDlg::ID_HOUR, CConnectDlg::ID_MINUTES})
         EXPECT_FALSE(dlg.FindWindow(id)->IsEnabled()) << id;
-    for (int id : {CConnectDlg::ID_SITE, CConnectDlg::ID_USER, CConnectDlg::ID_PASSWORD, int(wxID_OK),
-                   int(wxID_CANCEL), CConnectDlg::ID_HELP_BUTTON, CConnectDlg::ID_ADVANCED})
+    for (int id : {int(CConnectDlg::ID_SITE), int(CConnectDlg::ID_USER), int(CConnectDlg::ID_PASSWORD), int(wxID_OK),
+                   int(wxID_CANCEL), int(CConnectDlg::ID_HELP_BUTTON), int(CConnectDlg::ID_ADVANCED)})
         EXPECT_TRUE(dlg.FindWindow(id)->IsEnabled()) << id;
 }
 

@@ -48,8 +48,9 @@ protected:
     {
         EXPECT_EQ(dialog->GetMessage(), m_text);
         EXPECT_TRUE(dialog->GetMessageDialogStyle() & m_icon) << "icon flags " << dialog->GetMessageDialogStyle();
-        if (!m_caption.empty())
+        if (!m_caption.empty()) {
             EXPECT_EQ(dialog->GetCaption(), m_caption);
+        }
         return wxID_OK;
     }
 

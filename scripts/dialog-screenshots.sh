@@ -1,0 +1,28 @@
+#!/bin/sh
+# Takes PNG pictures of the Connect and Advanced dialogs under a private X server, in English
+# (docs/connect-dialog.png, docs/advanced-dialog.png) and, for checking that the labels fit, in
+# German and French (written to the build directory, not the docs).
+# Usage: scripts/dialog-screenshots.sh BUILD_DIR   (gui_tests must be built there)
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:?usage: $0 BUILD_DIR}
+tests="$build/bin/gui_tests"
+[ -x "$tests" ] || tests="$build/tests/gui_tests"
+display=:98
+Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+# Wait for the server to answer.
+i=0
+until DISPLAY=$display xdpyinfo >/dev/null 2>&1; do
+    i=$((i + 1)); [ $i -lt 100 ] || { echo "Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+shots="$build/screenshots"
+mkdir -p "$shots"
+for lang in "" de fr; do
+    DISPLAY=$display SKERROW_SCREENSHOT_DIR="$shots" SKERROW_SCREENSHOT_LANG="$lang" \
+        "$tests" --gtest_filter='DialogScreenshotTest.*'
+done
+cp "$shots/connect-dialog.png" "$shots/advanced-dialog.png" "$top/docs/"
+echo "pictures in $shots; English copies in $top/docs"
