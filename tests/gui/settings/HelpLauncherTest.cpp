@@ -2,9 +2,7 @@
 #include <wx/html/helpfrm.h>
 #include <wx/html/helpwnd.h>
 #include <wx/html/htmlwin.h>
-#include <wx/filename.h>
 #include <wx/splitter.h>
-#include <wx/stdpaths.h>
 
 #include "settings/CHelpLauncher.h"
 #include "SettingsDialogTest.h"
@@ -66,14 +64,6 @@ TEST_F(HelpLauncherTest, MissingBookIsReportedWithItsFullPath)
     CHelpLauncher::SetBookPath(broken);
     CExpectMessage unreadable("The help file could not be read.\n" + broken, wxICON_ERROR);
     wxTEST_DIALOG(ShowHelpTopic(nullptr, "index.html"), unreadable);
-}
-
-TEST_F(HelpLauncherTest, DefaultBookLiesBesideTheExecutable)
-{
-    CHelpLauncher::SetBookPath("");
-    EXPECT_TRUE(CHelpLauncher::BookPath().EndsWith("/skerrow.htb"));
-    EXPECT_TRUE(wxFileName(CHelpLauncher::BookPath()).GetPath() ==
-                wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath());
 }
 
 } // namespace
