@@ -101,6 +101,9 @@ bool CSkerrowApp::CreateMainWindow()
 
 void CSkerrowApp::DestroyMainWindow()
 {
+    // Ends without the quit question: whatever run was set up is dropped.
+    if (CSkerrowView* view = GetView())
+        view->SetRunState(0);
     if (m_docManager)
         m_docManager->Clear(true);
     if (m_frame) {

@@ -23,7 +23,8 @@ public:
     // File New at start-up: the document template makes the document, the main frame and the
     // list view. False when the window could not be made.
     bool CreateMainWindow();
-    // Closes the document and destroys the main window at once (tests start and end it in-process).
+    // Closes the document and destroys the main window at once, without the quit question (tests
+    // start and end the window in-process).
     void DestroyMainWindow();
 
     // Greys (true) or restores (false) the commands that start a run. Callable from any thread:

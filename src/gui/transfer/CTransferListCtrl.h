@@ -29,7 +29,7 @@ public:
     void OnRowsChanged(size_t first, size_t last) override;
     void OnCountChanged() override;
 
-protected:
+    // What the list shows for a row: the cell texts, and the state icon in column 0.
     wxString OnGetItemText(long item, long column) const override;
     int OnGetItemImage(long item) const override;
     int OnGetItemColumnImage(long item, long column) const override;

@@ -1,0 +1,157 @@
+// The list view over the transfer list: a find fills it, Re-set and the Delete key change it, and
+// changes from a worker thread reach the window.
+
+#include <set>
+#include <thread>
+
+#include <wx/listctrl.h>
+
+#include "app/CMainFrame.h"
+#include "app/CStringTable.h"
+#include "app/StringIds.h"
+#include "gui/app/CMainWindowTest.h"
+#include "transfer/CSkerrowView.h"
+#include "transfer/CTransferListCtrl.h"
+#include "transfer/RowWord.h"
+
+using namespace skerrow;
+
+namespace {
+
+// The settings of a run over pcDir that wants every file.
+std::string IniFor(const std::string& pcDir)
+{
+    return "[Configure]\nPCDir=" + pcDir + "\nUploadAllFiles=1\n[Advanced]\nLanguage=1\n";
+}
+
+std::set<std::string> ShownNames(CTransferListCtrl* list)
+{
+    std::set<std::string> names;
+    for (long row = 0; row < list->GetItemCount(); ++row)
+        names.insert(list->OnGetItemText(row, kColName).utf8_string());
+    return names;
+}
+
+void SetWord(CSkerrowView* view, size_t row, int32_t word, const std::string& error)
+{
+    view->List().SetWord(row, word);
+    view->List().SetText(row, kColErrors, error);
+}
+
+} // namespace
+
+TEST_F(CMainWindowTest, FindFilesShowsTheRowsOfThePcDirectory)
+{
+    m_dir.WriteFile("site/index.html", "");
+    m_dir.MakeFileOfSize("site/img/logo.gif", 1024);
+    m_dir.WriteFile("site/_private/notes.txt", "left out");
+    Start(IniFor(m_dir.Str() + "/site"));
+
+    Command(ID_FIND_FILES);
+    CTransferListCtrl* list = ListCtrl();
+    ASSERT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(ShownNames(list), (std::set<std::string>{"index.html", "/img/logo.gif"}));
+    for (long row = 0; row < 2; ++row) {
+        const bool isLogo = list->OnGetItemText(row, kColName) == "/img/logo.gif";
+        EXPECT_EQ(list->OnGetItemText(row, kColSize), isLogo ? "2" : "1");
+        EXPECT_EQ(list->OnGetItemText(row, kColStatus), "");
+        EXPECT_EQ(list->OnGetItemImage(row), 0); // PC file, Pending
+    }
+    EXPECT_EQ(View()->GetRunState(), 1);
+    EXPECT_EQ(PaneText(CMainFrame::kMessagePane), "Ready");
+
+    // Icons by state and kind.
+    SetWord(View(), 0, kRowDone, "");
+    SetWord(View(), 1, kKindFtpEntry << 4, "");
+    PumpPending();
+    EXPECT_EQ(list->OnGetItemImage(0), 1);
+    EXPECT_EQ(list->OnGetItemImage(1), 3);
+    SetWord(View(), 1, (kKindFtpEntry << 4) | kRowFailed, "550 refused");
+    PumpPending();
+    EXPECT_EQ(list->OnGetItemImage(1), 2);
+    EXPECT_EQ(list->OnGetItemText(1, kColErrors), "550 refused");
+}
+
+TEST_F(CMainWindowTest, FindFilesInAnEmptyDirectoryTellsTheUser)
+{
+    m_dir.MakeDir("empty");
+    Start(IniFor(m_dir.Str() + "/empty"));
+    wxString text;
+    long style = 0;
+    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectMessage(wxID_OK, &text, &style));
+    EXPECT_EQ(text, wxString::FromUTF8(LoadString(IDS_NO_FILES_FOUND)));
+    EXPECT_TRUE(style & wxICON_INFORMATION);
+    EXPECT_EQ(ListCtrl()->GetItemCount(), 0);
+}
+
+TEST_F(CMainWindowTest, ResetAndDeleteKeyChangeOnlyTheList)
+{
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        m_dir.WriteFile(std::string("site/") + name, name);
+    Start(IniFor(m_dir.Str() + "/site"));
+    Command(ID_FIND_FILES);
+    CTransferListCtrl* list = ListCtrl();
+    ASSERT_EQ(list->GetItemCount(), 4);
+
+    SetWord(View(), 0, kRowDone, "");
+    SetWord(View(), 1, kRowFailed, "timed out");
+    SetWord(View(), 2, (kKindFtpEntry << 4) | kRowFailed, "550");
+    Command(ID_RESET);
+    EXPECT_EQ(list->OnGetItemImage(0), 0);
+    EXPECT_EQ(list->OnGetItemImage(1), 0);
+    EXPECT_EQ(list->OnGetItemImage(2), 3); // the kind is kept
+    EXPECT_EQ(list->OnGetItemText(1, kColErrors), "");
+    EXPECT_EQ(View()->GetRunState(), 1);
+
+    auto pressDelete = [list] {
+        wxKeyEvent key(wxEVT_KEY_DOWN);
+        key.m_keyCode = WXK_DELETE;
+        key.SetEventObject(list);
+        list->GetEventHandler()->ProcessEvent(key);
+        PumpPending();
+    };
+    pressDelete(); // nothing selected: nothing goes
+    ASSERT_EQ(list->GetItemCount(), 4);
+
+    const wxString keep1 = list->OnGetItemText(0, kColName);
+    const wxString keep2 = list->OnGetItemText(2, kColName);
+    list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    list->SetItemState(3, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    pressDelete();
+    ASSERT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(list->OnGetItemText(0, kColName), keep1);
+    EXPECT_EQ(list->OnGetItemText(1, kColName), keep2);
+    EXPECT_EQ(list->GetSelectedItemCount(), 0);
+    EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "site/b.txt"));
+}
+
+TEST_F(CMainWindowTest, RowsAndQuestionsFromAWorkerReachTheWindow)
+{
+    Start(IniFor(m_dir.Str()));
+    CTransferList& rows = View()->List();
+    std::thread filler([&rows] {
+        for (size_t i = 0; i < 1000; ++i)
+            rows.Insert(i, 0, "file" + std::to_string(i), "1");
+        rows.SetWord(999, kRowDone);
+    });
+    filler.join();
+    PumpPending();
+    ASSERT_EQ(ListCtrl()->GetItemCount(), 1000);
+    EXPECT_EQ(ListCtrl()->OnGetItemText(999, kColName), "file999");
+    EXPECT_EQ(ListCtrl()->OnGetItemImage(999), 1);
+
+    // A worker's question is shown on the UI thread and the worker gets the answer.
+    std::atomic<int> answer{-1};
+    wxString text;
+    wxTEST_DIALOG(
+        {
+            std::thread worker([this, &answer] {
+                answer = View()->AskYesNo("Delete them?", PromptIcon::Question) ? 1 : 0;
+            });
+            PumpUntil([&answer] { return answer >= 0; });
+            worker.join();
+        },
+        CExpectMessage(wxID_YES, &text));
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(text, "Delete them?");
+}
