@@ -146,6 +146,8 @@ void CSkerrowView::FindFiles()
     walk.m_lastUpload = m_settings.lastRun;
     m_list.DeleteAll();
     walk.Walk(m_settings.pcDir, "*.*");
+    if (m_listCtrl)
+        m_listCtrl->FitNameColumn();
     SetStatusText(previous);
     if (m_list.Count() == 0)
         ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);

@@ -69,6 +69,16 @@ void CTransferListCtrl::RelabelColumns()
     Refresh();
 }
 
+void CTransferListCtrl::FitNameColumn()
+{
+    int widest = 0;
+    for (const CTransferRow& row : m_list.Snapshot())
+        widest = std::max(widest, GetTextExtent(wxString::FromUTF8(row.name)).GetWidth());
+    const int wanted = widest + 2 * GetCharWidth();
+    if (wanted > GetColumnWidth(kColName))
+        SetColumnWidth(kColName, wanted);
+}
+
 wxString CTransferListCtrl::OnGetItemText(long item, long column) const
 {
     if (item < 0 || column == kColStatus)

@@ -21,6 +21,8 @@ public:
 
     // Column titles and widths from the current language.
     void RelabelColumns();
+    // Widens the "File name" column to its longest name (once after a find; never per insert).
+    void FitNameColumn();
     // Carries out the pending redraw now (the UI thread does this by itself when idle).
     void Flush();
     // The selected rows, first to last.
