@@ -130,8 +130,10 @@ void CMainFrame::CreateStatusPanes()
     wxStatusBar* statusBar = CreateStatusBar(5, wxSTB_DEFAULT_STYLE, WxCommandId(ID_VIEW_STATUS_BAR));
     const int margin = 2 * statusBar->GetCharWidth();
     int widths[5] = {-1, statusBar->GetTextExtent(Text(IDS_INDICATOR_PERC)).GetWidth() + margin, 0, 0, 0};
-    for (size_t i = 0; i < 3; ++i)
-        widths[kKeyPanes[i]] = statusBar->GetTextExtent(Text(kKeyIndicators[i])).GetWidth() + margin;
+    for (size_t i = 0; i < 3; ++i) {
+        m_keyTexts[i] = Text(kKeyIndicators[i]);
+        widths[kKeyPanes[i]] = statusBar->GetTextExtent(m_keyTexts[i]).GetWidth() + margin;
+    }
     statusBar->SetStatusWidths(5, widths);
     statusBar->SetStatusText(Text(IDS_READY), kMessagePane);
     statusBar->SetStatusText(Text(IDS_INDICATOR_PERC), kPercentPane);
@@ -183,7 +185,7 @@ void CMainFrame::UpdateKeyIndicators()
     if (!statusBar)
         return;
     for (size_t i = 0; i < 3; ++i) {
-        const wxString text = wxGetKeyState(kLockKeys[i]) ? Text(kKeyIndicators[i]) : wxString();
+        const wxString text = wxGetKeyState(kLockKeys[i]) ? m_keyTexts[i] : wxString();
         if (statusBar->GetStatusText(kKeyPanes[i]) != text)
             statusBar->SetStatusText(text, kKeyPanes[i]);
     }

@@ -36,4 +36,6 @@ private:
     void OnKeyTimer(wxTimerEvent& event);
 
     wxTimer m_keyTimer;
+    // CAP, NUM, SCRL as loaded with the frame: the panes were sized for these texts.
+    wxString m_keyTexts[3];
 };

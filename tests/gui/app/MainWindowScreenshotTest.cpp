@@ -8,6 +8,7 @@
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 
+#include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
@@ -59,6 +60,27 @@ TEST_F(CMainWindowTest, MainWindowScreenshot)
     Frame()->Update();
     LetItPaint();
     const wxRect rect = Frame()->GetScreenRect();
+    const wxString command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage %s", rect.width, rect.height,
+                                              rect.x, rect.y, wxString::FromUTF8(out));
+    EXPECT_EQ(wxExecute(command, wxEXEC_SYNC), 0);
+}
+
+// The About box beside it, when SKERROW_ABOUT_SCREENSHOT names the PNG.
+TEST_F(CMainWindowTest, AboutBoxScreenshot)
+{
+    const std::string out = Env("SKERROW_ABOUT_SCREENSHOT", "");
+    if (out.empty())
+        GTEST_SKIP() << "SKERROW_ABOUT_SCREENSHOT is not set";
+    Start("[Advanced]\nLanguage=" + Env("SKERROW_SCREENSHOT_LANGUAGE", "1") + "\n");
+    CAboutDlg about(Frame());
+    about.Move(0, 0);
+    about.Show();
+    PumpUntil([&about] { return about.IsShownOnScreen(); });
+    about.Raise();
+    LetItPaint();
+    about.Update();
+    LetItPaint();
+    const wxRect rect = about.GetScreenRect();
     const wxString command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage %s", rect.width, rect.height,
                                               rect.x, rect.y, wxString::FromUTF8(out));
     EXPECT_EQ(wxExecute(command, wxEXEC_SYNC), 0);
