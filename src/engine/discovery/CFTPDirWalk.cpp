@@ -22,7 +22,9 @@ bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, c
             CInternetError(connection).ShowError(connection->LastError(), *m_prompt, PromptIcon::Error);
         return false;
     }
-    if (startDirectory && !connection->SetCurrentDirectory(startDirectory))
+    // An empty starting directory names no directory: walking the current one instead could
+    // list (and so delete) a whole site.
+    if (startDirectory && (!*startDirectory || !connection->SetCurrentDirectory(startDirectory)))
         return false;
     m_depth = 0;
     ScanDirectory(pattern);

@@ -45,6 +45,11 @@ struct CFtpConnection::Impl {
     int performReplyCode = 0;
     std::string entryDirectory;
     bool awaitingPwd = false;
+    // The command of a quote call, and its own reply (curl may send a CWD after it).
+    std::string quoteCommand;
+    bool awaitingQuote = false;
+    int quoteReplyCode = 0;
+    std::string quoteReply;
 
     std::atomic<int> commandsSent{0};
     StatusCallback status;
@@ -78,6 +83,11 @@ struct CFtpConnection::Impl {
             entryDirectory = ParsePwdReply(line);
             awaitingPwd = false;
         }
+        if (awaitingQuote) {
+            quoteReplyCode = performReplyCode;
+            quoteReply = replyLines;
+            awaitingQuote = false;
+        }
         std::lock_guard lock(resultMutex);
         lastResponse = replyLines;
     }
@@ -88,6 +98,7 @@ struct CFtpConnection::Impl {
             line.pop_back();
         ++commandsSent;
         awaitingPwd = line == "PWD";
+        awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
         if (!log)
             return;
         if (line.compare(0, 5, "PASS ") == 0)
@@ -237,15 +248,21 @@ struct CFtpConnection::Impl {
             return false;
         ResetRequest();
         curl_slist* list = curl_slist_append(nullptr, ("*" + command).c_str());
+        quoteCommand = command;
+        quoteReplyCode = 0;
         curl_easy_setopt(curl, CURLOPT_QUOTE, list);
         curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
         curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
         int code = Perform(baseUrl);
         curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
         curl_slist_free_all(list);
-        if (code == kErrorNone && performReplyCode >= 400) {
-            code = kErrorExtended;
-            SetResult(code);
+        quoteCommand.clear();
+        if (code == kErrorNone && (quoteReplyCode >= 400 || quoteReplyCode == 0)) {
+            code = quoteReplyCode == 0 ? kErrorConnectionAborted : kErrorExtended;
+            std::lock_guard lock(resultMutex);
+            lastError = code;
+            if (quoteReplyCode != 0)
+                lastResponse = quoteReply;
         }
         return code == kErrorNone;
     }

@@ -1,0 +1,123 @@
+// Faults of a server that misbehaves on purpose: each one gives a Failed row with its text, the
+// pass goes on (or ends by the error limit), and an upload can be aborted from another thread.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <future>
+
+#include "ftp/CFTPTransfer.h"
+#include "ftp/CInternetError.h"
+#include "support/CFtpTestBench.h"
+#include "transfer/RowWord.h"
+
+namespace skerrow {
+namespace {
+
+using test::CFtpTestBench;
+using test::CTempDir;
+using test::FtpServerKind;
+
+std::string Head(int code)
+{
+    return "error code: " + std::to_string(code) + " Message: " + CInternetError::Description(code) + " ";
+}
+
+std::unique_ptr<CFtpTestBench> StartBench(std::vector<std::string> args = {})
+{
+    return std::make_unique<CFtpTestBench>(FtpServerKind::Misbehaving, [args](CTempDir&) { return args; });
+}
+
+TEST(FtpFaults, DroppedConnectionAndRefusedUploadFailOnlyTheirRows)
+{
+    auto bench = StartBench();
+    ASSERT_TRUE(bench->Ready()) << bench->Skip();
+    ASSERT_TRUE(bench->Open(2));
+    for (const char* name : {"a.bin", "drop.bin", "b.bin", "full.bin", "c.bin"}) {
+        bench->Local().WriteFile(name, std::string(100000, 'z'));
+        bench->AddRow(name);
+    }
+    CFTPTransfer transfer(bench->Context("up"));
+    transfer.UploadRows();
+    EXPECT_EQ(bench->States(), (std::vector<int32_t>{kRowDone, kRowFailed, kRowDone, kRowFailed, kRowDone}));
+    EXPECT_EQ(bench->List().GetText(1, kColErrors).substr(0, Head(12030).size()), Head(12030));
+    EXPECT_EQ(bench->List().GetText(3, kColErrors), Head(12003) + "452 Insufficient storage space. ");
+    EXPECT_EQ(bench->Served().ReadFile("up/c.bin"), std::string(100000, 'z'));
+    EXPECT_EQ(bench->Sink().GetStatusText(), "Finished");
+}
+
+TEST(FtpFaults, RefusedDirectoryCreationFailsTheRow)
+{
+    auto bench = StartBench({"--refuse-mkd"});
+    ASSERT_TRUE(bench->Ready()) << bench->Skip();
+    ASSERT_TRUE(bench->Open(2));
+    bench->Local().WriteFile("new/x.txt", "x");
+    bench->Local().WriteFile("y.txt", "y");
+    bench->AddRow("/new/x.txt");
+    bench->AddRow("y.txt");
+    CFTPTransfer transfer(bench->Context(""));
+    transfer.UploadRows();
+    EXPECT_EQ(bench->States(), (std::vector<int32_t>{kRowFailed, kRowDone}));
+    EXPECT_EQ(bench->List().GetText(0, kColErrors), Head(12003) + "550 Permission denied. ");
+}
+
+TEST(FtpFaults, SilentServerTimesOutAndTheLimitEndsThePass)
+{
+    auto bench = StartBench({"--hang-after-login"});
+    ASSERT_TRUE(bench->Ready()) << bench->Skip();
+    ASSERT_TRUE(bench->Open(2));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        bench->Local().WriteFile(name, "data");
+        bench->AddRow(name);
+    }
+    CFTPTransfer transfer(bench->Context("d", 2));
+    transfer.UploadRows();
+    EXPECT_EQ(bench->States(), (std::vector<int32_t>{kRowFailed, kRowFailed, kRowPending}));
+    EXPECT_EQ(bench->List().GetText(0, kColErrors), Head(12002));
+    EXPECT_EQ(bench->Sink().GetStatusText(), "Too many errors, Transfer stopped");
+}
+
+TEST(FtpFaults, StalledUploadTimesOutAndAbortEndsItFromAnotherThread)
+{
+    auto bench = StartBench();
+    ASSERT_TRUE(bench->Ready()) << bench->Skip();
+    ASSERT_TRUE(bench->Open(2));
+    const auto big = bench->Local().MakeFileOfSize("stall.bin", 200ull * 1024 * 1024);
+    CFtpConnection& connection = bench->Connection();
+
+    // No progress for the stall time: a time-out.
+    EXPECT_FALSE(connection.PutFile(big.string(), "stall.bin", kTransferBinary));
+    EXPECT_EQ(connection.LastError(), kErrorTimeout);
+
+    // The same upload with a long stall time, aborted once bytes are on their way.
+    connection.SetTimeouts(5, 120);
+    std::mutex mutex;
+    std::condition_variable started;
+    bool sending = false;
+    connection.SetStatusCallback([&](int status, uint64_t) {
+        if (status != kStatusRequestSent)
+            return;
+        std::lock_guard lock(mutex);
+        sending = true;
+        started.notify_all();
+    });
+    auto upload = std::async(std::launch::async, [&] { return connection.PutFile(big.string(), "stall.bin", kTransferBinary); });
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(started.wait_for(lock, std::chrono::seconds(20), [&] { return sending; }));
+    }
+    connection.Abort();
+    ASSERT_EQ(upload.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(upload.get());
+    EXPECT_EQ(connection.LastError(), kErrorOperationCancelled);
+    connection.SetStatusCallback(nullptr);
+
+    // The connection is usable again afterwards.
+    const auto small = bench->Local().WriteFile("after.txt", "after");
+    EXPECT_TRUE(connection.PutFile(small.string(), "after.txt", kTransferBinary));
+    EXPECT_EQ(bench->Served().ReadFile("after.txt"), "after");
+}
+
+} // namespace
+} // namespace skerrow

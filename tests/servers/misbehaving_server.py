@@ -1,0 +1,220 @@
+#!/usr/bin/python3
+"""A small FTP server (standard library only, 127.0.0.1) that misbehaves on purpose, for the tests.
+
+Prints its port as the first line of standard output. Files are stored below --root. Any user name
+and password log in. Faults, chosen by option or by the name of the uploaded file:
+  STOR of a name starting "drop"   the control and data connections are closed in the middle
+  STOR of a name starting "full"   refused with "452 Insufficient storage space."
+  STOR of a name starting "stall"  the data connection is accepted but never read
+  --slow-stor N                     every upload is read at N bytes per second at most
+  --hang-after-login                after "230" no command but PWD is ever answered
+  --refuse-mkd                      every MKD gets "550 Permission denied."
+  --bad-list                        LIST also names "../x", "a/b", "." and ".."
+"""
+import argparse
+import os
+import posixpath
+import socket
+import socketserver
+import sys
+import threading
+import time
+
+OPTIONS = None
+
+
+class Session(socketserver.StreamRequestHandler):
+    def setup(self):
+        super().setup()
+        self.cwd = "/"
+        self.passive = None
+        self.logged_in = False
+
+    def reply(self, text):
+        self.wfile.write((text + "\r\n").encode("utf-8", "surrogateescape"))
+        self.wfile.flush()
+
+    def local(self, path):
+        full = posixpath.normpath(posixpath.join(self.cwd, path))
+        full = "/" + full.lstrip("/")
+        return full, os.path.join(OPTIONS.root, full.lstrip("/"))
+
+    def handle(self):
+        self.reply("220 Misbehaving test server ready.")
+        while True:
+            line = self.rfile.readline()
+            if not line:
+                return
+            line = line.decode("utf-8", "surrogateescape").rstrip("\r\n")
+            verb, _, arg = line.partition(" ")
+            verb = verb.upper()
+            if self.logged_in and OPTIONS.hang_after_login and verb != "PWD":
+                continue
+            handler = getattr(self, "do_" + verb, None)
+            if handler is None:
+                self.reply("502 Command not implemented.")
+                continue
+            if handler(arg) == "close":
+                return
+
+    def do_USER(self, arg):
+        self.reply("331 Password required.")
+
+    def do_PASS(self, arg):
+        self.logged_in = True
+        self.reply("230 Logged in.")
+
+    def do_QUIT(self, arg):
+        self.reply("221 Bye.")
+        return "close"
+
+    def do_PWD(self, arg):
+        self.reply('257 "%s" is the current directory.' % self.cwd)
+
+    def do_CWD(self, arg):
+        full, path = self.local(arg)
+        if os.path.isdir(path):
+            self.cwd = full
+            self.reply("250 Directory changed.")
+        else:
+            self.reply("550 No such directory.")
+
+    def do_TYPE(self, arg):
+        self.reply("200 Type set.")
+
+    def do_NOOP(self, arg):
+        self.reply("200 OK.")
+
+    def do_MKD(self, arg):
+        full, path = self.local(arg)
+        if OPTIONS.refuse_mkd:
+            self.reply("550 Permission denied.")
+            return
+        try:
+            os.mkdir(path)
+            self.reply('257 "%s" created.' % full)
+        except OSError:
+            self.reply("550 Cannot create directory.")
+
+    def do_RMD(self, arg):
+        try:
+            os.rmdir(self.local(arg)[1])
+            self.reply("250 Removed.")
+        except OSError:
+            self.reply("550 Cannot remove directory.")
+
+    def do_DELE(self, arg):
+        try:
+            os.remove(self.local(arg)[1])
+            self.reply("250 Deleted.")
+        except OSError:
+            self.reply("550 Cannot delete file.")
+
+    def open_passive(self):
+        if self.passive:
+            self.passive.close()
+        self.passive = socket.socket()
+        self.passive.bind(("127.0.0.1", 0))
+        self.passive.listen(1)
+        return self.passive.getsockname()[1]
+
+    def do_EPSV(self, arg):
+        self.reply("229 Entering Extended Passive Mode (|||%d|)" % self.open_passive())
+
+    def do_PASV(self, arg):
+        port = self.open_passive()
+        self.reply("227 Entering Passive Mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
+
+    def accept_data(self, receive_buffer=None):
+        if not self.passive:
+            self.reply("425 Use PASV or EPSV first.")
+            return None
+        if receive_buffer:
+            self.passive.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, receive_buffer)
+        self.passive.settimeout(10)
+        try:
+            conn, _ = self.passive.accept()
+        except OSError:
+            self.reply("425 Cannot open data connection.")
+            return None
+        finally:
+            self.passive.close()
+            self.passive = None
+        return conn
+
+    def do_LIST(self, arg):
+        path = self.local(".")[1]
+        conn = self.accept_data()
+        if conn is None:
+            return
+        self.reply("150 Here comes the listing.")
+        lines = []
+        for name in sorted(os.listdir(path)):
+            kind = "d" if os.path.isdir(os.path.join(path, name)) else "-"
+            size = os.path.getsize(os.path.join(path, name))
+            lines.append("%srwxr-xr-x 1 user group %d Jan 01 2020 %s" % (kind, size, name))
+        if OPTIONS.bad_list:
+            for name in ("../x", "a/b", ".", ".."):
+                lines.append("drwxr-xr-x 1 user group 0 Jan 01 2020 %s" % name)
+                lines.append("-rw-r--r-- 1 user group 5 Jan 01 2020 %s" % name)
+        conn.sendall(("\r\n".join(lines) + "\r\n").encode("utf-8", "surrogateescape") if lines else b"")
+        conn.close()
+        self.reply("226 Listing sent.")
+
+    def do_STOR(self, arg):
+        full, path = self.local(arg)
+        name = posixpath.basename(full)
+        if name.startswith("full"):
+            self.reply("452 Insufficient storage space.")
+            return
+        stall = name.startswith("stall")
+        conn = self.accept_data(4096 if stall else None)
+        if conn is None:
+            return
+        self.reply("150 Ok to send data.")
+        if stall:
+            conn.settimeout(None)
+            threading.Event().wait(600)
+            conn.close()
+            return "close"
+        if name.startswith("drop"):
+            conn.recv(1024)
+            conn.close()
+            self.request.shutdown(socket.SHUT_RDWR)
+            return "close"
+        with open(path, "wb") as out:
+            while True:
+                if OPTIONS.slow_stor:
+                    chunk = conn.recv(max(1, OPTIONS.slow_stor // 10))
+                    time.sleep(0.1)
+                else:
+                    chunk = conn.recv(65536)
+                if not chunk:
+                    break
+                out.write(chunk)
+        conn.close()
+        self.reply("226 Transfer complete.")
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    global OPTIONS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--hang-after-login", action="store_true")
+    parser.add_argument("--refuse-mkd", action="store_true")
+    parser.add_argument("--bad-list", action="store_true")
+    parser.add_argument("--slow-stor", type=int, default=0)
+    OPTIONS = parser.parse_args()
+    server = Server(("127.0.0.1", 0), Session)
+    print(server.server_address[1], flush=True)
+    sys.stdout.close()
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""Runs vsftpd on 127.0.0.1 for the tests, serving a directory with write access to the user "ftp" (any password).
+
+Prints the port as the first line of standard output once the server accepts connections, then
+stays until it is killed (SIGTERM also stops vsftpd). The protocol log is written to --log.
+Needs root (vsftpd drops to the "ftp" user for the sessions). Exits with status 77 when vsftpd
+cannot be started here.
+"""
+import argparse
+import os
+import pwd
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+VSFTPD = "/usr/sbin/vsftpd"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def config(root, port, log, empty_dir, userlist, pasv_min, pasv_max):
+    return "\n".join([
+        "listen=YES", "listen_ipv6=NO", "listen_address=127.0.0.1", "listen_port=%d" % port,
+        "background=NO", "seccomp_sandbox=NO", "run_as_launching_user=NO",
+        # A local login, chrooted into root: vsftpd never lets anonymous users have a writable
+        # root. The "runuser" PAM service admits any password when vsftpd runs as root, so the
+        # tests need no account of their own; the session runs as the "ftp" user.
+        "anonymous_enable=NO", "local_enable=YES", "pam_service_name=runuser",
+        "userlist_enable=YES", "userlist_deny=NO", "userlist_file=%s" % userlist,
+        "local_root=%s" % root, "chroot_local_user=YES", "allow_writeable_chroot=YES",
+        "write_enable=YES", "local_umask=022", "passwd_chroot_enable=NO",
+        "pasv_enable=YES", "pasv_address=127.0.0.1", "pasv_min_port=%d" % pasv_min,
+        "pasv_max_port=%d" % pasv_max, "port_enable=YES", "connect_from_port_20=NO",
+        "pasv_promiscuous=NO", "port_promiscuous=NO",
+        "xferlog_enable=YES", "xferlog_std_format=NO", "log_ftp_protocol=YES",
+        "vsftpd_log_file=%s" % log, "dual_log_enable=NO", "syslog_enable=NO",
+        "secure_chroot_dir=%s" % empty_dir,
+        "max_clients=64", "max_per_ip=64", "idle_session_timeout=600",
+        "data_connection_timeout=600", "use_localtime=NO", "dirmessage_enable=NO",
+        "hide_ids=NO", "ascii_upload_enable=NO", "ascii_download_enable=NO",
+        "tcp_wrappers=NO", "",
+    ])
+
+
+def wait_for_port(port, proc, seconds=10.0):
+    end = time.time() + seconds
+    while time.time() < end:
+        if proc.poll() is not None:
+            return False
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=1) as s:
+                return s.recv(64).startswith(b"220")
+        except OSError:
+            time.sleep(0.05)
+    return False
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--log", default=None)
+    args = parser.parse_args()
+    if os.geteuid() != 0 or not os.access(VSFTPD, os.X_OK):
+        print("vsftpd needs root and %s" % VSFTPD, file=sys.stderr)
+        sys.exit(77)
+    try:
+        pwd.getpwnam("ftp")
+    except KeyError:
+        print("no ftp user", file=sys.stderr)
+        sys.exit(77)
+    work = tempfile.mkdtemp(prefix="skerrow-vsftpd-")
+    os.makedirs(os.path.join(work, "empty"), exist_ok=True)
+    log = args.log or os.path.join(work, "vsftpd.log")
+    root = os.path.realpath(args.root)
+    os.chmod(root, 0o777)
+    for dirpath, dirnames, filenames in os.walk(root):
+        for name in dirnames:
+            path = os.path.join(dirpath, name)
+            if os.stat(path).st_mode & 0o777:
+                os.chmod(path, 0o777)
+    userlist = os.path.join(work, "users")
+    with open(userlist, "w") as f:
+        f.write("ftp\n")
+    proc = None
+    for _ in range(5):
+        port = free_port()
+        pasv = free_port()
+        conf = os.path.join(work, "vsftpd.conf")
+        with open(conf, "w") as f:
+            f.write(config(root, port, log, os.path.join(work, "empty"), userlist, pasv, min(pasv + 200, 65000)))
+        proc = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=open(os.path.join(work, "stderr.txt"), "w"), start_new_session=True)
+        if wait_for_port(port, proc):
+            break
+        proc.kill()
+        proc.wait()
+        proc = None
+    if proc is None:
+        print("vsftpd did not start", file=sys.stderr)
+        sys.exit(77)
+
+    def stop(*_):
+        # vsftpd and its session processes share one process group of their own.
+        try:
+            os.killpg(proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        # No proc.wait() here: the main thread is inside it already, holding its lock.
+        shutil.rmtree(work, ignore_errors=True)
+        os._exit(0)
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+    print(port, flush=True)
+    proc.wait()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,52 @@
+#pragma once
+// Starts one of the test FTP servers (tests/servers/) on 127.0.0.1 in a child process, reads the
+// port it prints, and stops it when the object goes away.
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace skerrow::test {
+
+enum class FtpServerKind { Pyftpdlib, Vsftpd, Misbehaving };
+
+class CFtpServerProcess {
+public:
+    // root is the directory served; extraArgs go to the server script (see its usage text).
+    CFtpServerProcess(FtpServerKind kind, const std::string& root, const std::vector<std::string>& extraArgs = {});
+    ~CFtpServerProcess();
+    CFtpServerProcess(const CFtpServerProcess&) = delete;
+    CFtpServerProcess& operator=(const CFtpServerProcess&) = delete;
+
+    bool Started() const { return m_port > 0; }
+    // Why the server is not running ("" when it is).
+    const std::string& Error() const { return m_error; }
+    int Port() const { return m_port; }
+    FtpServerKind Kind() const { return m_kind; }
+    std::string User() const;
+    std::string Password() const;
+    // vsftpd's protocol log ("" for the other servers).
+    const std::string& LogPath() const { return m_logPath; }
+
+    // Makes dir (relative to root, existing) one the server refuses to enter; call before starting
+    // another server on the same root. vsftpd: permissions; pyftpdlib: its --no-enter option.
+    static std::vector<std::string> NoEnterArgs(FtpServerKind kind, const std::string& root, const std::string& dir);
+
+    static const char* Name(FtpServerKind kind);
+    // Names the cases of a test parameterised by server kind.
+    template <typename Info>
+    static std::string ParamName(const Info& param) { return Name(param.param); }
+
+private:
+    void Start(const std::vector<std::string>& args);
+    bool ReadPort(int fd);
+
+    FtpServerKind m_kind;
+    pid_t m_pid = -1;
+    int m_port = 0;
+    std::string m_error;
+    std::string m_logPath;
+    std::string m_logDir;
+};
+
+} // namespace skerrow::test

@@ -1,0 +1,47 @@
+#include "support/CFtpTestBench.h"
+
+#include "transfer/RowWord.h"
+
+namespace skerrow::test {
+
+CFtpTestBench::CFtpTestBench(FtpServerKind kind, const Prepare& prepare)
+{
+    std::vector<std::string> args;
+    if (prepare)
+        args = prepare(m_served);
+    m_server = std::make_unique<CFtpServerProcess>(kind, m_served.Str(), args);
+    m_settings.WriteFile("skerrow.ini", "[TextSuffices]\n.htm=1\n.txt=1\n");
+}
+
+std::string CFtpTestBench::Skip() const
+{
+    return m_server ? m_server->Error() : std::string("no server");
+}
+
+bool CFtpTestBench::Open(long stallSeconds)
+{
+    m_connection.SetTimeouts(5, stallSeconds);
+    return m_connection.Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true);
+}
+
+CTransferContext& CFtpTestBench::Context(const std::string& ftpStartDir, int maxErrors)
+{
+    m_context.reset(new CTransferContext{m_list, m_connection, m_sink, m_sink, m_stop, m_progress, m_local.Str(),
+                                         ftpStartDir, maxErrors, (m_settings.Path() / "skerrow.ini").string()});
+    return *m_context;
+}
+
+void CFtpTestBench::AddRow(const std::string& name, const std::string& sizeText)
+{
+    m_list.Insert(m_list.Count(), kKindPcFile, name, sizeText);
+}
+
+std::vector<int32_t> CFtpTestBench::States() const
+{
+    std::vector<int32_t> states;
+    for (const CTransferRow& row : m_list.Snapshot())
+        states.push_back(RowStateOf(row.word));
+    return states;
+}
+
+} // namespace skerrow::test
