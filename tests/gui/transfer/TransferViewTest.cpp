@@ -7,6 +7,7 @@
 #include <wx/listctrl.h>
 
 #include "app/CMainFrame.h"
+#include "app/CSkerrowApp.h"
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
@@ -154,4 +155,22 @@ TEST_F(CMainWindowTest, RowsAndQuestionsFromAWorkerReachTheWindow)
         CExpectMessage(wxID_YES, &text));
     EXPECT_EQ(answer, 1);
     EXPECT_EQ(text, "Delete them?");
+}
+
+TEST_F(CMainWindowTest, AutomaticRunStartsWhenTheArgumentsAskForIt)
+{
+    m_dir.WriteFile("site/index.html", "<html></html>");
+    SkerrowApp().SetArguments("C:/Sites /A");
+    Start(IniFor(m_dir.Str() + "/site"));
+    EXPECT_EQ(View()->GetRunState(), 1);
+    EXPECT_EQ(ListCtrl()->GetItemCount(), 1);
+}
+
+TEST_F(CMainWindowTest, NoAutomaticRunWithoutTheSwitch)
+{
+    m_dir.WriteFile("site/index.html", "<html></html>");
+    SkerrowApp().SetArguments("/home/user/sites");
+    Start(IniFor(m_dir.Str() + "/site"));
+    EXPECT_EQ(View()->GetRunState(), 0);
+    EXPECT_EQ(ListCtrl()->GetItemCount(), 0);
 }
