@@ -50,6 +50,8 @@ public:
     CTransferListCtrl* ListCtrl() const { return m_listCtrl.get(); }
     const skerrow::CViewSettings& Settings() const { return m_settings; }
     skerrow::CAutoResetEvent& StopEvent() { return m_stopEvent; }
+    // The list was replaced by an opened saved list: it was not found by this run.
+    void ListReplaced() {}
     int GetRunState() const { return m_runState.load(); }
     void SetRunState(int state) { m_runState.store(state); }
     CMainFrame* GetMainFrame() const;
