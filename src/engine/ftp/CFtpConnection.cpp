@@ -504,6 +504,8 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     if (code != kErrorNone)
         return false;
     for (CFindRecord& record : CFtpListParser::ParseListing(listing)) {
+        if (record.name == "." || record.name == "..")
+            continue; // "LIST -a" names them on some servers
         if (pattern.empty() || pattern == "*" || fnmatch(pattern.c_str(), record.name.c_str(), FNM_PERIOD) == 0)
             records.push_back(std::move(record));
     }

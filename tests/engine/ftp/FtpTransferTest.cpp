@@ -28,6 +28,13 @@ protected:
         ASSERT_TRUE(m_bench->Open()) << m_bench->Connection().LastError();
     }
 
+    // A pass as the transfer worker runs it: from the server's root directory.
+    void Upload(CFTPTransfer& transfer)
+    {
+        ASSERT_TRUE(m_bench->Connection().SetCurrentDirectory("/"));
+        transfer.UploadRows();
+    }
+
     std::string Stored(const std::string& relative) const { return m_bench->Served().ReadFile(relative); }
     bool StoredExists(const std::string& relative) const
     {
@@ -71,7 +78,7 @@ TEST_P(FtpTransferTest, UploadsATreeBelowTheStartingDirectoryByteForByte)
         m_bench->AddRow(name, "293");
 
     CFTPTransfer transfer(m_bench->Context("site/www"));
-    transfer.UploadRows();
+    Upload(transfer);
 
     EXPECT_EQ(m_bench->States(), (std::vector<int32_t>{kRowDone, kRowDone, kRowDone, kRowDone}));
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Finished");
@@ -90,7 +97,7 @@ TEST_P(FtpTransferTest, UploadsATreeBelowTheStartingDirectoryByteForByte)
     // A second pass over the same rows sends nothing: every row is Done.
     std::filesystem::remove(m_bench->Served().Path() / "site/www/index.htm");
     CFTPTransfer again(m_bench->Context("site/www"));
-    again.UploadRows();
+    Upload(again);
     EXPECT_FALSE(StoredExists("site/www/index.htm"));
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Finished");
 }
@@ -102,14 +109,14 @@ TEST_P(FtpTransferTest, EmptyAndRootedStartingDirectoriesJoinWithDoubleSlashes)
     m_bench->AddRow("logo.gif");
     m_bench->AddRow("/img/a.gif");
     CFTPTransfer transfer(m_bench->Context(""));
-    transfer.UploadRows();
+    Upload(transfer);
     EXPECT_EQ(m_bench->States(), (std::vector<int32_t>{kRowDone, kRowDone}));
     EXPECT_EQ(Stored("logo.gif"), "root file");
     EXPECT_EQ(Stored("img/a.gif"), "img file");
 
     m_bench->List().ResetAll();
     CFTPTransfer rooted(m_bench->Context("/site"));
-    rooted.UploadRows();
+    Upload(rooted);
     EXPECT_EQ(m_bench->States(), (std::vector<int32_t>{kRowDone, kRowDone}));
     EXPECT_EQ(Stored("site/logo.gif"), "root file");
     EXPECT_EQ(Stored("site/img/a.gif"), "img file");
@@ -129,7 +136,7 @@ TEST_P(FtpTransferTest, TextSuffixesChooseAsciiAndNoLineEndIsDoubled)
     for (const char* name : {"CRLF.HTM", "lf.htm", "mixed.txt", "page.htm.bak", "noext"})
         m_bench->AddRow(name);
     CFTPTransfer transfer(m_bench->Context("t"));
-    transfer.UploadRows();
+    Upload(transfer);
     ASSERT_EQ(m_bench->Sink().GetStatusText(), "Finished");
 
     EXPECT_EQ(transfer.GetTransferType(".HTM"), kTransferAscii);
@@ -154,7 +161,7 @@ TEST_P(FtpTransferTest, ErrorLimitEndsThePassAfterTheThirdFailure)
         m_bench->AddRow(name);
     }
     CFTPTransfer transfer(m_bench->Context("lim", 3));
-    transfer.UploadRows();
+    Upload(transfer);
     EXPECT_EQ(m_bench->States(), (std::vector<int32_t>{kRowDone, kRowFailed, kRowDone, kRowFailed, kRowDone,
                                                        kRowFailed, kRowPending, kRowPending, kRowPending, kRowPending}));
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Too many errors, Transfer stopped");
@@ -168,7 +175,7 @@ TEST_P(FtpTransferTest, ErrorLimitEndsThePassAfterTheThirdFailure)
         row.word = WithRowState(row.word, kRowDone);
     m_bench->List().Replace(rows);
     CFTPTransfer done(m_bench->Context("lim", 3));
-    done.UploadRows();
+    Upload(done);
     EXPECT_EQ(done.ErrorCount(), 0);
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Finished");
     EXPECT_FALSE(StoredExists("lim/f9.bin"));
@@ -184,12 +191,12 @@ TEST_P(FtpTransferTest, DeletePassRemovesExactlyTheListedTree)
     for (const char* name : {"/a/b/f.txt", "/a/g.bin"})
         m_bench->AddRow(name);
     CFTPTransfer upload(m_bench->Context("t"));
-    upload.UploadRows();
+    Upload(upload);
     ASSERT_TRUE(m_bench->Connection().CreateDirectory("/t/e"));
     m_bench->List().DeleteAll();
     m_bench->AddRow("keep.bin");
     CFTPTransfer keep(m_bench->Context(""));
-    keep.UploadRows();
+    Upload(keep);
     ASSERT_TRUE(StoredExists("t/a/b/f.txt"));
 
     m_bench->List().DeleteAll();
