@@ -1,8 +1,20 @@
 #include "transfer/CSkerrowDoc.h"
 
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/utils.h>
+
+#include "app/CMainFrame.h"
 #include "app/CStringTable.h"
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
+#include "settings/CSettingsFile.h"
+#include "transfer/CSavedListFile.h"
 #include "transfer/CSkerrowView.h"
 
 using namespace skerrow;
@@ -25,12 +37,166 @@ bool CSkerrowDoc::OnSaveModified()
     CSkerrowView* view = GetSkerrowView();
     if (!view || view->GetRunState() == 0)
         return true;
-    if (!view->AskYesNo(LoadString(IDS_QUIT_CONFIRM), PromptIcon::Question))
+    if (!view->AskYesNo(LoadString(IDS_QUIT_CONFIRM), PromptIcon::Stop))
         return false;
     view->StopActivity();
     return true;
 }
 
-void CSkerrowDoc::OnFileOpen(wxCommandEvent&) {}
+// --- File dialog --------------------------------------------------------------------------------
 
-void CSkerrowDoc::OnFileSave(wxCommandEvent&) {}
+wxString CSkerrowDoc::FileWildcard()
+{
+    wxString filter = wxString::FromUTF8(LoadString(IDS_SAVE_FILTER));
+    // The string table's form ends the list of pairs with "||"; wx wants no closing bars.
+    while (filter.EndsWith("|"))
+        filter.RemoveLast();
+    return filter;
+}
+
+wxString CSkerrowDoc::AskPath(long style) const
+{
+    CSkerrowView* view = GetSkerrowView();
+    wxWindow* parent = view ? view->GetMainFrame() : nullptr;
+    const wxFileName defaultFile(wxString::FromUTF8(CSettingsFile().GetPath(".txt")));
+    wxFileDialog dialog(parent, wxFileSelectorPromptStr, defaultFile.GetPath(), defaultFile.GetFullName(),
+                        FileWildcard(), style);
+    if (dialog.ShowModal() != wxID_OK)
+        return wxString();
+    wxString path = dialog.GetPath();
+    // GTK's chooser reports a path set by the program (SetPath) only after its own events have
+    // run; the directory and the name are there at once.
+    if (path.empty() && !dialog.GetFilename().empty())
+        path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+    return (style & wxFD_SAVE) ? WithDefaultExtension(path) : path;
+}
+
+wxString CSkerrowDoc::WithDefaultExtension(const wxString& path)
+{
+    wxFileName name(path);
+    if (!name.IsOk() || name.HasExt() || name.FileExists())
+        return path;
+    // The dialog asked before replacing the name as typed, not the name with ".txt": an existing
+    // file of that name is never replaced unasked, so the name stays as typed then.
+    wxFileName withExt(name);
+    withExt.SetExt("txt");
+    return withExt.FileExists() ? path : withExt.GetFullPath();
+}
+
+void CSkerrowDoc::ShowFileFailure(CSkerrowView& view, const std::string& reason) const
+{
+    std::string text = LoadString(IDS_FILE_OPEN_FAILED);
+    if (!reason.empty())
+        text += "\n" + reason;
+    view.ShowMessage(text, PromptIcon::Stop);
+}
+
+// --- Reading and writing the file --------------------------------------------------------------
+
+namespace {
+
+// The reason a path cannot be a saved list file at all: a directory opens for reading on POSIX
+// and only fails once read.
+std::string NotAFile(const wxString& path)
+{
+    return wxDirExists(path) ? std::string(std::strerror(EISDIR)) : std::string();
+}
+
+} // namespace
+
+bool CSkerrowDoc::ReadListFile(const wxString& path, int& runState, std::vector<CTransferRow>& rows,
+                               std::string& failure)
+{
+    failure = NotAFile(path);
+    if (!failure.empty())
+        return false;
+    CSavedListFile file;
+    try {
+        if (file.Read(path.utf8_string(), runState, rows))
+            return true;
+        failure = file.error();
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    return false;
+}
+
+bool CSkerrowDoc::WriteListFile(const wxString& path, int runState, const std::vector<CTransferRow>& rows,
+                                std::string& failure)
+{
+    failure = NotAFile(path);
+    if (!failure.empty())
+        return false;
+    CSavedListFile file;
+    try {
+        if (file.Write(path.utf8_string(), runState, rows))
+            return true;
+        failure = file.error();
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    return false;
+}
+
+// --- Save -------------------------------------------------------------------------------------
+
+void CSkerrowDoc::OnFileSave(wxCommandEvent&)
+{
+    // The wait cursor lasts the whole command, the dialog included.
+    wxBusyCursor wait;
+    const wxString path = AskPath(wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (!path.empty())
+        SaveTo(path);
+}
+
+bool CSkerrowDoc::SaveTo(const wxString& path)
+{
+    CSkerrowView* view = GetSkerrowView();
+    if (!view)
+        return false;
+    wxBusyCursor wait;
+    const std::string remembered = view->GetStatusText();
+    view->SetStatusText(Tr("T.SavingFile", "Saving File"));
+    std::string failure;
+    const bool written = WriteListFile(path, view->GetRunState(), view->List().Snapshot(), failure);
+    if (written)
+        view->ShowMessage(LoadString(IDS_FILE_SAVED), PromptIcon::Information);
+    else
+        ShowFileFailure(*view, failure);
+    view->SetStatusText(remembered);
+    return written;
+}
+
+// --- Open -------------------------------------------------------------------------------------
+
+void CSkerrowDoc::OnFileOpen(wxCommandEvent&)
+{
+    const wxString path = AskPath(wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (!path.empty())
+        OpenFrom(path);
+}
+
+bool CSkerrowDoc::OpenFrom(const wxString& path)
+{
+    CSkerrowView* view = GetSkerrowView();
+    if (!view)
+        return false;
+    wxBusyCursor wait;
+    // The list goes before the file is even tried: a file that cannot be read leaves it empty.
+    view->List().DeleteAll();
+    const std::string remembered = view->GetStatusText();
+    view->SetStatusText(LoadString(IDS_LOADING_FILE));
+    int runState = 0;
+    std::vector<CTransferRow> rows;
+    std::string failure;
+    if (!ReadListFile(path, runState, rows, failure)) {
+        ShowFileFailure(*view, failure);
+        view->SetStatusText(remembered);
+        return false;
+    }
+    view->SetRunState(runState);
+    view->List().Replace(std::move(rows));
+    view->ListReplaced();
+    view->SetStatusText(remembered);
+    return true;
+}

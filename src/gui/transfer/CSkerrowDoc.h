@@ -1,8 +1,13 @@
 #pragma once
-// The document: owns no data of its own (the list lives in the view). It answers the quit check
-// and will save and open the list.
+// The document: owns no data of its own (the list and the run state live in the view). It saves
+// the list to a saved list file, opens one back into the list, and answers the quit check.
+
+#include <string>
+#include <vector>
 
 #include <wx/docview.h>
+
+#include "transfer/CTransferList.h"
 
 class CSkerrowView;
 
@@ -15,12 +20,36 @@ public:
     // stops the run first.
     bool OnSaveModified() override;
 
-    // To be filled in with the saved list file.
+    // File Open and File Save: the file dialog, then OpenFrom or SaveTo.
     void OnFileOpen(wxCommandEvent& event);
     void OnFileSave(wxCommandEvent& event);
 
+    // Writes the view's run state and rows to path and tells the user how it went. True when the
+    // file was written.
+    bool SaveTo(const wxString& path);
+    // Empties the list, then fills it and sets the run state from the file at path. True when the
+    // file was read; on failure the user is told and the list stays empty.
+    bool OpenFrom(const wxString& path);
+
+    // The saved list file dialog's wildcard: the filter string without its closing "||".
+    static wxString FileWildcard();
+    // A saved list file name typed without an extension gets ".txt", unless that would name an
+    // existing file that the dialog's overwrite question did not cover.
+    static wxString WithDefaultExtension(const wxString& path);
+
 private:
     CSkerrowView* GetSkerrowView() const;
+    // The saved list file through CSavedListFile; false with the system's reason in failure when
+    // the file cannot be read or written (an exception of the stream included).
+    static bool ReadListFile(const wxString& path, int& runState, std::vector<skerrow::CTransferRow>& rows,
+                             std::string& failure);
+    static bool WriteListFile(const wxString& path, int runState, const std::vector<skerrow::CTransferRow>& rows,
+                              std::string& failure);
+    // Shows the file dialog in the given mode (wxFD_SAVE or wxFD_OPEN and their flags), opened at
+    // the default saved list file beside the settings file. "" when the user cancels.
+    wxString AskPath(long style) const;
+    // The message that a saved list file could not be opened, with the system's reason.
+    void ShowFileFailure(CSkerrowView& view, const std::string& reason) const;
 
     wxDECLARE_DYNAMIC_CLASS(CSkerrowDoc);
 };
