@@ -83,14 +83,6 @@ wxString CSkerrowDoc::WithDefaultExtension(const wxString& path)
     return withExt.FileExists() ? path : withExt.GetFullPath();
 }
 
-void CSkerrowDoc::ShowFileFailure(CSkerrowView& view, const std::string& reason) const
-{
-    std::string text = LoadString(IDS_FILE_OPEN_FAILED);
-    if (!reason.empty())
-        text += "\n" + reason;
-    view.ShowMessage(text, PromptIcon::Stop);
-}
-
 // --- Reading and writing the file --------------------------------------------------------------
 
 namespace {
@@ -102,41 +94,35 @@ std::string NotAFile(const wxString& path)
     return wxDirExists(path) ? std::string(std::strerror(EISDIR)) : std::string();
 }
 
+// Runs a read or write of the saved list file; false with the system's reason in failure when the
+// file cannot be read or written, a stream exception included.
+template <typename Operation>
+bool UseListFile(const wxString& path, std::string& failure, Operation operation)
+{
+    failure = NotAFile(path);
+    if (!failure.empty())
+        return false;
+    CSavedListFile file;
+    try {
+        if (operation(file, path.utf8_string()))
+            return true;
+        failure = file.error();
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    return false;
+}
+
+// The message that a saved list file could not be opened, with the system's reason.
+void ShowFileFailure(CSkerrowView& view, const std::string& reason)
+{
+    std::string text = LoadString(IDS_FILE_OPEN_FAILED);
+    if (!reason.empty())
+        text += "\n" + reason;
+    view.ShowMessage(text, PromptIcon::Stop);
+}
+
 } // namespace
-
-bool CSkerrowDoc::ReadListFile(const wxString& path, int& runState, std::vector<CTransferRow>& rows,
-                               std::string& failure)
-{
-    failure = NotAFile(path);
-    if (!failure.empty())
-        return false;
-    CSavedListFile file;
-    try {
-        if (file.Read(path.utf8_string(), runState, rows))
-            return true;
-        failure = file.error();
-    } catch (const std::exception& error) {
-        failure = error.what();
-    }
-    return false;
-}
-
-bool CSkerrowDoc::WriteListFile(const wxString& path, int runState, const std::vector<CTransferRow>& rows,
-                                std::string& failure)
-{
-    failure = NotAFile(path);
-    if (!failure.empty())
-        return false;
-    CSavedListFile file;
-    try {
-        if (file.Write(path.utf8_string(), runState, rows))
-            return true;
-        failure = file.error();
-    } catch (const std::exception& error) {
-        failure = error.what();
-    }
-    return false;
-}
 
 // --- Save -------------------------------------------------------------------------------------
 
@@ -157,8 +143,12 @@ bool CSkerrowDoc::SaveTo(const wxString& path)
     wxBusyCursor wait;
     const std::string remembered = view->GetStatusText();
     view->SetStatusText(Tr("T.SavingFile", "Saving File"));
+    const int runState = view->GetRunState();
+    const std::vector<CTransferRow> rows = view->List().Snapshot();
     std::string failure;
-    const bool written = WriteListFile(path, view->GetRunState(), view->List().Snapshot(), failure);
+    const bool written = UseListFile(path, failure, [&](CSavedListFile& file, const std::string& name) {
+        return file.Write(name, runState, rows);
+    });
     if (written)
         view->ShowMessage(LoadString(IDS_FILE_SAVED), PromptIcon::Information);
     else
@@ -189,7 +179,10 @@ bool CSkerrowDoc::OpenFrom(const wxString& path)
     int runState = 0;
     std::vector<CTransferRow> rows;
     std::string failure;
-    if (!ReadListFile(path, runState, rows, failure)) {
+    const bool read = UseListFile(path, failure, [&](CSavedListFile& file, const std::string& name) {
+        return file.Read(name, runState, rows);
+    });
+    if (!read) {
         ShowFileFailure(*view, failure);
         view->SetStatusText(remembered);
         return false;

@@ -2,12 +2,7 @@
 // The document: owns no data of its own (the list and the run state live in the view). It saves
 // the list to a saved list file, opens one back into the list, and answers the quit check.
 
-#include <string>
-#include <vector>
-
 #include <wx/docview.h>
-
-#include "transfer/CTransferList.h"
 
 class CSkerrowView;
 
@@ -39,17 +34,9 @@ public:
 
 private:
     CSkerrowView* GetSkerrowView() const;
-    // The saved list file through CSavedListFile; false with the system's reason in failure when
-    // the file cannot be read or written (an exception of the stream included).
-    static bool ReadListFile(const wxString& path, int& runState, std::vector<skerrow::CTransferRow>& rows,
-                             std::string& failure);
-    static bool WriteListFile(const wxString& path, int runState, const std::vector<skerrow::CTransferRow>& rows,
-                              std::string& failure);
     // Shows the file dialog in the given mode (wxFD_SAVE or wxFD_OPEN and their flags), opened at
     // the default saved list file beside the settings file. "" when the user cancels.
     wxString AskPath(long style) const;
-    // The message that a saved list file could not be opened, with the system's reason.
-    void ShowFileFailure(CSkerrowView& view, const std::string& reason) const;
 
     wxDECLARE_DYNAMIC_CLASS(CSkerrowDoc);
 };
