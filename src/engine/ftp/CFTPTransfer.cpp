@@ -77,6 +77,8 @@ void CFTPTransfer::UploadRows()
         return;
     }
     CProgressRoute route(m_context.connection, m_context.progress);
+    m_knownDirectories.clear();
+    m_failedEnter.clear();
     m_errorCount = 0;
     for (size_t row = 0; row < rowCount && m_errorCount < m_errorLimit; ++row) {
         if (m_context.stop.Poll()) {
@@ -100,11 +102,11 @@ bool CFTPTransfer::UploadRow(int row, const std::string& base)
     const RemoteTarget target = SplitRemotePath(base, m_context.ftpStartDir, path);
     m_context.status.SetStatusText(FormatText(Tr("T.Transfering", "Transfering:- %s").c_str(), target.remotePath.c_str()));
     CFtpConnection& connection = m_context.connection;
-    if (!connection.SetCurrentDirectory(target.directory) && !MakeRemoteDirectories(target.directory)) {
+    if (!EnterDirectory(target.directory) && !MakeRemoteDirectories(target.directory)) {
         ReportRowError(row, connection.LastError());
         return false;
     }
-    if (!connection.SetCurrentDirectory(target.directory)) {
+    if (!EnterDirectory(target.directory)) {
         ReportRowError(row, connection.LastError());
         return false;
     }
@@ -150,19 +152,38 @@ bool CFTPTransfer::DeleteRow(int row)
     return true;
 }
 
+bool CFTPTransfer::EnterDirectory(const std::string& path)
+{
+    if (m_context.connection.SetCurrentDirectory(path)) {
+        m_knownDirectories.insert(CFtpConnection::ResolvePath("/", path));
+        m_failedEnter.clear();
+        return true;
+    }
+    m_failedEnter = CFtpConnection::ResolvePath("/", path);
+    return false;
+}
+
+bool CFTPTransfer::EnterOrCreate(const std::string& path)
+{
+    const std::string resolved = CFtpConnection::ResolvePath("/", path);
+    if (m_knownDirectories.count(resolved) != 0)
+        return true;
+    // A CWD that failed a moment ago is not tried again: straight to MKD.
+    if (resolved != m_failedEnter && EnterDirectory(path))
+        return true;
+    if (!m_context.connection.CreateDirectory(path))
+        return false;
+    m_knownDirectories.insert(resolved);
+    return true;
+}
+
 bool CFTPTransfer::MakeRemoteDirectories(const std::string& path)
 {
-    CFtpConnection& connection = m_context.connection;
     for (size_t i = 1; i < path.size(); ++i) {
-        if (path[i] != '\\' && path[i] != '/')
-            continue;
-        const std::string prefix = path.substr(0, i);
-        if (!connection.SetCurrentDirectory(prefix) && !connection.CreateDirectory(prefix))
+        if ((path[i] == '\\' || path[i] == '/') && !EnterOrCreate(path.substr(0, i)))
             return false;
     }
-    if (connection.SetCurrentDirectory(path))
-        return true;
-    return connection.CreateDirectory(path);
+    return EnterOrCreate(path);
 }
 
 int CFTPTransfer::GetTransferType(const std::string& extension) const

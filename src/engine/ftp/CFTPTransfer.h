@@ -2,6 +2,7 @@
 // The per-row work of a run: the upload pass and the delete pass over the transfer list, with the
 // error count and its limit.
 
+#include <set>
 #include <string>
 
 #include "ftp/CTransferContext.h"
@@ -20,7 +21,8 @@ public:
     // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
     void DeleteRows();
 
-    // Enters or creates each level of path ("/" separators) from the top.
+    // Enters or creates each level of path ("/" separators) from the top, skipping the levels this
+    // pass already entered or created.
     bool MakeRemoteDirectories(const std::string& path);
     // kTransferAscii (1) when extension (with its ".") is a text suffix, ignoring case; else 2.
     int GetTransferType(const std::string& extension) const;
@@ -47,7 +49,8 @@ public:
 private:
     bool UploadRow(int row, const std::string& base);
     bool DeleteRow(int row);
-    bool StopRequested();
+    bool EnterDirectory(const std::string& path);
+    bool EnterOrCreate(const std::string& path);
     void MarkDone(int row);
     void SetFinalStatus();
 
@@ -55,6 +58,10 @@ private:
     int m_errorCount = 0;
     int m_errorLimit = 2147483647;
     CTextSuffixList m_suffixes;
+    // Directories entered or created during this pass (resolved paths): not tried again, so that
+    // a new directory costs its failed CWD, its MKD and the CWD into it.
+    std::set<std::string> m_knownDirectories;
+    std::string m_failedEnter; // the directory whose CWD has just failed
 };
 
 } // namespace skerrow

@@ -22,10 +22,16 @@ bool HasUnsafeCharacters(const std::string& path)
 
 } // namespace
 
+// The longest a call sleeps in one wait for its sockets. curl 7.88 sometimes sets no timer while a
+// data connection's host is resolved and would then sleep a whole second per file.
+constexpr int kMaxWaitMs = 10;
+
 struct CFtpConnection::Impl {
     CURL* curl = nullptr;
+    CURLM* multi = nullptr; // holds the control connection between calls
     std::string baseUrl; // "ftp://host:port/"
     std::string currentDir;
+    bool currentVerified = false; // currentDir was entered on the server (not only read with PWD)
     std::atomic<bool> open{false};
 
     // Serialises the operations; Close takes it after aborting whatever runs.
@@ -51,6 +57,7 @@ struct CFtpConnection::Impl {
     int quoteReplyCode = 0;
     std::string quoteReply;
 
+    bool sawLogin = false; // the call (re)connected and logged in
     std::atomic<int> commandsSent{0};
     StatusCallback status;
     LogCallback log;
@@ -98,6 +105,8 @@ struct CFtpConnection::Impl {
             line.pop_back();
         ++commandsSent;
         awaitingPwd = line == "PWD";
+        if (line.compare(0, 5, "USER ") == 0)
+            sawLogin = true;
         awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
         if (!log)
             return;
@@ -225,7 +234,8 @@ struct CFtpConnection::Impl {
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         performReplyCode = 0;
         replyOpen = false;
-        const CURLcode result = curl_easy_perform(curl);
+        sawLogin = false;
+        const CURLcode result = Run();
         inTransferStatus = false;
         {
             std::lock_guard lock(abortMutex);
@@ -239,6 +249,47 @@ struct CFtpConnection::Impl {
         const int code = MapCurlCode(result);
         SetResult(code);
         return code;
+    }
+
+    // "LIST -a" of the server's current directory (hidden entries too; some servers hide them
+    // from a plain LIST).
+    int ListCurrent(std::string& listing, CURLcode& raw)
+    {
+        listing.clear();
+        ResetRequest();
+        curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "LIST -a");
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &listing);
+        const int code = Perform(baseUrl, true, &raw);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+        return code;
+    }
+
+    // curl_easy_perform on our own multi handle, with a bounded wait.
+    CURLcode Run()
+    {
+        if (!multi)
+            multi = curl_multi_init();
+        if (!multi || curl_multi_add_handle(multi, curl) != CURLM_OK)
+            return CURLE_OUT_OF_MEMORY;
+        CURLcode result = CURLE_OK;
+        int running = 1;
+        while (running) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result = CURLE_OUT_OF_MEMORY;
+                break;
+            }
+            if (running)
+                curl_multi_poll(multi, nullptr, 0, kMaxWaitMs, nullptr);
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
+                result = message->data.result;
+        }
+        curl_multi_remove_handle(multi, curl);
+        return result;
     }
 
     // One command through the quote list; a refusal is read from its reply code.
@@ -350,8 +401,11 @@ struct CFtpConnection::Impl {
 
     void Cleanup()
     {
+        if (multi)
+            curl_multi_cleanup(multi); // closes the cached control connection (QUIT)
         if (curl)
             curl_easy_cleanup(curl);
+        multi = nullptr;
         curl = nullptr;
         open = false;
     }
@@ -394,6 +448,7 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
         return false;
     }
     d.currentDir = d.entryDirectory.empty() || d.entryDirectory[0] != '/' ? "/" : ResolvePath("/", d.entryDirectory);
+    d.currentVerified = false;
     d.open = true;
     return true;
 }
@@ -427,12 +482,14 @@ bool CFtpConnection::SetCurrentDirectory(const std::string& path)
     if (!d.CheckOpen() || !d.CheckPath(path))
         return false;
     const std::string target = ResolvePath(d.currentDir, path);
-    d.ResetRequest();
-    curl_easy_setopt(d.curl, CURLOPT_NOBODY, 1L);
-    // curl sends no CWD when the connection already stands in target.
-    if (d.Perform(d.DirectoryUrl(target)) != kErrorNone)
+    if (target == d.currentDir && d.currentVerified) {
+        d.SetResult(kErrorNone);
+        return true;
+    }
+    if (!d.Quote("CWD " + target))
         return false;
     d.currentDir = target;
+    d.currentVerified = true;
     return true;
 }
 
@@ -477,6 +534,8 @@ bool CFtpConnection::PutFile(const std::string& localPath, const std::string& re
     curl_easy_setopt(d.curl, CURLOPT_READDATA, &reader);
     if (!ascii)
         curl_easy_setopt(d.curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(reader.Size()));
+    // STOR with the full path: right even when curl had to log in again on a new connection.
+    curl_easy_setopt(d.curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     const int code = d.Perform(d.DirectoryUrl(d.currentDir) + d.Escape(remoteName), true);
     curl_easy_setopt(d.curl, CURLOPT_READDATA, nullptr);
     return code == kErrorNone;
@@ -490,13 +549,14 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     if (!d.CheckOpen())
         return false;
     std::string listing;
-    d.ResetRequest();
-    curl_easy_setopt(d.curl, CURLOPT_CUSTOMREQUEST, "LIST -a");
-    curl_easy_setopt(d.curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
-    curl_easy_setopt(d.curl, CURLOPT_WRITEDATA, &listing);
     CURLcode raw = CURLE_OK;
-    const int code = d.Perform(d.DirectoryUrl(d.currentDir), true, &raw);
-    curl_easy_setopt(d.curl, CURLOPT_WRITEDATA, nullptr);
+    int code = d.ListCurrent(listing, raw);
+    if (d.sawLogin && code == kErrorNone) {
+        // A new control connection starts in the login directory: enter ours and list again.
+        if (!d.Quote("CWD " + d.currentDir))
+            return false;
+        code = d.ListCurrent(listing, raw);
+    }
     if (raw == CURLE_REMOTE_FILE_NOT_FOUND) {
         d.SetResult(kErrorNone); // an empty directory
         return true;

@@ -1,0 +1,72 @@
+// Lists a server directory tree with the FTP walk and deletes it with the delete pass, as a tree
+// deletion does; prints the time, the entries and the FTP commands sent (login included).
+//
+// usage: treedelete_bench HOST PORT USER PASSWORD DIRECTORY
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "discovery/CTreeDelDirWalk.h"
+#include "ftp/CFTPTransfer.h"
+#include "ftp/CFtpConnection.h"
+#include "transfer/CAutoResetEvent.h"
+#include "transfer/CProgressMeter.h"
+#include "transfer/CTransferList.h"
+#include "transfer/IStatusSink.h"
+#include "transfer/IUserPrompt.h"
+#include "transfer/RowWord.h"
+
+namespace {
+
+using namespace skerrow;
+
+class CBenchSink : public IStatusSink, public IUserPrompt {
+public:
+    void SetStatusText(const std::string& text) override { m_status = text; }
+    std::string GetStatusText() override { return m_status; }
+    void SetPercentText(const std::string&) override {}
+    void ShowMessage(const std::string& text, PromptIcon, const std::string&) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+    bool AskYesNo(const std::string&, PromptIcon) override { return true; }
+
+private:
+    std::string m_status;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    CTransferList list;
+    CBenchSink sink;
+    CAutoResetEvent stop;
+    CProgressMeter progress(sink);
+    CFtpConnection connection;
+    const auto start = std::chrono::steady_clock::now();
+    if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
+        std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+        return 1;
+    }
+    connection.SetCurrentDirectory("/");
+    CTreeDelDirWalk walk;
+    walk.Setup(&list);
+    walk.SetStopEvent(&stop);
+    walk.SetPrompt(&sink);
+    walk.Walk(&connection, argv[5], "*");
+    CTransferContext context{list, connection, sink, sink, stop, progress, std::string(), std::string(), 32000, std::string()};
+    CFTPTransfer transfer(context);
+    transfer.DeleteRows();
+    connection.Close();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("entries %zu failed %zu seconds %.3f commands %d status %s\n", list.Count(),
+                list.CountInState(kRowFailed), seconds, connection.CommandsSent(), sink.GetStatusText().c_str());
+    return list.CountInState(kRowFailed) == 0 ? 0 : 1;
+}

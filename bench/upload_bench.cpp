@@ -1,0 +1,82 @@
+// Uploads a local directory tree with the program's upload pass and prints the time it took and the
+// FTP commands sent (login included).
+//
+// usage: upload_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/CStringTable.h"
+#include "ftp/CFTPTransfer.h"
+#include "ftp/CFtpConnection.h"
+#include "transfer/CAutoResetEvent.h"
+#include "transfer/CProgressMeter.h"
+#include "transfer/CTransferList.h"
+#include "transfer/IStatusSink.h"
+#include "transfer/IUserPrompt.h"
+#include "transfer/RowWord.h"
+
+namespace {
+
+using namespace skerrow;
+
+class CBenchSink : public IStatusSink, public IUserPrompt {
+public:
+    void SetStatusText(const std::string& text) override { m_status = text; }
+    std::string GetStatusText() override { return m_status; }
+    void SetPercentText(const std::string&) override {}
+    void ShowMessage(const std::string& text, PromptIcon, const std::string&) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+    bool AskYesNo(const std::string&, PromptIcon) override { return true; }
+
+private:
+    std::string m_status;
+};
+
+// One row per file, named as the local walk names them: "name" at the top, "/dir/name" below.
+void AddRows(CTransferList& list, const std::filesystem::path& root)
+{
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string relative = std::filesystem::relative(entry.path(), root).string();
+        if (relative.find('/') != std::string::npos)
+            relative = "/" + relative;
+        list.Insert(list.Count(), kKindPcFile, relative, FormatText("%u", SizeInKb(entry.file_size())));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 7) {
+        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD LOCAL_DIR START_DIR\n", argv[0]);
+        return 2;
+    }
+    CTransferList list;
+    AddRows(list, argv[5]);
+    CBenchSink sink;
+    CAutoResetEvent stop;
+    CProgressMeter progress(sink);
+    CFtpConnection connection;
+    const auto start = std::chrono::steady_clock::now();
+    if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
+        std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+        return 1;
+    }
+    CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
+    connection.SetCurrentDirectory("/");
+    CFTPTransfer transfer(context);
+    transfer.UploadRows();
+    connection.Close();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("files %zu failed %zu seconds %.3f commands %d status %s\n", list.Count(), list.CountInState(kRowFailed),
+                seconds, connection.CommandsSent(), sink.GetStatusText().c_str());
+    return list.CountInState(kRowFailed) == 0 ? 0 : 1;
+}
