@@ -25,6 +25,18 @@ namespace {
 constexpr auto kWatchdog = std::chrono::seconds(5);
 constexpr auto kStopPause = std::chrono::milliseconds(1000);
 
+// The wait cursor for the length of a scope.
+class CWaitCursor {
+public:
+    explicit CWaitCursor(IRunHost& host) : m_host(host) { m_host.BeginWaitCursor(); }
+    ~CWaitCursor() { m_host.EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    IRunHost& m_host;
+};
+
 } // namespace
 
 CRunController::CRunController(CTransferList& list, CViewSettings& settings, IStatusSink& status, IUserPrompt& prompt,
@@ -123,6 +135,7 @@ void CRunController::CheckAutomaticRun(const std::string& commandLine)
 
 void CRunController::FindFiles()
 {
+    CWaitCursor wait(m_host);
     const std::string remembered = m_status.GetStatusText();
     m_status.SetStatusText(LoadString(IDS_FINDING_FILES));
     LoadSettings();
@@ -178,6 +191,7 @@ bool CRunController::AskStayConnected()
 
 bool CRunController::OpenConnection()
 {
+    CWaitCursor wait(m_host);
     LoadSettings();
     const std::string remembered = m_status.GetStatusText();
     m_status.SetStatusText(LoadString(IDS_CONNECTING));
@@ -236,6 +250,7 @@ void CRunController::AbortTransferWithWatchdog()
 
 void CRunController::StopActivity()
 {
+    CWaitCursor wait(m_host);
     if (m_stopping || !HasWorker())
         return;
     m_stopping = true;

@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 
 namespace skerrow {
 namespace {
@@ -121,17 +123,29 @@ bool CSavedListFile::Write(const std::string& path, int runState, const std::vec
 bool CSavedListFile::Read(const std::string& path, int& runState, std::vector<CTransferRow>& rows)
 {
     m_error.clear();
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        m_error = std::strerror(EISDIR);
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         m_error = std::strerror(errno);
         return false;
     }
-    const std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream contents;
+    // A read error surfaces as an exception from the stream buffer, whatever the stream's mask.
+    try {
+        contents << in.rdbuf();
+    } catch (const std::exception& error) {
+        m_error = error.what();
+        return false;
+    }
     if (in.bad()) {
         m_error = std::strerror(errno ? errno : EIO);
         return false;
     }
-    Parse(contents, runState, rows);
+    Parse(contents.str(), runState, rows);
     return true;
 }
 

@@ -19,6 +19,10 @@ public:
     // After the Connect dialog: the language setting may have changed.
     virtual void ApplyLanguage() = 0;
 
+    // The wait cursor around long work on the UI thread (connecting, finding, stopping).
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
+
     // A one-shot timer; when it fires the host calls CRunController::OnStopTimer on the UI thread.
     virtual void StartStopTimer(int milliseconds) = 0;
     virtual void KillStopTimer() = 0;

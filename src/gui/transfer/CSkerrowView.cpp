@@ -13,9 +13,10 @@
 #include "app/CStringTable.h"
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
-#include "discovery/CUploadDirWalk.h"
 #include "settings/CConnectDlg.h"
 #include "settings/CHelpLauncher.h"
+#include "settings/CPCDirDlg.h"
+#include "settings/CTreeDeleteDlg.h"
 #include "settings/CSettingsFile.h"
 #include "transfer/CTransferListCtrl.h"
 #include "transfer/CUiCall.h"
@@ -55,10 +56,17 @@ wxString Text(const std::string& utf8)
 
 } // namespace
 
-CSkerrowView::CSkerrowView() : m_progress(*this), m_self(std::make_shared<CSkerrowView*>(this)) {}
+CSkerrowView::CSkerrowView()
+    : m_progress(*this),
+      m_run(std::make_unique<CRunController>(m_list, m_settings, *this, *this, m_progress, *this)),
+      m_self(std::make_shared<CSkerrowView*>(this))
+{
+    m_stopTimer.Bind(wxEVT_TIMER, &CSkerrowView::OnStopTimer, this);
+}
 
 CSkerrowView::~CSkerrowView()
 {
+    ShutdownRun();
     m_self.reset();
     if (m_listCtrl)
         m_listCtrl->Destroy();
@@ -93,8 +101,19 @@ bool CSkerrowView::OnClose(bool deleteWindow)
 {
     if (!wxView::OnClose(deleteWindow))
         return false;
+    ShutdownRun();
     Activate(false);
     return true;
+}
+
+void CSkerrowView::ShutdownRun()
+{
+    // A worker waiting for a message box gives up rather than wait for this thread, which is
+    // about to wait for the worker.
+    m_stopTimer.Stop();
+    CUiCall::SetClosing(true);
+    m_run->Shutdown();
+    CUiCall::SetClosing(false);
 }
 
 void CSkerrowView::BindCommands()
@@ -137,31 +156,14 @@ void CSkerrowView::ApplyLanguage()
 
 void CSkerrowView::FindFiles()
 {
-    wxBusyCursor wait;
-    const std::string previous = GetStatusText();
-    SetStatusText(LoadString(IDS_FINDING_FILES));
-    LoadSettings();
-    CUploadDirWalk walk;
-    walk.Setup(&m_list, m_settings.pcDir, m_settings.uploadAllFiles);
-    walk.m_lastUpload = m_settings.lastRun;
-    m_list.DeleteAll();
-    walk.Walk(m_settings.pcDir, "*.*");
+    m_run->FindFiles();
     if (m_listCtrl)
         m_listCtrl->FitNameColumn();
-    SetStatusText(previous);
-    if (m_list.Count() == 0)
-        ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
 }
 
 void CSkerrowView::CheckAutomaticRun()
 {
-    std::string arguments = SkerrowApp().GetArguments().utf8_string();
-    std::transform(arguments.begin(), arguments.end(), arguments.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (arguments.find("/a") == std::string::npos)
-        return;
-    wxCommandEvent event(wxEVT_MENU, WxCommandId(ID_FIND_FILES_TRANSFER));
-    OnFindFilesTransfer(event);
+    m_run->CheckAutomaticRun(SkerrowApp().GetArguments().utf8_string());
 }
 
 void CSkerrowView::DeleteSelectedRows()
@@ -244,42 +246,47 @@ bool CSkerrowView::AskYesNo(const std::string& text, PromptIcon icon)
 
 // --- Commands -----------------------------------------------------------------------------------
 
-// Run control will connect and start the transfer worker here; for now: run state 1 and the find.
 void CSkerrowView::OnFindFilesTransfer(wxCommandEvent&)
 {
-    SetRunState(1);
-    FindFiles();
+    m_run->OnFindFilesTransfer();
 }
 
-// Run control will ask for the PC directory first (CPCDirDlg).
 void CSkerrowView::OnFindFiles(wxCommandEvent&)
 {
-    SetRunState(1);
-    FindFiles();
+    m_run->OnFindFiles();
+    if (m_listCtrl)
+        m_listCtrl->FitNameColumn();
 }
 
-// To be filled in by run control: resend the Failed rows, or confirm a tree deletion.
-void CSkerrowView::OnTransferDelete(wxCommandEvent&) {}
+void CSkerrowView::OnTransferDelete(wxCommandEvent&)
+{
+    m_run->OnTransferDelete();
+}
 
-// To be filled in by run control: Tree Delete dialog, connection, tree-delete worker.
-void CSkerrowView::OnTreeDelete(wxCommandEvent&) {}
+void CSkerrowView::OnTreeDelete(wxCommandEvent&)
+{
+    m_run->OnTreeDelete();
+}
 
 void CSkerrowView::OnStop(wxCommandEvent&)
 {
     StopActivity();
 }
 
-// To be filled in by run control: the Stop protocol with its stop timer.
 void CSkerrowView::StopActivity()
 {
-    wxBusyCursor wait;
+    m_run->StopActivity();
 }
 
-// To be filled in with the FTP connection: connect, or offer to disconnect.
-void CSkerrowView::OnConnect(wxCommandEvent&) {}
+void CSkerrowView::OnConnect(wxCommandEvent&)
+{
+    m_run->OnConnect();
+}
 
-// To be filled in with the FTP connection: stop and close the connection.
-void CSkerrowView::OnShutdownConnection(wxCommandEvent&) {}
+void CSkerrowView::OnShutdownConnection(wxCommandEvent&)
+{
+    m_run->OnShutdownConnection();
+}
 
 void CSkerrowView::OnProperties(wxCommandEvent&)
 {
@@ -311,4 +318,55 @@ void CSkerrowView::OnLanguage(wxCommandEvent& event)
 void CSkerrowView::OnUpdateLanguage(wxUpdateUIEvent& event)
 {
     event.Check(m_settings.language == LanguageValueOf(CommandIdOf(event.GetId())));
+}
+
+// --- The run's window ----------------------------------------------------------------------------
+
+void CSkerrowView::SetRunning(bool running)
+{
+    SkerrowApp().SetRunning(running);
+}
+
+bool CSkerrowView::ShowConnectDialog(bool deleting)
+{
+    CConnectDlg dialog(GetMainFrame());
+    dialog.SetDeletingMode(deleting);
+    return dialog.ShowModal() == wxID_OK;
+}
+
+bool CSkerrowView::ShowPcDirDialog()
+{
+    CPCDirDlg dialog(GetMainFrame());
+    return dialog.ShowModal() == wxID_OK;
+}
+
+bool CSkerrowView::ShowTreeDeleteDialog()
+{
+    CTreeDeleteDlg dialog(GetMainFrame());
+    return dialog.ShowModal() == wxID_OK;
+}
+
+void CSkerrowView::BeginWaitCursor()
+{
+    wxBeginBusyCursor();
+}
+
+void CSkerrowView::EndWaitCursor()
+{
+    wxEndBusyCursor();
+}
+
+void CSkerrowView::StartStopTimer(int milliseconds)
+{
+    m_stopTimer.StartOnce(milliseconds);
+}
+
+void CSkerrowView::KillStopTimer()
+{
+    m_stopTimer.Stop();
+}
+
+void CSkerrowView::OnStopTimer(wxTimerEvent&)
+{
+    m_run->OnStopTimer();
 }

@@ -1,28 +1,35 @@
 #pragma once
-// The single view: the transfer list in a report-style list, and everything a run needs (the
-// settings cache, the run state, the progress meter, the stop event).
+// The single view: the transfer list in a report-style list, the settings cache, the progress meter
+// and the run control (commands, run state, connection, workers, Stop).
 //
-// It is the engine's window onto the status bar (IStatusSink) and its message boxes (IUserPrompt);
-// both may be called from a worker thread and are carried out on the UI thread.
+// It is the engine's window onto the status bar (IStatusSink), its message boxes (IUserPrompt) and
+// the dialogs, greying and stop timer a run needs (IRunHost); calls from a worker thread are
+// carried out on the UI thread.
 
 #include <atomic>
 #include <memory>
 #include <string>
 
 #include <wx/docview.h>
+#include <wx/timer.h>
 #include <wx/weakref.h>
 
 #include "settings/CViewSettings.h"
 #include "transfer/CAutoResetEvent.h"
 #include "transfer/CProgressMeter.h"
+#include "transfer/CRunController.h"
 #include "transfer/CTransferList.h"
+#include "transfer/IRunHost.h"
 #include "transfer/IStatusSink.h"
 #include "transfer/IUserPrompt.h"
 
 class CMainFrame;
 class CTransferListCtrl;
 
-class CSkerrowView : public wxView, public skerrow::IStatusSink, public skerrow::IUserPrompt {
+class CSkerrowView : public wxView,
+                     public skerrow::IStatusSink,
+                     public skerrow::IUserPrompt,
+                     public skerrow::IRunHost {
 public:
     CSkerrowView();
     ~CSkerrowView() override;
@@ -36,7 +43,7 @@ public:
     // Refreshes the settings cache from the settings file.
     void LoadSettings();
     // Makes the language setting current: catalog, menu bar, column titles, "Ready" in pane 0.
-    void ApplyLanguage();
+    void ApplyLanguage() override;
     // Fills the list from the PC directory, on the UI thread.
     void FindFiles();
     // Runs Find Files & Transfer when the command line asks for it ("/a" anywhere, any case).
@@ -49,11 +56,12 @@ public:
     skerrow::CTransferList& List() { return m_list; }
     CTransferListCtrl* ListCtrl() const { return m_listCtrl.get(); }
     const skerrow::CViewSettings& Settings() const { return m_settings; }
-    skerrow::CAutoResetEvent& StopEvent() { return m_stopEvent; }
+    skerrow::CAutoResetEvent& StopEvent() { return m_run->StopEvent(); }
+    skerrow::CRunController& Run() { return *m_run; }
     // The list was replaced by an opened saved list: it was not found by this run.
-    void ListReplaced() {}
-    int GetRunState() const { return m_runState.load(); }
-    void SetRunState(int state) { m_runState.store(state); }
+    void ListReplaced() { m_run->ForgetListTime(); }
+    int GetRunState() const { return m_run->RunState(); }
+    void SetRunState(int state) { m_run->SetRunState(state); }
     CMainFrame* GetMainFrame() const;
 
     // Removes the selected rows from the list (no file is touched).
@@ -67,6 +75,16 @@ public:
     // IUserPrompt: message boxes over the main window.
     void ShowMessage(const std::string& text, skerrow::PromptIcon icon, const std::string& caption = {}) override;
     bool AskYesNo(const std::string& text, skerrow::PromptIcon icon) override;
+
+    // IRunHost: greying, the dialogs of a run, the wait cursor and the stop timer.
+    void SetRunning(bool running) override;
+    bool ShowConnectDialog(bool deleting) override;
+    bool ShowPcDirDialog() override;
+    bool ShowTreeDeleteDialog() override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void StartStopTimer(int milliseconds) override;
+    void KillStopTimer() override;
 
     // Command handlers.
     void OnFindFilesTransfer(wxCommandEvent& event);
@@ -82,20 +100,23 @@ public:
     void OnLanguage(wxCommandEvent& event);
     void OnUpdateLanguage(wxUpdateUIEvent& event);
 
-    // The Stop protocol (run control fills it in).
+    // The Stop protocol.
     void StopActivity();
+    // Stops whatever runs and waits for the worker; the view calls it before it goes.
+    void ShutdownRun();
 
 private:
     void BindCommands();
     void OnListKeyDown(wxKeyEvent& event);
     void SetPaneText(int pane, const std::string& text);
+    void OnStopTimer(wxTimerEvent& event);
 
     skerrow::CTransferList m_list;
     wxWeakRef<CTransferListCtrl> m_listCtrl;
     skerrow::CViewSettings m_settings;
-    std::atomic<int> m_runState{0};
     skerrow::CProgressMeter m_progress;
-    skerrow::CAutoResetEvent m_stopEvent;
+    std::unique_ptr<skerrow::CRunController> m_run;
+    wxTimer m_stopTimer;
     // Held weakly by calls queued for the UI thread, which do nothing once the view is gone.
     std::shared_ptr<CSkerrowView*> m_self;
 

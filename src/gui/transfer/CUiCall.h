@@ -2,8 +2,9 @@
 // Carries work from any thread to the UI thread, which owns every window.
 //
 // RunOnUi queues the call and returns. RunOnUiAndWait runs it on the UI thread and returns when it
-// has run (at once when the caller is the UI thread itself); a worker must not call it while the UI
-// thread waits for that worker.
+// has run (at once when the caller is the UI thread itself). While the window closes (SetClosing),
+// a waiting worker gives up instead of waiting for a UI thread that is waiting for it: its call is
+// then never run, and it returns as if the user had dismissed the box.
 
 #include <functional>
 
@@ -12,5 +13,9 @@ public:
     virtual ~CUiCall() = default;
 
     static void RunOnUi(std::function<void()> call);
-    static void RunOnUiAndWait(const std::function<void()>& call);
+    // True when the call ran, false when it was given up because the window is closing.
+    static bool RunOnUiAndWait(const std::function<void()>& call);
+
+    static void SetClosing(bool closing);
+    static bool IsClosing();
 };

@@ -84,6 +84,8 @@ TEST(SavedListFile, UnopenableFileSaysWhy)
     std::vector<CTransferRow> rows;
     EXPECT_FALSE(file.Read((dir.Path() / "absent.txt").string(), runState, rows));
     EXPECT_FALSE(file.error().empty());
+    EXPECT_FALSE(file.Read(dir.MakeDir("a directory").string(), runState, rows));
+    EXPECT_FALSE(file.error().empty());
     EXPECT_EQ(runState, 3);
     EXPECT_FALSE(file.Write((dir.Path() / "no/such/dir/x.txt").string(), 0, {}));
     EXPECT_FALSE(file.error().empty());

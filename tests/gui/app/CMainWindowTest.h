@@ -40,6 +40,20 @@ void PumpPending();
 // Dispatches events until the condition holds.
 void PumpUntil(const std::function<bool()>& condition);
 
+// Expects a modal dialog of class T and closes it at once with the given result, without running
+// its own OK handling.
+template <class T>
+class CExpectDialog : public wxExpectModalBase<T, CExpectDialog<T>> {
+public:
+    explicit CExpectDialog(int result) : m_result(result) {}
+
+protected:
+    int OnInvoked(T*) const override { return m_result; }
+
+private:
+    int m_result;
+};
+
 // A message box expectation that answers with the given button and keeps its text and style.
 class CExpectMessage : public wxExpectModalBase<wxMessageDialog, CExpectMessage> {
 public:

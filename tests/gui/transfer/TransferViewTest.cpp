@@ -11,6 +11,8 @@
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
+#include "settings/CConnectDlg.h"
+#include "settings/CPCDirDlg.h"
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
 #include "transfer/RowWord.h"
@@ -48,7 +50,8 @@ TEST_F(CMainWindowTest, FindFilesShowsTheRowsOfThePcDirectory)
     m_dir.WriteFile("site/_private/notes.txt", "left out");
     Start(IniFor(m_dir.Str() + "/site"));
 
-    Command(ID_FIND_FILES);
+    // Find Files asks for the PC directory first; OK keeps the one in the settings.
+    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectDialog<CPCDirDlg>(wxID_OK));
     CTransferListCtrl* list = ListCtrl();
     ASSERT_EQ(list->GetItemCount(), 2);
     EXPECT_EQ(ShownNames(list), (std::set<std::string>{"index.html", "/img/logo.gif"}));
@@ -79,7 +82,7 @@ TEST_F(CMainWindowTest, FindFilesInAnEmptyDirectoryTellsTheUser)
     Start(IniFor(m_dir.Str() + "/empty"));
     wxString text;
     long style = 0;
-    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectMessage(wxID_OK, &text, &style));
+    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectDialog<CPCDirDlg>(wxID_OK), CExpectMessage(wxID_OK, &text, &style));
     EXPECT_EQ(text, wxString::FromUTF8(LoadString(IDS_NO_FILES_FOUND)));
     EXPECT_TRUE(style & wxICON_INFORMATION);
     EXPECT_EQ(ListCtrl()->GetItemCount(), 0);
@@ -90,7 +93,7 @@ TEST_F(CMainWindowTest, ResetAndDeleteKeyChangeOnlyTheList)
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
         m_dir.WriteFile(std::string("site/") + name, name);
     Start(IniFor(m_dir.Str() + "/site"));
-    Command(ID_FIND_FILES);
+    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectDialog<CPCDirDlg>(wxID_OK));
     CTransferListCtrl* list = ListCtrl();
     ASSERT_EQ(list->GetItemCount(), 4);
 
@@ -161,9 +164,10 @@ TEST_F(CMainWindowTest, AutomaticRunStartsWhenTheArgumentsAskForIt)
 {
     m_dir.WriteFile("site/index.html", "<html></html>");
     SkerrowApp().SetArguments("C:/Sites /A");
-    Start(IniFor(m_dir.Str() + "/site"));
-    EXPECT_EQ(View()->GetRunState(), 1);
-    EXPECT_EQ(ListCtrl()->GetItemCount(), 1);
+    // No FTP site is set, so the run asks for one first; cancelling ends it with run state 0.
+    wxTEST_DIALOG(Start(IniFor(m_dir.Str() + "/site")), CExpectDialog<CConnectDlg>(wxID_CANCEL));
+    EXPECT_EQ(View()->GetRunState(), 0);
+    EXPECT_EQ(ListCtrl()->GetItemCount(), 0);
 }
 
 TEST_F(CMainWindowTest, NoAutomaticRunWithoutTheSwitch)
