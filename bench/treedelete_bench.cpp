@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "CBenchSink.h"
 #include "discovery/CTreeDelDirWalk.h"
 #include "ftp/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
@@ -22,20 +23,6 @@ namespace {
 
 using namespace skerrow;
 
-class CBenchSink : public IStatusSink, public IUserPrompt {
-public:
-    void SetStatusText(const std::string& text) override { m_status = text; }
-    std::string GetStatusText() override { return m_status; }
-    void SetPercentText(const std::string&) override {}
-    void ShowMessage(const std::string& text, PromptIcon, const std::string&) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string&, PromptIcon) override { return true; }
-
-private:
-    std::string m_status;
-};
 
 } // namespace
 

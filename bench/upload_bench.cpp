@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "CBenchSink.h"
 #include "app/CStringTable.h"
 #include "ftp/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
@@ -23,20 +24,6 @@ namespace {
 
 using namespace skerrow;
 
-class CBenchSink : public IStatusSink, public IUserPrompt {
-public:
-    void SetStatusText(const std::string& text) override { m_status = text; }
-    std::string GetStatusText() override { return m_status; }
-    void SetPercentText(const std::string&) override {}
-    void ShowMessage(const std::string& text, PromptIcon, const std::string&) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool AskYesNo(const std::string&, PromptIcon) override { return true; }
-
-private:
-    std::string m_status;
-};
 
 // One row per file, named as the local walk names them: "name" at the top, "/dir/name" below.
 void AddRows(CTransferList& list, const std::filesystem::path& root)

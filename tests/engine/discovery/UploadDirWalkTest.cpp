@@ -12,6 +12,7 @@
 
 #include "discovery/CUploadDirWalk.h"
 #include "support/CTempDir.h"
+#include "support/CScopedZone.h"
 #include "transfer/CTransferList.h"
 #include "transfer/RowWord.h"
 
@@ -95,32 +96,6 @@ std::time_t Utc(int year, int month, int day, int hour, int minute, int second =
     return ::timegm(&fields);
 }
 
-class ScopedZone {
-public:
-    explicit ScopedZone(const char* zone)
-    {
-        const char* old = std::getenv("TZ");
-        m_had = old != nullptr;
-        if (old)
-            m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedZone()
-    {
-        if (m_had)
-            ::setenv("TZ", m_old.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-    ScopedZone(const ScopedZone&) = delete;
-    ScopedZone& operator=(const ScopedZone&) = delete;
-
-private:
-    bool m_had = false;
-    std::string m_old;
-};
 
 // A small web site: files at the root, nested directories, underscore directories, a hidden file.
 void MakeSite(test::CTempDir& dir)
@@ -211,7 +186,7 @@ TEST(UploadDirWalk, RowsNamesSizesAndUnderscoreDirectories)
 
 TEST(UploadDirWalk, LastUploadThresholdInLocalTime)
 {
-    ScopedZone paris("Europe/Paris");
+    test::CScopedZone paris("Europe/Paris");
     test::CTempDir dir;
     const auto at = [&dir](const std::string& name, std::time_t when) {
         SetModified(dir.WriteFile("site/" + name, name), when);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/CScopedZone.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -9,34 +11,6 @@
 using namespace skerrow;
 
 namespace {
-
-// Puts the process in a time zone for the life of the object.
-class ScopedZone {
-public:
-    explicit ScopedZone(const char* zone)
-    {
-        const char* old = std::getenv("TZ");
-        m_had = old != nullptr;
-        if (old)
-            m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedZone()
-    {
-        if (m_had)
-            ::setenv("TZ", m_old.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-    ScopedZone(const ScopedZone&) = delete;
-    ScopedZone& operator=(const ScopedZone&) = delete;
-
-private:
-    bool m_had = false;
-    std::string m_old;
-};
 
 // Seconds since the epoch of a UTC date and time.
 std::time_t Utc(int year, int month, int day, int hour, int minute, int second = 0)
@@ -86,7 +60,7 @@ TEST(DateTime, Validity)
 
 TEST(DateTime, ToUtcUsesTheOffsetInForceAtThatDate)
 {
-    ScopedZone paris("Europe/Paris");
+    test::CScopedZone paris("Europe/Paris");
     EXPECT_EQ((CDateTime{2024, 7, 10, 12, 0, 0}).ToUtc(), Utc(2024, 7, 10, 10, 0));
     EXPECT_EQ((CDateTime{2024, 1, 10, 12, 0, 0}).ToUtc(), Utc(2024, 1, 10, 11, 0));
     // 02:30 happens twice on 27 October 2024: the earlier one, still in summer time.
