@@ -1,9 +1,13 @@
 #pragma once
 // Puts the process in a time zone (TZ) for the life of the object, then restores the one before.
 
+#include <ctime>
 #include <string>
 
 namespace skerrow::test {
+
+// Seconds since the epoch of a UTC date and time.
+std::time_t UtcSeconds(int year, int month, int day, int hour, int minute, int second = 0);
 
 class CScopedZone {
 public:

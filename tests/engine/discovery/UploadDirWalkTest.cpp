@@ -84,18 +84,6 @@ void SetModified(const fs::path& path, std::time_t when)
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
 }
 
-std::time_t Utc(int year, int month, int day, int hour, int minute, int second = 0)
-{
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    return ::timegm(&fields);
-}
-
 
 // A small web site: files at the root, nested directories, underscore directories, a hidden file.
 void MakeSite(test::CTempDir& dir)
@@ -192,12 +180,12 @@ TEST(UploadDirWalk, LastUploadThresholdInLocalTime)
         SetModified(dir.WriteFile("site/" + name, name), when);
     };
     // Last upload 2024-07-10 12:00 in Paris, summer time: 10:00 UTC.
-    at("after.html", Utc(2024, 7, 10, 10, 30));
-    at("before.html", Utc(2024, 7, 10, 9, 59));
-    at("same-second.html", Utc(2024, 7, 10, 10, 0, 0));
-    at("one-second-older.html", Utc(2024, 7, 10, 9, 59, 59));
-    at("_old/x.html", Utc(2024, 7, 10, 11, 0));
-    at("old/_new/y.html", Utc(2024, 7, 10, 11, 0));
+    at("after.html", test::UtcSeconds(2024, 7, 10, 10, 30));
+    at("before.html", test::UtcSeconds(2024, 7, 10, 9, 59));
+    at("same-second.html", test::UtcSeconds(2024, 7, 10, 10, 0, 0));
+    at("one-second-older.html", test::UtcSeconds(2024, 7, 10, 9, 59, 59));
+    at("_old/x.html", test::UtcSeconds(2024, 7, 10, 11, 0));
+    at("old/_new/y.html", test::UtcSeconds(2024, 7, 10, 11, 0));
 
     CTransferList list;
     CUploadDirWalk walk;

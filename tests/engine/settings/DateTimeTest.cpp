@@ -12,19 +12,6 @@ using namespace skerrow;
 
 namespace {
 
-// Seconds since the epoch of a UTC date and time.
-std::time_t Utc(int year, int month, int day, int hour, int minute, int second = 0)
-{
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    return ::timegm(&fields);
-}
-
 } // namespace
 
 TEST(DateTime, LastRunIsScannedFieldByField)
@@ -61,18 +48,18 @@ TEST(DateTime, Validity)
 TEST(DateTime, ToUtcUsesTheOffsetInForceAtThatDate)
 {
     test::CScopedZone paris("Europe/Paris");
-    EXPECT_EQ((CDateTime{2024, 7, 10, 12, 0, 0}).ToUtc(), Utc(2024, 7, 10, 10, 0));
-    EXPECT_EQ((CDateTime{2024, 1, 10, 12, 0, 0}).ToUtc(), Utc(2024, 1, 10, 11, 0));
+    EXPECT_EQ((CDateTime{2024, 7, 10, 12, 0, 0}).ToUtc(), test::UtcSeconds(2024, 7, 10, 10, 0));
+    EXPECT_EQ((CDateTime{2024, 1, 10, 12, 0, 0}).ToUtc(), test::UtcSeconds(2024, 1, 10, 11, 0));
     // 02:30 happens twice on 27 October 2024: the earlier one, still in summer time.
-    EXPECT_EQ((CDateTime{2024, 10, 27, 2, 30, 0}).ToUtc(), Utc(2024, 10, 27, 0, 30));
-    EXPECT_EQ((CDateTime{2024, 10, 27, 3, 0, 0}).ToUtc(), Utc(2024, 10, 27, 2, 0));
+    EXPECT_EQ((CDateTime{2024, 10, 27, 2, 30, 0}).ToUtc(), test::UtcSeconds(2024, 10, 27, 0, 30));
+    EXPECT_EQ((CDateTime{2024, 10, 27, 3, 0, 0}).ToUtc(), test::UtcSeconds(2024, 10, 27, 2, 0));
     // 02:30 never happens on 31 March 2024: read with the winter offset.
-    EXPECT_EQ((CDateTime{2024, 3, 31, 2, 30, 0}).ToUtc(), Utc(2024, 3, 31, 1, 30));
-    EXPECT_EQ((CDateTime{2024, 3, 31, 3, 0, 0}).ToUtc(), Utc(2024, 3, 31, 1, 0));
+    EXPECT_EQ((CDateTime{2024, 3, 31, 2, 30, 0}).ToUtc(), test::UtcSeconds(2024, 3, 31, 1, 30));
+    EXPECT_EQ((CDateTime{2024, 3, 31, 3, 0, 0}).ToUtc(), test::UtcSeconds(2024, 3, 31, 1, 0));
 
-    const CDateTime summer = CDateTime::FromUtc(Utc(2024, 7, 10, 10, 30, 15));
+    const CDateTime summer = CDateTime::FromUtc(test::UtcSeconds(2024, 7, 10, 10, 30, 15));
     EXPECT_EQ(summer, (CDateTime{2024, 7, 10, 12, 30, 15}));
-    EXPECT_EQ(summer.ToUtc(), Utc(2024, 7, 10, 10, 30, 15));
+    EXPECT_EQ(summer.ToUtc(), test::UtcSeconds(2024, 7, 10, 10, 30, 15));
     // The default last run lies before any file.
-    EXPECT_LT((CDateTime{1000, 1, 1, 1, 1, 0}).ToUtc(), Utc(1970, 1, 1, 0, 0));
+    EXPECT_LT((CDateTime{1000, 1, 1, 1, 1, 0}).ToUtc(), test::UtcSeconds(1970, 1, 1, 0, 0));
 }
