@@ -312,6 +312,13 @@ CWorkerContext CRunController::MakeContext()
 
 void CRunController::StartWorker(std::unique_ptr<CRunWorker> worker)
 {
+    if (m_stopping && !WorkerRunning()) {
+        // The Stop still waiting for its timer was for a worker that has ended since: finish it
+        // now, so that neither its timer nor its stop event cuts the new run short.
+        m_host.KillStopTimer();
+        m_stop.Reset();
+        m_stopping = false;
+    }
     ReleaseWorker();
     auto done = std::make_shared<std::atomic<bool>>(false);
     m_workerDone = done;

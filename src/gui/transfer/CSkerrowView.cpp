@@ -97,10 +97,10 @@ bool CSkerrowView::OnCreate(wxDocument* doc, long flags)
     return true;
 }
 
-bool CSkerrowView::OnClose(bool deleteWindow)
+bool CSkerrowView::OnClose(bool)
 {
-    if (!wxView::OnClose(deleteWindow))
-        return false;
+    // The document has put its quit question before it closes its views; the base class would
+    // close the document again here and so ask a second time.
     ShutdownRun();
     Activate(false);
     return true;

@@ -24,12 +24,23 @@ void PumpPending()
 
 void PumpUntil(const std::function<bool()>& condition)
 {
+    PumpUntil(condition, std::chrono::minutes(1));
+}
+
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     wxGUIEventLoop loop;
     wxEventLoopActivator active(&loop);
     while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ADD_FAILURE() << "the awaited condition did not hold within " << limit.count() << " ms";
+            return false;
+        }
         loop.DispatchTimeout(100);
         wxTheApp->ProcessPendingEvents();
     }
+    return true;
 }
 
 void CMainWindowTest::SetUp()

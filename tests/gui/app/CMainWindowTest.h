@@ -2,6 +2,7 @@
 // A fixture that starts the real main window (document, frame, view) in-process over a settings
 // file of its own, and tears it down after the test.
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -37,8 +38,11 @@ protected:
 
 // Runs the calls queued for the UI thread (CallAfter) and the idle work.
 void PumpPending();
-// Dispatches events until the condition holds.
+// Dispatches events until the condition holds (for a minute at most, then the test fails).
 void PumpUntil(const std::function<bool()>& condition);
+// Dispatches events until the condition holds or the limit has passed; at the limit the test fails
+// and the answer is false, so that a fault never hangs the suite.
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
 // Expects a modal dialog of class T and closes it at once with the given result, without running
 // its own OK handling.
