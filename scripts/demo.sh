@@ -42,7 +42,12 @@ chmod 600 "$work/skerrow.ini"
 cat <<MSG
 Demo FTP server: ftp://127.0.0.1:$port (user demo, password demo), serving $work/server
 Settings file:   $work/skerrow.ini
-Choose Tools > Find Files & Transfer (Ctrl+N): the sample site goes to $work/server/harbour.
-Tools > Tree Delete then removes it again. Close Skerrow to end the demo.
+1. Choose Tools > Find Files & Transfer (or Ctrl+N, or the first toolbar button): the five files of
+   the sample site go to $work/server/harbour (demo/site/_drafts stays out: folders whose name
+   begins with "_" are skipped), each row gets a green tick and the status bar says "Finished".
+2. Tools > Tree Delete (Find Files), OK on "harbour", then Yes: the uploaded files and folders are
+   deleted from the server again.
+Close Skerrow to end the demo; the server and the temporary directory go with it.
+(Only one Skerrow runs at a time: close any other one first, or the demo only raises that one.)
 MSG
 "$skerrow" --settings="$work/skerrow.ini"
