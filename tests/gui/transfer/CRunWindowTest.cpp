@@ -202,6 +202,13 @@ std::filesystem::file_time_type CRunWindowTest::ServedTime(const std::string& re
     return std::filesystem::last_write_time(m_served.Path() / "site" / relative);
 }
 
+uintmax_t CRunWindowTest::ServedSize(const std::string& relative) const
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(m_served.Path() / "site" / relative, error);
+    return error ? 0 : size;
+}
+
 long CRunWindowTest::RowNamed(const std::string& name) const
 {
     PumpPending(); // the control learns of a new row count on the UI thread's next turn

@@ -112,6 +112,8 @@ protected:
     // Equal trees; otherwise names the files that differ (without their contents).
     static testing::AssertionResult SameFiles(const Tree& served, const Tree& local);
     std::filesystem::file_time_type ServedTime(const std::string& relative) const;
+    // Bytes of a served file so far; 0 while the server has not created it.
+    uintmax_t ServedSize(const std::string& relative) const;
 
     // The row of the list with this name, or -1.
     long RowNamed(const std::string& name) const;
