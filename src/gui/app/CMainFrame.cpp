@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include "app/CMainMenu.h"
+#include "app/CSkerrowApp.h"
 #include "app/CStringTable.h"
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
@@ -97,6 +98,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 CMainFrame::~CMainFrame()
 {
     m_keyTimer.Stop();
+    SkerrowApp().ForgetFrame(this);
 }
 
 void CMainFrame::CreateToolBarButtons()

@@ -134,7 +134,7 @@ void CSkerrowApp::SetRunning(bool running)
 
 void CSkerrowApp::ApplyRunning(bool running)
 {
-    if (m_frame)
+    if (m_frame && !m_frame->IsBeingDeleted())
         m_frame->SetRunning(running);
 }
 

@@ -33,6 +33,12 @@ public:
     void OnAppAbout(wxCommandEvent& event);
 
     CMainFrame* GetMainFrame() const { return m_frame; }
+    // The main frame is going: nothing may reach it through the application any more.
+    void ForgetFrame(const CMainFrame* frame)
+    {
+        if (m_frame == frame)
+            m_frame = nullptr;
+    }
     CSkerrowView* GetView() const;
     // The arguments after the program name, joined by blanks (the automatic-run switch looks here).
     const wxString& GetArguments() const { return m_arguments; }
