@@ -145,6 +145,7 @@ void CRunController::FindFiles()
     walk.m_lastUpload = m_settings.lastRun;
     m_list.DeleteAll();
     walk.Walk(m_settings.pcDir, "*.*");
+    m_host.OnFilesFound();
     m_status.SetStatusText(remembered);
     if (m_list.Count() == 0)
         m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);

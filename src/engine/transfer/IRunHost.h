@@ -16,6 +16,9 @@ public:
     virtual bool ShowPcDirDialog() = 0;
     virtual bool ShowTreeDeleteDialog() = 0;
 
+    // A find has filled the list (the window may size its columns to the names).
+    virtual void OnFilesFound() {}
+
     // After the Connect dialog: the language setting may have changed.
     virtual void ApplyLanguage() = 0;
 

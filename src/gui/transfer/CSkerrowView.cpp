@@ -157,8 +157,6 @@ void CSkerrowView::ApplyLanguage()
 void CSkerrowView::FindFiles()
 {
     m_run->FindFiles();
-    if (m_listCtrl)
-        m_listCtrl->FitNameColumn();
 }
 
 void CSkerrowView::CheckAutomaticRun()
@@ -254,8 +252,6 @@ void CSkerrowView::OnFindFilesTransfer(wxCommandEvent&)
 void CSkerrowView::OnFindFiles(wxCommandEvent&)
 {
     m_run->OnFindFiles();
-    if (m_listCtrl)
-        m_listCtrl->FitNameColumn();
 }
 
 void CSkerrowView::OnTransferDelete(wxCommandEvent&)
@@ -344,6 +340,12 @@ bool CSkerrowView::ShowTreeDeleteDialog()
 {
     CTreeDeleteDlg dialog(GetMainFrame());
     return dialog.ShowModal() == wxID_OK;
+}
+
+void CSkerrowView::OnFilesFound()
+{
+    if (m_listCtrl)
+        m_listCtrl->FitNameColumn();
 }
 
 void CSkerrowView::BeginWaitCursor()

@@ -81,6 +81,7 @@ public:
     bool ShowConnectDialog(bool deleting) override;
     bool ShowPcDirDialog() override;
     bool ShowTreeDeleteDialog() override;
+    void OnFilesFound() override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void StartStopTimer(int milliseconds) override;

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <wx/listctrl.h>
+#include <wx/uiaction.h>
 
 #include "app/CMainFrame.h"
 #include "app/CSkerrowApp.h"
@@ -127,6 +128,27 @@ TEST_F(CMainWindowTest, ResetAndDeleteKeyChangeOnlyTheList)
     EXPECT_EQ(list->OnGetItemText(1, kColName), keep2);
     EXPECT_EQ(list->GetSelectedItemCount(), 0);
     EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "site/b.txt"));
+}
+
+TEST_F(CMainWindowTest, DeleteKeyOnTheKeyboardRemovesTheSelectedRow)
+{
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        m_dir.WriteFile(std::string("site/") + name, name);
+    Start(IniFor(m_dir.Str() + "/site"));
+    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectDialog<CPCDirDlg>(wxID_OK));
+    PumpPending();
+    CTransferListCtrl* list = ListCtrl();
+    ASSERT_EQ(list->GetItemCount(), 3);
+    const wxString kept = list->OnGetItemText(0, kColName);
+    list->SetFocus();
+    list->SetItemState(1, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    PumpPending();
+    // A real key press, through the X server, as the user's keyboard sends it.
+    wxUIActionSimulator keyboard;
+    keyboard.Char(WXK_DELETE);
+    PumpUntil([list] { return list->GetItemCount() != 3; }, std::chrono::seconds(10));
+    EXPECT_EQ(list->GetItemCount(), 2);
+    EXPECT_EQ(list->OnGetItemText(0, kColName), kept);
 }
 
 TEST_F(CMainWindowTest, RowsAndQuestionsFromAWorkerReachTheWindow)
