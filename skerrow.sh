@@ -12,9 +12,12 @@ packages=(g++ cmake ninja-build pkg-config gettext libwxgtk3.2-dev libcurl4-open
           libgtest-dev googletest xvfb xauth python3-pyftpdlib vsftpd imagemagick
           clang libclang-rt-14-dev)
 
+# The peers the benchmarks measure against, and what their scripts use.
+bench_packages=(lftp curl bc)
+
 install_missing() {
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "${packages[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -57,7 +60,7 @@ demo)
     exec scripts/demo.sh build/release/bin/skerrow
     ;;
 bench)
-    install_missing
+    install_missing "${bench_packages[@]}"
     build build/release -DCMAKE_BUILD_TYPE=Release
     for b in bench/find bench/upload bench/treedelete; do
         [ -x "$b" ] && "$b" build/release
