@@ -46,31 +46,10 @@ xvfb_pid=$!
 await 100 test -s "$work/display" || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# The FTP server prints its port on its first line.
-mkdir -p "$work/server"
-coproc SERVER { exec /usr/bin/python3 "$top/tests/servers/pyftp_server.py" --root "$work/server" \
-                     --user demo --password demo --refuse "$refused" 2> "$work/server.log"; }
-server_pid=$SERVER_PID
-read -r -t 20 port <&"${SERVER[0]}" || { echo "the FTP server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
-
-# The password is kept scrambled: each byte XORed with the program's key byte, four hex digits.
-password=$(/usr/bin/python3 -c 'import sys; print("".join("%04x" % (b ^ 0x5A) for b in sys.argv[1].encode()))' demo)
-cat > "$work/skerrow.ini" << INI
-[Configure]
-FTPURL=127.0.0.1
-FTPStartDir=harbour
-User=demo
-PWD=$password
-PCDir=$top/demo/site
-UploadAllFiles=1
-[Advanced]
-Port=$port
-PASV=1
-Language=1
-[Data]
-LastRun=1000\\01\\01 01:01
-INI
-chmod 600 "$work/skerrow.ini"
+# shellcheck source=scripts/demo-server.sh
+. "$top/scripts/demo-server.sh"
+start_demo_server "$work" --refuse "$refused"
+write_demo_settings "$work" Language=1
 
 # Its own runtime directory, so that a Skerrow already open elsewhere does not take the start over.
 XDG_RUNTIME_DIR="$work" "$skerrow" --settings="$work/skerrow.ini" /a > "$work/skerrow.log" 2>&1 &
