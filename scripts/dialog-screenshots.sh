@@ -9,15 +9,8 @@ build=${1:?usage: $0 BUILD_DIR}
 tests="$build/bin/gui_tests"
 [ -x "$tests" ] || tests="$build/tests/gui_tests"
 display=:98
-Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-# Wait for the server to answer.
-i=0
-until DISPLAY=$display xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 100 ] || { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+. "$top/scripts/xvfb.sh"
+start_xvfb $display 1280x1024x24
 shots="$build/screenshots"
 mkdir -p "$shots"
 for lang in "" de fr; do

@@ -9,15 +9,8 @@ build=${1:?usage: $0 BUILD_DIR}
 tests="$build/bin/gui_tests"
 [ -x "$tests" ] || { echo "no $tests: build gui_tests first" >&2; exit 1; }
 display=:97
-Xvfb $display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-# Wait for the server to answer.
-i=0
-until DISPLAY=$display xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 100 ] || { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+. "$top/scripts/xvfb.sh"
+start_xvfb $display 1024x768x24
 for pair in en:1 fr:2 de:3; do
     code=${pair%%:*}
     # (GTK and fontconfig keep caches to the end; a sanitizer build would call them leaks.)
