@@ -311,6 +311,14 @@ SectionSpan AppendSection(IniText& text, const std::string& section)
     return SectionSpan{text.lines.size() - 1, text.lines.size()};
 }
 
+// The span of the section, appended first when the file lacks it.
+SectionSpan FindOrAppendSection(IniText& text, const std::string& section)
+{
+    if (const auto span = FindSection(text, section))
+        return *span;
+    return AppendSection(text, section);
+}
+
 int ParseInt(const std::string& text)
 {
     size_t i = 0;
@@ -387,17 +395,15 @@ bool CIniFile::WriteString(const std::string& path, const std::string& section, 
         return false;
     std::lock_guard lock(FileLock());
     IniText text = Load(path);
-    auto span = FindSection(text, section);
-    if (!span)
-        span = AppendSection(text, section);
-    const auto index = FindKey(text, *span, key);
+    const SectionSpan span = FindOrAppendSection(text, section);
+    const auto index = FindKey(text, span, key);
     if (index) {
         // Keep the key as it is spelt in the file, and any indentation before it.
         std::string& line = text.lines[*index];
         line.erase(line.find('=') + 1);
         line += value;
     } else {
-        text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(InsertionPoint(text, *span)),
+        text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(InsertionPoint(text, span)),
                           key + "=" + value);
     }
     return Store(path, text);
@@ -413,18 +419,16 @@ bool CIniFile::WriteSection(const std::string& path, const std::string& section,
     }
     std::lock_guard lock(FileLock());
     IniText text = Load(path);
-    auto span = FindSection(text, section);
-    if (!span)
-        span = AppendSection(text, section);
-    const size_t keepFrom = InsertionPoint(text, *span);
-    text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(span->header + 1),
+    const SectionSpan span = FindOrAppendSection(text, section);
+    const size_t keepFrom = InsertionPoint(text, span);
+    text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(span.header + 1),
                      text.lines.begin() + static_cast<std::ptrdiff_t>(keepFrom));
     std::vector<std::string> body;
     for (const std::string& line : lines) {
         if (!Trim(line).empty())
             body.push_back(line);
     }
-    text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(span->header + 1), body.begin(), body.end());
+    text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(span.header + 1), body.begin(), body.end());
     return Store(path, text);
 }
 
