@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "transfer/IStatusSink.h"
-#include "transfer/IUserPrompt.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
 
 class CBenchSink : public skerrow::IStatusSink, public skerrow::IUserPrompt {
 public:

@@ -9,7 +9,7 @@
 
 #include "discovery/CUploadDirWalk.h"
 #include "settings/CDateTime.h"
-#include "transfer/CTransferList.h"
+#include "list/CTransferList.h"
 
 using namespace skerrow;
 

@@ -10,14 +10,14 @@
 
 #include "CBenchSink.h"
 #include "discovery/CTreeDelDirWalk.h"
-#include "ftp/CFTPTransfer.h"
+#include "run/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
-#include "transfer/CAutoResetEvent.h"
-#include "transfer/CProgressMeter.h"
-#include "transfer/CTransferList.h"
-#include "transfer/IStatusSink.h"
-#include "transfer/IUserPrompt.h"
-#include "transfer/RowWord.h"
+#include "run/CStopSignal.h"
+#include "run/CProgressMeter.h"
+#include "list/CTransferList.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
+#include "list/RowWord.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     }
     CTransferList list;
     CBenchSink sink;
-    CAutoResetEvent stop;
+    CStopSignal stop;
     CProgressMeter progress(sink);
     CFtpConnection connection;
     const auto start = std::chrono::steady_clock::now();
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     connection.SetCurrentDirectory("/");
     CTreeDelDirWalk walk;
     walk.Setup(&list);
-    walk.SetStopEvent(&stop);
+    walk.SetStopCheck([&stop] { return stop.IsSet(); });
     walk.SetPrompt(&sink);
     walk.Walk(&connection, argv[5], "*");
     CTransferContext context{list, connection, sink, sink, stop, progress, std::string(), std::string(), 32000, std::string()};

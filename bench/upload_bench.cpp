@@ -11,14 +11,14 @@
 
 #include "CBenchSink.h"
 #include "app/CStringTable.h"
-#include "ftp/CFTPTransfer.h"
+#include "run/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
-#include "transfer/CAutoResetEvent.h"
-#include "transfer/CProgressMeter.h"
-#include "transfer/CTransferList.h"
-#include "transfer/IStatusSink.h"
-#include "transfer/IUserPrompt.h"
-#include "transfer/RowWord.h"
+#include "run/CStopSignal.h"
+#include "run/CProgressMeter.h"
+#include "list/CTransferList.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
+#include "list/RowWord.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     CTransferList list;
     AddRows(list, argv[5]);
     CBenchSink sink;
-    CAutoResetEvent stop;
+    CStopSignal stop;
     CProgressMeter progress(sink);
     CFtpConnection connection;
     const auto start = std::chrono::steady_clock::now();

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "transfer/CSavedListFile.h"
+#include "list/CSavedListFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

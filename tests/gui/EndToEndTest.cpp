@@ -16,7 +16,7 @@
 #include "settings/CTreeDeleteDlg.h"
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 using skerrow::test::FtpServerKind;
@@ -220,7 +220,7 @@ TEST_P(EndToEndTest, ClosingDuringARunAsksAndYesStopsAndCloses)
     EXPECT_TRUE(question.style & wxICON_ERROR);
     ASSERT_NE(View(), nullptr);
     EXPECT_TRUE(Frame()->IsShown());
-    EXPECT_TRUE(View()->Run().WorkerRunning());
+    EXPECT_TRUE(View()->Run().IsRunActive());
     EXPECT_EQ(View()->GetRunState(), 1);
 
     // Yes: the run stops, the worker ends, the window goes.

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "transfer/IStatusSink.h"
-#include "transfer/IUserPrompt.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
 
 namespace skerrow::test {
 

@@ -1,6 +1,6 @@
 #include "support/CFtpTestBench.h"
 
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 namespace skerrow::test {
 

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "ftp/CFtpConnection.h"
-#include "ftp/CTransferContext.h"
+#include "run/CTransferContext.h"
 #include "support/CFtpRecordingSink.h"
 #include "support/CFtpServerProcess.h"
 #include "support/CTempDir.h"
-#include "transfer/CAutoResetEvent.h"
-#include "transfer/CProgressMeter.h"
-#include "transfer/CTransferList.h"
+#include "run/CStopSignal.h"
+#include "run/CProgressMeter.h"
+#include "list/CTransferList.h"
 
 namespace skerrow::test {
 
@@ -37,7 +37,7 @@ public:
     CFtpConnection& Connection() { return m_connection; }
     CTransferList& List() { return m_list; }
     CFtpRecordingSink& Sink() { return m_sink; }
-    CAutoResetEvent& Stop() { return m_stop; }
+    CStopSignal& Stop() { return m_stop; }
     // A context over the rows; pcDir = Local(), settings from a file that lists ".htm" and ".txt".
     CTransferContext& Context(const std::string& ftpStartDir, int maxErrors = 32000);
     // Adds a Pending PC-file row.
@@ -52,7 +52,7 @@ private:
     CFtpConnection m_connection;
     CTransferList m_list;
     CFtpRecordingSink m_sink;
-    CAutoResetEvent m_stop;
+    CStopSignal m_stop;
     CProgressMeter m_progress{m_sink};
     std::unique_ptr<CTransferContext> m_context;
 };

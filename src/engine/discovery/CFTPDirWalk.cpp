@@ -2,7 +2,6 @@
 
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
-#include "transfer/CAutoResetEvent.h"
 
 namespace skerrow {
 
@@ -37,7 +36,7 @@ bool CFTPDirWalk::ListLevel(const std::string& prefix, const std::string& patter
     std::vector<CFindRecord> listed;
     m_connection->List(pattern, listed);
     for (CFindRecord& record : listed) {
-        if (m_stop && m_stop->Poll())
+        if (m_stopped && m_stopped())
             return false;
         if (!IsUsableName(record.name))
             continue;
@@ -55,9 +54,13 @@ void CFTPDirWalk::ScanDirectory(const std::string& pattern)
     if (prefix.size() >= 2 && prefix.back() != '/')
         prefix += '/';
     std::vector<CFindRecord> entries;
-    const bool stopped = !ListLevel(prefix, pattern, entries);
+    bool stopped = !ListLevel(prefix, pattern, entries);
     if (!stopped) {
         for (const CFindRecord& entry : entries) {
+            if (m_stopped && m_stopped()) {
+                stopped = true; // a stopped walk reports no more entries, at any level
+                break;
+            }
             if (!entry.IsDirectory())
                 OnFileFound(entry, *m_connection);
             else if (m_connection->SetCurrentDirectory(entry.name))

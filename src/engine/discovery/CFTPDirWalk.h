@@ -4,6 +4,7 @@
 // the starting directory never. A level's listing is read completely before any of its entries is
 // acted on, so only one listing is ever open on the connection.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,6 @@
 namespace skerrow {
 
 class CFtpConnection;
-class CAutoResetEvent;
 class IUserPrompt;
 
 class CFTPDirWalk {
@@ -25,9 +25,9 @@ public:
     // is restored at the end.
     bool Walk(CFtpConnection* connection, const char* startDirectory, const std::string& pattern);
 
-    // Polled once per listed entry; an auto-reset event, so only the level listing at that moment
-    // sees a Stop: it acts on none of its entries.
-    void SetStopEvent(CAutoResetEvent* stop) { m_stop = stop; }
+    // Asked once per listed entry; once it says stop, the level listing at that moment acts on none
+    // of its entries and no other level is listed.
+    void SetStopCheck(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
     void SetPrompt(IUserPrompt* prompt) { m_prompt = prompt; }
     int Depth() const { return m_depth; }
 
@@ -46,7 +46,7 @@ private:
 
     CFtpConnection* m_connection = nullptr;
     int m_depth = 0;
-    CAutoResetEvent* m_stop = nullptr;
+    std::function<bool()> m_stopped;
     IUserPrompt* m_prompt = nullptr;
 };
 

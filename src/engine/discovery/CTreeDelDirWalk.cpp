@@ -1,8 +1,8 @@
 #include "discovery/CTreeDelDirWalk.h"
 
 #include "app/CStringTable.h"
-#include "transfer/CTransferList.h"
-#include "transfer/RowWord.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
 
 namespace skerrow {
 

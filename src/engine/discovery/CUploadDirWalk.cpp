@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "transfer/CTransferList.h"
-#include "transfer/RowWord.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
 
 namespace skerrow {
 

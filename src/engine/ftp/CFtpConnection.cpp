@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 #include <fnmatch.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 #include "ftp/CFtpListParser.h"
 #include "ftp/CFtpUploadReader.h"
@@ -25,6 +27,8 @@ bool HasUnsafeCharacters(const std::string& path)
 // The longest a call sleeps in one wait for its sockets. curl 7.88 sometimes sets no timer while a
 // data connection's host is resolved and would then sleep a whole second per file.
 constexpr int kMaxWaitMs = 10;
+// How long a closing connection waits for the server's answer to its last commands.
+constexpr long kQuitWaitSeconds = 2;
 
 struct CFtpConnection::Impl {
     CURL* curl = nullptr;
@@ -39,7 +43,11 @@ struct CFtpConnection::Impl {
     // Guards the abort flag against a transfer starting or ending.
     std::mutex abortMutex;
     bool inTransfer = false;
+    // Set by Abort and never cleared: an aborted connection is done for.
     std::atomic<bool> abortRequested{false};
+    // The control connection's socket as curl left it after the last call (-1: none); only used
+    // under opMutex, while no curl call can close it.
+    int controlSocket = -1;
 
     mutable std::mutex resultMutex;
     int lastError = 0;
@@ -224,8 +232,12 @@ struct CFtpConnection::Impl {
     {
         {
             std::lock_guard lock(abortMutex);
+            if (abortRequested) {
+                // Aborted for good: no call of this connection talks to the server any more.
+                SetResult(kErrorOperationCancelled);
+                return kErrorOperationCancelled;
+            }
             inTransfer = true;
-            abortRequested = false;
         }
         lastReportedBytes = -1;
         inTransferStatus = notify;
@@ -240,7 +252,6 @@ struct CFtpConnection::Impl {
         {
             std::lock_guard lock(abortMutex);
             inTransfer = false;
-            abortRequested = false;
         }
         if (notify && status)
             status(kStatusHandleClosing, 0);
@@ -276,6 +287,13 @@ struct CFtpConnection::Impl {
         CURLcode result = CURLE_OK;
         int running = 1;
         while (running) {
+            if (abortRequested.load()) {
+                // Whatever curl is waiting for (a reply, a connect, a slow reader), it ends now;
+                // removing the handle mid-transfer drops the connection without a QUIT.
+                curl_multi_remove_handle(multi, curl);
+                controlSocket = -1;
+                return CURLE_ABORTED_BY_CALLBACK;
+            }
             if (curl_multi_perform(multi, &running) != CURLM_OK) {
                 result = CURLE_OUT_OF_MEMORY;
                 break;
@@ -288,6 +306,10 @@ struct CFtpConnection::Impl {
             if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
                 result = message->data.result;
         }
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK)
+            socket = CURL_SOCKET_BAD;
+        controlSocket = socket == CURL_SOCKET_BAD ? -1 : static_cast<int>(socket);
         curl_multi_remove_handle(multi, curl);
         return result;
     }
@@ -399,6 +421,34 @@ struct CFtpConnection::Impl {
         return "ftp://" + host + ":" + std::to_string(port > 0 ? port : 21) + "/";
     }
 
+    // True when the control connection looks alive: no end of file, error or unread reply (an
+    // idle server that closes it sends 421 first).
+    bool ControlLooksAlive() const
+    {
+        if (controlSocket < 0)
+            return false;
+        pollfd probe{controlSocket, POLLIN, 0};
+        return ::poll(&probe, 1, 0) == 0;
+    }
+
+    // Ends the connection without ever waiting long for the server: a live, healthy connection
+    // gets its QUIT, its answer awaited a short while; any other is cut at once.
+    void CloseBounded()
+    {
+        // Whoever set the callbacks may be going away too: the closing commands report nothing.
+        status = nullptr;
+        log = nullptr;
+        if (curl && open && !abortRequested.load() && ControlLooksAlive()) {
+            // The reply time-out of the last call is the one the QUIT is awaited with.
+            curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitWaitSeconds);
+            if (!Quote("NOOP") && controlSocket >= 0)
+                ::shutdown(controlSocket, SHUT_RDWR);
+        } else if (controlSocket >= 0) {
+            ::shutdown(controlSocket, SHUT_RDWR);
+        }
+        Cleanup();
+    }
+
     void Cleanup()
     {
         if (multi)
@@ -408,6 +458,7 @@ struct CFtpConnection::Impl {
         multi = nullptr;
         curl = nullptr;
         open = false;
+        controlSocket = -1;
     }
 };
 
@@ -455,9 +506,10 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
 
 void CFtpConnection::Close()
 {
-    Abort();
+    // A call in progress on another thread ends first (it holds opMutex): abort it before when it
+    // must not be waited for.
     std::lock_guard lock(m_impl->opMutex);
-    m_impl->Cleanup();
+    m_impl->CloseBounded();
 }
 
 bool CFtpConnection::IsOpen() const
@@ -575,8 +627,12 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
 void CFtpConnection::Abort()
 {
     std::lock_guard lock(m_impl->abortMutex);
-    if (m_impl->inTransfer)
-        m_impl->abortRequested = true;
+    m_impl->abortRequested = true;
+}
+
+bool CFtpConnection::IsAborted() const
+{
+    return m_impl->abortRequested.load();
 }
 
 bool CFtpConnection::IsTransferring() const

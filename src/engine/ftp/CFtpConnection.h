@@ -59,7 +59,9 @@ public:
 
     // Connects and logs in (port 0 = 21); the initial directory is read with PWD.
     bool Open(const std::string& host, int port, const std::string& user, const std::string& password, bool passive);
-    // Aborts what is in progress, then closes the connection.
+    // Closes the connection, after the call in progress on another thread (if any) has ended. A
+    // healthy connection says QUIT and waits for the answer a short while; an aborted or silent one
+    // is cut at once. Never waits as long as the stall time-out.
     void Close();
     bool IsOpen() const;
 
@@ -74,8 +76,10 @@ public:
     // Lists the current directory (hidden entries too), keeping the names that match pattern.
     bool List(const std::string& pattern, std::vector<CFindRecord>& records);
 
-    // Makes the upload or listing in progress fail promptly with kErrorOperationCancelled.
+    // Makes the call in progress, and every later call, fail promptly with kErrorOperationCancelled;
+    // any thread. An aborted connection stays aborted: open a new one.
     void Abort();
+    bool IsAborted() const;
     // True while a call is talking to the server (what Stop aborts); any thread.
     bool IsTransferring() const;
 

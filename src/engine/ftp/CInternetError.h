@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "transfer/IUserPrompt.h"
+#include "app/IUserPrompt.h"
 
 namespace skerrow {
 

@@ -153,6 +153,7 @@ void CMainFrame::BindCommands()
 
 void CMainFrame::SetRunning(bool running)
 {
+    m_running = running;
     wxMenuBar* bar = GetMenuBar();
     if (bar && bar->GetMenuCount() > 0) {
         for (const RunCommand& command : kRunCommands) {
@@ -179,6 +180,8 @@ void CMainFrame::RebuildMenuBar()
     if (old)
         wxTheApp->ScheduleForDestruction(old);
     RelabelToolBar();
+    // A rebuild in the middle of a run (Properties, a Language command) keeps the run's greying.
+    SetRunning(m_running);
 }
 
 void CMainFrame::UpdateKeyIndicators()

@@ -16,9 +16,10 @@ public:
     // Tree Delete and Re-set in the menus, and draws their toolbar buttons disabled.
     void SetRunning(bool running);
 
-    // A fresh menu bar from the current language, every item enabled; the toolbar's tooltips and
-    // prompts follow the language too.
+    // A fresh menu bar from the current language, with the run commands greyed as SetRunning last
+    // left them; the toolbar's tooltips and prompts follow the language too.
     void RebuildMenuBar();
+    bool IsRunning() const { return m_running; }
 
     // Reads the keyboard's lock keys into the CAP, NUM and SCRL panes.
     void UpdateKeyIndicators();
@@ -36,6 +37,7 @@ private:
     void OnKeyTimer(wxTimerEvent& event);
 
     wxTimer m_keyTimer;
+    bool m_running = false;
     // CAP, NUM, SCRL as loaded with the frame: the panes were sized for these texts.
     wxString m_keyTexts[3];
 };

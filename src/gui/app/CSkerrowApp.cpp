@@ -102,8 +102,11 @@ bool CSkerrowApp::CreateMainWindow()
 void CSkerrowApp::DestroyMainWindow()
 {
     // Ends without the quit question: whatever run was set up is dropped.
-    if (CSkerrowView* view = GetView())
+    if (CSkerrowView* view = GetView()) {
+        view->ShutdownRun();
         view->SetRunState(0);
+        view->List().DeleteAll();
+    }
     if (m_docManager)
         m_docManager->Clear(true);
     if (m_frame) {

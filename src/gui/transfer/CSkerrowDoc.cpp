@@ -14,7 +14,7 @@
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
 #include "settings/CSettingsFile.h"
-#include "transfer/CSavedListFile.h"
+#include "list/CSavedListFile.h"
 #include "transfer/CSkerrowView.h"
 
 using namespace skerrow;
@@ -35,7 +35,9 @@ CSkerrowView* CSkerrowDoc::GetSkerrowView() const
 bool CSkerrowDoc::OnSaveModified()
 {
     CSkerrowView* view = GetSkerrowView();
-    if (!view || view->GetRunState() == 0)
+    // Asked whenever something would be lost: a run under way, a run state to come back to, or
+    // rows listed and not yet sent (also after a Stop).
+    if (!view || (!view->Run().IsRunActive() && view->GetRunState() == 0 && !view->Run().HasUnfinishedRows()))
         return true;
     if (!view->AskYesNo(LoadString(IDS_QUIT_CONFIRM), PromptIcon::Stop))
         return false;
@@ -161,6 +163,9 @@ bool CSkerrowDoc::SaveTo(const wxString& path)
 
 void CSkerrowDoc::OnFileOpen(wxCommandEvent&)
 {
+    CSkerrowView* view = GetSkerrowView();
+    if (view && view->Run().RefuseDuringRun())
+        return;
     const wxString path = AskPath(wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (!path.empty())
         OpenFrom(path);
@@ -169,7 +174,7 @@ void CSkerrowDoc::OnFileOpen(wxCommandEvent&)
 bool CSkerrowDoc::OpenFrom(const wxString& path)
 {
     CSkerrowView* view = GetSkerrowView();
-    if (!view)
+    if (!view || view->Run().RefuseDuringRun())
         return false;
     wxBusyCursor wait;
     // The list goes before the file is even tried: a file that cannot be read leaves it empty.

@@ -169,7 +169,7 @@ void CSkerrowView::DeleteSelectedRows()
     if (!m_listCtrl)
         return;
     const std::vector<size_t> rows = m_listCtrl->SelectedRows();
-    if (!rows.empty())
+    if (!rows.empty() && !m_run->RefuseDuringRun())
         m_list.Delete(rows);
 }
 
@@ -299,6 +299,8 @@ void CSkerrowView::OnHelp(wxCommandEvent&)
 
 void CSkerrowView::OnReset(wxCommandEvent&)
 {
+    if (m_run->RefuseDuringRun())
+        return;
     wxBusyCursor wait;
     m_list.ResetAll();
 }
@@ -366,6 +368,11 @@ void CSkerrowView::StartStopTimer(int milliseconds)
 void CSkerrowView::KillStopTimer()
 {
     m_stopTimer.Stop();
+}
+
+void CSkerrowView::PostToUi(std::function<void()> call)
+{
+    CUiCall::RunOnUi(std::move(call));
 }
 
 void CSkerrowView::OnStopTimer(wxTimerEvent&)

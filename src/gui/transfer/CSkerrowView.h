@@ -15,13 +15,12 @@
 #include <wx/weakref.h>
 
 #include "settings/CViewSettings.h"
-#include "transfer/CAutoResetEvent.h"
-#include "transfer/CProgressMeter.h"
-#include "transfer/CRunController.h"
-#include "transfer/CTransferList.h"
-#include "transfer/IRunHost.h"
-#include "transfer/IStatusSink.h"
-#include "transfer/IUserPrompt.h"
+#include "run/CProgressMeter.h"
+#include "run/CRunController.h"
+#include "list/CTransferList.h"
+#include "run/IRunHost.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
 
 class CMainFrame;
 class CTransferListCtrl;
@@ -56,7 +55,6 @@ public:
     skerrow::CTransferList& List() { return m_list; }
     CTransferListCtrl* ListCtrl() const { return m_listCtrl.get(); }
     const skerrow::CViewSettings& Settings() const { return m_settings; }
-    skerrow::CAutoResetEvent& StopEvent() { return m_run->StopEvent(); }
     skerrow::CRunController& Run() { return *m_run; }
     // The list was replaced by an opened saved list: it was not found by this run.
     void ListReplaced() { m_run->ForgetListTime(); }
@@ -64,7 +62,7 @@ public:
     void SetRunState(int state) { m_run->SetRunState(state); }
     CMainFrame* GetMainFrame() const;
 
-    // Removes the selected rows from the list (no file is touched).
+    // Removes the selected rows from the list (no file is touched); refused while a run is active.
     void DeleteSelectedRows();
 
     // IStatusSink: pane 0 and the percentage pane.
@@ -86,6 +84,7 @@ public:
     void EndWaitCursor() override;
     void StartStopTimer(int milliseconds) override;
     void KillStopTimer() override;
+    void PostToUi(std::function<void()> call) override;
 
     // Command handlers.
     void OnFindFilesTransfer(wxCommandEvent& event);

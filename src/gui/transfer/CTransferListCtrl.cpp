@@ -4,7 +4,7 @@
 
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 #include "list_done.xpm"
 #include "list_failed.xpm"

@@ -12,7 +12,7 @@
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 
-#include "transfer/CTransferList.h"
+#include "list/CTransferList.h"
 
 class CTransferListCtrl : public wxListCtrl, public skerrow::ITransferListObserver {
 public:

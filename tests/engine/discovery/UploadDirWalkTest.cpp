@@ -13,8 +13,8 @@
 #include "discovery/CUploadDirWalk.h"
 #include "support/CTempDir.h"
 #include "support/CScopedZone.h"
-#include "transfer/CTransferList.h"
-#include "transfer/RowWord.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 namespace fs = std::filesystem;

@@ -7,10 +7,10 @@
 #include <condition_variable>
 #include <future>
 
-#include "ftp/CFTPTransfer.h"
+#include "run/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "support/CFtpTestBench.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 namespace skerrow {
 namespace {
@@ -113,10 +113,19 @@ TEST(FtpFaults, StalledUploadTimesOutAndAbortEndsItFromAnotherThread)
     EXPECT_EQ(connection.LastError(), kErrorOperationCancelled);
     connection.SetStatusCallback(nullptr);
 
-    // The connection is usable again afterwards.
+    // An abort is never lost between two calls: every later call of the connection fails at once,
+    // without a word to the server.
+    const int sent = connection.CommandsSent();
     const auto small = bench->Local().WriteFile("after.txt", "after");
-    EXPECT_TRUE(connection.PutFile(small.string(), "after.txt", kTransferBinary));
-    EXPECT_EQ(bench->Served().ReadFile("after.txt"), "after");
+    EXPECT_FALSE(connection.SetCurrentDirectory("/elsewhere"));
+    EXPECT_FALSE(connection.PutFile(small.string(), "after.txt", kTransferBinary));
+    EXPECT_EQ(connection.LastError(), kErrorOperationCancelled);
+    EXPECT_EQ(connection.CommandsSent(), sent);
+    EXPECT_FALSE(std::filesystem::exists(bench->Served().Path() / "after.txt"));
+    // Closing it waits for nothing.
+    const auto closing = std::chrono::steady_clock::now();
+    connection.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(1));
 }
 
 } // namespace

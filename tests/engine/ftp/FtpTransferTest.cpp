@@ -7,10 +7,10 @@
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "discovery/CTreeDelDirWalk.h"
-#include "ftp/CFTPTransfer.h"
+#include "run/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "support/CFtpTestBench.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 namespace skerrow {
 namespace {
@@ -203,7 +203,7 @@ TEST_P(FtpTransferTest, DeletePassRemovesExactlyTheListedTree)
     ASSERT_TRUE(m_bench->Connection().SetCurrentDirectory("/"));
     CTreeDelDirWalk walk;
     walk.Setup(&m_bench->List());
-    walk.SetStopEvent(&m_bench->Stop());
+    walk.SetStopCheck([this] { return m_bench->Stop().IsSet(); });
     ASSERT_TRUE(walk.Walk(&m_bench->Connection(), "/t", "*"));
     ASSERT_EQ(m_bench->List().Count(), 5u);
 

@@ -13,7 +13,7 @@
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
 #include "transfer/CSkerrowView.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 

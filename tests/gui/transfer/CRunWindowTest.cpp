@@ -138,7 +138,7 @@ void CRunWindowTest::CommandOnly(int commandId)
 bool CRunWindowTest::AwaitWorkerEnd(std::chrono::milliseconds limit)
 {
     CSkerrowView* view = View();
-    if (!PumpUntil([view] { return !view->Run().WorkerRunning(); }, limit))
+    if (!PumpUntil([view] { return !view->Run().IsRunActive(); }, limit))
         return false;
     PumpPending(); // the worker's last calls (greying, pane 0) were queued before it ended
     return true;

@@ -19,7 +19,7 @@
 #include "transfer/CSkerrowDoc.h"
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 
@@ -280,7 +280,7 @@ TEST_F(DocumentTest, QuitAsksOnlyWhileARunIsSetUp)
     EXPECT_TRUE(style & wxNO_DEFAULT);
     EXPECT_EQ(View()->GetRunState(), 1);
     EXPECT_EQ(View()->List().Count(), 1u);
-    EXPECT_FALSE(View()->StopEvent().IsSet());
+    EXPECT_FALSE(View()->Run().IsStopping());
 
     // Yes: Stop runs to its end, then the window may close.
     bool answer = false;

@@ -15,7 +15,7 @@
 #include "settings/CTreeDeleteDlg.h"
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 using skerrow::test::FtpServerKind;
@@ -49,7 +49,7 @@ TEST_F(RunCommandsTest, FindFilesAndTransferSendsTheSiteWithTheRunCommandsGreyed
     const std::string beforeFind = FormatLastRun(CDateTime::Now());
     CommandOnly(ID_FIND_FILES_TRANSFER);
     const std::string afterFind = FormatLastRun(CDateTime::Now());
-    ASSERT_TRUE(View()->Run().HasWorker());
+    ASSERT_TRUE(View()->Run().IsRunActive());
     EXPECT_FALSE(RunCommandsEnabled());
 
     ASSERT_TRUE(AwaitWorkerEnd());
@@ -99,10 +99,10 @@ TEST_F(RunCommandsTest, ARefusedFileStaysFailedAndTransferDeleteSendsOnlyIt)
 
     // The server takes the file now (a new, slow server on the same tree, on another port). A
     // file already sent is not sent again: its copy on the server is gone and stays gone.
-    // Shutdown Connection stops the ended worker too; the new run starts before that Stop's timer
-    // has fired, and the timer must not cut the new run short.
+    // Shutdown Connection after the run has ended has nothing to stop: no Stop is left over to
+    // cut the new run short.
     Command(ID_SHUTDOWN_CONNECTION);
-    EXPECT_TRUE(View()->Run().IsStopping());
+    EXPECT_FALSE(View()->Run().IsStopping());
     std::filesystem::remove(m_served.Path() / "site/index.html");
     if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "1500"}))
         return;
@@ -126,14 +126,18 @@ TEST_F(RunCommandsTest, NothingChangedSinceTheLastRunStillRecordsTheRun)
     WriteSetting("Data", "LastRun", LastRunMinutesAgo(30));
     const std::string beforeFind = FormatLastRun(CDateTime::Now());
 
+    // The find comes once connected (the connection is made off the UI thread); the worker runs
+    // over the empty list all the same.
     CMessageShown notice;
-    wxTEST_DIALOG(Command(ID_FIND_FILES_TRANSFER), CExpectBox(&notice));
+    wxTEST_DIALOG(
+        {
+            Command(ID_FIND_FILES_TRANSFER);
+            ASSERT_TRUE(AwaitWorkerEnd());
+        },
+        CExpectBox(&notice));
     EXPECT_EQ(notice.text, Utf8(LoadString(IDS_NO_FILES_FOUND)));
     EXPECT_TRUE(notice.style & wxICON_INFORMATION);
     EXPECT_EQ(ListCtrl()->GetItemCount(), 0);
-    ASSERT_TRUE(View()->Run().HasWorker()); // the worker runs over the empty list all the same
-
-    ASSERT_TRUE(AwaitWorkerEnd());
     EXPECT_GE(ReadSetting("Data", "LastRun"), beforeFind);
     EXPECT_EQ(View()->GetRunState(), 0);
     EXPECT_TRUE(RunCommandsEnabled());
@@ -176,7 +180,7 @@ TEST_F(RunCommandsTest, TreeDeleteAnsweredNoKeepsTheListForTheNextTreeDelete)
     // Transfer/Delete marks the list for the next Tree Delete and starts nothing.
     Command(ID_TRANSFER_DELETE);
     EXPECT_EQ(View()->GetRunState(), 3);
-    EXPECT_FALSE(View()->Run().HasWorker());
+    EXPECT_FALSE(View()->Run().IsRunActive());
     EXPECT_TRUE(RunCommandsEnabled());
 
     // The next Tree Delete asks at once about the rows it has: a file added since is not listed.
@@ -241,7 +245,7 @@ TEST_F(RunCommandsTest, StopEndsALargeUploadAndTheStopTimerGivesTheCommandsBack)
     // The worker ran to its own end: it counted the aborted file and recorded the run.
     EXPECT_EQ(report.text, "Transmission failure, 1 errors have been found.");
     EXPECT_NE(ReadSetting("Data", "LastRun"), "<absent>");
-    EXPECT_FALSE(View()->Run().WorkerRunning());
+    EXPECT_FALSE(View()->Run().IsRunActive());
     const long big = RowNamed("big.bin");
     ASSERT_GE(big, 0);
     EXPECT_EQ(RowImage(big), 2);
@@ -259,7 +263,7 @@ TEST_F(RunCommandsTest, TheSwitchStartsTheRunWhenTheWindowOpens)
         m_served.MakeDir("site");
         SkerrowApp().SetArguments(arguments);
         StartWindow(); // a settings file without a last run: every file is found
-        ASSERT_TRUE(View()->Run().HasWorker());
+        ASSERT_TRUE(View()->Run().IsRunActive());
         ASSERT_TRUE(AwaitWorkerEnd());
         EXPECT_TRUE(SameFiles(ServedSite(), LocalSite()));
         EXPECT_EQ(View()->GetRunState(), 0);

@@ -16,7 +16,7 @@
 #include "settings/CPCDirDlg.h"
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
-#include "transfer/RowWord.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 

@@ -1,0 +1,97 @@
+#pragma once
+// The transfer list: one row per file to upload or FTP entry to delete.
+//
+// The rows live here, guarded by a mutex, so the walks and the passes on a worker thread and the
+// window on the UI thread can all reach them. The window shows them through a virtual list control
+// and hears of changes through the observer, which is called on the thread that made the change,
+// after the lock is released.
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace skerrow {
+
+enum ListColumn : int { kColStatus = 0, kColName = 1, kColSize = 2, kColErrors = 3 };
+
+// A row's identity for as long as the list holds it: a pass names the row it works on by its id, so
+// rows deleted or inserted meanwhile never make it mark another row.
+using RowId = uint64_t;
+
+struct CTransferRow {
+    int32_t word = 0;
+    std::string name;  // column 1, "File name"
+    std::string size;  // column 2, "Size KB"
+    std::string error; // column 3, "Errors"
+    RowId id = 0;      // given by the list; 0 in a row not yet inserted
+};
+
+class ITransferListObserver {
+public:
+    virtual ~ITransferListObserver() = default;
+    // Rows first..last (inclusive) changed in place.
+    virtual void OnRowsChanged(size_t first, size_t last) = 0;
+    // Rows were inserted or deleted: the count may have changed.
+    virtual void OnCountChanged() = 0;
+};
+
+class CTransferList {
+public:
+    virtual ~CTransferList() = default;
+
+    size_t Count() const;
+
+    // Inserts a row at index (clamped to the end); returns the index it got.
+    size_t Insert(size_t index, int32_t word, std::string name, std::string size, std::string error = {});
+    void DeleteAll();
+    // Deletes the rows at the given indices (any order, duplicates ignored); the others keep their order.
+    void Delete(std::vector<size_t> indices);
+    // Replaces every row at once (opening a saved list).
+    void Replace(std::vector<CTransferRow> rows);
+
+    // Row access; false or "" when the row no longer exists (another thread deleted it).
+    bool GetWord(size_t index, int32_t& word) const;
+    bool SetWord(size_t index, int32_t word);
+    std::string GetText(size_t index, int column) const;
+    bool SetText(size_t index, int column, std::string text);
+    bool GetRow(size_t index, CTransferRow& row) const;
+    std::vector<CTransferRow> Snapshot() const;
+
+    // The ids of every row, in list order.
+    std::vector<RowId> Ids() const;
+    // Row access by id; false when no row has that id any more.
+    bool GetRowById(RowId id, CTransferRow& row) const;
+    // The one place a pass changes a row: its state (the kind is kept) and its Errors cell.
+    bool SetRowState(RowId id, int32_t state, std::string error);
+
+    // Pending again with the kind kept and the Errors cell emptied, for every row (Re-set) or only
+    // for the Failed rows (Transfer/Delete).
+    void ResetAll();
+    void ResetFailed();
+    size_t CountInState(int32_t state) const;
+    // True when every row is Done (also for an empty list).
+    bool AllDone() const;
+
+    void SetObserver(ITransferListObserver* observer);
+
+private:
+    void NotifyChanged(size_t first, size_t last);
+    void NotifyCount();
+    // Index of the row with this id, or npos; the lock is held.
+    size_t IndexOfLocked(RowId id) const;
+    void IndexChangedLocked() { m_indexValid = false; }
+
+    mutable std::mutex m_mutex;
+    std::vector<CTransferRow> m_rows;
+    RowId m_nextId = 0;
+    // Id to index, rebuilt after a change that moves rows.
+    mutable std::unordered_map<RowId, size_t> m_index;
+    mutable bool m_indexValid = true;
+    std::mutex m_observerMutex;
+    ITransferListObserver* m_observer = nullptr;
+};
+
+} // namespace skerrow

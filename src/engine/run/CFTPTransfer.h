@@ -1,0 +1,75 @@
+#pragma once
+// The per-row work of a run: the upload pass and the delete pass over the transfer list, with the
+// error count and its limit.
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "list/CTransferList.h"
+#include "run/CTransferContext.h"
+#include "settings/CTextSuffixList.h"
+
+namespace skerrow {
+
+class CFTPTransfer {
+public:
+    explicit CFTPTransfer(CTransferContext& context) : m_context(context) {}
+    virtual ~CFTPTransfer() = default;
+
+    // Sends every row that is not Done; ends with "Finished", "Too many errors, Transfer stopped"
+    // or "Transfer Stopped" in the status pane.
+    void UploadRows();
+    // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
+    void DeleteRows();
+
+    // Enters or creates each level of path ("/" separators) from the top, skipping the levels this
+    // pass already entered or created.
+    bool MakeRemoteDirectories(const std::string& path);
+    // kTransferAscii (1) when extension (with its ".") is a text suffix, ignoring case; else 2.
+    int GetTransferType(const std::string& extension) const;
+
+    // Counts a failure and puts its text on the row (no row: a message box).
+    void ReportRowError(const RowId* row, int code);
+    void SetRowError(const RowId* row, const std::string& text);
+
+    int ErrorCount() const { return m_errorCount; }
+    int ErrorLimit() const { return m_errorLimit; }
+    CTextSuffixList& TextSuffixes() { return m_suffixes; }
+
+    // The parts of a row's upload: remote directory (joined to base as the program always has),
+    // remote file name and extension.
+    struct RemoteTarget {
+        std::string remotePath;
+        std::string directory;
+        std::string name;
+        std::string extension;
+    };
+    static RemoteTarget SplitRemotePath(const std::string& base, const std::string& startDir, const std::string& path);
+
+    // Whether a local name (relative, "/" separated) can be sent under the same name: a "\\" in it
+    // would be taken for a directory separator on the server.
+    static bool IsSendableName(const std::string& path);
+
+private:
+    bool UploadRow(RowId row, const std::string& base);
+    bool DeleteRow(RowId row);
+    // Applies a change of the rows through the run's fence; false once the run was set aside.
+    bool Apply(const std::function<void()>& change);
+    bool Stopped();
+    bool EnterDirectory(const std::string& path);
+    bool EnterOrCreate(const std::string& path);
+    void MarkDone(RowId row);
+    void SetFinalStatus();
+
+    CTransferContext& m_context;
+    int m_errorCount = 0;
+    int m_errorLimit = 2147483647;
+    CTextSuffixList m_suffixes;
+    // Directories entered or created during this pass (resolved paths): not tried again, so that
+    // a new directory costs its failed CWD, its MKD and the CWD into it.
+    std::set<std::string> m_knownDirectories;
+    std::string m_failedEnter; // the directory whose CWD has just failed
+};
+
+} // namespace skerrow

@@ -1,0 +1,68 @@
+#pragma once
+// One run: from the command that starts it to the moment its last thread has ended. It carries its
+// own number, stop signal and fence, the connection it works on and the thread working for it, and
+// whether that thread is waiting for the user. The run controller creates one per run; the worker
+// holds it for as long as it lives, so a worker set aside by the stop timer still has its own
+// stop signal and fence, never the next run's.
+
+#include <atomic>
+#include <functional>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "run/CRunFence.h"
+#include "run/CStopSignal.h"
+
+namespace skerrow {
+
+class CFtpConnection;
+
+class CRun {
+public:
+    explicit CRun(uint64_t id) : m_id(id) {}
+    virtual ~CRun();
+    CRun(const CRun&) = delete;
+    CRun& operator=(const CRun&) = delete;
+
+    uint64_t Id() const { return m_id; }
+    CStopSignal& Stop() { return m_stop; }
+    CRunFence& Fence() { return m_fence; }
+
+    // The connection the run's thread talks on (any thread).
+    void SetConnection(std::shared_ptr<CFtpConnection> connection);
+    std::shared_ptr<CFtpConnection> Connection() const;
+
+    // Sets the stop signal and aborts whatever the connection is doing and will be asked to do.
+    void RequestStop();
+
+    // The thread working for the run; one at a time (UI thread only).
+    void StartThread(std::function<void()> body);
+    bool ThreadRunning() const { return m_thread.joinable() && !m_threadEnded.load(); }
+    // Waits for the thread (its end must be near: stopped, or it has said it ended).
+    void JoinThread();
+
+    // True while the thread waits for the user's answer to a question or message.
+    void SetWaitingForUser(bool waiting) { m_waitingForUser.store(waiting); }
+    bool WaitingForUser() const { return m_waitingForUser.load(); }
+    // True while the thread is inside a call that talks to the server.
+    bool InServerCall() const;
+
+    // The worker has put its own words for the stop in the status bar.
+    void MarkStopReported() { m_stopReported.store(true); }
+    bool StopReported() const { return m_stopReported.load(); }
+
+private:
+    const uint64_t m_id;
+    CStopSignal m_stop;
+    CRunFence m_fence;
+    mutable std::mutex m_mutex;
+    std::shared_ptr<CFtpConnection> m_connection;
+    std::thread m_thread;
+    std::atomic<bool> m_threadEnded{false};
+    std::atomic<bool> m_waitingForUser{false};
+    std::atomic<bool> m_stopReported{false};
+};
+
+} // namespace skerrow

@@ -1,0 +1,409 @@
+#include "run/CRunController.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/CStringTable.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
+#include "app/StringIds.h"
+#include "discovery/CUploadDirWalk.h"
+#include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
+#include "run/CProgressMeter.h"
+#include "run/CRun.h"
+#include "run/CTransferWorker.h"
+#include "run/CTreeDeleteWorker.h"
+#include "run/IRunHost.h"
+#include "settings/CViewSettings.h"
+
+namespace skerrow {
+namespace {
+
+// A stop timer that finds the worker between two calls looks again this soon.
+constexpr int kStopRecheckMs = 100;
+
+// The wait cursor for the length of a scope.
+class CWaitCursor {
+public:
+    explicit CWaitCursor(IRunHost& host) : m_host(host) { m_host.BeginWaitCursor(); }
+    ~CWaitCursor() { m_host.EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    IRunHost& m_host;
+};
+
+} // namespace
+
+CRunController::CRunController(CTransferList& list, CViewSettings& settings, IStatusSink& status, IUserPrompt& prompt,
+                               CProgressMeter& progress, IRunHost& host)
+    : m_list(list), m_settings(settings), m_status(status), m_prompt(prompt), m_progress(progress), m_host(host),
+      m_self(std::make_shared<CRunController*>(this))
+{
+}
+
+CRunController::~CRunController()
+{
+    Shutdown();
+}
+
+void CRunController::LoadSettings()
+{
+    m_settings.Load();
+}
+
+CRunController::Poster CRunController::MakePoster()
+{
+    return [&host = m_host, weak = std::weak_ptr<CRunController*>(m_self)](std::function<void(CRunController&)> call) {
+        host.PostToUi([weak, call = std::move(call)] {
+            if (const auto self = weak.lock())
+                call(**self);
+        });
+    };
+}
+
+bool CRunController::RefuseDuringRun()
+{
+    if (!m_run)
+        return false;
+    m_status.SetStatusText(Tr("T.RunInProgress", "A run is in progress: stop it or wait until it ends."));
+    return true;
+}
+
+bool CRunController::HasUnfinishedRows() const
+{
+    return !m_list.AllDone();
+}
+
+// --- Commands -----------------------------------------------------------------------------------
+
+void CRunController::OnFindFilesTransfer()
+{
+    if (RefuseDuringRun())
+        return;
+    m_runState.store(1);
+    LoadSettings();
+    if (m_settings.ftpServer.empty() && !IsConnected()) {
+        CloseConnection();
+        if (!m_host.ShowConnectDialog(false))
+            return;
+        LoadSettings();
+        m_host.ApplyLanguage();
+    }
+    const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
+    ConnectThen(run, [this, run] {
+        FindFiles();
+        StartTransferWorker(run);
+    });
+}
+
+void CRunController::OnFindFiles()
+{
+    if (RefuseDuringRun())
+        return;
+    m_runState.store(1);
+    if (m_host.ShowPcDirDialog())
+        FindFiles();
+}
+
+void CRunController::OnTransferDelete()
+{
+    if (RefuseDuringRun())
+        return;
+    if (m_list.Count() == 0) {
+        m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
+        return;
+    }
+    const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
+    ConnectThen(run, [this, run] {
+        m_list.ResetFailed();
+        if (m_runState.load() == 2) {
+            // The listed entries are kept for the next Tree Delete, which deletes them without a walk.
+            m_runState.store(3);
+            EndRun();
+            return;
+        }
+        StartTransferWorker(run);
+    });
+}
+
+void CRunController::OnTreeDelete()
+{
+    if (RefuseDuringRun())
+        return;
+    if (!m_host.ShowTreeDeleteDialog())
+        return;
+    if (!IsConnected()) {
+        if (!m_host.ShowConnectDialog(true))
+            return;
+        LoadSettings();
+        m_host.ApplyLanguage();
+    }
+    const std::shared_ptr<CRun> run = BeginRun(RunKind::TreeDelete);
+    ConnectThen(run, [this, run] {
+        m_listTakenAt.reset();
+        LoadSettings();
+        StartWorker(run, std::make_unique<CTreeDeleteWorker>(MakeContext(run)));
+    });
+}
+
+void CRunController::OnConnect()
+{
+    if (RefuseDuringRun() || AskStayConnected())
+        return;
+    CloseConnection();
+    if (!m_host.ShowConnectDialog(false))
+        return;
+    LoadSettings();
+    m_host.ApplyLanguage();
+    const std::shared_ptr<CRun> run = BeginRun(RunKind::Connect);
+    ConnectThen(run, [this] { EndRun(); });
+}
+
+void CRunController::OnShutdownConnection()
+{
+    StopActivity();
+    CloseConnection();
+}
+
+void CRunController::CheckAutomaticRun(const std::string& commandLine)
+{
+    std::string lower = commandLine;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (lower.find("/a") != std::string::npos)
+        OnFindFilesTransfer();
+}
+
+void CRunController::FindFiles()
+{
+    CWaitCursor wait(m_host);
+    const std::string remembered = m_status.GetStatusText();
+    m_status.SetStatusText(LoadString(IDS_FINDING_FILES));
+    LoadSettings();
+    m_listTakenAt = CDateTime::Now();
+    CUploadDirWalk walk;
+    walk.Setup(&m_list, m_settings.pcDir, m_settings.uploadAllFiles);
+    walk.m_lastUpload = m_settings.lastRun;
+    m_list.DeleteAll();
+    walk.Walk(m_settings.pcDir, "*.*");
+    m_host.OnFilesFound();
+    m_status.SetStatusText(remembered);
+    if (m_list.Count() == 0)
+        m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
+}
+
+// --- Runs ---------------------------------------------------------------------------------------
+
+std::shared_ptr<CRun> CRunController::BeginRun(RunKind kind)
+{
+    m_run = std::make_shared<CRun>(++m_lastRunId);
+    m_runKind = kind;
+    m_stopping = false;
+    m_host.SetRunning(true);
+    return m_run;
+}
+
+void CRunController::EndRun()
+{
+    const bool stopped = m_stopping;
+    const bool reported = m_run && m_run->StopReported();
+    m_run.reset();
+    m_stopping = false;
+    m_host.KillStopTimer();
+    m_host.SetRunning(false);
+    if (stopped) {
+        m_progress.ResetProgress();
+        if (!reported)
+            m_status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
+    }
+}
+
+void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function<void()> next)
+{
+    if (IsConnected()) {
+        run->SetConnection(m_connection);
+        next();
+        return;
+    }
+    LoadSettings();
+    m_textBeforeConnect = m_status.GetStatusText();
+    m_status.SetStatusText(LoadString(IDS_CONNECTING));
+    auto connection = std::make_shared<CFtpConnection>();
+    connection->SetTimeouts(m_connectSeconds, m_stallSeconds);
+    run->SetConnection(connection);
+    const CViewSettings settings = m_settings;
+    const uint64_t id = run->Id();
+    run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next)] {
+        const bool opened =
+            connection->Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
+        std::string error;
+        if (!opened)
+            CInternetError(connection.get()).GetErrorText(connection->LastError(), error);
+        post([id, opened, error, next](CRunController& self) { self.OnConnectEnded(id, opened, error, next); });
+    });
+}
+
+void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::string& error,
+                                    const std::function<void()>& next)
+{
+    if (!m_run || m_run->Id() != runId) {
+        OnWorkerEnded(runId); // a run set aside meanwhile
+        return;
+    }
+    const std::shared_ptr<CRun> run = m_run;
+    run->JoinThread();
+    m_status.SetStatusText(m_textBeforeConnect);
+    if (run->Stop().IsSet()) {
+        m_closer.Close(run->Connection());
+        EndRun();
+        return;
+    }
+    if (!opened) {
+        m_prompt.ShowMessage(error, PromptIcon::Stop);
+        EndRun();
+        return;
+    }
+    m_connection = run->Connection();
+    next();
+}
+
+void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
+{
+    if (!IsConnected()) {
+        m_prompt.ShowMessage(LoadString(IDS_NO_CONNECTION), PromptIcon::Stop);
+        EndRun();
+        return;
+    }
+    LoadSettings();
+    StartWorker(run, std::make_unique<CTransferWorker>(MakeContext(run)));
+}
+
+CWorkerContext CRunController::MakeContext(const std::shared_ptr<CRun>& run)
+{
+    return CWorkerContext{m_list, m_status, m_prompt, m_runState, run, run->Connection(), m_settings, m_listTakenAt};
+}
+
+void CRunController::StartWorker(const std::shared_ptr<CRun>& run, std::unique_ptr<CRunWorker> worker)
+{
+    const uint64_t id = run->Id();
+    run->StartThread([post = MakePoster(), id, worker = std::shared_ptr<CRunWorker>(std::move(worker))] {
+        worker->Run();
+        post([id](CRunController& self) { self.OnWorkerEnded(id); });
+    });
+}
+
+void CRunController::OnWorkerEnded(uint64_t runId)
+{
+    if (m_run && m_run->Id() == runId) {
+        m_run->JoinThread();
+        if (m_run->Stop().IsSet()) {
+            // Stop aborted the run's connection: it is closed now, and the next run connects again.
+            const std::shared_ptr<CFtpConnection> connection = m_run->Connection();
+            DropConnection(connection);
+            m_closer.Close(connection);
+        }
+        EndRun();
+        return;
+    }
+    const auto released = std::find_if(m_released.begin(), m_released.end(),
+                                       [runId](const std::shared_ptr<CRun>& run) { return run->Id() == runId; });
+    if (released != m_released.end()) {
+        (*released)->JoinThread();
+        m_released.erase(released);
+    }
+}
+
+// --- Stop ---------------------------------------------------------------------------------------
+
+void CRunController::StopActivity()
+{
+    if (m_stopping || !m_run)
+        return;
+    m_stopping = true;
+    m_status.SetStatusText(LoadString(IDS_STOPPING));
+    m_run->RequestStop();
+    DropConnection(m_run->Connection());
+    m_status.SetStatusText(LoadString(IDS_CLOSING_CONNECTION));
+    m_host.StartStopTimer(std::max(1000, m_settings.stopTimeoutMs));
+    m_progress.ResetProgress();
+}
+
+void CRunController::OnStopTimer()
+{
+    if (!m_stopping || !m_run) {
+        m_host.KillStopTimer();
+        return;
+    }
+    // A worker waiting for the user is left alone: its question is answered as asked, and the
+    // Stop completes when it ends.
+    if (m_run->WaitingForUser())
+        return;
+    if (!m_run->InServerCall()) {
+        // Between two calls (every call fails at once now) or reporting its end: look again soon.
+        m_host.StartStopTimer(kStopRecheckMs);
+        return;
+    }
+    ReleaseRun();
+    EndRun();
+}
+
+void CRunController::ReleaseRun()
+{
+    m_run->Fence().Release();
+    m_closer.Close(m_run->Connection());
+    m_released.push_back(m_run);
+}
+
+void CRunController::DropConnection(const std::shared_ptr<CFtpConnection>& connection)
+{
+    if (connection && m_connection == connection)
+        m_connection.reset();
+}
+
+// --- Connection ---------------------------------------------------------------------------------
+
+bool CRunController::AskStayConnected()
+{
+    if (!IsConnected())
+        return false;
+    return !m_prompt.AskYesNo(LoadString(IDS_ALREADY_CONNECTED), PromptIcon::Question);
+}
+
+void CRunController::CloseConnection()
+{
+    m_closer.Close(std::move(m_connection));
+    m_connection.reset();
+    m_runState.store(0);
+}
+
+void CRunController::SetConnectionTimeouts(long connectSeconds, long stallSeconds)
+{
+    m_connectSeconds = connectSeconds;
+    m_stallSeconds = stallSeconds;
+}
+
+void CRunController::Shutdown()
+{
+    m_self.reset(); // calls still queued for the UI thread do nothing now
+    std::vector<std::shared_ptr<CRun>> runs = m_released;
+    if (m_run)
+        runs.push_back(m_run);
+    for (const std::shared_ptr<CRun>& run : runs)
+        run->RequestStop();
+    for (const std::shared_ptr<CRun>& run : runs)
+        run->JoinThread();
+    m_released.clear();
+    m_run.reset();
+    m_stopping = false;
+    if (m_connection) {
+        m_connection->Abort();
+        m_closer.Close(std::move(m_connection));
+    }
+    m_closer.JoinAll();
+}
+
+} // namespace skerrow

@@ -1,0 +1,36 @@
+#pragma once
+// A worker routine of a run: the transfer worker or the tree-delete worker. Run is the thread's body
+// and returns its exit code. Everything it changes that the window shares goes through the run's
+// fence.
+
+#include "run/CProgressMeter.h"
+#include "run/CRunPrompt.h"
+#include "run/CRunStatusSink.h"
+#include "run/CWorkerContext.h"
+
+namespace skerrow {
+
+class CRunWorker {
+public:
+    explicit CRunWorker(CWorkerContext context);
+    virtual ~CRunWorker() = default;
+    CRunWorker(const CRunWorker&) = delete;
+    CRunWorker& operator=(const CRunWorker&) = delete;
+
+    virtual int Run() = 0;
+
+protected:
+    // When a row is not Done the run state stays; when every row is (or the list is empty), 0.
+    void CheckAllDone();
+    // "Transmission failure, %d errors have been found." when any row is Failed.
+    void ReportFailedRows();
+    void SetRunState(int state);
+    bool Stopped() const;
+
+    CWorkerContext m_context;
+    CRunStatusSink m_status;
+    CRunPrompt m_prompt;
+    CProgressMeter m_progress;
+};
+
+} // namespace skerrow

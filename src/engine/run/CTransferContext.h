@@ -1,0 +1,32 @@
+#pragma once
+// What a pass needs from the program: the rows, the connection, the status bar, message boxes, the
+// run's stop signal and fence, the percent pane and the cached settings.
+
+#include <string>
+
+namespace skerrow {
+
+class CTransferList;
+class CFtpConnection;
+class IStatusSink;
+class IUserPrompt;
+class CStopSignal;
+class CProgressMeter;
+class CRunFence;
+
+struct CTransferContext {
+    CTransferList& list;
+    CFtpConnection& connection;
+    IStatusSink& status;
+    IUserPrompt& prompt;
+    CStopSignal& stop;
+    CProgressMeter& progress;
+    std::string pcDir;       // Configure/PCDir
+    std::string ftpStartDir; // Configure/FTPStartDir
+    int maxErrors = 32000;   // Advanced/MaxErrors
+    std::string iniPath;     // settings file for the text suffixes; "" = the program's own
+    // The run's fence: every change of a row goes through it. None: the pass owns its list.
+    CRunFence* fence = nullptr;
+};
+
+} // namespace skerrow

@@ -1,0 +1,61 @@
+#include "run/CTransferWorker.h"
+
+#include "ftp/CFtpConnection.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
+#include "run/CFTPTransfer.h"
+#include "run/CLastRunPolicy.h"
+#include "run/CRun.h"
+#include "settings/CSettingsFile.h"
+
+namespace skerrow {
+
+int CTransferWorker::Run()
+{
+    try {
+        CFtpConnection& connection = *m_context.connection;
+        connection.SetCurrentDirectory("/");
+        SetRunState(1);
+        // With no find in this run, the list counts as taken when the pass starts.
+        const CDateTime passStart = CDateTime::Now();
+        CTransferContext transfer{m_context.list,          connection,
+                                  m_status,                m_prompt,
+                                  m_context.run->Stop(),   m_progress,
+                                  m_context.settings.pcDir, m_context.settings.ftpStartDir,
+                                  m_context.settings.maxErrors, std::string(),
+                                  &m_context.run->Fence()};
+        CFTPTransfer(transfer).UploadRows();
+        // The new last-upload date is the moment the list was taken, so that a file changed while
+        // the upload ran is found by the next run; never past a listed file that was not sent.
+        WriteLastRun(m_context.listTakenAt.value_or(passStart));
+        CheckAllDone();
+    } catch (...) {
+        // Nothing escapes the thread; the failed rows are still counted.
+    }
+    ReportFailedRows();
+    return 1;
+}
+
+std::vector<std::string> CTransferWorker::UnsentLocalPaths() const
+{
+    std::vector<std::string> paths;
+    for (const CTransferRow& row : m_context.list.Snapshot()) {
+        if (RowStateOf(row.word) == kRowDone || RowKindOf(row.word) != kKindPcFile)
+            continue;
+        const std::string name = !row.name.empty() && row.name[0] == '/' ? row.name.substr(1) : row.name;
+        paths.push_back(m_context.settings.pcDir + "/" + name);
+    }
+    return paths;
+}
+
+void CTransferWorker::WriteLastRun(const CDateTime& taken)
+{
+    const CDateTime next = CLastRunPolicy::Next(taken, m_context.settings.lastRun, UnsentLocalPaths());
+    m_context.run->Fence().Apply([&next] {
+        CSettingsFile settings;
+        settings.GetPath(".ini");
+        settings.WriteString(ini::kData, ini::kLastRun, FormatLastRun(next));
+    });
+}
+
+} // namespace skerrow

@@ -1,0 +1,95 @@
+#include "run/CTreeDeleteWorker.h"
+
+#include "app/CStringTable.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
+#include "app/StringIds.h"
+#include "discovery/CTreeDelDirWalk.h"
+#include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
+#include "list/CTransferList.h"
+#include "run/CFTPTransfer.h"
+#include "run/CRun.h"
+#include "settings/CSettingsFile.h"
+
+namespace skerrow {
+
+int CTreeDeleteWorker::Run()
+{
+    try {
+        return Steps();
+    } catch (...) {
+        // Nothing escapes the thread; the failed rows are still counted.
+    }
+    ReportFailedRows();
+    return 1;
+}
+
+int CTreeDeleteWorker::Steps()
+{
+    CFtpConnection& connection = *m_context.connection;
+    if (!connection.SetCurrentDirectory("/")) {
+        if (!Stopped())
+            CInternetError(&connection).ShowError(connection.LastError(), m_prompt, PromptIcon::Stop);
+        return 0;
+    }
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    const std::string directory = settings.ReadString(ini::kConfigure, ini::kFtpDirTreeDel);
+    if (m_context.runState.load() != 3)
+        WalkTree(directory);
+    if (Stopped())
+        return EndStopped();
+    if (m_context.list.Count() == 0) {
+        m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND_TREE), PromptIcon::Information);
+        SetRunState(0);
+        return 0;
+    }
+    SetRunState(2);
+    // A Stop while the question is open is honoured whatever the answer: nothing is deleted then.
+    if (m_prompt.AskYesNo(LoadString(IDS_CONFIRM_DELETE), PromptIcon::Question) && !Stopped()) {
+        CTransferContext transfer{m_context.list,          connection,
+                                  m_status,                m_prompt,
+                                  m_context.run->Stop(),   m_progress,
+                                  m_context.settings.pcDir, m_context.settings.ftpStartDir,
+                                  m_context.settings.maxErrors, std::string(),
+                                  &m_context.run->Fence()};
+        CFTPTransfer(transfer).DeleteRows();
+        CheckAllDone();
+    }
+    if (!Stopped())
+        m_status.SetStatusText(Tr("T.TreeDeletionFinished", "Tree Deletion Finished"));
+    ReportFailedRows();
+    return 1;
+}
+
+void CTreeDeleteWorker::WalkTree(const std::string& directory)
+{
+    m_context.run->Fence().Apply([this] { m_context.list.DeleteAll(); });
+    m_status.SetStatusText(Tr("T.FindingFilesTree", "Finding Files"));
+    // A key never set names no directory: nothing is listed (and so nothing deleted).
+    if (directory.empty())
+        return;
+    // The walk fills a list of its own; the rows reach the window's list in one step, through the
+    // fence, so a walk set aside by the stop timer adds nothing to a later run's list.
+    CTransferList walked;
+    CTreeDelDirWalk walk;
+    walk.Setup(&walked);
+    walk.SetStopCheck([this] { return Stopped(); });
+    walk.SetPrompt(&m_prompt);
+    walk.Walk(m_context.connection.get(), directory.c_str(), "*");
+    std::vector<CTransferRow> rows = walked.Snapshot();
+    m_context.run->Fence().Apply([this, &rows] { m_context.list.Replace(std::move(rows)); });
+}
+
+int CTreeDeleteWorker::EndStopped()
+{
+    // What was listed stays in the list, refused for now: Transfer/Delete can still mark it.
+    if (m_context.list.Count() > 0)
+        SetRunState(2);
+    m_status.SetStatusText(Tr("T.TreeDeleteStopped", "Tree Delete stopped: nothing has been deleted."));
+    m_context.run->MarkStopReported();
+    return 0;
+}
+
+} // namespace skerrow

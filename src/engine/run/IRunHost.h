@@ -1,0 +1,40 @@
+#pragma once
+// What the run control needs from the window besides the status bar and message boxes: greying the
+// run commands, the dialogs a command may open, the language, the stop timer, and a way to have a
+// call carried out on the UI thread.
+
+#include <functional>
+
+namespace skerrow {
+
+class IRunHost {
+public:
+    virtual ~IRunHost() = default;
+
+    // Greys (true) or restores (false) the commands that start runs. UI thread.
+    virtual void SetRunning(bool running) = 0;
+
+    // The dialogs a command may open; UI thread; true when the user pressed OK.
+    virtual bool ShowConnectDialog(bool deleting) = 0;
+    virtual bool ShowPcDirDialog() = 0;
+    virtual bool ShowTreeDeleteDialog() = 0;
+
+    // A find has filled the list (the window may size its columns to the names).
+    virtual void OnFilesFound() {}
+
+    // After the Connect dialog: the language setting may have changed.
+    virtual void ApplyLanguage() = 0;
+
+    // The wait cursor around long work on the UI thread (finding files).
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
+
+    // A one-shot timer; when it fires the host calls CRunController::OnStopTimer on the UI thread.
+    virtual void StartStopTimer(int milliseconds) = 0;
+    virtual void KillStopTimer() = 0;
+
+    // Queues call for the UI thread, after everything queued before it; any thread.
+    virtual void PostToUi(std::function<void()> call) = 0;
+};
+
+} // namespace skerrow

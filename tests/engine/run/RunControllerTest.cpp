@@ -1,0 +1,274 @@
+// The run control without a window: real servers, the real workers, the real settings file; the
+// window is a recording host that answers dialogs and questions as a user would.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "app/CStringTable.h"
+#include "settings/CPasswordCodec.h"
+#include "settings/CSettingsFile.h"
+#include "settings/CViewSettings.h"
+#include "support/CFtpRecordingSink.h"
+#include "support/CFtpServerProcess.h"
+#include "support/CRunTestHost.h"
+#include "support/CTempDir.h"
+#include "run/CProgressMeter.h"
+#include "run/CRunController.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
+
+using namespace skerrow;
+using skerrow::test::CFtpServerProcess;
+using skerrow::test::CTempDir;
+using skerrow::test::FtpServerKind;
+
+namespace {
+
+// Answers questions as the test says.
+class CAnsweringSink : public test::CFtpRecordingSink {
+public:
+    bool AskYesNo(const std::string& text, PromptIcon icon) override
+    {
+        ShowMessage(text, icon);
+        return m_answer.load();
+    }
+    void SetAnswer(bool answer) { m_answer.store(answer); }
+
+private:
+    std::atomic<bool> m_answer{true};
+};
+
+// A local site, a served directory, a settings file naming both, and the run control over them.
+class RunControlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CSettingsFile::SetOverridePath((m_settingsDir.Path() / "skerrow.ini").string());
+        m_local.WriteFile("index.html", "<html>home</html>\n");
+        m_local.WriteFile("img/logo.gif", std::string(3000, 'g'));
+        m_local.WriteFile("about/team/people.htm", "people\n");
+        m_local.WriteFile("_drafts/secret.html", "not for the server\n");
+        // Written an hour ago, so a find a minute from now lists none of them.
+        const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_local.Path()))
+            std::filesystem::last_write_time(entry.path(), hourAgo);
+        m_served.MakeDir("site");
+    }
+    void TearDown() override
+    {
+        m_controller.reset();
+        CSettingsFile::SetOverridePath("");
+    }
+
+    void StartServer(FtpServerKind kind, const std::vector<std::string>& args = {})
+    {
+        m_server = std::make_unique<CFtpServerProcess>(kind, m_served.Str(), args);
+        if (!m_server->Started())
+            GTEST_SKIP() << m_server->Error();
+        WriteSettings();
+    }
+
+    void WriteSettings()
+    {
+        CSettingsFile file;
+        file.GetPath(".ini");
+        std::string password = m_server->Password();
+        CPasswordCodec().Encode(password);
+        file.WriteString("Configure", "FTPURL", "127.0.0.1");
+        file.WriteUInt("Advanced", "Port", static_cast<unsigned>(m_server->Port()));
+        file.WriteString("Configure", "User", m_server->User());
+        file.WriteString("Configure", "PWD", password);
+        file.WriteString("Configure", "PCDir", m_local.Str());
+        file.WriteString("Configure", "FTPStartDir", "site");
+        file.WriteUInt("Advanced", "PASV", 1);
+        file.WriteUInt("Advanced", "StopTimeout", 1);
+    }
+
+    CRunController& Controller()
+    {
+        if (!m_controller) {
+            m_controller = std::make_unique<CRunController>(m_list, m_settings, m_sink, m_sink, m_progress, m_host);
+            m_controller->SetConnectionTimeouts(5, 5);
+            m_host.SetController(m_controller.get());
+        }
+        return *m_controller;
+    }
+
+    std::string LastRun()
+    {
+        CSettingsFile file;
+        file.GetPath(".ini");
+        return file.ReadString("Data", "LastRun", "absent");
+    }
+
+    CTempDir m_settingsDir, m_local, m_served;
+    std::unique_ptr<CFtpServerProcess> m_server;
+    CTransferList m_list;
+    CViewSettings m_settings;
+    CAnsweringSink m_sink;
+    CProgressMeter m_progress{m_sink};
+    test::CRunTestHost m_host;
+    std::unique_ptr<CRunController> m_controller;
+};
+
+} // namespace
+
+TEST_F(RunControlTest, FindFilesAndTransferUploadsTheSiteAndRecordsWhenTheListWasTaken)
+{
+    StartServer(FtpServerKind::Pyftpdlib);
+    const std::string before = FormatLastRun(CDateTime::Now());
+    Controller().OnFindFilesTransfer();
+    EXPECT_EQ(m_host.connectDialogs.load(), 0); // the site is configured: no dialog
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+
+    EXPECT_EQ(m_served.ReadFile("site/index.html"), "<html>home</html>\n");
+    EXPECT_EQ(m_served.ReadFile("site/img/logo.gif"), std::string(3000, 'g'));
+    EXPECT_EQ(m_served.ReadFile("site/about/team/people.htm"), "people\n");
+    EXPECT_FALSE(std::filesystem::exists(m_served.Path() / "site/_drafts"));
+    EXPECT_EQ(Controller().RunState(), 0);
+    EXPECT_EQ(m_host.Running(), (std::vector<bool>{true, false}));
+    // The last-upload date is the start of the find, to the minute.
+    const std::string lastRun = LastRun();
+    EXPECT_GE(lastRun, before);
+    EXPECT_LE(lastRun, FormatLastRun(CDateTime::Now()));
+    EXPECT_TRUE(m_sink.Messages().empty());
+
+    // Nothing changed since: the find says so, the worker still runs over the empty list.
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    ASSERT_EQ(m_sink.Messages().size(), 1u);
+    EXPECT_EQ(m_sink.Messages()[0], LoadString(61205));
+    EXPECT_EQ(m_list.Count(), 0u);
+    EXPECT_EQ(Controller().RunState(), 0);
+    EXPECT_EQ(m_host.Running().size(), 4u);
+}
+
+TEST_F(RunControlTest, AFailedRowIsCountedKeptAndSentAgainByTransferDelete)
+{
+    StartServer(FtpServerKind::Pyftpdlib, {"--refuse", "logo.gif"});
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    ASSERT_EQ(m_sink.Messages().size(), 1u);
+    EXPECT_EQ(m_sink.Messages()[0], "Transmission failure, 1 errors have been found.");
+    EXPECT_EQ(Controller().RunState(), 1);
+    ASSERT_EQ(m_list.CountInState(kRowFailed), 1u);
+    std::string failedName;
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (RowStateOf(row.word) == kRowFailed) {
+            failedName = row.name;
+            EXPECT_NE(row.error.find("error code: 12003"), std::string::npos) << row.error;
+        }
+    }
+    EXPECT_EQ(failedName, "/img/logo.gif");
+
+    // The server now takes the file (a new server on the same tree); only that row goes again.
+    Controller().OnShutdownConnection();
+    std::filesystem::remove(m_served.Path() / "site/index.html");
+    m_server = std::make_unique<CFtpServerProcess>(FtpServerKind::Pyftpdlib, m_served.Str());
+    ASSERT_TRUE(m_server->Started());
+    WriteSettings();
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_served.ReadFile("site/img/logo.gif"), std::string(3000, 'g'));
+    EXPECT_FALSE(std::filesystem::exists(m_served.Path() / "site/index.html")); // Done rows are not sent again
+    EXPECT_EQ(Controller().RunState(), 0);
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+}
+
+TEST_F(RunControlTest, TreeDeleteRefusedKeepsTheListForALaterDeletionWithoutAWalk)
+{
+    m_served.WriteFile("site/old/a.htm", "a");
+    m_served.WriteFile("site/old/deep/b.gif", "b");
+    m_served.MakeDir("site/old/empty");
+    StartServer(FtpServerKind::Pyftpdlib);
+    CSettingsFile file;
+    file.GetPath(".ini");
+    file.WriteString("Configure", "FTPDirTreeDel", "site/old");
+
+    m_sink.SetAnswer(false);
+    Controller().OnTreeDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(Controller().RunState(), 2);
+    EXPECT_EQ(m_sink.GetStatusText(), "Tree Deletion Finished");
+    ASSERT_EQ(m_list.Count(), 4u); // a.htm, deep/b.gif, deep/, empty/: the start never
+    for (const CTransferRow& row : m_list.Snapshot())
+        EXPECT_EQ(row.word, 0x30) << row.name;
+
+    Controller().OnTransferDelete();
+    EXPECT_EQ(Controller().RunState(), 3);
+    EXPECT_FALSE(Controller().IsRunActive());
+
+    // A file that appears now is not listed: the next Tree Delete deletes what was listed.
+    m_served.WriteFile("site/old/late.txt", "late");
+    m_sink.SetAnswer(true);
+    Controller().OnTreeDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_list.Count(), 4u);
+    EXPECT_EQ(m_list.CountInState(kRowDone), 4u);
+    EXPECT_EQ(Controller().RunState(), 0);
+    EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/late.txt"));
+    EXPECT_FALSE(std::filesystem::exists(m_served.Path() / "site/old/deep"));
+    EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site"));
+}
+
+TEST_F(RunControlTest, StopEndsTheUploadAtOnceLeavesTheRestPendingAndTheNextFindListsThem)
+{
+    StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "20000"});
+    m_local.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(Controller().IsRunActive());
+    // Wait until the upload of big.bin is under way.
+    const auto served = m_served.Path() / "site/big.bin";
+    ASSERT_TRUE(m_host.PumpUntil(
+        [&served] {
+            std::error_code ec;
+            return std::filesystem::file_size(served, ec) > 0 && !ec;
+        },
+        std::chrono::seconds(20)));
+    Controller().StopActivity();
+    EXPECT_EQ(m_sink.GetStatusText(), "Closing FTP Connection");
+    EXPECT_EQ(m_host.TimerMs(), 1000);
+    EXPECT_FALSE(Controller().IsConnected());
+    Controller().StopActivity(); // a second Stop before the end does nothing
+    EXPECT_EQ(m_host.TimerMs(), 1000);
+
+    // The aborted call returns at once: the Stop completes without waiting for the timer.
+    ASSERT_TRUE(m_host.PumpUntilIdle(std::chrono::milliseconds(900)));
+    EXPECT_EQ(m_sink.GetStatusText(), "Transfer Stopped");
+    EXPECT_EQ(m_host.TimerMs(), -1);
+    EXPECT_FALSE(m_host.Running().back());
+    EXPECT_FALSE(Controller().IsStopping());
+    EXPECT_EQ(Controller().RunState(), 1); // rows are left: closing the window asks
+
+    // The rows after the stopped one were never tried: Pending, and not on the server.
+    size_t pending = 0;
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (row.name == "big.bin") {
+            EXPECT_EQ(RowStateOf(row.word), kRowFailed);
+        } else if (RowStateOf(row.word) == kRowPending) {
+            ++pending;
+            const std::string relative = row.name[0] == '/' ? row.name.substr(1) : row.name;
+            EXPECT_FALSE(std::filesystem::exists(m_served.Path() / "site" / relative)) << row.name;
+        }
+    }
+    EXPECT_EQ(pending + m_list.CountInState(kRowDone) + 1, m_list.Count());
+    // Every row not sent is found again by the next find.
+    Controller().OnFindFiles();
+    EXPECT_EQ(m_list.CountInState(kRowPending), m_list.Count());
+    EXPECT_GE(m_list.Count(), pending + 1);
+}
+
+TEST_F(RunControlTest, WithoutASiteTheConnectDialogComesFirstAndCancelEndsTheRun)
+{
+    m_host.connectAnswer = false;
+    Controller().CheckAutomaticRun("skerrow /A");
+    EXPECT_EQ(m_host.connectDialogs.load(), 1);
+    EXPECT_EQ(Controller().RunState(), 0);
+    EXPECT_FALSE(Controller().IsRunActive());
+    Controller().CheckAutomaticRun("skerrow --settings=x");
+    EXPECT_EQ(m_host.connectDialogs.load(), 1);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The window as the run control tests see it: a queue for the calls the run's threads post to the
+// UI thread, carried out by the test's own thread (which plays the UI thread), a stop timer that
+// fires when its time has come, dialogs answered as the test says, and a record of the greying.
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "run/IRunHost.h"
+
+namespace skerrow {
+class CRunController;
+}
+
+namespace skerrow::test {
+
+class CRunTestHost : public IRunHost {
+public:
+    void SetController(CRunController* controller) { m_controller = controller; }
+
+    void SetRunning(bool running) override;
+    bool ShowConnectDialog(bool deleting) override;
+    bool ShowPcDirDialog() override { return true; }
+    bool ShowTreeDeleteDialog() override { return true; }
+    void ApplyLanguage() override {}
+    void StartStopTimer(int milliseconds) override;
+    void KillStopTimer() override;
+    void PostToUi(std::function<void()> call) override;
+
+    // Carries out the posted calls and the stop timer, as the UI thread's loop would.
+    void Pump();
+    // Pumps until done() holds or timeout passes; true when it held.
+    bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+    // Pumps until no run is active.
+    bool PumpUntilIdle(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+    std::vector<bool> Running() const;
+    // The last time the stop timer was started (-1: killed or fired).
+    int TimerMs() const { return m_timerMs; }
+
+    std::atomic<int> connectDialogs{0};
+    bool lastConnectDeleting = false;
+    bool connectAnswer = true;
+
+private:
+    CRunController* m_controller = nullptr;
+    mutable std::mutex m_mutex;
+    std::deque<std::function<void()>> m_posted;
+    std::vector<bool> m_running;
+    int m_timerMs = -1;
+    std::optional<std::chrono::steady_clock::time_point> m_timerDue;
+};
+
+} // namespace skerrow::test
