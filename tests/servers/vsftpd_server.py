@@ -117,8 +117,17 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
         os._exit(0)
 
+    def suspend(*_):
+        # The tests' "server stops answering": every vsftpd process stands still.
+        os.killpg(proc.pid, signal.SIGSTOP)
+
+    def resume(*_):
+        os.killpg(proc.pid, signal.SIGCONT)
+
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+    signal.signal(signal.SIGUSR1, suspend)
+    signal.signal(signal.SIGUSR2, resume)
     print(port, flush=True)
     proc.wait()
 

@@ -57,6 +57,7 @@ CFtpServerProcess::CFtpServerProcess(FtpServerKind kind, const std::string& root
 
 CFtpServerProcess::~CFtpServerProcess()
 {
+    Resume(); // a stopped process would never see the SIGTERM
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
         int status = 0;
@@ -66,6 +67,35 @@ CFtpServerProcess::~CFtpServerProcess()
         std::error_code ec;
         std::filesystem::remove_all(m_logDir, ec);
     }
+}
+
+void CFtpServerProcess::Suspend()
+{
+    if (m_pid <= 0 || m_suspended)
+        return;
+    // vsftpd runs in a process group of its own, which its wrapper stops on SIGUSR1.
+    kill(m_pid, m_kind == FtpServerKind::Vsftpd ? SIGUSR1 : SIGSTOP);
+    m_suspended = true;
+}
+
+void CFtpServerProcess::Resume()
+{
+    if (m_pid <= 0 || !m_suspended)
+        return;
+    kill(m_pid, m_kind == FtpServerKind::Vsftpd ? SIGUSR2 : SIGCONT);
+    m_suspended = false;
+}
+
+void CFtpServerProcess::Kill()
+{
+    if (m_pid <= 0)
+        return;
+    Resume();
+    // vsftpd's wrapper kills its whole group on SIGTERM; the Python servers die at once.
+    kill(m_pid, m_kind == FtpServerKind::Vsftpd ? SIGTERM : SIGKILL);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
 }
 
 std::string CFtpServerProcess::User() const

@@ -32,6 +32,12 @@ public:
     // another server on the same root. vsftpd: permissions; pyftpdlib: its --no-enter option.
     static std::vector<std::string> NoEnterArgs(FtpServerKind kind, const std::string& root, const std::string& dir);
 
+    // The server stops answering anything (its processes are stopped) until Resume; Kill ends it
+    // at once, mid-reply if need be.
+    void Suspend();
+    void Resume();
+    void Kill();
+
     static const char* Name(FtpServerKind kind);
     // Names the cases of a test parameterised by server kind.
     template <typename Info>
@@ -47,6 +53,7 @@ private:
     std::string m_error;
     std::string m_logPath;
     std::string m_logDir;
+    bool m_suspended = false;
 };
 
 } // namespace skerrow::test

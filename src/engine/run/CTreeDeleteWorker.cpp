@@ -29,8 +29,9 @@ int CTreeDeleteWorker::Steps()
 {
     CFtpConnection& connection = *m_context.connection;
     if (!connection.SetCurrentDirectory("/")) {
-        if (!Stopped())
-            CInternetError(&connection).ShowError(connection.LastError(), m_prompt, PromptIcon::Stop);
+        if (Stopped())
+            return EndStopped();
+        CInternetError(&connection).ShowError(connection.LastError(), m_prompt, PromptIcon::Stop);
         return 0;
     }
     CSettingsFile settings;

@@ -3,119 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <condition_variable>
-#include <filesystem>
-#include <mutex>
-
 #include "app/CStringTable.h"
-#include "settings/CPasswordCodec.h"
-#include "settings/CSettingsFile.h"
-#include "settings/CViewSettings.h"
-#include "support/CFtpRecordingSink.h"
-#include "support/CFtpServerProcess.h"
-#include "support/CRunTestHost.h"
-#include "support/CTempDir.h"
-#include "run/CProgressMeter.h"
-#include "run/CRunController.h"
-#include "list/CTransferList.h"
-#include "list/RowWord.h"
+#include "support/CRunControlFixture.h"
 
 using namespace skerrow;
 using skerrow::test::CFtpServerProcess;
-using skerrow::test::CTempDir;
 using skerrow::test::FtpServerKind;
-
-namespace {
-
-// Answers questions as the test says.
-class CAnsweringSink : public test::CFtpRecordingSink {
-public:
-    bool AskYesNo(const std::string& text, PromptIcon icon) override
-    {
-        ShowMessage(text, icon);
-        return m_answer.load();
-    }
-    void SetAnswer(bool answer) { m_answer.store(answer); }
-
-private:
-    std::atomic<bool> m_answer{true};
-};
-
-// A local site, a served directory, a settings file naming both, and the run control over them.
-class RunControlTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        CSettingsFile::SetOverridePath((m_settingsDir.Path() / "skerrow.ini").string());
-        m_local.WriteFile("index.html", "<html>home</html>\n");
-        m_local.WriteFile("img/logo.gif", std::string(3000, 'g'));
-        m_local.WriteFile("about/team/people.htm", "people\n");
-        m_local.WriteFile("_drafts/secret.html", "not for the server\n");
-        // Written an hour ago, so a find a minute from now lists none of them.
-        const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_local.Path()))
-            std::filesystem::last_write_time(entry.path(), hourAgo);
-        m_served.MakeDir("site");
-    }
-    void TearDown() override
-    {
-        m_controller.reset();
-        CSettingsFile::SetOverridePath("");
-    }
-
-    void StartServer(FtpServerKind kind, const std::vector<std::string>& args = {})
-    {
-        m_server = std::make_unique<CFtpServerProcess>(kind, m_served.Str(), args);
-        if (!m_server->Started())
-            GTEST_SKIP() << m_server->Error();
-        WriteSettings();
-    }
-
-    void WriteSettings()
-    {
-        CSettingsFile file;
-        file.GetPath(".ini");
-        std::string password = m_server->Password();
-        CPasswordCodec().Encode(password);
-        file.WriteString("Configure", "FTPURL", "127.0.0.1");
-        file.WriteUInt("Advanced", "Port", static_cast<unsigned>(m_server->Port()));
-        file.WriteString("Configure", "User", m_server->User());
-        file.WriteString("Configure", "PWD", password);
-        file.WriteString("Configure", "PCDir", m_local.Str());
-        file.WriteString("Configure", "FTPStartDir", "site");
-        file.WriteUInt("Advanced", "PASV", 1);
-        file.WriteUInt("Advanced", "StopTimeout", 1);
-    }
-
-    CRunController& Controller()
-    {
-        if (!m_controller) {
-            m_controller = std::make_unique<CRunController>(m_list, m_settings, m_sink, m_sink, m_progress, m_host);
-            m_controller->SetConnectionTimeouts(5, 5);
-            m_host.SetController(m_controller.get());
-        }
-        return *m_controller;
-    }
-
-    std::string LastRun()
-    {
-        CSettingsFile file;
-        file.GetPath(".ini");
-        return file.ReadString("Data", "LastRun", "absent");
-    }
-
-    CTempDir m_settingsDir, m_local, m_served;
-    std::unique_ptr<CFtpServerProcess> m_server;
-    CTransferList m_list;
-    CViewSettings m_settings;
-    CAnsweringSink m_sink;
-    CProgressMeter m_progress{m_sink};
-    test::CRunTestHost m_host;
-    std::unique_ptr<CRunController> m_controller;
-};
-
-} // namespace
+using skerrow::test::RunControlTest;
 
 TEST_F(RunControlTest, FindFilesAndTransferUploadsTheSiteAndRecordsWhenTheListWasTaken)
 {

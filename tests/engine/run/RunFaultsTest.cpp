@@ -1,0 +1,318 @@
+// What users do while a run is going (a second command, Stop while a box is open, edits of the list,
+// a server that stops answering, Stop during a tree walk, odd settings), against real servers: the
+// run either sends a file byte for byte or keeps it listed, and never touches another run.
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "app/CStringTable.h"
+#include "app/StringIds.h"
+#include "ftp/CFtpConnection.h"
+#include "run/CRun.h"
+#include "run/CTransferWorker.h"
+#include "support/CRunControlFixture.h"
+
+namespace skerrow {
+namespace {
+
+using test::FtpServerKind;
+using namespace std::chrono_literals;
+
+class RunFaultsTest : public test::RunControlTest {
+protected:
+    // Files that take a while on a slow server: the run is still going when the test acts.
+    void AddSlowFiles(int count, size_t size)
+    {
+        for (int i = 0; i < count; ++i)
+            m_local.WriteFile("slow/f" + std::to_string(i) + ".bin", std::string(size, char('a' + i)));
+    }
+    bool PumpUntilServed(const std::string& relative)
+    {
+        const auto path = m_served.Path() / "site" / relative;
+        return m_host.PumpUntil([&path] { return std::filesystem::exists(path); }, 20s);
+    }
+    static constexpr const char* kRunInProgress = "A run is in progress: stop it or wait until it ends.";
+    static void WriteSetting(const char* section, const char* key, const std::string& value)
+    {
+        CSettingsFile file;
+        file.GetPath(".ini");
+        ASSERT_TRUE(file.WriteString(section, key, value));
+    }
+};
+
+TEST_F(RunFaultsTest, ASecondRunCommandDuringARunDoesNothingButSaySo)
+{
+    AddSlowFiles(4, 20000);
+    StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "60000"});
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(PumpUntilServed("slow/f0.bin"));
+    const size_t rows = m_list.Count();
+    const std::vector<std::function<void()>> commands = {
+        [this] { Controller().OnFindFilesTransfer(); }, [this] { Controller().OnTransferDelete(); },
+        [this] { Controller().OnTreeDelete(); },        [this] { Controller().OnFindFiles(); },
+        [this] { Controller().OnConnect(); },
+    };
+    for (size_t i = 0; i < commands.size(); ++i) {
+        m_sink.SetStatusText("");
+        commands[i]();
+        EXPECT_EQ(m_sink.GetStatusText(), kRunInProgress) << "command " << i;
+        EXPECT_TRUE(Controller().RefuseDuringRun());
+    }
+    EXPECT_EQ(m_host.connectDialogs.load(), 0);
+    EXPECT_EQ(m_list.Count(), rows); // no find emptied the list under the pass
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_host.Running(), (std::vector<bool>{true, false}));
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        EXPECT_EQ(RowStateOf(row.word), kRowDone) << row.name;
+        EXPECT_TRUE(ServedMatches(row.name)) << row.name;
+    }
+    EXPECT_FALSE(Controller().RefuseDuringRun());
+}
+
+TEST_F(RunFaultsTest, AWorkerWaitingForTheUserIsLeftAloneByTheStopTimer)
+{
+    // The transfer: the failure report is open when Stop comes and stays open past the timer.
+    StartServer(FtpServerKind::Pyftpdlib, {"--refuse", "logo.gif"});
+    m_sink.Hold();
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntil([this] { return m_sink.Waiting() == 1; }, 20s));
+    Controller().StopActivity();
+    m_host.PumpUntil([] { return false; }, 2500ms); // the 1 s stop timer has long fired
+    EXPECT_TRUE(Controller().IsRunActive());
+    EXPECT_EQ(Controller().RunState(), 1);
+    m_sink.Answer(true);
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(Controller().RunState(), 1); // the Failed row is still there: closing asks
+    EXPECT_EQ(m_list.CountInState(kRowFailed), 1u);
+    EXPECT_TRUE(Controller().HasUnfinishedRows());
+    EXPECT_EQ(m_sink.GetStatusText(), "Transfer Stopped");
+
+    // The tree delete: the question is open past the timer; No leaves the list refused (state 2).
+    m_served.WriteFile("site/old/a.htm", "a");
+    WriteSetting("Configure", "FTPDirTreeDel", "site/old");
+    m_sink.Hold();
+    Controller().OnTreeDelete();
+    ASSERT_TRUE(m_host.PumpUntil([this] { return m_sink.Waiting() == 1; }, 20s));
+    Controller().StopActivity();
+    m_host.PumpUntil([] { return false; }, 1500ms);
+    EXPECT_TRUE(Controller().IsRunActive());
+    m_sink.Answer(false);
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(Controller().RunState(), 2);
+    EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/a.htm"));
+}
+
+TEST_F(RunFaultsTest, AReleasedWorkerChangesNothingTheWindowShares)
+{
+    AddSlowFiles(4, 30000);
+    StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "60000"});
+    for (int i = 0; i < 4; ++i)
+        m_list.Insert(m_list.Count(), kKindPcFile, "/slow/f" + std::to_string(i) + ".bin", "30");
+    auto connection = std::make_shared<CFtpConnection>();
+    ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), "u", "p", true));
+    CViewSettings settings;
+    settings.Load();
+    std::atomic<int> runState{7};
+    auto run = std::make_shared<CRun>(1);
+    run->SetConnection(connection);
+    CTransferWorker worker(CWorkerContext{m_list, m_sink, m_sink, runState, run, connection, settings, std::nullopt});
+    std::thread thread([&worker] { worker.Run(); });
+    ASSERT_TRUE(PumpUntilServed("slow/f1.bin")); // the second file is on its way
+    run->Fence().Release();
+    const std::vector<CTransferRow> atRelease = m_list.Snapshot();
+    const int stateAtRelease = runState.load();
+    m_sink.SetStatusText("the next run's text");
+    thread.join();
+
+    const std::vector<CTransferRow> after = m_list.Snapshot();
+    ASSERT_EQ(after.size(), atRelease.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].word, atRelease[i].word) << after[i].name;
+        EXPECT_EQ(after[i].error, atRelease[i].error) << after[i].name;
+    }
+    EXPECT_EQ(RowStateOf(after[0].word), kRowDone);
+    EXPECT_FALSE(std::filesystem::exists(m_served.Path() / "site/slow/f3.bin")); // it stopped sending too
+    EXPECT_EQ(runState.load(), stateAtRelease);
+    EXPECT_EQ(LastRun(), "absent");
+    EXPECT_EQ(m_sink.GetStatusText(), "the next run's text");
+    EXPECT_TRUE(m_sink.Messages().empty());
+}
+
+TEST_F(RunFaultsTest, APassMarksExactlyTheRowItSentWhateverTheListDidMeanwhile)
+{
+    AddSlowFiles(6, 20000);
+    StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "80000"});
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(PumpUntilServed("slow/f0.bin"));
+    // Under the pass (as the Delete key and File > Open once could): rows go, rows come.
+    m_list.Delete({0, 1});
+    m_list.Insert(0, kKindPcFile, "/slow/never.bin", "1");
+    m_list.Insert(m_list.Count(), kKindPcFile, "/slow/late.bin", "1");
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (row.name == "/slow/never.bin" || row.name == "/slow/late.bin") {
+            EXPECT_EQ(RowStateOf(row.word), kRowPending) << row.name;
+        } else if (RowStateOf(row.word) == kRowDone) {
+            EXPECT_TRUE(ServedMatches(row.name)) << row.name;
+        } else {
+            ADD_FAILURE() << row.name << " was listed when the pass began and is not Done";
+        }
+    }
+}
+
+// A listening socket that never says a word: a server that accepts and then stops answering.
+class CSilentServer {
+public:
+    CSilentServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(m_fd, 4) == 0 &&
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~CSilentServer() { ::close(m_fd); }
+    CSilentServer(const CSilentServer&) = delete;
+    CSilentServer& operator=(const CSilentServer&) = delete;
+    int Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
+TEST_F(RunFaultsTest, ConnectingAndStoppingNeverWaitOnTheServer)
+{
+    // Connecting happens off this thread: the command returns while the server has said nothing.
+    StartServer(FtpServerKind::Pyftpdlib);
+    CSilentServer silent;
+    ASSERT_GT(silent.Port(), 0);
+    WriteSetting("Advanced", "Port", std::to_string(silent.Port()));
+    Controller().SetConnectionTimeouts(30, 30);
+    Controller().OnFindFilesTransfer();
+    EXPECT_TRUE(Controller().IsRunActive());
+    EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_CONNECTING));
+    Controller().StopActivity();
+    ASSERT_TRUE(m_host.PumpUntilIdle(2s)); // StopTimeout (1 s) + 1 s
+    EXPECT_TRUE(m_sink.Messages().empty()); // a stopped connect is no failure
+    EXPECT_EQ(m_sink.GetStatusText(), "Transfer Stopped");
+    EXPECT_EQ(m_list.Count(), 0u);
+
+    // A server that stops answering in the middle of a file: Stop ends the run all the same.
+    WriteSettings();
+    m_local.MakeFileOfSize("big.bin", 64u * 1024 * 1024);
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(PumpUntilServed("big.bin"));
+    m_server->Suspend();
+    Controller().StopActivity();
+    ASSERT_TRUE(m_host.PumpUntilIdle(2s));
+    m_sink.Answer(true);
+    const auto closing = std::chrono::steady_clock::now();
+    m_controller.reset(); // the window closes: every thread is joined
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 2s);
+}
+
+TEST_F(RunFaultsTest, ANameWithABackslashFailsInsteadOfLandingElsewhere)
+{
+    m_local.WriteFile("a\\b.txt", "backslash\n");
+    m_local.WriteFile("a/b.txt", "slash\n");
+    StartServer(FtpServerKind::Pyftpdlib);
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (row.name == "a\\b.txt") {
+            EXPECT_EQ(RowStateOf(row.word), kRowFailed);
+            EXPECT_NE(row.error.find('\\'), std::string::npos) << row.error;
+        } else {
+            EXPECT_EQ(RowStateOf(row.word), kRowDone) << row.name;
+        }
+    }
+    EXPECT_EQ(m_served.ReadFile("site/a/b.txt"), "slash\n");
+    EXPECT_EQ(NextFindNames().count("a\\b.txt"), 1u); // still listed next time
+}
+
+TEST_F(RunFaultsTest, StopDuringATreeDeleteDeletesNothingWhateverTheAnswerAndItsTime)
+{
+    for (int i = 0; i < 40; ++i)
+        m_served.WriteFile("site/old/d" + std::to_string(i % 5) + "/f" + std::to_string(i) + ".txt", "x");
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Configure", "FTPDirTreeDel", "site/old");
+    Controller().OnConnect();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    ASSERT_TRUE(Controller().IsConnected());
+
+    // Stop while the walk runs: the question is never asked.
+    Controller().OnTreeDelete();
+    Controller().StopActivity();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_TRUE(m_sink.Messages().empty());
+    EXPECT_EQ(m_list.CountInState(kRowFailed), 0u);
+    EXPECT_EQ(m_sink.GetStatusText(), "Tree Delete stopped: nothing has been deleted.");
+
+    // Stop while the question is open, answered Yes long after the stop time-out.
+    m_sink.Hold();
+    Controller().OnTreeDelete();
+    ASSERT_TRUE(m_host.PumpUntil([this] { return m_sink.Waiting() == 1; }, 20s));
+    Controller().StopActivity();
+    m_host.PumpUntil([] { return false; }, 1500ms);
+    m_sink.Answer(true);
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_list.Count(), 45u);
+    EXPECT_EQ(m_list.CountInState(kRowFailed), 0u);
+    EXPECT_EQ(m_list.CountInState(kRowDone), 0u);
+    EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/d0/f0.txt"));
+    EXPECT_EQ(Controller().RunState(), 2); // listed, not deleted: Transfer/Delete can still mark it
+}
+
+TEST_F(RunFaultsTest, OddLimitsInTheSettingsFileStillSendAndStillStop)
+{
+    // An empty, zero or negative limit counts as one: the pass still sends.
+    for (const char* limit : {"", "0", "-5"}) {
+        SCOPED_TRACE(std::string("MaxErrors=") + limit + ", StopTimeout=" + limit);
+        std::filesystem::remove_all(m_served.Path() / "site");
+        m_served.MakeDir("site");
+        if (!m_server)
+            StartServer(FtpServerKind::Pyftpdlib);
+        WriteSetting("Advanced", "MaxErrors", limit);
+        WriteSetting("Advanced", "StopTimeout", limit);
+        WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
+        Controller().OnFindFilesTransfer();
+        ASSERT_TRUE(m_host.PumpUntilIdle());
+        EXPECT_EQ(m_list.CountInState(kRowDone), 3u);
+        EXPECT_TRUE(ServedMatches("index.html"));
+    }
+    // A Stop's timer is never shorter than a second.
+    m_local.MakeFileOfSize("big.bin", 64u * 1024 * 1024);
+    WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
+    Controller().OnFindFilesTransfer();
+    Controller().StopActivity();
+    EXPECT_GE(m_host.TimerMs(), 1000);
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+}
+
+TEST_F(RunFaultsTest, TheErrorLimitLeavesTheUntriedFilesToTheNextFind)
+{
+    StartServer(FtpServerKind::Pyftpdlib, {"--refuse", "index.html", "--refuse", "logo.gif"});
+    WriteSetting("Advanced", "MaxErrors", "1");
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_TOO_MANY_ERRORS));
+    const std::set<std::string> next = NextFindNames();
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (RowStateOf(row.word) != kRowDone) {
+            EXPECT_EQ(next.count(row.name), 1u) << row.name << " would be forgotten";
+        }
+    }
+    EXPECT_LT(m_list.CountInState(kRowDone), m_list.Count());
+}
+
+} // namespace
+} // namespace skerrow
