@@ -270,3 +270,52 @@ TEST_F(RunCommandsTest, TheSwitchStartsTheRunWhenTheWindowOpens)
         SkerrowApp().DestroyMainWindow();
     }
 }
+
+TEST_F(RunCommandsTest, WhileARunGoesNothingReplacesItsListOrStartsASecondRun)
+{
+    MakeSite();
+    m_site.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
+    BackDateSite();
+    if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "200000"}))
+        return;
+    StartWindow();
+    Command(ID_FIND_FILES_TRANSFER);
+    ASSERT_TRUE(PumpUntil([this] { return ServedSize("big.bin") > 0; }, std::chrono::seconds(20)));
+    const std::string refused = "A run is in progress: stop it or wait until it ends.";
+
+    // A new menu bar in the middle of the run keeps the run commands greyed.
+    Command(ID_LANGUAGE_FRENCH);
+    EXPECT_FALSE(RunCommandsEnabled());
+    Command(ID_LANGUAGE_ENGLISH);
+    EXPECT_FALSE(RunCommandsEnabled());
+    // The commands themselves refuse, greyed or not: no second worker on the connection.
+    const int rows = ListCtrl()->GetItemCount();
+    for (int command : {ID_FIND_FILES_TRANSFER, ID_FILE_NEW, ID_TRANSFER_DELETE, ID_FIND_FILES, ID_TREE_DELETE}) {
+        CommandOnly(command);
+        EXPECT_EQ(PaneText(CMainFrame::kMessagePane), refused) << command;
+    }
+    // File > Open asks for no file, the Delete key and Re-set leave the rows as they are.
+    Command(ID_FILE_OPEN); // a file dialog shown here would fail the test as unexpected
+    ListCtrl()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = WXK_DELETE;
+    key.SetEventObject(ListCtrl());
+    ListCtrl()->GetEventHandler()->ProcessEvent(key);
+    CommandOnly(ID_RESET);
+    EXPECT_EQ(ListCtrl()->GetItemCount(), rows);
+    EXPECT_EQ(PaneText(CMainFrame::kMessagePane), refused);
+
+    // After a Stop the unsent rows are still there: closing the window asks before they go.
+    CMessageShown report;
+    wxTEST_DIALOG(
+        {
+            CommandOnly(ID_STOP);
+            ASSERT_TRUE(AwaitWorkerEnd(std::chrono::seconds(10)));
+        },
+        CExpectBox(&report));
+    EXPECT_TRUE(RunCommandsEnabled());
+    CMessageShown question;
+    wxTEST_DIALOG(EXPECT_FALSE(Frame()->Close()), CExpectBox(&question, wxID_NO));
+    EXPECT_EQ(question.text, Utf8(LoadString(IDS_QUIT_CONFIRM)));
+    ASSERT_NE(View(), nullptr);
+}
