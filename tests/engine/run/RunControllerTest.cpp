@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "app/CStringTable.h"
+#include "list/RowWord.h"
+#include "settings/CSettingsFile.h"
 #include "support/CRunControlFixture.h"
 
 using namespace skerrow;
@@ -79,9 +81,7 @@ TEST_F(RunControlTest, TreeDeleteRefusedKeepsTheListForALaterDeletionWithoutAWal
     m_served.WriteFile("site/old/deep/b.gif", "b");
     m_served.MakeDir("site/old/empty");
     StartServer(FtpServerKind::Pyftpdlib);
-    CSettingsFile file;
-    file.GetPath(".ini");
-    file.WriteString("Configure", "FTPDirTreeDel", "site/old");
+    WriteSetting("Configure", "FTPDirTreeDel", "site/old");
 
     m_sink.SetAnswer(false);
     Controller().OnTreeDelete();

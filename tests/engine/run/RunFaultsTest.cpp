@@ -15,6 +15,8 @@
 #include "ftp/CFtpConnection.h"
 #include "run/CRun.h"
 #include "run/CTransferWorker.h"
+#include "list/RowWord.h"
+#include "settings/CSettingsFile.h"
 #include "support/CRunControlFixture.h"
 
 namespace skerrow {
@@ -37,12 +39,6 @@ protected:
         return m_host.PumpUntil([&path] { return std::filesystem::exists(path); }, 20s);
     }
     static constexpr const char* kRunInProgress = "A run is in progress: stop it or wait until it ends.";
-    static void WriteSetting(const char* section, const char* key, const std::string& value)
-    {
-        CSettingsFile file;
-        file.GetPath(".ini");
-        ASSERT_TRUE(file.WriteString(section, key, value));
-    }
 };
 
 TEST_F(RunFaultsTest, ASecondRunCommandDuringARunDoesNothingButSaySo)
