@@ -147,7 +147,7 @@ void CConnectDlg::LoadSettings()
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    auto load = [&settings](CStoredTextField& stored, wxString& value, const std::string& text) {
+    auto load = [](CStoredTextField& stored, wxString& value, const std::string& text) {
         stored.Load(text);
         value = stored.Shown();
     };
