@@ -1,7 +1,7 @@
 #!/bin/sh
-# Takes PNG pictures of the Connect and Advanced dialogs under a private X server, in English
-# (docs/connect-dialog.png, docs/advanced-dialog.png) and, for checking that the labels fit, in
-# German and French (written to the build directory, not the docs).
+# Takes PNG pictures of the settings dialogs under a private X server, in English
+# (docs/connect-dialog.png, ...), French (docs/connect-dialog-fr.png, ...) and German (-de),
+# also for checking that the translated labels fit.
 # Usage: scripts/dialog-screenshots.sh BUILD_DIR   (gui_tests must be built there)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,5 +18,5 @@ for lang in "" de fr; do
     DISPLAY=$display SKERROW_SCREENSHOT_DIR="$shots" SKERROW_SCREENSHOT_LANG="$lang" ASAN_OPTIONS=detect_leaks=0 \
         "$tests" --gtest_filter='DialogScreenshotTest.*'
 done
-cp "$shots/connect-dialog.png" "$shots/advanced-dialog.png" "$top/docs/"
-echo "pictures in $shots; English copies in $top/docs"
+cp "$shots"/*-dialog*.png "$top/docs/"
+echo "pictures in $shots, copied to $top/docs"

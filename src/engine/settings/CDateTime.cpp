@@ -127,13 +127,12 @@ std::time_t CDateTime::ToUtc() const
     const int64_t withAfter = local - after;
     const bool beforeFits = OffsetAt(withBefore) == before;
     const bool afterFits = OffsetAt(withAfter) == after;
-    if (beforeFits && afterFits)
-        return static_cast<std::time_t>(std::min(withBefore, withAfter)); // clocks went back: the earlier
-    if (afterFits)
-        return static_cast<std::time_t>(withAfter);
-    // Either the offset did not change, or this hour was skipped when the clocks went forward: read
-    // it with the offset in force before the change.
-    return static_cast<std::time_t>(withBefore);
+    if (beforeFits != afterFits)
+        return static_cast<std::time_t>(beforeFits ? withBefore : withAfter);
+    // Both fit: the offset did not change, or the clocks went back and this hour came twice. Neither
+    // fits: the clocks went forward and skipped this hour. Either way the earlier instant, so that a
+    // date meant as "changed since" never passes over a file changed in that hour.
+    return static_cast<std::time_t>(std::min(withBefore, withAfter));
 }
 
 CDateTime CDateTime::FromUtc(std::time_t utc)

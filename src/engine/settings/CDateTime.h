@@ -17,9 +17,9 @@ struct CDateTime {
     // Day within its month (leap years by the Gregorian rule), hour 0-23, minute and second 0-59.
     bool IsValid() const;
 
-    // The UTC instant of this local time, with the offset in force at that date; at the ambiguous
-    // hour when clocks go back the earlier instant, in the hour that does not exist the instant as if
-    // the clocks had not moved yet.
+    // The UTC instant of this local time, with the offset in force at that date. In the hour that
+    // comes twice when the clocks go back, and in the hour they skip when they go forward, the
+    // earlier of the two instants the time can stand for.
     std::time_t ToUtc() const;
 
     static CDateTime FromUtc(std::time_t utc); // as local time

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -23,11 +24,37 @@ std::mutex& FileLock()
     return lock;
 }
 
-// The file as its lines (without line ends), plus how its lines end, so that a rewrite keeps them.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Files found unreadable in this process, with the reason, and whether the user has been told.
+struct UnreadableFile {
+    int code = 0;
+    bool reported = false;
+};
+
+std::map<std::string, UnreadableFile>& UnreadableFiles()
+{
+    static std::map<std::string, UnreadableFile> files;
+    return files;
+}
+
+thread_local CIniFile::Error t_lastError;
+
+bool Fail(CIniFile::Error::Kind kind, int code)
+{
+    t_lastError = CIniFile::Error{kind, code};
+    return false;
+}
+
+// The file as its lines (without line ends), plus how its lines end and whether it began with a
+// UTF-8 byte-order mark, so that a rewrite keeps them.
 struct IniText {
     std::vector<std::string> lines;
     bool crlf = false;
+    bool bom = false;
     bool exists = false;
+    bool unreadable = false;
+    int code = 0;
 };
 
 // One section's place among the lines: the header line and the first line after the section.
@@ -36,32 +63,66 @@ struct SectionSpan {
     size_t end = 0;
 };
 
-bool ReadWholeFile(const std::string& path, std::string& contents)
+// Reads the whole file. Returns 0, or why it could not: the system's error number, or -1 when
+// the path names no regular file. An absent file gives ENOENT.
+int ReadWholeFile(const std::string& path, std::string& contents)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO put where the settings belong cannot hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return false;
+        return errno;
+    int result = 0;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        result = errno;
+    else if (S_ISDIR(info.st_mode))
+        result = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        result = -1;
     char chunk[16384];
-    for (;;) {
+    while (result == 0) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0)
+            result = errno;
         if (got <= 0)
             break;
         contents.append(chunk, static_cast<size_t>(got));
     }
     ::close(fd);
-    return true;
+    return result;
+}
+
+void MarkUnreadable(IniText& text, const std::string& path, int code)
+{
+    text.unreadable = true;
+    text.code = code;
+    UnreadableFiles().try_emplace(path, UnreadableFile{code, false});
 }
 
 IniText Load(const std::string& path)
 {
     IniText text;
-    std::string contents;
-    if (!ReadWholeFile(path, contents))
+    if (const auto known = UnreadableFiles().find(path); known != UnreadableFiles().end()) {
+        text.unreadable = true;
+        text.code = known->second.code;
         return text;
+    }
+    std::string contents;
+    const int result = ReadWholeFile(path, contents);
+    if (result == ENOENT || result == ENOTDIR)
+        return text;
+    if (result != 0) {
+        MarkUnreadable(text, path, result < 0 ? 0 : result);
+        return text;
+    }
     text.exists = true;
     size_t start = 0;
+    if (contents.starts_with(kByteOrderMark)) {
+        text.bom = true;
+        start = kByteOrderMark.size();
+    }
     while (start < contents.size()) {
         size_t end = contents.find('\n', start);
         if (end == std::string::npos)
@@ -213,7 +274,7 @@ bool ValidKeyName(const std::string& key)
 std::string Serialise(const IniText& text)
 {
     const char* eol = text.crlf ? "\r\n" : "\n";
-    std::string out;
+    std::string out(text.bom ? kByteOrderMark : std::string_view());
     for (const std::string& line : text.lines) {
         out += line;
         out += eol;
@@ -228,6 +289,8 @@ bool WriteAll(int fd, const std::string& data)
         const ssize_t wrote = ::write(fd, data.data() + done, data.size() - done);
         if (wrote < 0 && errno == EINTR)
             continue;
+        if (wrote == 0)
+            errno = EIO;
         if (wrote <= 0)
             return false;
         done += static_cast<size_t>(wrote);
@@ -267,27 +330,25 @@ std::string ResolveLink(const std::string& path)
     return resolved;
 }
 
-// Writes the text to a temporary file beside path and renames it over path. An existing file keeps
-// its permission bits; a new one is readable by its owner only.
+// Writes the text to a temporary file beside path and renames it over path. The file is left
+// readable and writable by its owner only, whatever its mode was: it holds the password.
 bool Store(const std::string& linkOrPath, const IniText& text)
 {
     const std::string path = ResolveLink(linkOrPath);
-    mode_t mode = S_IRUSR | S_IWUSR;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0)
-        mode = old.st_mode & 07777;
-
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, Serialise(text)) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
+        return Fail(CIniFile::Error::kSystem, errno);
+    int code = 0;
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0 || !WriteAll(fd, Serialise(text)) || ::fsync(fd) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
+        code = errno;
+    if (code != 0) {
         ::unlink(temp.c_str());
-        return false;
+        return Fail(CIniFile::Error::kSystem, code);
     }
     SyncDirectory(path);
     return true;
@@ -319,7 +380,8 @@ SectionSpan FindOrAppendSection(IniText& text, const std::string& section)
     return AppendSection(text, section);
 }
 
-int ParseInt(const std::string& text)
+// Like atoi, but a value that starts with no number (empty, or text) gives nothing.
+std::optional<int> ParseInt(const std::string& text)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
@@ -327,6 +389,8 @@ int ParseInt(const std::string& text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        return std::nullopt;
     long long value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
@@ -344,7 +408,8 @@ int CIniFile::GetInt(const std::string& path, const std::string& section, const 
 {
     std::lock_guard lock(FileLock());
     const auto value = FindValue(path, section, key);
-    return value ? ParseInt(*value) : defaultValue;
+    const auto number = value ? ParseInt(*value) : std::nullopt;
+    return number.value_or(defaultValue);
 }
 
 std::string CIniFile::GetString(const std::string& path, const std::string& section, const std::string& key,
@@ -392,9 +457,11 @@ bool CIniFile::WriteString(const std::string& path, const std::string& section, 
                            const std::string& value)
 {
     if (!ValidSectionName(section) || !ValidKeyName(key) || !IsOneLine(value))
-        return false;
+        return Fail(Error::kInvalidText, 0);
     std::lock_guard lock(FileLock());
     IniText text = Load(path);
+    if (text.unreadable)
+        return Fail(Error::kUnreadable, text.code);
     const SectionSpan span = FindOrAppendSection(text, section);
     const auto index = FindKey(text, span, key);
     if (index) {
@@ -412,13 +479,15 @@ bool CIniFile::WriteString(const std::string& path, const std::string& section, 
 bool CIniFile::WriteSection(const std::string& path, const std::string& section, const std::vector<std::string>& lines)
 {
     if (!ValidSectionName(section))
-        return false;
+        return Fail(Error::kInvalidText, 0);
     for (const std::string& line : lines) {
         if (!IsOneLine(line) || (!line.empty() && HeaderName(line)))
-            return false;
+            return Fail(Error::kInvalidText, 0);
     }
     std::lock_guard lock(FileLock());
     IniText text = Load(path);
+    if (text.unreadable)
+        return Fail(Error::kUnreadable, text.code);
     const SectionSpan span = FindOrAppendSection(text, section);
     const size_t keepFrom = InsertionPoint(text, span);
     text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(span.header + 1),
@@ -430,6 +499,23 @@ bool CIniFile::WriteSection(const std::string& path, const std::string& section,
     }
     text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(span.header + 1), body.begin(), body.end());
     return Store(path, text);
+}
+
+CIniFile::Error CIniFile::LastError()
+{
+    return t_lastError;
+}
+
+std::vector<CIniFile::Unreadable> CIniFile::TakeUnreadableReports()
+{
+    std::lock_guard lock(FileLock());
+    std::vector<Unreadable> reports;
+    for (auto& [path, file] : UnreadableFiles()) {
+        if (!file.reported)
+            reports.push_back(Unreadable{path, file.code});
+        file.reported = true;
+    }
+    return reports;
 }
 
 } // namespace skerrow

@@ -47,10 +47,12 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
         lastRun = kLastRunPreset;
 
     port = number(ini::kAdvanced, ini::kPort, 0);
-    // Seconds to milliseconds; a huge stored value is held at the largest that fits.
-    const long long timeoutMs = number(ini::kAdvanced, ini::kStopTimeout, 3) * 1000LL;
-    stopTimeoutMs = static_cast<int>(std::clamp<long long>(timeoutMs, INT_MIN, INT_MAX));
-    maxErrors = number(ini::kAdvanced, ini::kMaxErrors, 32000);
+    // Seconds to milliseconds; a huge stored value is held at the largest that fits. Below one
+    // second the stop timer would never release a stuck worker, and an error limit below one would
+    // end every pass before its first file: both are held at 1.
+    const long long timeoutMs = std::max(number(ini::kAdvanced, ini::kStopTimeout, 3), 1) * 1000LL;
+    stopTimeoutMs = static_cast<int>(std::min<long long>(timeoutMs, INT_MAX));
+    maxErrors = std::max(number(ini::kAdvanced, ini::kMaxErrors, 32000), 1);
     passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
 }
 

@@ -18,8 +18,8 @@ struct CViewSettings {
     int language = 0;                        // Advanced/Language
     CDateTime lastRun{1000, 1, 1, 1, 1, 0}; // Data/LastRun
     int port = 0;                            // Advanced/Port; 0 = the FTP default port
-    int stopTimeoutMs = 3000;                // Advanced/StopTimeout * 1000
-    int maxErrors = 32000;                   // Advanced/MaxErrors
+    int stopTimeoutMs = 3000;                // Advanced/StopTimeout * 1000, at least 1000
+    int maxErrors = 32000;                   // Advanced/MaxErrors, at least 1
     bool passive = false;                    // Advanced/PASV
 
     // Reads every key above from the settings file (LoadSettings).

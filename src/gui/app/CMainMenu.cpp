@@ -51,7 +51,7 @@ wxMenu* FileMenu()
                 {ID_FILE_SAVE, Tr("M57603", "&Save\tCtrl+S"), ItemKind::Normal},
                 kSeparator,
                 {ID_CONNECT, Tr("M32799", "&Connect"), ItemKind::Normal},
-                {ID_SHUTDOWN_CONNECTION, Tr("M32800", "&Shutdown Connection"), ItemKind::Normal},
+                {ID_SHUTDOWN_CONNECTION, Tr("M32800", "Shut&down Connection"), ItemKind::Normal},
                 kSeparator,
                 {ID_PROPERTIES, Tr("M32801", "&Properties"), ItemKind::Normal},
                 kSeparator,

@@ -11,6 +11,7 @@
 #include "app/CommandIds.h"
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
 #include "transfer/CSkerrowDoc.h"
 #include "transfer/CSkerrowView.h"
@@ -94,6 +95,7 @@ bool CSkerrowApp::CreateMainWindow()
     m_frame->Show();
     m_frame->SetTitle(title);
     m_frame->Update();
+    ReportUnreadableSettings();
     if (CSkerrowView* view = GetView())
         view->CheckAutomaticRun();
     return true;
@@ -117,6 +119,11 @@ void CSkerrowApp::DestroyMainWindow()
     DeletePendingObjects();
     delete m_docManager;
     m_docManager = nullptr;
+}
+
+void CSkerrowApp::ReportUnreadableSettings()
+{
+    CSettingsAlert::ShowUnreadable(m_frame);
 }
 
 CSkerrowView* CSkerrowApp::GetView() const

@@ -47,6 +47,8 @@ public:
 private:
     void ReadCommandLine();
     void ApplyRunning(bool running);
+    // Once the main window is up: tells the user about a settings file that cannot be read.
+    void ReportUnreadableSettings();
 
     CSingleInstance m_singleInstance;
     wxDocManager* m_docManager = nullptr;

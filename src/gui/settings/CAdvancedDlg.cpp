@@ -16,10 +16,13 @@
 
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "settings/CGroupMnemonic.h"
 #include "settings/CHelpLauncher.h"
 #include "settings/CIniFile.h"
 #include "settings/CNumberExchange.h"
+#include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
+#include "settings/CSingleLineFilter.h"
 #include "settings/CTextSuffixList.h"
 
 #if __has_include("skerrow.xpm")
@@ -45,6 +48,7 @@ wxTextCtrl* AddLabelledEdit(wxWindow* parent, wxSizer* grid, int id, const wxStr
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
     auto* edit = new wxTextCtrl(parent, id);
+    CSingleLineFilter::Attach(edit);
     edit->SetInitialSize(wxSize(edit->GetCharWidth() * 10, -1));
     grid->Add(edit, 0);
     return edit;
@@ -113,6 +117,7 @@ wxSizer* CAdvancedDlg::CreateSuffixGroup()
                                     wxBORDER_SUNKEN);
     m_suffixes->InsertColumn(0, Text(IDS_EXTENSIONS), wxLIST_FORMAT_LEFT, 110);
     m_suffixes->SetMinSize(wxSize(140, 160));
+    CGroupMnemonic::Attach(this, group->GetStaticBox(), m_suffixes);
     group->Add(m_suffixes, 1, wxEXPAND | wxALL, 6);
     auto* buttons = new wxBoxSizer(wxVERTICAL);
     buttons->Add(new wxButton(box, ID_ADD, Wx(Tr("D150.1016", "&Add"))), 0, wxEXPAND);
@@ -200,11 +205,13 @@ bool CAdvancedDlg::TransferDataToWindow()
     return true;
 }
 
-// In the exchange order: Port (any value), Max Errors, Timeout, the language, PASV.
+// In the exchange order: Port, Max Errors, Timeout, the language, PASV. A port outside 1 to 65535
+// names no TCP port, and the connection could only fail with it.
 bool CAdvancedDlg::TakeValues()
 {
     unsigned port = 0, maxErrors = 0, timeout = 0;
-    if (!CNumberExchange::TakeUInt(m_port, port) || !CNumberExchange::TakeUInt(m_maxErrors, maxErrors, 1, 32000) ||
+    if (!CNumberExchange::TakeUInt(m_port, port, 1, 65535) ||
+        !CNumberExchange::TakeUInt(m_maxErrors, maxErrors, 1, 32000) ||
         !CNumberExchange::TakeUInt(m_timeout, timeout, 1, 300))
         return false;
     m_portValue = port;
@@ -221,30 +228,38 @@ bool CAdvancedDlg::TakeValues()
 
 bool CAdvancedDlg::TransferDataFromWindow()
 {
-    if (!TakeValues())
+    if (!TakeValues() || !StoreSettings())
         return false;
-    StoreSettings();
     if (m_portValue != m_portAtOpening)
         wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
-    StoreSuffixes();
-    return true;
+    // The port is stored now: a second OK after a failed suffix write announces no change.
+    m_portAtOpening = m_portValue;
+    return StoreSuffixes();
 }
 
-void CAdvancedDlg::StoreSettings()
+// Stops at the first write that fails, reports it and keeps the dialog open.
+bool CAdvancedDlg::StoreSettings()
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    settings.WriteUInt(ini::kAdvanced, ini::kPort, m_portValue);
-    settings.WriteUInt(ini::kAdvanced, ini::kStopTimeout, m_timeoutValue);
-    settings.WriteUInt(ini::kAdvanced, ini::kMaxErrors, m_maxErrorsValue);
-    settings.WriteUInt(ini::kAdvanced, ini::kLanguage, static_cast<unsigned>(m_languageValue));
-    settings.WriteUInt(ini::kAdvanced, ini::kPasv, m_pasvValue ? 1u : 0u);
+    const bool stored = settings.WriteUInt(ini::kAdvanced, ini::kPort, m_portValue) &&
+                        settings.WriteUInt(ini::kAdvanced, ini::kStopTimeout, m_timeoutValue) &&
+                        settings.WriteUInt(ini::kAdvanced, ini::kMaxErrors, m_maxErrorsValue) &&
+                        settings.WriteUInt(ini::kAdvanced, ini::kLanguage, static_cast<unsigned>(m_languageValue)) &&
+                        settings.WriteUInt(ini::kAdvanced, ini::kPasv, m_pasvValue ? 1u : 0u);
+    if (!stored)
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+    return stored;
 }
 
-void CAdvancedDlg::StoreSuffixes()
+bool CAdvancedDlg::StoreSuffixes()
 {
     CSettingsFile settings;
-    CIniFile::WriteSection(settings.GetPath(".ini"), ini::kTextSuffices, SuffixLines(ItemTexts()));
+    const std::string path = settings.GetPath(".ini");
+    if (CIniFile::WriteSection(path, ini::kTextSuffices, SuffixLines(ItemTexts())))
+        return true;
+    CSettingsAlert::ShowWriteFailure(this, path);
+    return false;
 }
 
 std::vector<std::string> CAdvancedDlg::SuffixLines(const std::vector<std::string>& items)

@@ -59,8 +59,8 @@ private:
     void LoadSettings();
     void FillSuffixes();
     bool TakeValues();
-    void StoreSettings();
-    void StoreSuffixes();
+    bool StoreSettings();
+    bool StoreSuffixes();
     std::vector<std::string> ItemTexts() const;
     long FirstSelected() const;
     void EditFirstSelected();

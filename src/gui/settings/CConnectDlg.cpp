@@ -14,10 +14,13 @@
 #include "settings/CAdvancedDlg.h"
 #include "settings/CDateTime.h"
 #include "settings/CFolderBrowser.h"
+#include "settings/CGroupMnemonic.h"
 #include "settings/CHelpLauncher.h"
 #include "settings/CNumberExchange.h"
 #include "settings/CPasswordCodec.h"
+#include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
+#include "settings/CSingleLineFilter.h"
 
 using namespace skerrow;
 
@@ -28,15 +31,11 @@ wxString Wx(const std::string& text)
     return wxString::FromUTF8(text);
 }
 
-std::string Utf8(const wxString& text)
-{
-    return text.utf8_string();
-}
-
 wxTextCtrl* AddLabelledEdit(wxWindow* parent, wxSizer* grid, int id, const wxString& label, long style = 0)
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
     auto* edit = new wxTextCtrl(parent, id, wxString(), wxDefaultPosition, wxDefaultSize, style);
+    CSingleLineFilter::Attach(edit);
     grid->Add(edit, 1, wxEXPAND);
     return edit;
 }
@@ -45,6 +44,7 @@ wxTextCtrl* AddDateEdit(wxWindow* parent, wxSizer* grid, int id, const wxString&
 {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
     auto* edit = new wxTextCtrl(parent, id);
+    CSingleLineFilter::Attach(edit);
     edit->SetInitialSize(wxSize(edit->GetCharWidth() * 7, -1));
     grid->Add(edit, 0);
     return edit;
@@ -100,6 +100,7 @@ wxSizer* CConnectDlg::CreatePcDirRow()
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D130.1005", "PC Di&r"))), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
     m_pcDir = new wxTextCtrl(this, ID_PC_DIR);
+    CSingleLineFilter::Attach(m_pcDir);
     row->Add(m_pcDir, 1, wxALIGN_CENTER_VERTICAL);
     m_browse = CFolderBrowser::CreateButton(this, ID_BROWSE);
     row->Add(m_browse, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
@@ -116,6 +117,7 @@ wxStaticBoxSizer* CConnectDlg::CreateDateGroup()
     m_year = AddDateEdit(box, grid, ID_YEAR, Wx(Tr("D130.1008", "Year")));
     m_hour = AddDateEdit(box, grid, ID_HOUR, Wx(Tr("D130.1012", "Hour")));
     m_minutes = AddDateEdit(box, grid, ID_MINUTES, Wx(Tr("D130.1011", "Minutes")));
+    CGroupMnemonic::Attach(this, group->GetStaticBox(), m_day);
     group->Add(grid, 0, wxALL, 6);
     return group;
 }
@@ -145,13 +147,17 @@ void CConnectDlg::LoadSettings()
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    m_startDirValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kFtpStartDir));
-    m_siteValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kFtpUrl));
-    m_pcDirValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kPcDir));
-    m_userValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kUser));
+    auto load = [](CStoredTextField& stored, wxString& value, const std::string& text) {
+        stored.Load(text);
+        value = stored.Shown();
+    };
+    load(m_startDirStored, m_startDirValue, settings.ReadString(ini::kConfigure, ini::kFtpStartDir));
+    load(m_siteStored, m_siteValue, settings.ReadString(ini::kConfigure, ini::kFtpUrl));
+    load(m_pcDirStored, m_pcDirValue, settings.ReadString(ini::kConfigure, ini::kPcDir));
+    load(m_userStored, m_userValue, settings.ReadString(ini::kConfigure, ini::kUser));
     std::string password;
     CPasswordCodec().Decode(settings.ReadString(ini::kConfigure, ini::kPwd), password);
-    m_passwordValue = wxString::FromUTF8(password);
+    load(m_passwordStored, m_passwordValue, password);
     m_uploadAllValue = settings.ReadInt(ini::kConfigure, ini::kUploadAllFiles, 0) != 0;
 
     // Fields that do not scan show 0.
@@ -215,24 +221,28 @@ bool CConnectDlg::TakeValues()
 
 bool CConnectDlg::TransferDataFromWindow()
 {
-    if (!TakeValues())
-        return false;
-    StoreConfigure();
-    return StoreLastRun();
+    return TakeValues() && StoreConfigure() && StoreLastRun();
 }
 
-void CConnectDlg::StoreConfigure()
+// Stops at the first write that fails, reports it and keeps the dialog open.
+bool CConnectDlg::StoreConfigure()
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    settings.WriteString(ini::kConfigure, ini::kFtpStartDir, Utf8(m_startDirValue));
-    settings.WriteString(ini::kConfigure, ini::kFtpUrl, Utf8(m_siteValue));
-    settings.WriteString(ini::kConfigure, ini::kPcDir, Utf8(m_pcDirValue));
-    settings.WriteString(ini::kConfigure, ini::kUser, Utf8(m_userValue));
-    std::string stored = Utf8(m_passwordValue);
-    CPasswordCodec().Encode(stored);
-    settings.WriteString(ini::kConfigure, ini::kPwd, stored);
-    settings.WriteInt(ini::kConfigure, ini::kUploadAllFiles, m_uploadAllValue ? 1 : 0);
+    std::string password = m_passwordStored.ToStore(m_passwordValue);
+    CPasswordCodec().Encode(password);
+    const auto text = [&settings](const char* key, const CStoredTextField& stored, const wxString& value) {
+        return settings.WriteString(ini::kConfigure, key, stored.ToStore(value));
+    };
+    const bool stored = text(ini::kFtpStartDir, m_startDirStored, m_startDirValue) &&
+                        text(ini::kFtpUrl, m_siteStored, m_siteValue) &&
+                        text(ini::kPcDir, m_pcDirStored, m_pcDirValue) &&
+                        text(ini::kUser, m_userStored, m_userValue) &&
+                        settings.WriteString(ini::kConfigure, ini::kPwd, password) &&
+                        settings.WriteInt(ini::kConfigure, ini::kUploadAllFiles, m_uploadAllValue ? 1 : 0);
+    if (!stored)
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+    return stored;
 }
 
 // Hour 24 and Minutes 60 pass the range checks and are refused here, as is a day the month lacks.
@@ -249,7 +259,10 @@ bool CConnectDlg::StoreLastRun()
     }
     CSettingsFile settings;
     settings.GetPath(".ini");
-    settings.WriteString(ini::kData, ini::kLastRun, FormatLastRun(date));
+    if (!settings.WriteString(ini::kData, ini::kLastRun, FormatLastRun(date))) {
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+        return false;
+    }
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <wx/dialog.h>
 
+#include "settings/CStoredTextField.h"
+
 class wxBitmapButton;
 class wxCheckBox;
 class wxSizer;
@@ -50,7 +52,7 @@ private:
     void LoadSettings();
     void ApplyMode();
     bool TakeValues();
-    void StoreConfigure();
+    bool StoreConfigure();
     bool StoreLastRun();
 
     void OnBrowse(wxCommandEvent& event);
@@ -82,4 +84,11 @@ private:
     int m_monthValue = 0;
     int m_yearValue = 0;
     bool m_deleting = false;
+
+    // The stored bytes of the texts, written back as they were unless the user changed them.
+    CStoredTextField m_startDirStored;
+    CStoredTextField m_siteStored;
+    CStoredTextField m_pcDirStored;
+    CStoredTextField m_userStored;
+    CStoredTextField m_passwordStored;
 };

@@ -11,7 +11,9 @@
 #include "app/StringIds.h"
 #include "settings/CFolderBrowser.h"
 #include "settings/CHelpLauncher.h"
+#include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
+#include "settings/CSingleLineFilter.h"
 
 using namespace skerrow;
 
@@ -39,6 +41,7 @@ void CPCDirDlg::CreateControls()
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D136.1005", "&PC Dir"))), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
     m_pcDir = new wxTextCtrl(this, ID_PC_DIR);
+    CSingleLineFilter::Attach(m_pcDir);
     m_pcDir->SetInitialSize(wxSize(m_pcDir->GetCharWidth() * 40, -1));
     row->Add(m_pcDir, 1, wxALIGN_CENTER_VERTICAL);
     row->Add(CFolderBrowser::CreateButton(this, ID_BROWSE), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
@@ -65,7 +68,8 @@ void CPCDirDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    m_pcDirValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kPcDir));
+    m_pcDirStored.Load(settings.ReadString(ini::kConfigure, ini::kPcDir));
+    m_pcDirValue = m_pcDirStored.Shown();
     m_selectAllValue = settings.ReadInt(ini::kConfigure, ini::kUploadAllFiles, 0) != 0;
     m_pcDir->SetFocus();
     event.Skip(); // the default handler puts the values into the controls
@@ -84,8 +88,11 @@ bool CPCDirDlg::TransferDataFromWindow()
     m_selectAllValue = m_selectAll->GetValue();
     CSettingsFile settings;
     settings.GetPath(".ini");
-    settings.WriteString(ini::kConfigure, ini::kPcDir, m_pcDirValue.utf8_string());
-    settings.WriteInt(ini::kConfigure, ini::kUploadAllFiles, m_selectAllValue ? 1 : 0);
+    if (!settings.WriteString(ini::kConfigure, ini::kPcDir, m_pcDirStored.ToStore(m_pcDirValue)) ||
+        !settings.WriteInt(ini::kConfigure, ini::kUploadAllFiles, m_selectAllValue ? 1 : 0)) {
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+        return false;
+    }
     return true;
 }
 

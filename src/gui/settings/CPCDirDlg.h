@@ -4,6 +4,8 @@
 
 #include <wx/dialog.h>
 
+#include "settings/CStoredTextField.h"
+
 class wxCheckBox;
 class wxTextCtrl;
 
@@ -19,7 +21,7 @@ public:
     explicit CPCDirDlg(wxWindow* parent);
 
     bool TransferDataToWindow() override;
-    // OK: writes PCDir as typed, then UploadAllFiles.
+    // OK: writes PCDir as typed, then UploadAllFiles; false (dialog open) when a write failed.
     bool TransferDataFromWindow() override;
 
 private:
@@ -31,5 +33,6 @@ private:
     wxTextCtrl* m_pcDir = nullptr;
     wxCheckBox* m_selectAll = nullptr;
     wxString m_pcDirValue;
+    CStoredTextField m_pcDirStored;
     bool m_selectAllValue = false;
 };

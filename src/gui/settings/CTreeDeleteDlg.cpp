@@ -7,7 +7,9 @@
 
 #include "app/CStringTable.h"
 #include "settings/CHelpLauncher.h"
+#include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
+#include "settings/CSingleLineFilter.h"
 #include "settings/CTreeDeletePath.h"
 
 using namespace skerrow;
@@ -34,6 +36,7 @@ void CTreeDeleteDlg::CreateControls()
     auto* fields = new wxBoxSizer(wxVERTICAL);
     fields->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D149.Label", "&FTP Server Starting Directory"))));
     m_directory = new wxTextCtrl(this, ID_DIRECTORY);
+    CSingleLineFilter::Attach(m_directory);
     m_directory->SetInitialSize(wxSize(m_directory->GetCharWidth() * 40, -1));
     fields->Add(m_directory, 0, wxEXPAND | wxTOP, 4);
 
@@ -54,7 +57,8 @@ void CTreeDeleteDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    m_directoryValue = wxString::FromUTF8(settings.ReadString(ini::kConfigure, ini::kFtpDirTreeDel));
+    m_directoryStored.Load(settings.ReadString(ini::kConfigure, ini::kFtpDirTreeDel));
+    m_directoryValue = m_directoryStored.Shown();
     m_directory->SetFocus();
     event.Skip(); // the default handler puts the value into the control
 }
@@ -67,11 +71,15 @@ bool CTreeDeleteDlg::TransferDataToWindow()
 
 bool CTreeDeleteDlg::TransferDataFromWindow()
 {
-    const std::string stored = NormaliseTreeDeletePath(m_directory->GetValue().utf8_string());
+    const std::string stored = NormaliseTreeDeletePath(m_directoryStored.ToStore(m_directory->GetValue()));
     CSettingsFile settings;
     settings.GetPath(".ini");
-    settings.WriteString(ini::kConfigure, ini::kFtpDirTreeDel, stored);
-    m_directoryValue = wxString::FromUTF8(stored);
+    if (!settings.WriteString(ini::kConfigure, ini::kFtpDirTreeDel, stored)) {
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+        return false;
+    }
+    m_directoryStored.Load(stored);
+    m_directoryValue = m_directoryStored.Shown();
     m_directory->ChangeValue(m_directoryValue);
     return true;
 }

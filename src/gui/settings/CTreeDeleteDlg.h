@@ -4,6 +4,8 @@
 
 #include <wx/dialog.h>
 
+#include "settings/CStoredTextField.h"
+
 class wxTextCtrl;
 
 class CTreeDeleteDlg : public wxDialog {
@@ -16,7 +18,8 @@ public:
     explicit CTreeDeleteDlg(wxWindow* parent);
 
     bool TransferDataToWindow() override;
-    // OK: normalises the directory, writes it and shows the stored form.
+    // OK: normalises the directory, writes it and shows the stored form; false (dialog open) when
+    // the write failed.
     bool TransferDataFromWindow() override;
 
 private:
@@ -26,4 +29,5 @@ private:
 
     wxTextCtrl* m_directory = nullptr;
     wxString m_directoryValue;
+    CStoredTextField m_directoryStored;
 };

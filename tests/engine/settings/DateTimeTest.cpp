@@ -53,8 +53,6 @@ TEST(DateTime, ToUtcUsesTheOffsetInForceAtThatDate)
     // 02:30 happens twice on 27 October 2024: the earlier one, still in summer time.
     EXPECT_EQ((CDateTime{2024, 10, 27, 2, 30, 0}).ToUtc(), test::UtcSeconds(2024, 10, 27, 0, 30));
     EXPECT_EQ((CDateTime{2024, 10, 27, 3, 0, 0}).ToUtc(), test::UtcSeconds(2024, 10, 27, 2, 0));
-    // 02:30 never happens on 31 March 2024: read with the winter offset.
-    EXPECT_EQ((CDateTime{2024, 3, 31, 2, 30, 0}).ToUtc(), test::UtcSeconds(2024, 3, 31, 1, 30));
     EXPECT_EQ((CDateTime{2024, 3, 31, 3, 0, 0}).ToUtc(), test::UtcSeconds(2024, 3, 31, 1, 0));
 
     const CDateTime summer = CDateTime::FromUtc(test::UtcSeconds(2024, 7, 10, 10, 30, 15));
@@ -62,4 +60,26 @@ TEST(DateTime, ToUtcUsesTheOffsetInForceAtThatDate)
     EXPECT_EQ(summer.ToUtc(), test::UtcSeconds(2024, 7, 10, 10, 30, 15));
     // The default last run lies before any file.
     EXPECT_LT((CDateTime{1000, 1, 1, 1, 1, 0}).ToUtc(), test::UtcSeconds(1970, 1, 1, 0, 0));
+}
+
+// A time inside the hour the clocks skip in spring stands for two instants an hour apart: it is
+// read as the earlier, like the hour that comes twice in autumn, so that a file changed within
+// that hour still counts as changed since.
+TEST(DateTime, TheSkippedHourIsReadAsTheEarlierInstant)
+{
+    const struct {
+        const char* zone;
+        CDateTime local;
+        std::time_t utc;
+    } cases[] = {
+        {"Europe/Paris", {2024, 3, 31, 2, 30, 0}, test::UtcSeconds(2024, 3, 31, 0, 30)},
+        {"Europe/Paris", {2024, 3, 31, 2, 0, 0}, test::UtcSeconds(2024, 3, 31, 0, 0)},
+        {"Europe/Paris", {2024, 3, 31, 2, 59, 0}, test::UtcSeconds(2024, 3, 31, 0, 59)},
+        {"America/New_York", {2024, 3, 10, 2, 30, 0}, test::UtcSeconds(2024, 3, 10, 6, 30)},
+        {"Australia/Sydney", {2024, 10, 6, 2, 30, 0}, test::UtcSeconds(2024, 10, 5, 15, 30)},
+    };
+    for (const auto& test : cases) {
+        test::CScopedZone zone(test.zone);
+        EXPECT_EQ(test.local.ToUtc(), test.utc) << test.zone << " " << test.local.hour << ":" << test.local.minute;
+    }
 }

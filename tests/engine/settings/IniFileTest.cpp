@@ -99,7 +99,7 @@ TEST(IniFile, WritesAreAtomicWithPrivateMode)
     const auto shared = dir.WriteFile("shared.ini", "[A]\nx=1\n");
     ::chmod(shared.c_str(), 0644);
     ASSERT_TRUE(CIniFile::WriteString(shared.string(), "A", "x", "2"));
-    EXPECT_EQ(ModeOf(shared), 0644u);
+    EXPECT_EQ(ModeOf(shared), 0600u); // it holds the password: never left readable by others
 
     EXPECT_FALSE(CIniFile::WriteString((dir.Path() / "no" / "such.ini").string(), "A", "x", "1"));
 }

@@ -39,7 +39,7 @@ const std::vector<Menu> kMenus = {
       {57603, "&Save\tCtrl+S", "Save the active document"},
       {0, nullptr, nullptr},
       {32799, "&Connect", "Connect to the FTP server"},
-      {32800, "&Shutdown Connection", "Shutdown the  connection to the FTP  server"},
+      {32800, "Shut&down Connection", "Shutdown the  connection to the FTP  server"},
       {0, nullptr, nullptr},
       {32801, "&Properties", "Configuration"},
       {0, nullptr, nullptr},

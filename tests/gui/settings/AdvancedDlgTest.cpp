@@ -107,15 +107,14 @@ TEST_F(AdvancedDlgTest, RestartNoticeOnlyWhenThePortChanged)
         EXPECT_EQ(Read("Advanced", "PASV"), "1");
     }
     {
-        // Any unsigned port is taken as it stands.
         CAdvancedDlg dlg(nullptr);
         dlg.InitDialog();
         EXPECT_TRUE(Control<wxRadioButton>(dlg, CAdvancedDlg::ID_LANGUAGE_GERMAN)->GetValue());
-        Edit(dlg, CAdvancedDlg::ID_PORT)->SetValue("65536");
+        Edit(dlg, CAdvancedDlg::ID_PORT)->SetValue("65535");
         bool accepted = false;
         wxTEST_DIALOG(accepted = dlg.TransferDataFromWindow(), CExpectMessage(IDS_RESTART_NOTICE, wxICON_INFORMATION));
         EXPECT_TRUE(accepted);
-        EXPECT_EQ(Read("Advanced", "Port"), "65536");
+        EXPECT_EQ(Read("Advanced", "Port"), "65535");
     }
 }
 

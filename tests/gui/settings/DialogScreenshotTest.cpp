@@ -1,4 +1,4 @@
-// Pictures of the Connect and Advanced dialogs for the documentation and for checking that the
+// Pictures of the settings dialogs for the documentation and for checking that the
 // translated labels fit. Runs only when SKERROW_SCREENSHOT_DIR names where to put them
 // (scripts/dialog-screenshots.sh sets it); needs ImageMagick's import.
 
@@ -9,6 +9,8 @@
 
 #include "settings/CAdvancedDlg.h"
 #include "settings/CConnectDlg.h"
+#include "settings/CPCDirDlg.h"
+#include "settings/CTreeDeleteDlg.h"
 #include "SettingsDialogTest.h"
 
 namespace skerrow::test {
@@ -81,6 +83,20 @@ TEST_F(DialogScreenshotTest, AdvancedDialog)
 {
     CAdvancedDlg dlg(nullptr);
     Capture(dlg, "advanced-dialog");
+}
+
+TEST_F(DialogScreenshotTest, TreeDeleteDialog)
+{
+    CIniFile::WriteString(m_iniPath, "Configure", "FTPDirTreeDel", "public_html/old");
+    CTreeDeleteDlg dlg(nullptr);
+    Capture(dlg, "tree-delete-dialog");
+}
+
+TEST_F(DialogScreenshotTest, PcDirectoryDialog)
+{
+    CIniFile::WriteString(m_iniPath, "Configure", "PCDir", "/home/anna/site");
+    CPCDirDlg dlg(nullptr);
+    Capture(dlg, "pc-directory-dialog");
 }
 
 } // namespace
