@@ -64,7 +64,7 @@ demo)
 bench)
     install_missing "${bench_packages[@]}"
     build build/release -DCMAKE_BUILD_TYPE=Release
-    for b in bench/find bench/upload bench/treedelete; do
+    for b in bench/find bench/upload bench/treedelete bench/stop bench/soak; do
         [ -x "$b" ] && "$b" build/release
     done
     ;;
