@@ -1,0 +1,74 @@
+// The upload reader sends regular files only: a pipe, a socket or a device (also behind a link)
+// fails at once with its own code instead of blocking or streaming without end.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "ftp/CFtpConnection.h"
+#include "ftp/CFtpUploadReader.h"
+#include "ftp/CInternetError.h"
+#include "support/CTempDir.h"
+
+using namespace skerrow;
+namespace fs = std::filesystem;
+
+TEST(UploadReaderSpecialFile, OnlyRegularFilesOpen)
+{
+    test::CTempDir dir;
+    const fs::path pipe = dir.Path() / "pipe.html";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // Holding the pipe open for both ends, with bytes in it, keeps an unguarded open from blocking.
+    const int pipeEnds = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(pipeEnds, 0);
+    ASSERT_EQ(::write(pipeEnds, "abc", 3), 3);
+
+    const fs::path socketPath = dir.Path() / "sock";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(sock, 1), 0);
+
+    fs::create_symlink("/dev/zero", dir.Path() / "x.txt");
+    fs::create_symlink("pipe.html", dir.Path() / "pipe-link.html");
+    const fs::path regular = dir.WriteFile("page.html", "<html>\r\n");
+
+    const struct {
+        fs::path path;
+        int code;
+    } cases[] = {
+        {pipe, kErrorNotRegularFile},
+        {dir.Path() / "pipe-link.html", kErrorNotRegularFile},
+        {socketPath, kErrorNotRegularFile},
+        {dir.Path() / "x.txt", kErrorNotRegularFile},
+        {"/dev/null", kErrorNotRegularFile},
+        {dir.Path(), kErrorNotRegularFile},
+        {dir.Path() / "missing.html", kErrorFileNotFound},
+        {regular, kErrorNone},
+    };
+    for (const auto& c : cases) {
+        for (const bool ascii : {false, true}) {
+            CFtpUploadReader reader;
+            EXPECT_EQ(reader.Open(c.path.string(), ascii), c.code) << c.path;
+        }
+    }
+    ::close(sock);
+    ::close(pipeEnds);
+    EXPECT_FALSE(CInternetError::Description(kErrorNotRegularFile).empty());
+
+    // A regular file still reads in full after the guarded open.
+    CFtpUploadReader reader;
+    ASSERT_EQ(reader.Open(regular.string(), true), 0);
+    char buffer[64];
+    size_t produced = 0;
+    ASSERT_TRUE(reader.Read(buffer, sizeof buffer, produced));
+    EXPECT_EQ(std::string(buffer, produced), "<html>\n");
+}
