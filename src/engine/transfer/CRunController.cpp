@@ -10,6 +10,7 @@
 #include "discovery/CUploadDirWalk.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "settings/CExclusionList.h"
 #include "settings/CViewSettings.h"
 #include "transfer/CProgressMeter.h"
 #include "transfer/CTransferList.h"
@@ -143,6 +144,9 @@ void CRunController::FindFiles()
     CUploadDirWalk walk;
     walk.Setup(&m_list, m_settings.pcDir, m_settings.uploadAllFiles);
     walk.m_lastUpload = m_settings.lastRun;
+    CExclusionList exclusions;
+    exclusions.Load();
+    walk.SetExclusions(exclusions.Patterns());
     m_list.DeleteAll();
     walk.Walk(m_settings.pcDir, "*.*");
     m_host.OnFilesFound();
