@@ -11,10 +11,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "ftp/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CFtpUploadReader.h"
 #include "ftp/CInternetError.h"
+#include "support/CFtpTestBench.h"
 #include "support/CTempDir.h"
+#include "transfer/RowWord.h"
 
 using namespace skerrow;
 namespace fs = std::filesystem;
@@ -71,4 +74,37 @@ TEST(UploadReaderSpecialFile, OnlyRegularFilesOpen)
     size_t produced = 0;
     ASSERT_TRUE(reader.Read(buffer, sizeof buffer, produced));
     EXPECT_EQ(std::string(buffer, produced), "<html>\n");
+}
+
+// In a pass, such a row fails with that code while the regular files around it are sent.
+TEST(UploadReaderSpecialFile, SpecialFileRowsFailInAPass)
+{
+    test::CFtpTestBench bench(test::FtpServerKind::Pyftpdlib);
+    if (!bench.Ready())
+        GTEST_SKIP() << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    bench.Local().WriteFile("a.txt", "a");
+    bench.Local().WriteFile("c.txt", "c");
+    bench.Local().MakeDir("b.txt"); // a directory where the find saw a file
+    const fs::path socketPath = bench.Local().Path() / "s.txt";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (const char* name : {"a.txt", "b.txt", "s.txt", "c.txt"})
+        bench.AddRow(name);
+
+    ASSERT_TRUE(bench.Connection().SetCurrentDirectory("/"));
+    CFTPTransfer transfer(bench.Context("t"));
+    transfer.UploadRows();
+    ::close(sock);
+    const std::vector<CTransferRow> rows = bench.List().Snapshot();
+    ASSERT_EQ(rows.size(), 4u);
+    for (const CTransferRow& row : rows) {
+        const bool special = row.name == "b.txt" || row.name == "s.txt";
+        EXPECT_EQ(RowStateOf(row.word), special ? kRowFailed : kRowDone) << row.name;
+        EXPECT_EQ(row.error.find("error code: 222"), special ? 0u : std::string::npos) << row.name;
+        EXPECT_EQ(fs::exists(bench.Served().Path() / "t" / row.name), !special) << row.name;
+    }
 }
