@@ -160,16 +160,16 @@ void CExclusionMatcher::AddRules(const std::vector<std::string>& lines)
         AddRule(line);
 }
 
-bool CExclusionMatcher::AddRulesFromFile(const std::string& path)
+CExclusionMatcher::FileResult CExclusionMatcher::AddRulesFromFile(const std::string& path)
 {
     // Opened without waiting: a pipe in its place must not hold up the walk.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno == ENOENT || errno == ENOTDIR ? FileResult::Absent : FileResult::Unreadable;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return false;
+        return FileResult::Unreadable;
     }
     std::string contents(std::min<size_t>(static_cast<size_t>(info.st_size), kMaxRuleFileSize), '\0');
     size_t filled = 0;
@@ -177,7 +177,11 @@ bool CExclusionMatcher::AddRulesFromFile(const std::string& path)
         const ssize_t got = ::read(fd, contents.data() + filled, contents.size() - filled);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got < 0) {
+            ::close(fd);
+            return FileResult::Unreadable;
+        }
+        if (got == 0)
             break;
         filled += static_cast<size_t>(got);
     }
@@ -191,7 +195,7 @@ bool CExclusionMatcher::AddRulesFromFile(const std::string& path)
             break;
         rest.remove_prefix(end + 1);
     }
-    return true;
+    return FileResult::Read;
 }
 
 bool CExclusionMatcher::Matches(const Rule& rule, std::string_view directory, std::string_view name)

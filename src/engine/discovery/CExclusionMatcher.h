@@ -26,9 +26,11 @@ public:
     // Adds one rule line; lines that hold no rule are ignored.
     void AddRule(std::string_view line);
     void AddRules(const std::vector<std::string>& lines);
-    // Adds the rules of a text file, one per line. False when it is absent or no regular file
-    // (nothing is added then); a file larger than 1 MiB is read no further.
-    bool AddRulesFromFile(const std::string& path);
+    // Adds the rules of a text file, one per line; a file larger than 1 MiB is read no further.
+    // Nothing is added when it is absent, or when it exists but cannot be read (no access, no
+    // regular file), which the result tells apart.
+    enum class FileResult { Read, Absent, Unreadable };
+    FileResult AddRulesFromFile(const std::string& path);
 
     bool Empty() const { return m_rules.empty(); }
 

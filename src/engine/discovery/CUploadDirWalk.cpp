@@ -28,10 +28,14 @@ bool CUploadDirWalk::Walk(const std::string& root, const std::string& pattern)
     m_threshold = m_lastUpload.ToUtc();
     m_exclusions = CExclusionMatcher();
     m_exclusions.AddRules(m_exclusionRules);
-    std::string ruleFile = NormaliseRoot(root);
-    if (ruleFile.back() != '/')
-        ruleFile += '/';
-    m_exclusions.AddRulesFromFile(ruleFile + kRuleFileName);
+    m_ruleFilePath = NormaliseRoot(root);
+    if (m_ruleFilePath.back() != '/')
+        m_ruleFilePath += '/';
+    m_ruleFilePath += kRuleFileName;
+    m_ruleFileUnreadable =
+        m_exclusions.AddRulesFromFile(m_ruleFilePath) == CExclusionMatcher::FileResult::Unreadable;
+    if (m_ruleFileUnreadable)
+        return false;
     return CDirWalk::Walk(root, pattern);
 }
 

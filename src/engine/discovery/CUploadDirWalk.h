@@ -37,7 +37,12 @@ public:
     static constexpr const char* kRuleFileName = ".skerrowignore";
 
     // Computes the upload threshold from m_lastUpload and gathers the exclusion rules, then walks.
+    // When the rule file exists but cannot be read, nothing is listed (its rules may be what keeps
+    // private files off the server) and the result is false.
     bool Walk(const std::string& root, const std::string& pattern) override;
+    // Whether the last walk found a rule file it could not read, and that file's path.
+    bool RuleFileUnreadable() const { return m_ruleFileUnreadable; }
+    const std::string& RuleFilePath() const { return m_ruleFilePath; }
 
     // The local date and time of the last upload; files last written before it are left out.
     CDateTime m_lastUpload;
@@ -63,6 +68,8 @@ private:
     std::time_t m_threshold = 0; // m_lastUpload in UTC, fixed for one walk
     std::vector<std::string> m_exclusionRules;
     CExclusionMatcher m_exclusions; // the rules in force for one walk
+    bool m_ruleFileUnreadable = false;
+    std::string m_ruleFilePath;
 };
 
 } // namespace skerrow

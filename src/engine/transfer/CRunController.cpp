@@ -151,7 +151,12 @@ void CRunController::FindFiles()
     walk.Walk(m_settings.pcDir, "*.*");
     m_host.OnFilesFound();
     m_status.SetStatusText(remembered);
-    if (m_list.Count() == 0)
+    if (walk.RuleFileUnreadable())
+        m_prompt.ShowMessage(FormatText(Tr("T.RuleFileUnreadable", "%s cannot be read. No file is listed, because the "
+                                                                   "exclusion rules it holds would not apply.").c_str(),
+                                        walk.RuleFilePath().c_str()),
+                             PromptIcon::Stop);
+    else if (m_list.Count() == 0)
         m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
 }
 

@@ -115,9 +115,19 @@ TEST(ExclusionMatcher, WalkLeavesOutExcludedFilesAndDirectories)
     EXPECT_TRUE(std::find(all.begin(), all.end(), "/drafts/a.html") == all.end());
     EXPECT_EQ(all.size(), 11u); // 15 files less _x/note.txt and the three the site excludes
 
-    // A rule file that is a pipe is not waited for: it is skipped as no file.
+    // A rule file that cannot be read (here a pipe, which is not waited for) lists nothing at all:
+    // the files it would have kept back must not be sent.
     fs::remove(site / ".skerrowignore");
     ASSERT_EQ(::mkfifo((site / ".skerrowignore").c_str(), 0600), 0);
+    CTransferList list;
+    CUploadDirWalk walk;
+    walk.Setup(&list, site.string(), true);
+    EXPECT_FALSE(walk.Walk(site.string(), "*.*"));
+    EXPECT_TRUE(walk.RuleFileUnreadable());
+    EXPECT_EQ(walk.RuleFilePath(), (site / ".skerrowignore").string());
+    EXPECT_EQ(list.Count(), 0u);
+    // Without it, the settings' rules alone.
+    fs::remove(site / ".skerrowignore");
     const std::vector<std::string> settingsOnly{"*.html"};
     EXPECT_EQ(WalkSite(site, &settingsOnly).size(), 11u);
 }
