@@ -28,7 +28,10 @@ bool CUploadDirWalk::Walk(const std::string& root, const std::string& pattern)
     m_threshold = m_lastUpload.ToUtc();
     m_exclusions = CExclusionMatcher();
     m_exclusions.AddRules(m_exclusionRules);
+    m_ruleFileUnreadable = false;
     m_ruleFilePath = NormaliseRoot(root);
+    if (m_ruleFilePath.empty())
+        return CDirWalk::Walk(root, pattern); // no folder: nothing to read, nothing to walk
     if (m_ruleFilePath.back() != '/')
         m_ruleFilePath += '/';
     m_ruleFilePath += kRuleFileName;

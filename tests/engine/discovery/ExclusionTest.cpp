@@ -126,6 +126,11 @@ TEST(ExclusionMatcher, WalkLeavesOutExcludedFilesAndDirectories)
     EXPECT_TRUE(walk.RuleFileUnreadable());
     EXPECT_EQ(walk.RuleFilePath(), (site / ".skerrowignore").string());
     EXPECT_EQ(list.Count(), 0u);
+    // No folder at all: nothing read, nothing listed.
+    CUploadDirWalk noFolder;
+    noFolder.Setup(&list, "", true);
+    EXPECT_FALSE(noFolder.Walk("", "*.*"));
+    EXPECT_FALSE(noFolder.RuleFileUnreadable());
     // Without it, the settings' rules alone.
     fs::remove(site / ".skerrowignore");
     const std::vector<std::string> settingsOnly{"*.html"};
