@@ -96,10 +96,12 @@ bool Glob(std::string_view pattern, std::string_view text, bool atSegmentStart)
             if (text.front() == '/')
                 return false;
             pattern.remove_prefix(1);
-        } else if (bool matched = false; c == '[' && MatchClass(pattern, text.front(), matched) != 0) {
-            if (!matched)
+        } else if (c == '[') {
+            bool matched = false;
+            const size_t length = MatchClass(pattern, text.front(), matched);
+            if (length == 0 ? text.front() != '[' : !matched)
                 return false;
-            pattern.remove_prefix(MatchClass(pattern, text.front(), matched));
+            pattern.remove_prefix(length == 0 ? 1 : length);
         } else {
             if (c == '\\' && pattern.size() > 1)
                 pattern.remove_prefix(1);
