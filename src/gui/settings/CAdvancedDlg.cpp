@@ -280,7 +280,7 @@ void CAdvancedDlg::OnHelp(wxCommandEvent&)
 wxSizer* CAdvancedDlg::CreateExclusionGroup()
 {
     auto* group =
-        new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D150.Exclusions", "Files never &uploaded")));
+        new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D150.Exclusions", "Files never uploaded")));
     const CListEditor::Labels labels{Wx(Tr("D150.ExclusionColumn", "Pattern")), Wx(Tr("D150.ExclusionAdd", "Ne&w pattern")),
                                      Wx(Tr("D150.ExclusionDelete", "Remo&ve pattern")),
                                      Wx(Tr("D150.ExclusionDeleteFailed", "The pattern could not be deleted."))};
