@@ -6,17 +6,23 @@
 // ones too, never "." and "..") are reported first, in the order the directory lists them; then
 // the walk enters each sub-directory in that same order, whatever the pattern. The process's
 // current directory is never changed: the walker keeps its own position and hands each entry's
-// full directory path to OnFileFound. A symbolic link to a directory is followed, except into a
-// directory the walk is already inside, so link loops end. Directories that cannot be opened are
-// skipped silently, with everything below them.
+// full directory path to OnFileFound. Directories that cannot be opened are skipped silently, with
+// everything below them.
+//
+// Only regular files and directories are reported: pipes, sockets and devices are left out, also
+// behind a symbolic link, and so are dangling links. A link to a file is reported under its own
+// name. A link to a directory inside the tree being walked is left out (the directory is walked by
+// its real path); a link to a directory outside it is followed. No real directory is entered twice
+// in one walk, so the walk ends on any graph of links.
 
 #include <cstdint>
 #include <ctime>
+#include <set>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <utility>
-#include <vector>
 
 namespace skerrow {
 
@@ -44,21 +50,27 @@ protected:
     virtual void OnEnterDirectory(const std::string& name);
     // The walk has finished that sub-directory and is back in its parent.
     virtual void OnLeaveDirectory(const std::string& name);
+    // Whether the sub-directory name of directory is to be entered at all; true by default.
+    virtual bool ShouldEnter(std::string_view name, const std::string& directory);
 
     // root without its trailing separators ("/" stays "/").
     static std::string NormaliseRoot(const std::string& root);
 
 private:
+    enum class EntryKind { Skip, File, Directory };
+
     bool Matches(const char* name) const;
     void ScanDirectory(int fd);
+    EntryKind Classify(int dirFd, const char* name, unsigned char type, struct stat& info, bool& haveInfo) const;
+    bool LinkPointsInside(const char* name) const;
     void ScanSubDirectory(const std::string& name);
-    bool IsAncestor(dev_t device, ino_t inode) const;
     size_t AppendToPath(const std::string& name);
 
     std::string m_pattern;
     bool m_matchAll = true;
     std::string m_directory; // the directory being scanned
-    std::vector<std::pair<dev_t, ino_t>> m_ancestors; // the directories the walk is inside
+    std::string m_realRoot;  // the root with every link resolved
+    std::set<std::pair<dev_t, ino_t>> m_entered; // every directory entered in this walk
 };
 
 } // namespace skerrow

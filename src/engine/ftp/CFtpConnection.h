@@ -30,6 +30,7 @@ enum FtpError : int {
     kErrorAccessDenied = 5,
     kErrorReadFault = 30,
     kErrorInvalidName = 123,
+    kErrorNotRegularFile = 222, // a pipe, socket, device or directory: never sent
     kErrorTimeout = 12002,
     kErrorExtended = 12003,
     kErrorInternal = 12004,

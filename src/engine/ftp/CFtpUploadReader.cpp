@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "ftp/CFtpConnection.h"
 
@@ -18,14 +20,22 @@ int CFtpUploadReader::Open(const std::string& path, bool ascii)
 {
     m_ascii = ascii;
     m_pendingCr = false;
-    m_file = std::fopen(path.c_str(), "rb");
-    if (!m_file)
+    // O_NONBLOCK: opening a pipe must not wait for a writer. It changes nothing for a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENXIO)
+            return kErrorNotRegularFile; // a socket
         return errno == EACCES ? kErrorAccessDenied : kErrorFileNotFound;
+    }
     struct stat info {};
-    if (fstat(fileno(m_file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        return kErrorFileNotFound;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return kErrorNotRegularFile;
+    }
+    m_file = ::fdopen(fd, "rb");
+    if (!m_file) {
+        ::close(fd);
+        return kErrorReadFault;
     }
     m_size = static_cast<uint64_t>(info.st_size);
     return 0;

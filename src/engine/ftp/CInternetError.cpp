@@ -12,6 +12,7 @@ std::string CInternetError::Description(int code)
     case kErrorAccessDenied: return Tr("E.5", "Access is denied.");
     case kErrorReadFault: return Tr("E.30", "The file could not be read.");
     case kErrorInvalidName: return Tr("E.123", "The file name or directory name is not valid.");
+    case kErrorNotRegularFile: return Tr("E.222", "This is not a regular file (a pipe, socket or device): it is not sent.");
     case kErrorTimeout: return Tr("E.12002", "The operation timed out");
     case kErrorExtended: return Tr("E.12003", "An extended error was returned from the server.");
     case kErrorInternal: return Tr("E.12004", "An internal error occurred.");

@@ -17,6 +17,7 @@
 #include "run/CTransferWorker.h"
 #include "run/CTreeDeleteWorker.h"
 #include "run/IRunHost.h"
+#include "settings/CExclusionList.h"
 #include "settings/CViewSettings.h"
 
 namespace skerrow {
@@ -188,11 +189,20 @@ void CRunController::FindFiles()
     CUploadDirWalk walk;
     walk.Setup(&m_list, m_settings.pcDir, m_settings.uploadAllFiles);
     walk.m_lastUpload = m_settings.lastRun;
+    CExclusionList exclusions;
+    exclusions.Load();
+    walk.SetExclusions(exclusions.Patterns());
     m_list.DeleteAll();
     walk.Walk(m_settings.pcDir, "*.*");
     m_host.OnFilesFound();
     m_status.SetStatusText(remembered);
-    if (m_list.Count() == 0)
+    if (walk.RuleFileUnreadable())
+        m_prompt.ShowMessage(FormatText(Tr("T.RuleFileUnreadable", "%s cannot be read. No file is listed, because the "
+                                                                   "exclusion rules it holds would not apply.")
+                                            .c_str(),
+                                        walk.RuleFilePath().c_str()),
+                             PromptIcon::Stop);
+    else if (m_list.Count() == 0)
         m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
 }
 

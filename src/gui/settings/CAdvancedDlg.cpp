@@ -16,9 +16,11 @@
 
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "settings/CExclusionList.h"
 #include "settings/CGroupMnemonic.h"
 #include "settings/CHelpLauncher.h"
 #include "settings/CIniFile.h"
+#include "settings/CListEditor.h"
 #include "settings/CNumberExchange.h"
 #include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
@@ -62,23 +64,19 @@ CAdvancedDlg::CAdvancedDlg(wxWindow* parent)
 {
     CreateControls();
     Bind(wxEVT_INIT_DIALOG, &CAdvancedDlg::OnInitDialog, this);
-    Bind(wxEVT_BUTTON, &CAdvancedDlg::OnAdd, this, ID_ADD);
-    Bind(wxEVT_BUTTON, &CAdvancedDlg::OnDelete, this, ID_DELETE);
     Bind(wxEVT_BUTTON, &CAdvancedDlg::OnHelp, this, ID_HELP_BUTTON);
-    m_suffixes->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CAdvancedDlg::OnItemActivated, this);
-    // A click lands on the list itself or, where the list is drawn by wxWidgets, on its inner window.
-    m_suffixes->Bind(wxEVT_LEFT_UP, &CAdvancedDlg::OnListClick, this);
-    for (wxWindow* child : m_suffixes->GetChildren())
-        child->Bind(wxEVT_LEFT_UP, &CAdvancedDlg::OnListClick, this);
 }
 
-// Controls are made in tab order: Port, Timeout, Max Errors, the list, Add, Delete, the four
-// language buttons, OK, Help, Cancel, Use PASV Mode.
+// Controls are made in tab order: Port, Timeout, Max Errors, the list, Add, Delete, the exclusion
+// rules with their two buttons, the four language buttons, OK, Help, Cancel, Use PASV Mode.
 void CAdvancedDlg::CreateControls()
 {
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(CreateFields(), 0, wxEXPAND);
-    left->Add(CreateSuffixGroup(), 1, wxEXPAND | wxTOP, 8);
+    auto* lists = new wxBoxSizer(wxHORIZONTAL);
+    lists->Add(CreateSuffixGroup(), 0, wxEXPAND);
+    lists->Add(CreateExclusionGroup(), 1, wxEXPAND | wxLEFT, 8);
+    left->Add(lists, 1, wxEXPAND | wxTOP, 8);
 
     auto* right = new wxBoxSizer(wxVERTICAL);
     right->Add(CreateLanguageGroup(), 0, wxEXPAND);
@@ -111,18 +109,11 @@ wxSizer* CAdvancedDlg::CreateFields()
 wxSizer* CAdvancedDlg::CreateSuffixGroup()
 {
     auto* group = new wxStaticBoxSizer(wxHORIZONTAL, this, Wx(Tr("D150.Extensions", "Te&xt file extensions")));
-    wxWindow* box = group->GetStaticBox();
-    m_suffixes = new wxListCtrl(box, ID_SUFFIXES, wxDefaultPosition, wxSize(-1, 160),
-                                wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_EDIT_LABELS | wxLC_HRULES | wxLC_VRULES |
-                                    wxBORDER_SUNKEN);
-    m_suffixes->InsertColumn(0, Text(IDS_EXTENSIONS), wxLIST_FORMAT_LEFT, 110);
-    m_suffixes->SetMinSize(wxSize(140, 160));
+    const CListEditor::Labels labels{Text(IDS_EXTENSIONS), Wx(Tr("D150.1016", "&Add")), Wx(Tr("D150.1017", "&Delete")),
+                                     Text(IDS_SUFFIX_DELETE_FAILED)};
+    m_suffixes = new CListEditor(group->GetStaticBox(), ID_SUFFIXES, ID_ADD, ID_DELETE, labels);
     CGroupMnemonic::Attach(this, group->GetStaticBox(), m_suffixes);
     group->Add(m_suffixes, 1, wxEXPAND | wxALL, 6);
-    auto* buttons = new wxBoxSizer(wxVERTICAL);
-    buttons->Add(new wxButton(box, ID_ADD, Wx(Tr("D150.1016", "&Add"))), 0, wxEXPAND);
-    buttons->Add(new wxButton(box, ID_DELETE, Wx(Tr("D150.1017", "&Delete"))), 0, wxEXPAND | wxTOP, 6);
-    group->Add(buttons, 0, wxTOP | wxRIGHT | wxBOTTOM, 6);
     return group;
 }
 
@@ -166,6 +157,7 @@ void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     LoadSettings();
     FillSuffixes();
+    FillExclusions();
     m_port->SetFocus();
     event.Skip(); // the default handler puts the values into the controls
 }
@@ -187,11 +179,12 @@ void CAdvancedDlg::FillSuffixes()
 {
     CTextSuffixList list;
     list.Load();
-    m_suffixes->DeleteAllItems();
+    std::vector<std::string> items;
     for (const std::string& suffix : list.Suffixes()) {
         if (!suffix.empty())
-            m_suffixes->InsertItem(m_suffixes->GetItemCount(), wxString::FromUTF8(suffix.substr(1)));
+            items.push_back(suffix.substr(1));
     }
+    m_suffixes->SetItems(items);
 }
 
 bool CAdvancedDlg::TransferDataToWindow()
@@ -228,13 +221,19 @@ bool CAdvancedDlg::TakeValues()
 
 bool CAdvancedDlg::TransferDataFromWindow()
 {
+    FinishListEdits();
     if (!TakeValues() || !StoreSettings())
         return false;
     if (m_portValue != m_portAtOpening)
         wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
-    // The port is stored now: a second OK after a failed suffix write announces no change.
+    // The port is stored now: a second OK after a failed list write announces no change.
     m_portAtOpening = m_portValue;
-    return StoreSuffixes();
+    const bool suffixesStored = StoreSuffixes();
+    if (!StoreExclusions() || !suffixesStored) {
+        ReportListsNotSaved();
+        return false;
+    }
+    return true;
 }
 
 // Stops at the first write that fails, reports it and keeps the dialog open.
@@ -255,11 +254,7 @@ bool CAdvancedDlg::StoreSettings()
 bool CAdvancedDlg::StoreSuffixes()
 {
     CSettingsFile settings;
-    const std::string path = settings.GetPath(".ini");
-    if (CIniFile::WriteSection(path, ini::kTextSuffices, SuffixLines(ItemTexts())))
-        return true;
-    CSettingsAlert::ShowWriteFailure(this, path);
-    return false;
+    return CIniFile::WriteSection(settings.GetPath(".ini"), ini::kTextSuffices, SuffixLines(m_suffixes->Items()));
 }
 
 std::vector<std::string> CAdvancedDlg::SuffixLines(const std::vector<std::string>& items)
@@ -279,53 +274,14 @@ std::vector<std::string> CAdvancedDlg::SuffixLines(const std::vector<std::string
     return lines;
 }
 
-std::vector<std::string> CAdvancedDlg::ItemTexts() const
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < m_suffixes->GetItemCount(); ++i)
-        texts.push_back(m_suffixes->GetItemText(i).utf8_string());
-    return texts;
-}
-
-long CAdvancedDlg::FirstSelected() const
-{
-    return m_suffixes->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-}
-
-void CAdvancedDlg::EditFirstSelected()
-{
-    const long item = FirstSelected();
-    if (item >= 0)
-        m_suffixes->EditLabel(item);
-}
-
 void CAdvancedDlg::AddItem()
 {
-    const long item = m_suffixes->InsertItem(m_suffixes->GetItemCount(), wxString());
-    m_suffixes->SetFocus();
-    m_suffixes->EnsureVisible(item);
-    m_suffixes->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                             wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-    m_suffixes->EditLabel(item);
+    m_suffixes->AddItem();
 }
 
 void CAdvancedDlg::DeleteSelected()
 {
-    const long item = FirstSelected();
-    if (item < 0)
-        return;
-    if (!m_suffixes->DeleteItem(item))
-        wxMessageBox(Text(IDS_SUFFIX_DELETE_FAILED), Text(IDS_APP_TITLE), wxOK | wxICON_ERROR, this);
-}
-
-void CAdvancedDlg::OnAdd(wxCommandEvent&)
-{
-    AddItem();
-}
-
-void CAdvancedDlg::OnDelete(wxCommandEvent&)
-{
-    DeleteSelected();
+    m_suffixes->DeleteSelected();
 }
 
 void CAdvancedDlg::OnHelp(wxCommandEvent&)
@@ -333,15 +289,48 @@ void CAdvancedDlg::OnHelp(wxCommandEvent&)
     ShowHelpTopic(this, "configure/index.html");
 }
 
-// The click has selected the item by the time the button goes up; editing starts once the list
-// has finished handling the click.
-void CAdvancedDlg::OnListClick(wxMouseEvent& event)
+wxSizer* CAdvancedDlg::CreateExclusionGroup()
 {
-    event.Skip();
-    CallAfter(&CAdvancedDlg::EditFirstSelected);
+    auto* group =
+        new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D150.Exclusions", "Files never uploaded")));
+    const CListEditor::Labels labels{Wx(Tr("D150.ExclusionColumn", "Pattern")), Wx(Tr("D150.ExclusionAdd", "Ne&w pattern")),
+                                     Wx(Tr("D150.ExclusionDelete", "Remo&ve pattern")),
+                                     Wx(Tr("D150.ExclusionDeleteFailed", "The pattern could not be deleted."))};
+    m_exclusions = new CListEditor(group->GetStaticBox(), ID_EXCLUSIONS, ID_EXCLUSION_ADD, ID_EXCLUSION_DELETE, labels);
+    m_exclusions->List()->SetColumnWidth(0, 150);
+    group->Add(m_exclusions, 1, wxEXPAND | wxALL, 6);
+    auto* hint = new wxStaticText(group->GetStaticBox(), wxID_ANY,
+                                  Wx(Tr("D150.ExclusionHint", "Written as in .gitignore. A .skerrowignore file at the "
+                                                              "top of the folder adds its own.")));
+    hint->Wrap(m_exclusions->GetBestSize().x);
+    group->Add(hint, 0, wxLEFT | wxRIGHT | wxBOTTOM, 6);
+    return group;
 }
 
-void CAdvancedDlg::OnItemActivated(wxListEvent&)
+// The rules in force, the defaults included, so that the user sees them and can remove them.
+void CAdvancedDlg::FillExclusions()
 {
-    EditFirstSelected();
+    CExclusionList list;
+    list.Load();
+    m_exclusions->SetItems(list.Patterns());
+}
+
+bool CAdvancedDlg::StoreExclusions()
+{
+    CSettingsFile settings;
+    return CExclusionList::Store(settings.GetPath(".ini"), m_exclusions->Items());
+}
+
+void CAdvancedDlg::FinishListEdits()
+{
+    m_suffixes->FinishEdit();
+    m_exclusions->FinishEdit();
+}
+
+void CAdvancedDlg::ReportListsNotSaved()
+{
+    CSettingsFile settings;
+    const std::string text = FormatText(Tr("D150.ListsNotSaved", "The lists could not be saved in %s.").c_str(),
+                                        settings.GetPath(".ini").c_str());
+    wxMessageBox(Wx(text), Text(IDS_APP_TITLE), wxOK | wxICON_ERROR, this);
 }

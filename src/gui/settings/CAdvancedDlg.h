@@ -1,16 +1,15 @@
 #pragma once
-// The Advanced dialog: port, stop timeout, error limit, passive mode, the interface language and
-// the list of text-file suffixes. Reads the settings file when it opens, writes it on OK.
+// The Advanced dialog: port, stop timeout, error limit, passive mode, the interface language, the
+// list of text-file suffixes and the exclusion rules. Reads the settings file when it opens, writes
+// it on OK.
 
 #include <wx/dialog.h>
 
 #include <string>
 #include <vector>
 
+class CListEditor;
 class wxCheckBox;
-class wxListCtrl;
-class wxListEvent;
-class wxMouseEvent;
 class wxRadioButton;
 class wxSizer;
 class wxTextCtrl;
@@ -30,6 +29,9 @@ public:
         ID_LANGUAGE_FRENCH = 1021,
         ID_PASV = 1022,
         ID_LANGUAGE_GERMAN = 1023,
+        ID_EXCLUSIONS = 1040,
+        ID_EXCLUSION_ADD = 1041,
+        ID_EXCLUSION_DELETE = 1042,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -38,9 +40,9 @@ public:
     // OK: takes the values with their checks, writes the settings; false keeps the dialog open.
     bool TransferDataFromWindow() override;
 
-    // Add: appends an empty item and starts editing it.
+    // Add: appends an empty suffix and starts editing it.
     void AddItem();
-    // Delete: removes the first selected item, if any.
+    // Delete: removes the first selected suffix, if any.
     void DeleteSelected();
 
     // The TextSuffices lines for the items typed: leading white space removed, empty items
@@ -61,20 +63,23 @@ private:
     bool TakeValues();
     bool StoreSettings();
     bool StoreSuffixes();
-    std::vector<std::string> ItemTexts() const;
-    long FirstSelected() const;
-    void EditFirstSelected();
 
-    void OnAdd(wxCommandEvent& event);
-    void OnDelete(wxCommandEvent& event);
+    // The exclusion rules: their group, filling and storing.
+    wxSizer* CreateExclusionGroup();
+    void FillExclusions();
+    bool StoreExclusions();
+    // Ends the edits still open in the lists, keeping what was typed.
+    void FinishListEdits();
+    // Tells the user that the lists could not be written; the dialog stays open.
+    void ReportListsNotSaved();
+
     void OnHelp(wxCommandEvent& event);
-    void OnListClick(wxMouseEvent& event);
-    void OnItemActivated(wxListEvent& event);
 
     wxTextCtrl* m_port = nullptr;
     wxTextCtrl* m_timeout = nullptr;
     wxTextCtrl* m_maxErrors = nullptr;
-    wxListCtrl* m_suffixes = nullptr;
+    CListEditor* m_suffixes = nullptr;
+    CListEditor* m_exclusions = nullptr;
     wxRadioButton* m_language[4] = {};
     wxCheckBox* m_pasv = nullptr;
 
