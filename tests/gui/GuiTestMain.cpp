@@ -55,7 +55,7 @@ xcb_connection_t* HoldDisplay()
 {
     if (!std::getenv("DISPLAY"))
         return nullptr;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
         if (Answers(connection))
@@ -63,7 +63,7 @@ xcb_connection_t* HoldDisplay()
         xcb_disconnect(connection);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    std::fprintf(stderr, "the X display %s took no connection for 20 s\n", DisplayName().c_str());
+    std::fprintf(stderr, "the X display %s took no connection for 10 s\n", DisplayName().c_str());
     return nullptr;
 }
 #endif
