@@ -276,3 +276,24 @@ TEST(UploadDirWalk, UnreadableDirectoryIsSkipped)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+TEST(UploadDirWalk, EveryFileWantedEvenWhenTheLastRunIsLaterThanEveryFile)
+{
+    test::CTempDir dir;
+    MakeSite(dir);
+    const std::string root = (dir.Path() / "site").string();
+    // The files were written just now; the last run is two days ahead of them.
+    const CDateTime lastRun = CDateTime::FromUtc(std::time(nullptr) + 2 * 24 * 3600);
+    const std::vector<std::string> everyFile{"index.html", ".htaccess", "empty.txt", "/img/a.png",
+                                             "/img/small/b.gif", "/_private/pub/open.txt",
+                                             "/_vti_cnf/sub/deep.html"};
+    for (const bool uploadAll : {true, false}) {
+        CTransferList list;
+        CUploadDirWalk walk;
+        walk.Setup(&list, root, uploadAll);
+        walk.m_lastUpload = lastRun;
+        ASSERT_TRUE(walk.Walk(root, "*.*"));
+        EXPECT_EQ(Sorted(Names(list)), uploadAll ? Sorted(everyFile) : std::vector<std::string>{})
+            << "upload all: " << uploadAll;
+    }
+}

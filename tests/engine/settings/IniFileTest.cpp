@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +31,42 @@ size_t FileCount(const std::filesystem::path& dir)
         ++count;
     return count;
 }
+
+// n characters that never repeat within 62, so a cut or a shifted copy never compares equal.
+std::string LongValue(size_t n)
+{
+    static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string value(n, ' ');
+    for (size_t i = 0; i < n; ++i)
+        value[i] = kAlphabet[(i * 7 + i / 62) % 62];
+    return value;
+}
+
+// A forked child that is killed and reaped when the test leaves, whichever way it leaves: a failed
+// assertion returns at once and must not leave the child running.
+class CKilledChild {
+public:
+    explicit CKilledChild(pid_t pid) : m_pid(pid) {}
+    ~CKilledChild() { KillAndReap(); }
+    CKilledChild(const CKilledChild&) = delete;
+    CKilledChild& operator=(const CKilledChild&) = delete;
+
+    // Kills the child (once) and returns its wait status.
+    int KillAndReap()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            while (::waitpid(m_pid, &m_status, 0) < 0 && errno == EINTR) {
+            }
+            m_pid = -1;
+        }
+        return m_status;
+    }
+
+private:
+    pid_t m_pid;
+    int m_status = 0;
+};
 
 } // namespace
 
@@ -61,6 +100,30 @@ TEST(IniFile, MissingFileGivesDefaultsAndKeysMatchWithoutCase)
     EXPECT_FALSE(CIniFile::WriteString(path, "Configure", "User", "x\n[Advanced]"));
     EXPECT_FALSE(CIniFile::WriteString(path, "Configure", "a=b", "x"));
     EXPECT_EQ(dir.ReadFile("s.ini"), before);
+}
+
+TEST(IniFile, LongValuesAreReadAndWrittenWhole)
+{
+    const std::vector<size_t> lengths{255, 256, 257, 1023, 1024, 1025, 4097, 70000};
+    test::CTempDir dir;
+    std::string text = "[Long]\n";
+    for (size_t n : lengths)
+        text += "k" + std::to_string(n) + "=" + LongValue(n) + "\n";
+    const std::string byHand = dir.WriteFile("hand.ini", text).string();
+    const std::string written = (dir.Path() / "written.ini").string();
+    for (size_t n : lengths)
+        ASSERT_TRUE(CIniFile::WriteString(written, "Long", "k" + std::to_string(n), LongValue(n)));
+    EXPECT_EQ(dir.ReadFile("written.ini"), text);
+
+    for (const std::string& path : {byHand, written}) {
+        const std::vector<std::string> section = CIniFile::GetSection(path, "long");
+        ASSERT_EQ(section.size(), lengths.size());
+        for (size_t i = 0; i < lengths.size(); ++i) {
+            const std::string key = "k" + std::to_string(lengths[i]);
+            EXPECT_EQ(CIniFile::GetString(path, "Long", key, ""), LongValue(lengths[i])) << key;
+            EXPECT_EQ(section[i], key + "=" + LongValue(lengths[i])) << key;
+        }
+    }
 }
 
 TEST(IniFile, SectionBufferBehavesLikeThePlatformCall)
@@ -113,9 +176,9 @@ TEST(IniFile, KilledWriterNeverLeavesAHalfWrittenFile)
 
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
         ::close(ready[0]);
         for (unsigned round = 0;; ++round) {
             CIniFile::WriteString(path, "Data", "Value", round % 2 ? valueA : valueB);
@@ -123,6 +186,7 @@ TEST(IniFile, KilledWriterNeverLeavesAHalfWrittenFile)
                 (void)!::write(ready[1], "x", 1);
         }
     }
+    CKilledChild child(pid);
     ::close(ready[1]);
     char byte = 0;
     ASSERT_EQ(::read(ready[0], &byte, 1), 1); // the writer is busy writing
@@ -132,10 +196,7 @@ TEST(IniFile, KilledWriterNeverLeavesAHalfWrittenFile)
         const std::string value = CIniFile::GetString(path, "Data", "Value", "");
         ASSERT_TRUE(value == valueA || value == valueB) << "read " << value.size() << " characters";
     }
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(WIFSIGNALED(child.KillAndReap()));
     const std::string last = CIniFile::GetString(path, "Data", "Value", "");
     EXPECT_TRUE(last == valueA || last == valueB);
 }

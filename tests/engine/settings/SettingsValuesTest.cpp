@@ -94,12 +94,22 @@ TEST(ViewSettings, LoaderDefaultsAndLongValuesSurvive)
 
     // What the Connect and Advanced dialogs write, read back by the loader.
     const std::string path = (dir.Path() / "s.ini").string();
-    const std::string password = "0123456789abcdefghijKLMNOPQRST\xe9\xa0!#$%&*()";
-    const std::string pcDir = "/home/user/" + std::string(89, 'd');
+    // Past 256 and past 1,024 characters: the password is stored as 1,200, the start directory 1,100.
+    std::string password;
+    while (password.size() < 300)
+        password += "0123456789abcdefghijKLMNOPQRST\xe9\xa0!#$%&*()" + std::to_string(password.size());
+    password.resize(300);
+    std::string pcDir = "/home/user/";
+    for (int i = 0; pcDir.size() < 300; ++i)
+        pcDir += "dir" + std::to_string(i) + "/";
+    std::string startDir = "/www";
+    for (int i = 0; startDir.size() < 1100; ++i)
+        startDir += "/sub" + std::to_string(i);
     std::string stored = password;
     CPasswordCodec().Encode(stored);
     CIniFile::WriteString(path, "Configure", "PWD", stored);
     CIniFile::WriteString(path, "Configure", "PCDir", pcDir);
+    CIniFile::WriteString(path, "Configure", "FTPStartDir", startDir);
     CIniFile::WriteString(path, "Configure", "UploadAllFiles", "1");
     CIniFile::WriteString(path, "Data", "LastRun", "2005\\03\\07 18:30");
     CIniFile::WriteString(path, "Advanced", "StopTimeout", "5");
@@ -107,10 +117,10 @@ TEST(ViewSettings, LoaderDefaultsAndLongValuesSurvive)
     CIniFile::WriteString(path, "Advanced", "Port", "2121");
     CViewSettings view;
     view.LoadFrom(path);
-    ASSERT_EQ(password.size(), 40u);
+    ASSERT_EQ(stored.size(), 1200u);
     EXPECT_EQ(view.password, password);
-    EXPECT_EQ(view.pcDir.size(), 100u);
     EXPECT_EQ(view.pcDir, pcDir);
+    EXPECT_EQ(view.ftpStartDir, startDir);
     EXPECT_TRUE(view.uploadAllFiles);
     EXPECT_TRUE(view.passive);
     EXPECT_EQ(view.port, 2121);

@@ -24,7 +24,7 @@ void PumpPending()
 
 void PumpUntil(const std::function<bool()>& condition)
 {
-    PumpUntil(condition, std::chrono::minutes(1));
+    PumpUntil(condition, std::chrono::seconds(15));
 }
 
 bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)

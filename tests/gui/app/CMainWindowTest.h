@@ -38,7 +38,8 @@ protected:
 
 // Runs the calls queued for the UI thread (CallAfter) and the idle work.
 void PumpPending();
-// Dispatches events until the condition holds (for a minute at most, then the test fails).
+// Dispatches events until the condition holds (for 15 s at most, then the test fails, well within
+// the time ctest gives a window test).
 void PumpUntil(const std::function<bool()>& condition);
 // Dispatches events until the condition holds or the limit has passed; at the limit the test fails
 // and the answer is false, so that a fault never hangs the suite.
