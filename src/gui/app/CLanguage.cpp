@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <wx/translation.h>
+
 #include "app/CStringTable.h"
+#include "settings/CHelpLauncher.h"
 #include "settings/CSettingsFile.h"
 
 using namespace skerrow;
@@ -54,7 +57,28 @@ bool CLanguage::Apply(int setting)
 {
     CStringTable::Unload();
     const int language = Resolve(setting);
-    if (language == kEnglish)
+    const bool loaded = language == kEnglish || CStringTable::LoadCatalog(CatalogPath(language));
+    // Without our catalog the interface is English, and so are wx's texts and the help.
+    const int shown = loaded ? language : kEnglish;
+    ApplyToolkitLanguage(shown);
+    CHelpLauncher::SetLanguage(shown == kFrench ? "fr" : shown == kGerman ? "de" : "en");
+    return loaded;
+}
+
+void CLanguage::ApplyToolkitLanguage(int language)
+{
+#ifdef __UNIX__
+    // Where Debian's wx3.2-i18n puts wxstd-3.2.mo; wx itself looks only below its own prefix.
+    static const bool pathAdded = [] {
+        wxFileTranslationsLoader::AddCatalogLookupPathPrefix("/usr/share/locale");
         return true;
-    return CStringTable::LoadCatalog(CatalogPath(language));
+    }();
+    (void)pathAdded;
+#endif
+    // A fresh set each time: a catalog once loaded would otherwise stay in the earlier language.
+    auto* translations = new wxTranslations;
+    translations->SetLanguage(language == kFrench ? "fr" : language == kGerman ? "de" : "en");
+    if (language != kEnglish)
+        translations->AddStdCatalog();
+    wxTranslations::Set(translations);
 }

@@ -59,8 +59,9 @@ wxString CSkerrowDoc::AskPath(long style) const
     CSkerrowView* view = GetSkerrowView();
     wxWindow* parent = view ? view->GetMainFrame() : nullptr;
     const wxFileName defaultFile(wxString::FromUTF8(CSettingsFile().GetPath(".txt")));
-    wxFileDialog dialog(parent, wxFileSelectorPromptStr, defaultFile.GetPath(), defaultFile.GetFullName(),
-                        FileWildcard(), style);
+    const wxString title = wxString::FromUTF8((style & wxFD_SAVE) ? Tr("T.SaveListTitle", "Save As")
+                                                                   : Tr("T.OpenListTitle", "Open"));
+    wxFileDialog dialog(parent, title, defaultFile.GetPath(), defaultFile.GetFullName(), FileWildcard(), style);
     if (dialog.ShowModal() != wxID_OK)
         return wxString();
     wxString path = dialog.GetPath();

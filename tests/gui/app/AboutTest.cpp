@@ -17,7 +17,10 @@ namespace {
 wxString DoubleClick(CLinkEdit* field)
 {
     wxString opened;
-    CLinkEdit::Opener previous = CLinkEdit::SetOpener([&opened](const wxString& target) { opened = target; });
+    CLinkEdit::Opener previous = CLinkEdit::SetOpener([&opened](const wxString& target) {
+        opened = target;
+        return true;
+    });
     wxMouseEvent click(wxEVT_LEFT_DCLICK);
     click.SetEventObject(field);
     field->GetEventHandler()->ProcessEvent(click);
