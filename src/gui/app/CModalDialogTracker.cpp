@@ -43,6 +43,6 @@ void CModalDialogTracker::EndTopmost()
         dialog->EndModal(wxID_CANCEL);
         return;
     }
-    // A native message box runs a loop of its own, which ends when its window is hidden.
-    CNativeWindow::Hide(dialog);
+    // A native message box runs a loop of its own.
+    CNativeWindow::CloseNativeDialog(dialog);
 }

@@ -58,10 +58,10 @@ bool CSkerrowApp::OnInit()
         m_endAtOnce = true;
         return true;
     }
-    if (!CreateMainWindow())
-        return false;
+    // From here on a signal ends the program as closing the window would; it is carried out once
+    // the window is up and the event loop runs.
     ListenForQuitSignals();
-    return true;
+    return CreateMainWindow();
 }
 
 int CSkerrowApp::OnRun()
@@ -98,6 +98,8 @@ void CSkerrowApp::ReadCommandLine()
 bool CSkerrowApp::CreateMainWindow()
 {
     const wxString title = wxString::FromUTF8(LoadString(IDS_APP_TITLE));
+    m_ending = false;
+    m_endedDialog = nullptr;
     m_docManager = new wxDocManager;
     m_docManager->SetMaxDocsOpen(1);
     new wxDocTemplate(m_docManager, "Skerrow", "*.txt", "", "txt", "Skerrow.Document", "Skerr Document",

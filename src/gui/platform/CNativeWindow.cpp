@@ -20,13 +20,14 @@ Function GtkFunction(const char* name)
 
 } // namespace
 
-bool CNativeWindow::Hide(wxWindow* window)
+bool CNativeWindow::CloseNativeDialog(wxWindow* window)
 {
 #ifdef __WXGTK__
-    using Hide = void (*)(void*);
-    static const auto hide = GtkFunction<Hide>("gtk_widget_hide");
-    if (hide && window && window->GetHandle()) {
-        hide(window->GetHandle());
+    using Respond = void (*)(void* dialog, int response);
+    static const auto respond = GtkFunction<Respond>("gtk_dialog_response");
+    const int kClosedByWindowManager = -4; // GTK_RESPONSE_DELETE_EVENT
+    if (respond && window && window->GetHandle()) {
+        respond(window->GetHandle(), kClosedByWindowManager);
         return true;
     }
 #else

@@ -8,8 +8,9 @@ class CNativeWindow {
 public:
     virtual ~CNativeWindow() = default;
 
-    // Hides a native window: a native message box whose own loop runs ends as its close box would.
-    static bool Hide(wxWindow* window);
+    // Closes a native message box that waits in its own loop, as its close box would (the box
+    // answers Cancel).
+    static bool CloseNativeDialog(wxWindow* window);
     // Puts a top-level window in an input group of its own, so that a modal dialog open elsewhere
     // in the program does not take its mouse and keyboard away.
     static bool DetachFromModalGroup(wxWindow* window);

@@ -101,7 +101,8 @@ wxWindow* CTransferListCtrl::RowsWindow() const
 
 int CTransferListCtrl::NameColumnLimit() const
 {
-    return std::max(TitleWidth(kColName), GetClientSize().GetWidth() / 2);
+    // Of the whole width: the client width changes as the scroll bar comes and goes.
+    return std::max(TitleWidth(kColName), GetSize().GetWidth() / 2);
 }
 
 // True when the rows were measured afresh (the list had been emptied or cut since).
