@@ -82,5 +82,4 @@ TEST_F(CMainWindowTest, LinkThatCannotBeOpenedIsReportedInTheInterfaceLanguage)
     EXPECT_EQ(text.Find("Failed to open URL"), wxNOT_FOUND);
     EXPECT_NE(text, wxString::Format("No program on this computer could open %s.", target)) << "not translated";
     EXPECT_TRUE(style & wxICON_ERROR);
-    EXPECT_TRUE(about.IsShown() || !about.IsModal()); // the box stays
 }
