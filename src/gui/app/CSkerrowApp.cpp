@@ -74,6 +74,7 @@ int CSkerrowApp::OnRun()
 int CSkerrowApp::OnExit()
 {
     m_quitSignals.reset();
+    m_endRetry.reset();
     delete m_docManager;
     m_docManager = nullptr;
     return wxApp::OnExit();

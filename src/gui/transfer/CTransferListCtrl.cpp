@@ -161,10 +161,8 @@ void CTransferListCtrl::OnMouseMove(wxMouseEvent& event)
 {
     event.Skip();
     int flags = 0;
-    wxPoint point = event.GetPosition();
-    if (event.GetEventObject() != this)
-        point = ScreenToClient(static_cast<wxWindow*>(event.GetEventObject())->ClientToScreen(point));
-    const long item = HitTest(point, flags);
+    // HitTest takes the position in the window that draws the rows, which is where it came from.
+    const long item = HitTest(event.GetPosition(), flags);
     if (item == m_tipItem)
         return;
     m_tipItem = item;

@@ -24,6 +24,12 @@ struct SignalCase {
     int signal;
 };
 
+// Names the case in test listings.
+void PrintTo(const SignalCase& tested, std::ostream* out)
+{
+    *out << tested.name;
+}
+
 class QuitSignalTest : public CRunWindowTest, public testing::WithParamInterface<SignalCase> {
 protected:
     bool WindowGone() const { return SkerrowApp().GetMainFrame() == nullptr; }

@@ -208,6 +208,12 @@ struct RuntimeDirCase {
     const char* expected; // below the test directory
 };
 
+// Names the case in test listings.
+void PrintTo(const RuntimeDirCase& tested, std::ostream* out)
+{
+    *out << tested.name;
+}
+
 class RuntimeDirTest : public SingleInstanceTest, public testing::WithParamInterface<RuntimeDirCase> {};
 
 TEST_P(RuntimeDirTest, LockAndSocketGoToAPrivateDirectory)

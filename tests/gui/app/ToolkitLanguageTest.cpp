@@ -22,6 +22,12 @@ struct ToolkitCase {
     const char* saveTitle;
 };
 
+// Names the case in test listings.
+void PrintTo(const ToolkitCase& tested, std::ostream* out)
+{
+    *out << tested.name;
+}
+
 class ToolkitLanguageTest : public CMainWindowTest, public testing::WithParamInterface<ToolkitCase> {};
 
 // Keeps the title of the file dialog shown and cancels it.

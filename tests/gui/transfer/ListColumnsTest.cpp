@@ -32,6 +32,12 @@ struct FitCase {
     bool capped;       // the name column is held at half the list
 };
 
+// Names the case in test listings.
+void PrintTo(const FitCase& tested, std::ostream* out)
+{
+    *out << tested.name;
+}
+
 class ListColumnsTest : public CMainWindowTest, public testing::WithParamInterface<FitCase> {
 protected:
     void Fill(Filled how, size_t nameLength)
@@ -114,6 +120,32 @@ TEST_F(CMainWindowTest, FullErrorTextShowsAsTooltipAndInTheDetailsBox)
     EXPECT_EQ(list->RowTip(1), wxString::FromUTF8(error));
     EXPECT_EQ(list->RowTip(0), "");
     EXPECT_EQ(list->RowTip(7), "");
+
+    // Moving the mouse down over the rows: the failed row's tip is its whole error, the other
+    // row has none.
+    wxWindow* rows = list;
+    for (wxWindow* child : list->GetChildren()) {
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow")
+            rows = child;
+    }
+    bool sawError = false;
+    bool sawNone = false;
+    for (int y = 1; y < 120; y += 2) {
+        wxMouseEvent move(wxEVT_MOTION);
+        move.SetEventObject(rows);
+        move.SetPosition(wxPoint(40, y));
+        rows->GetEventHandler()->ProcessEvent(move);
+        int flags = 0;
+        const long row = list->HitTest(wxPoint(40, y), flags);
+        if (row == 1) {
+            EXPECT_EQ(rows->GetToolTipText(), wxString::FromUTF8(error)) << "y " << y;
+            sawError = true;
+        } else if (row == 0) {
+            EXPECT_EQ(rows->GetToolTipText(), "") << "y " << y;
+            sawNone = true;
+        }
+    }
+    EXPECT_TRUE(sawError && sawNone);
 
     // Enter or a double-click on the failed row: the box with the whole text.
     wxString shown;
