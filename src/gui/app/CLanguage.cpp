@@ -4,7 +4,16 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <clocale>
+#include <cstring>
+
 #include <wx/translation.h>
+
+#if defined(__GLIBC__)
+// GNU gettext's count of loaded catalogs: raising it makes it forget the translations it has
+// looked up, after LANGUAGE changed.
+extern "C" int _nl_msg_cat_cntr;
+#endif
 
 #include "app/CStringTable.h"
 #include "settings/CHelpLauncher.h"
@@ -75,10 +84,29 @@ void CLanguage::ApplyToolkitLanguage(int language)
     }();
     (void)pathAdded;
 #endif
+    ApplySystemLanguage(language);
     // A fresh set each time: a catalog once loaded would otherwise stay in the earlier language.
     auto* translations = new wxTranslations;
     translations->SetLanguage(language == kFrench ? "fr" : language == kGerman ? "de" : "en");
     if (language != kEnglish)
         translations->AddStdCatalog();
     wxTranslations::Set(translations);
+}
+
+void CLanguage::ApplySystemLanguage(int language)
+{
+#ifdef __UNIX__
+    // GTK's own texts (stock buttons such as Cancel, the file chooser) come from gettext, which
+    // follows LANGUAGE, except under the plain "C" locale: C.UTF-8 is that locale with UTF-8 and
+    // lets LANGUAGE count.
+    const char* messages = std::setlocale(LC_MESSAGES, nullptr);
+    if (messages && (std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0))
+        std::setlocale(LC_MESSAGES, "C.UTF-8");
+    setenv("LANGUAGE", language == kFrench ? "fr" : language == kGerman ? "de" : "en", 1);
+#if defined(__GLIBC__)
+    ++_nl_msg_cat_cntr;
+#endif
+#else
+    (void)language;
+#endif
 }

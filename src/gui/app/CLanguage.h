@@ -25,6 +25,8 @@ public:
     static bool Apply(int setting);
     // wxWidgets' own texts (stock buttons, the help viewer, file dialog messages) in language.
     static void ApplyToolkitLanguage(int language);
+    // GTK's and the system libraries' own texts in language (gettext's LANGUAGE).
+    static void ApplySystemLanguage(int language);
 
     // Where the catalog of a language is looked for; "" for English.
     static std::string CatalogPath(int language);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/CMessageBoxIcons.h"
 #include "platform/CNativeWindow.h"
 
 #include <wx/dialog.h>
@@ -9,8 +10,11 @@
 CModalDialogTracker& CModalDialogTracker::Get()
 {
     static CModalDialogTracker* tracker = [] {
-        auto* made = new CModalDialogTracker; // lives as long as the program: hooks are never freed
+        // Both live as long as the program. Hooks registered later are asked first: the boxes
+        // are replaced before the tracker sees a dialog, so it sees only those shown.
+        auto* made = new CModalDialogTracker;
         made->Register();
+        (new CMessageBoxIcons)->Register();
         return made;
     }();
     return *tracker;

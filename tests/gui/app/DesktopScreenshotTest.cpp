@@ -13,10 +13,10 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "app/CModalDialogTracker.h"
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
-#include "platform/CNativeWindow.h"
 #include "settings/CAdvancedDlg.h"
 #include "settings/CConnectDlg.h"
 #include "settings/CHelpLauncher.h"
@@ -121,11 +121,12 @@ TEST_F(DesktopScreenshotTest, MessageBoxWithItsIcon)
     Frame()->SetSize(wxRect(0, 0, 800, 500));
     LetPaint(*Frame());
     wxMessageDialog box(Frame(), wxString::FromUTF8(FormatText(LoadString(IDS_TRANSMISSION_FAILURE).c_str(), 1)),
-                        wxString::FromUTF8(LoadString(IDS_APP_TITLE)), static_cast<long>(wxOK | wxICON_INFORMATION));
+                        wxString::FromUTF8(LoadString(IDS_APP_TITLE)), static_cast<long>(wxYES_NO | wxNO_DEFAULT | wxICON_ERROR));
     wxTheApp->CallAfter([&] {
-        LetPaint(*Frame());
+        if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
+            LetPaint(*shown);
         Grab(Frame()->GetScreenRect(), "message-box");
-        CNativeWindow::CloseNativeDialog(&box);
+        CModalDialogTracker::Get().EndTopmost();
     });
     box.ShowModal();
 }

@@ -24,7 +24,7 @@
 #include "app/CMainFrame.h"
 #include "app/CSingleInstance.h"
 #include "gui/app/CMainWindowTest.h"
-#include "platform/CNativeWindow.h"
+#include "app/CModalDialogTracker.h"
 #include "support/CTempDir.h"
 
 namespace fs = std::filesystem;
@@ -246,17 +246,23 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeDirCase{"NoRuntimeDirAndTempNameTaken", false, 0, 0777, "cache/skerrow-run"}),
     [](const testing::TestParamInfo<RuntimeDirCase>& tested) { return std::string(tested.param.name); });
 
-TEST_F(CMainWindowTest, RaiseBringsAnOpenNativeMessageBoxToTheFront)
+TEST_F(CMainWindowTest, RaiseBringsAnOpenMessageBoxToTheFront)
 {
     Start("[Advanced]\nLanguage=1\n");
     wxMessageDialog box(Frame(), "Question", "Skerrow", static_cast<long>(wxYES_NO));
-    wxTopLevelWindow* raised = nullptr;
+    wxString raisedMessage;
+    bool raisedFrame = true;
     wxTheApp->CallAfter([&] {
-        raised = CSingleInstance::WindowToRaise();
+        // The box the user sees (wx's own, with its icon, in place of the native one).
+        wxTopLevelWindow* raised = CSingleInstance::WindowToRaise();
+        raisedFrame = raised == static_cast<wxTopLevelWindow*>(Frame());
+        if (auto* shown = dynamic_cast<wxMessageDialogBase*>(raised))
+            raisedMessage = shown->GetMessage();
         CSingleInstance::RaiseRunningWindow();
-        CNativeWindow::CloseNativeDialog(&box);
+        CModalDialogTracker::Get().EndTopmost();
     });
     box.ShowModal();
-    EXPECT_EQ(raised, &box);
+    EXPECT_FALSE(raisedFrame) << "the main window was raised over the box";
+    EXPECT_EQ(raisedMessage, "Question");
     EXPECT_EQ(CSingleInstance::WindowToRaise(), static_cast<wxTopLevelWindow*>(Frame()));
 }

@@ -1,6 +1,8 @@
 // wxWidgets' own texts (stock buttons, its messages, the help viewer) follow the interface
 // language through its standard catalog, and the saved-list file dialogs carry our own titles.
 
+#include <libintl.h>
+
 #include <wx/filedlg.h>
 #include <wx/intl.h>
 
@@ -20,6 +22,7 @@ struct ToolkitCase {
     const char* existingFile;
     const char* openTitle;
     const char* saveTitle;
+    const char* gtkCancel; // GTK's own Cancel button
 };
 
 // Names the case in test listings.
@@ -54,6 +57,7 @@ TEST_P(ToolkitLanguageTest, WxTextsAndFileDialogTitlesFollowTheLanguage)
     Start("[Advanced]\nLanguage=" + std::to_string(c.setting) + "\n");
     EXPECT_EQ(wxGetTranslation("Cancel"), wxString::FromUTF8(c.cancel));
     EXPECT_EQ(wxGetTranslation("Please choose an existing file."), wxString::FromUTF8(c.existingFile));
+    EXPECT_STREQ(dgettext("gtk30", "_Cancel"), c.gtkCancel);
 
     wxString title;
     wxTEST_DIALOG(Command(ID_FILE_OPEN), CExpectFileDialog(&title));
@@ -65,11 +69,11 @@ TEST_P(ToolkitLanguageTest, WxTextsAndFileDialogTitlesFollowTheLanguage)
 INSTANTIATE_TEST_SUITE_P(
     Languages, ToolkitLanguageTest,
     testing::Values(ToolkitCase{"English", CLanguage::kEnglish, "Cancel", "Please choose an existing file.", "Open",
-                                "Save As"},
+                                "Save As", "_Cancel"},
                     ToolkitCase{"French", CLanguage::kFrench, "Annuler", "Choisir un fichier existant.", "Ouvrir",
-                                "Enregistrer sous"},
+                                "Enregistrer sous", "A_nnuler"},
                     ToolkitCase{"German", CLanguage::kGerman, "Abbrechen", "Bitte wählen Sie eine bestehende Datei.",
-                                "Öffnen", "Speichern unter"}),
+                                "Öffnen", "Speichern unter", "_Abbrechen"}),
     [](const testing::TestParamInfo<ToolkitCase>& tested) { return std::string(tested.param.name); });
 
 TEST_F(CMainWindowTest, WxTextsGoBackToEnglishWithTheInterface)
