@@ -102,7 +102,13 @@ void CLanguage::ApplySystemLanguage(int language)
     const char* messages = std::setlocale(LC_MESSAGES, nullptr);
     if (messages && (std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0))
         std::setlocale(LC_MESSAGES, "C.UTF-8");
-    setenv("LANGUAGE", language == kFrench ? "fr" : language == kGerman ? "de" : "en", 1);
+    // Changed only when it differs: setenv may not run beside another thread's getenv, and a
+    // language switch is the only time it runs while a worker may be busy.
+    const char* wanted = language == kFrench ? "fr" : language == kGerman ? "de" : "en";
+    const char* current = std::getenv("LANGUAGE");
+    if (current && std::strcmp(current, wanted) == 0)
+        return;
+    setenv("LANGUAGE", wanted, 1);
 #if defined(__GLIBC__)
     ++_nl_msg_cat_cntr;
 #endif
