@@ -12,6 +12,10 @@ packages=(g++ cmake ninja-build pkg-config gettext libwxgtk3.2-dev libcurl4-open
           libgtest-dev googletest xvfb xauth python3-pyftpdlib vsftpd imagemagick
           clang libclang-rt-14-dev)
 
+# What the desktop needs beyond the libraries: wxWidgets' own texts in French and German, and an
+# icon theme so that message boxes show their error, question and information icons.
+packages+=(wx3.2-i18n adwaita-icon-theme)
+
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)
 

@@ -4,7 +4,19 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <clocale>
+#include <cstring>
+
+#include <wx/translation.h>
+
+#if defined(__GLIBC__)
+// GNU gettext's count of loaded catalogs: raising it makes it forget the translations it has
+// looked up, after LANGUAGE changed.
+extern "C" int _nl_msg_cat_cntr;
+#endif
+
 #include "app/CStringTable.h"
+#include "settings/CHelpLauncher.h"
 #include "settings/CSettingsFile.h"
 
 using namespace skerrow;
@@ -54,7 +66,53 @@ bool CLanguage::Apply(int setting)
 {
     CStringTable::Unload();
     const int language = Resolve(setting);
-    if (language == kEnglish)
+    const bool loaded = language == kEnglish || CStringTable::LoadCatalog(CatalogPath(language));
+    // Without our catalog the interface is English, and so are wx's texts and the help.
+    const int shown = loaded ? language : kEnglish;
+    ApplyToolkitLanguage(shown);
+    CHelpLauncher::SetLanguage(shown == kFrench ? "fr" : shown == kGerman ? "de" : "en");
+    return loaded;
+}
+
+void CLanguage::ApplyToolkitLanguage(int language)
+{
+#ifdef __UNIX__
+    // Where Debian's wx3.2-i18n puts wxstd-3.2.mo; wx itself looks only below its own prefix.
+    static const bool pathAdded = [] {
+        wxFileTranslationsLoader::AddCatalogLookupPathPrefix("/usr/share/locale");
         return true;
-    return CStringTable::LoadCatalog(CatalogPath(language));
+    }();
+    (void)pathAdded;
+#endif
+    ApplySystemLanguage(language);
+    // A fresh set each time: a catalog once loaded would otherwise stay in the earlier language.
+    auto* translations = new wxTranslations;
+    translations->SetLanguage(language == kFrench ? "fr" : language == kGerman ? "de" : "en");
+    if (language != kEnglish)
+        translations->AddStdCatalog();
+    wxTranslations::Set(translations);
+}
+
+void CLanguage::ApplySystemLanguage(int language)
+{
+#ifdef __UNIX__
+    // GTK's own texts (stock buttons such as Cancel, the file chooser) come from gettext, which
+    // follows LANGUAGE, except under the plain "C" locale: C.UTF-8 is that locale with UTF-8 and
+    // lets LANGUAGE count.
+    const char* messages = std::setlocale(LC_MESSAGES, nullptr);
+    if (messages && (std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0))
+        std::setlocale(LC_MESSAGES, "C.UTF-8");
+    // Changed only when it differs: setenv may not run beside another thread's getenv, and a
+    // language switch is the only time it runs while a worker may be busy.
+    const char* wanted = language == kFrench ? "fr" : language == kGerman ? "de" : "en";
+    const char* current = std::getenv("LANGUAGE");
+    if (current && std::strcmp(current, wanted) == 0)
+        return;
+    setenv("LANGUAGE", wanted, 1);
+#if defined(__GLIBC__)
+    ++_nl_msg_cat_cntr;
+#endif
+#else
+    (void)language;
+#endif
 }

@@ -19,9 +19,14 @@ public:
     // "de_DE.UTF-8" gives kGerman, "fr_CA" kFrench, anything else kEnglish.
     static int FromLocaleName(const std::string& locale);
 
-    // Makes the setting's language current. A missing or broken catalog leaves English in use,
-    // silently; the result says whether the wanted language was loaded.
+    // Makes the setting's language current, for our own texts and for wxWidgets' (its standard
+    // catalog, as the system ships it). A missing or broken catalog leaves English in use,
+    // silently; the result says whether our catalog of the wanted language was loaded.
     static bool Apply(int setting);
+    // wxWidgets' own texts (stock buttons, the help viewer, file dialog messages) in language.
+    static void ApplyToolkitLanguage(int language);
+    // GTK's and the system libraries' own texts in language (gettext's LANGUAGE).
+    static void ApplySystemLanguage(int language);
 
     // Where the catalog of a language is looked for; "" for English.
     static std::string CatalogPath(int language);

@@ -1,12 +1,21 @@
 #include "app/CLinkEdit.h"
 
+#include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/utils.h>
+
+#include "app/CStringTable.h"
+
+using skerrow::Tr;
 
 namespace {
 
 CLinkEdit::Opener& CurrentOpener()
 {
-    static CLinkEdit::Opener opener = [](const wxString& target) { wxLaunchDefaultBrowser(target); };
+    static CLinkEdit::Opener opener = [](const wxString& target) {
+        wxLogNull quiet; // wx's own failure message is English and modal; ours follows
+        return wxLaunchDefaultBrowser(target);
+    };
     return opener;
 }
 
@@ -39,8 +48,15 @@ CLinkEdit::Opener CLinkEdit::SetOpener(Opener opener)
 
 void CLinkEdit::OpenLink()
 {
-    if (CurrentOpener())
-        CurrentOpener()(TargetOf(GetValue(), m_fixedAddress));
+    const wxString target = TargetOf(GetValue(), m_fixedAddress);
+    if (CurrentOpener() && !CurrentOpener()(target))
+        wxMessageBox(FailureText(target), wxGetTopLevelParent(this)->GetLabel(), wxOK | wxICON_ERROR, this);
+}
+
+wxString CLinkEdit::FailureText(const wxString& target)
+{
+    return wxString::Format(
+        wxString::FromUTF8(Tr("T.LinkFailed", "No program on this computer could open %s.")), target);
 }
 
 void CLinkEdit::OnDoubleClick(wxMouseEvent& event)

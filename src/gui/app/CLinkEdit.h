@@ -8,7 +8,8 @@
 
 class CLinkEdit : public wxTextCtrl {
 public:
-    using Opener = std::function<void(const wxString& target)>;
+    // Opens a target with the system's handler; false when that failed.
+    using Opener = std::function<bool(const wxString& target)>;
 
     CLinkEdit(wxWindow* parent, wxWindowID id, const wxString& address);
     ~CLinkEdit() override = default;
@@ -23,8 +24,11 @@ public:
     // How targets are opened (wxLaunchDefaultBrowser unless replaced); returns the previous opener.
     static Opener SetOpener(Opener opener);
 
-    // The double-click's action: opens the target.
+    // The double-click's action: opens the target; when that fails the user is told, in the
+    // interface's language, and the box stays open.
     void OpenLink();
+    // The message shown when target could not be opened.
+    static wxString FailureText(const wxString& target);
 
 private:
     void OnDoubleClick(wxMouseEvent& event);

@@ -11,6 +11,7 @@
 #include "app/CMainMenu.h"
 #include "app/CSkerrowApp.h"
 #include "app/CStringTable.h"
+#include "app/CWindowPlacement.h"
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
 
@@ -80,9 +81,7 @@ wxString Text(int id)
 CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title), m_keyTimer(this)
 {
-    // No size is stored: like a system-placed window, take a good part of the screen.
-    const wxRect area = wxGetClientDisplayRect();
-    SetSize(wxSize(area.GetWidth() * 3 / 4, area.GetHeight() * 2 / 3));
+    RestorePlacement();
     SetIcon(wxIcon(skerrow_xpm));
     SetMenuBar(CMainMenu::Build());
     CreateToolBarButtons();
@@ -98,6 +97,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 CMainFrame::~CMainFrame()
 {
     m_keyTimer.Stop();
+    SavePlacement();
     SkerrowApp().ForgetFrame(this);
 }
 
@@ -230,4 +230,45 @@ void CMainFrame::OnUpdateStatusBarItem(wxUpdateUIEvent& event)
 void CMainFrame::OnKeyTimer(wxTimerEvent&)
 {
     UpdateKeyIndicators();
+}
+
+// --- Place and size ----------------------------------------------------------------------------
+
+void CMainFrame::RestorePlacement()
+{
+    SetMinSize(CWindowPlacement::MinimumSize());
+    const std::optional<CWindowPlacement> stored = CWindowPlacement::Load();
+    if (stored) {
+        SetSize(stored->rect);
+        m_readPlacement = stored->Format();
+    } else {
+        // Nothing stored yet: take a good part of the screen, centred.
+        const wxRect area = wxGetClientDisplayRect();
+        wxSize size(area.GetWidth() * 3 / 4, area.GetHeight() * 2 / 3);
+        size.IncTo(CWindowPlacement::MinimumSize());
+        SetSize(size);
+        Centre();
+    }
+    m_normalRect = GetRect();
+    if (stored && stored->maximized)
+        Maximize(true);
+    Bind(wxEVT_SIZE, &CMainFrame::OnMoveOrSize, this);
+    Bind(wxEVT_MOVE, &CMainFrame::OnMoveOrSize, this);
+}
+
+void CMainFrame::OnMoveOrSize(wxEvent& event)
+{
+    event.Skip();
+    if (!IsMaximized() && !IsIconized() && !IsFullScreen())
+        m_normalRect = GetRect();
+}
+
+void CMainFrame::SavePlacement()
+{
+    CWindowPlacement placement;
+    placement.rect = m_normalRect;
+    placement.maximized = IsMaximized();
+    const std::string text = placement.Format();
+    if (text != m_readPlacement && placement.Save())
+        m_readPlacement = text;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The main window: menu bar, toolbar, status bar and the list view as its client.
 
+#include <string>
+
 #include <wx/docview.h>
 #include <wx/timer.h>
 
@@ -24,6 +26,9 @@ public:
     // Reads the keyboard's lock keys into the CAP, NUM and SCRL panes.
     void UpdateKeyIndicators();
 
+    // Stores the window's place and size when they changed since they were read.
+    void SavePlacement();
+
 private:
     void CreateToolBarButtons();
     void RelabelToolBar();
@@ -35,9 +40,14 @@ private:
     void OnUpdateToolBarItem(wxUpdateUIEvent& event);
     void OnUpdateStatusBarItem(wxUpdateUIEvent& event);
     void OnKeyTimer(wxTimerEvent& event);
+    void RestorePlacement();
+    void OnMoveOrSize(wxEvent& event);
 
     wxTimer m_keyTimer;
     bool m_running = false;
     // CAP, NUM, SCRL as loaded with the frame: the panes were sized for these texts.
     wxString m_keyTexts[3];
+    // The frame when last neither maximised nor minimised, and the placement as read.
+    wxRect m_normalRect;
+    std::string m_readPlacement;
 };

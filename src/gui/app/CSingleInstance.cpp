@@ -1,37 +1,54 @@
 #include "app/CSingleInstance.h"
 
+#include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/filename.h>
-#include <wx/snglinst.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
+
+#include "app/CModalDialogTracker.h"
+#include "app/CStringTable.h"
+
+using skerrow::Tr;
 
 namespace {
 
 const char kRaise[] = "raise";
 const char kAnswer[] = "ok";
 
-// The per-user directory for the socket: $XDG_RUNTIME_DIR when set, else the temporary directory.
-wxString RuntimeDir()
+// A directory only this user can enter: ours, not a link, no rights for group or others.
+bool IsPrivateDir(const wxString& path)
 {
-    wxString dir;
-    if (wxGetEnv("XDG_RUNTIME_DIR", &dir) && !dir.empty() && wxFileName::DirExists(dir))
-        return dir;
-    return wxFileName::GetTempDir();
+    struct stat info {};
+    if (path.empty() || lstat(path.utf8_str(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
+}
+
+// path when it is (or could be made) a private directory; "" otherwise. An existing directory is
+// never changed: one that is not private may belong to someone who waits for us to use it.
+wxString MakePrivateDir(const wxString& path)
+{
+    if (mkdir(path.utf8_str(), 0700) != 0 && errno != EEXIST)
+        return wxString();
+    return IsPrivateDir(path) ? path : wxString();
 }
 
 bool MakeAddress(const std::string& path, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
+    if (path.empty() || path.size() >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;
@@ -50,7 +67,7 @@ wxDialog* LastShownDialog()
 // Reads a short message; "" on failure.
 std::string ReadMessage(int fd)
 {
-    char buffer[16] = {};
+    char buffer[256] = {};
     const ssize_t got = read(fd, buffer, sizeof buffer - 1);
     return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : std::string();
 }
@@ -60,35 +77,101 @@ std::string ReadMessage(int fd)
 CSingleInstance::CSingleInstance()
     : m_raiseHandler(std::make_shared<std::function<void()>>(&CSingleInstance::RaiseRunningWindow))
 {
+    CModalDialogTracker::Get(); // dialogs opened from now on are known to WindowToRaise
 }
 
 CSingleInstance::~CSingleInstance()
 {
     StopListening();
+    if (m_lockFd >= 0)
+        close(m_lockFd); // the lock goes with the descriptor; the empty file may stay
 }
 
 wxString CSingleInstance::LockName(const wxString& exeFileName)
 {
-    return exeFileName + "-" + wxGetUserId();
+    return exeFileName.Lower();
+}
+
+wxString CSingleInstance::RuntimeDir()
+{
+    wxString dir;
+    if (wxGetEnv("XDG_RUNTIME_DIR", &dir) && IsPrivateDir(dir))
+        return dir;
+    const wxString user = wxString::Format("skerrow-%lu", static_cast<unsigned long>(getuid()));
+    dir = MakePrivateDir(wxFileName(wxFileName::GetTempDir(), "").GetPathWithSep() + user);
+    if (!dir.empty())
+        return dir;
+    wxString cache;
+    if (!wxGetEnv("XDG_CACHE_HOME", &cache) || cache.empty())
+        cache = wxGetHomeDir() + "/.cache";
+    if (mkdir(cache.utf8_str(), 0700) != 0 && errno != EEXIST)
+        return wxString();
+    return MakePrivateDir(cache + "/skerrow-run");
+}
+
+wxString CSingleInstance::LockPath(const wxString& exeFileName)
+{
+    const wxString dir = RuntimeDir();
+    return dir.empty() ? wxString() : dir + "/" + LockName(exeFileName) + ".lock";
 }
 
 wxString CSingleInstance::SocketPath(const wxString& exeFileName)
 {
-    return wxFileName(RuntimeDir(), "." + LockName(exeFileName) + ".sock").GetFullPath();
+    const wxString dir = RuntimeDir();
+    return dir.empty() ? wxString() : dir + "/" + LockName(exeFileName) + ".sock";
+}
+
+wxString CSingleInstance::DisplayName()
+{
+    wxString display;
+    if (wxGetEnv("DISPLAY", &display) && !display.empty())
+        return display;
+    if (wxGetEnv("WAYLAND_DISPLAY", &display))
+        return display;
+    return wxString();
 }
 
 bool CSingleInstance::IsOnlyInstance(const wxString&, const wxString& exeFileName)
 {
-    auto checker = std::make_unique<wxSingleInstanceChecker>();
-    if (!checker->Create(LockName(exeFileName)))
-        return true; // no lock to be had: do not stand in the user's way
-    if (checker->IsAnotherRunning()) {
-        SendRaise(exeFileName);
-        return false;
+    m_runningDisplay.reset();
+    switch (TakeLock(exeFileName)) {
+    case LockResult::kTaken: StartListening(exeFileName); return true;
+    case LockResult::kUnavailable: return true; // no lock to be had: do not stand in the user's way
+    case LockResult::kHeldElsewhere: break;
     }
-    m_checker = std::move(checker);
-    StartListening(exeFileName);
-    return true;
+    m_runningDisplay = SendRaise(exeFileName);
+    if (!m_runningDisplay)
+        m_runningDisplay = wxString("\n"); // no answer: no display name holds a line break
+    return false;
+}
+
+CSingleInstance::LockResult CSingleInstance::TakeLock(const wxString& exeFileName)
+{
+    const wxString path = LockPath(exeFileName);
+    if (path.empty())
+        return LockResult::kUnavailable;
+    const int fd = open(path.utf8_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return LockResult::kUnavailable;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        close(fd);
+        return held ? LockResult::kHeldElsewhere : LockResult::kUnavailable;
+    }
+    m_lockFd = fd;
+    return LockResult::kTaken;
+}
+
+wxString CSingleInstance::RunningCopyNotice() const
+{
+    if (!m_runningDisplay || *m_runningDisplay == DisplayName())
+        return wxString();
+    if (*m_runningDisplay == "\n")
+        return wxString::FromUTF8(Tr("T.RunningNoAnswer", "Skerrow is already running but did not answer."));
+    return wxString::Format(
+        wxString::FromUTF8(Tr("T.RunningElsewhere",
+                              "Skerrow is already running on display %s: it has been brought to the front there.")),
+        *m_runningDisplay);
 }
 
 bool CSingleInstance::StartListening(const wxString& exeFileName)
@@ -109,6 +192,7 @@ bool CSingleInstance::StartListening(const wxString& exeFileName)
     }
     m_listenSocket = fd;
     m_socketPath = path;
+    m_answer = std::string(kAnswer) + "\n" + DisplayName().utf8_string();
     m_listener = std::thread(&CSingleInstance::Listen, this);
     return true;
 }
@@ -129,7 +213,7 @@ void CSingleInstance::Listen()
                     if (auto h = handler.lock(); h && *h)
                         (*h)();
                 });
-            [[maybe_unused]] const ssize_t sent = write(client, kAnswer, sizeof kAnswer - 1);
+            [[maybe_unused]] const ssize_t sent = write(client, m_answer.data(), m_answer.size());
         }
         close(client);
     }
@@ -148,23 +232,29 @@ void CSingleInstance::StopListening()
     m_socketPath.clear();
 }
 
-bool CSingleInstance::SendRaise(const wxString& exeFileName)
+std::optional<wxString> CSingleInstance::SendRaise(const wxString& exeFileName)
 {
     sockaddr_un address;
     if (!MakeAddress(SocketPath(exeFileName).utf8_string(), address))
-        return false;
+        return std::nullopt;
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    bool answered = false;
+        return std::nullopt;
+    std::optional<wxString> display;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         timeval timeout{5, 0}; // a hung first copy must not hang this one
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        if (write(fd, kRaise, sizeof kRaise - 1) == static_cast<ssize_t>(sizeof kRaise - 1))
-            answered = ReadMessage(fd) == kAnswer;
+        if (write(fd, kRaise, sizeof kRaise - 1) == static_cast<ssize_t>(sizeof kRaise - 1)) {
+            const std::string answer = ReadMessage(fd);
+            // "ok", then the display on a line of its own.
+            if (answer.rfind(kAnswer, 0) == 0) {
+                const size_t lineEnd = answer.find('\n');
+                display = lineEnd == std::string::npos ? wxString() : wxString::FromUTF8(answer.substr(lineEnd + 1));
+            }
+        }
     }
     close(fd);
-    return answered;
+    return display;
 }
 
 void CSingleInstance::SetRaiseHandler(std::function<void()> handler)
@@ -172,15 +262,20 @@ void CSingleInstance::SetRaiseHandler(std::function<void()> handler)
     *m_raiseHandler = std::move(handler);
 }
 
+wxTopLevelWindow* CSingleInstance::WindowToRaise()
+{
+    if (wxDialog* modal = CModalDialogTracker::Get().Topmost())
+        return modal;
+    if (wxDialog* dialog = LastShownDialog())
+        return dialog;
+    return dynamic_cast<wxTopLevelWindow*>(wxTheApp->GetTopWindow());
+}
+
 void CSingleInstance::RaiseRunningWindow()
 {
     auto* top = dynamic_cast<wxTopLevelWindow*>(wxTheApp->GetTopWindow());
-    if (!top)
-        return;
-    if (top->IsIconized())
+    if (top && top->IsIconized())
         top->Iconize(false);
-    if (wxDialog* dialog = LastShownDialog())
-        dialog->Raise();
-    else
-        top->Raise();
+    if (wxTopLevelWindow* window = WindowToRaise())
+        window->Raise();
 }

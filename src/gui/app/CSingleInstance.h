@@ -1,19 +1,19 @@
 #pragma once
-// One running copy per user and executable file name. The first copy holds a per-user lock named
-// after its executable's file name and listens on a per-user local socket; a later copy with the
-// same file name finds the lock, asks the first copy to come to the front and ends. A copy under
-// another file name has its own lock and runs beside it.
+// One running copy per user and executable file name (letter case aside: Skerrow and skerrow are
+// one program). The first copy holds a lock named after its executable's file name and listens on
+// a local socket, both in the user's private runtime directory; a later copy with the same file
+// name finds the lock, asks the first copy to come to the front and ends. A copy under another
+// file name has its own lock and runs beside it.
 
-#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include <wx/string.h>
 
-#include <string>
-
-class wxSingleInstanceChecker;
+class wxTopLevelWindow;
 
 class CSingleInstance {
 public:
@@ -23,30 +23,48 @@ public:
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
     // True when start-up may go on (this is the first copy, and now listens for later ones);
-    // false when a copy of the same executable runs already: it has been asked to raise itself.
+    // false when a copy of the same executable runs already: it has been asked to raise itself,
+    // and RunningCopyNotice() tells what the user should hear of it.
     bool IsOnlyInstance(const wxString& title, const wxString& exeFileName);
+    // After IsOnlyInstance said false: "" when the running copy came to the front on this display,
+    // else a line for standard error (the copy runs on another display, or did not answer).
+    wxString RunningCopyNotice() const;
 
-    // Asks the copy running under exeFileName to raise its window; true when one answered.
-    static bool SendRaise(const wxString& exeFileName);
+    // Asks the copy running under exeFileName to raise its window. The answer is the display the
+    // running copy shows on ("" when it has none); nothing when no copy answered.
+    static std::optional<wxString> SendRaise(const wxString& exeFileName);
 
     // What a raise request does, on the UI thread. By default the main window is restored if
-    // minimised, and its last active dialog, or the window itself, comes to the front.
+    // minimised, and the dialog open over it, or the window itself, comes to the front.
     void SetRaiseHandler(std::function<void()> handler);
     static void RaiseRunningWindow();
+    // The window a raise request brings to the front: the modal dialog opened last (a native
+    // message box or file chooser too), else the last dialog shown, else the main window.
+    static wxTopLevelWindow* WindowToRaise();
 
-    // "<exe file name>-<user>": the lock's name.
+    // The executable's file name in lower case: the name of the lock and the socket.
     static wxString LockName(const wxString& exeFileName);
-    // The local socket a running copy listens on.
+    // The user's private directory for them: $XDG_RUNTIME_DIR when it is the user's own and
+    // private, else "skerrow-<uid>" in the temporary directory, else ~/.cache/skerrow-run, each
+    // made with mode 0700 and used only if it is the user's and private. "" when none is.
+    static wxString RuntimeDir();
+    static wxString LockPath(const wxString& exeFileName);
     static wxString SocketPath(const wxString& exeFileName);
+    // The display this copy shows on ($DISPLAY, or $WAYLAND_DISPLAY).
+    static wxString DisplayName();
 
 private:
+    enum class LockResult { kTaken, kHeldElsewhere, kUnavailable };
+    LockResult TakeLock(const wxString& exeFileName);
     bool StartListening(const wxString& exeFileName);
     void StopListening();
     void Listen();
 
-    std::unique_ptr<wxSingleInstanceChecker> m_checker;
+    int m_lockFd = -1;
     int m_listenSocket = -1;
     std::string m_socketPath;
+    std::string m_answer;
     std::thread m_listener;
     std::shared_ptr<std::function<void()>> m_raiseHandler;
+    std::optional<wxString> m_runningDisplay;
 };

@@ -1,5 +1,7 @@
 #include "app/CSkerrowApp.h"
 
+#include <cstdio>
+
 #include <wx/docview.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
@@ -8,10 +10,13 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "app/CModalDialogTracker.h"
+#include "app/CQuitSignals.h"
 #include "app/CommandIds.h"
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "settings/CSettingsAlert.h"
+#include "app/CLanguage.h"
 #include "settings/CSettingsFile.h"
 #include "transfer/CSkerrowDoc.h"
 #include "transfer/CSkerrowView.h"
@@ -20,6 +25,8 @@ using namespace skerrow;
 
 namespace {
 const wxString kSettingsOption = "--settings=";
+// How soon ending on a signal looks again whether the dialog it closed has gone.
+const int kEndRetryMs = 50;
 }
 
 CSkerrowApp& SkerrowApp()
@@ -30,6 +37,7 @@ CSkerrowApp& SkerrowApp()
 CSkerrowApp::CSkerrowApp()
 {
     Bind(wxEVT_MENU, &CSkerrowApp::OnAppAbout, this, WxCommandId(ID_APP_ABOUT));
+    Bind(wxEVT_END_SESSION, &CSkerrowApp::OnEndSession, this);
 }
 
 CSkerrowApp::~CSkerrowApp() = default;
@@ -42,9 +50,18 @@ bool CSkerrowApp::OnInit()
     CSettingsFile::SetExecutablePath(exePath.utf8_string());
     ReadCommandLine();
     if (!m_singleInstance.IsOnlyInstance(title, wxFileName(exePath).GetFullName())) {
-        m_endAtOnce = true; // the running copy has been raised; end quietly with status 0
+        // The running copy has been raised; end with status 0, quietly unless the user cannot see
+        // it from here.
+        CLanguage::Apply(CSettingsFile().ReadInt(ini::kAdvanced, ini::kLanguage, CLanguage::kDefault));
+        const wxString notice = m_singleInstance.RunningCopyNotice();
+        if (!notice.empty())
+            std::fprintf(stderr, "%s\n", notice.utf8_str().data());
+        m_endAtOnce = true;
         return true;
     }
+    // From here on a signal ends the program as closing the window would; it is carried out once
+    // the window is up and the event loop runs.
+    ListenForQuitSignals();
     return CreateMainWindow();
 }
 
@@ -57,6 +74,8 @@ int CSkerrowApp::OnRun()
 
 int CSkerrowApp::OnExit()
 {
+    m_quitSignals.reset();
+    m_endRetry.reset();
     delete m_docManager;
     m_docManager = nullptr;
     return wxApp::OnExit();
@@ -81,6 +100,8 @@ void CSkerrowApp::ReadCommandLine()
 bool CSkerrowApp::CreateMainWindow()
 {
     const wxString title = wxString::FromUTF8(LoadString(IDS_APP_TITLE));
+    m_ending = false;
+    m_endedDialog = nullptr;
     m_docManager = new wxDocManager;
     m_docManager->SetMaxDocsOpen(1);
     new wxDocTemplate(m_docManager, "Skerrow", "*.txt", "", "txt", "Skerrow.Document", "Skerr Document",
@@ -152,4 +173,44 @@ void CSkerrowApp::OnAppAbout(wxCommandEvent&)
 {
     CAboutDlg dialog(m_frame);
     dialog.ShowModal();
+}
+
+// --- Ending on a signal or with the session -----------------------------------------------------
+
+void CSkerrowApp::ListenForQuitSignals()
+{
+    if (m_quitSignals)
+        return;
+    // The reader thread only queues the work: everything else happens on the UI thread.
+    m_quitSignals = std::make_unique<CQuitSignals>([this](int) { CallAfter(&CSkerrowApp::EndAsAsked); });
+}
+
+void CSkerrowApp::OnEndSession(wxCloseEvent&)
+{
+    EndAsAsked();
+}
+
+void CSkerrowApp::EndAsAsked()
+{
+    if (m_ending || !m_frame)
+        return;
+    // A dialog's own loop must end first: the window closes once it has.
+    if (wxDialog* dialog = CModalDialogTracker::Get().Topmost()) {
+        if (dialog != m_endedDialog) {
+            m_endedDialog = dialog;
+            CModalDialogTracker::Get().EndTopmost();
+        }
+        if (!m_endRetry) { // made here: timers need the running application
+            m_endRetry = std::make_unique<wxTimer>(this);
+            Bind(wxEVT_TIMER, [this](wxTimerEvent&) { EndAsAsked(); }, m_endRetry->GetId());
+        }
+        m_endRetry->StartOnce(kEndRetryMs);
+        return;
+    }
+    m_ending = true;
+    if (CSkerrowView* view = GetView()) {
+        view->StopActivity();
+        view->ConfirmQuit(); // the quit question counts as answered Yes
+    }
+    m_frame->Close(true);
 }

@@ -2,10 +2,16 @@
 // The application object: start-up, the single-instance rule, the document template and the
 // main window, SetRunning and the About box.
 
+#include <memory>
+
 #include <wx/app.h>
 #include <wx/string.h>
+#include <wx/timer.h>
 
 #include "app/CSingleInstance.h"
+
+class CQuitSignals;
+class wxDialog;
 
 class wxDocManager;
 class CMainFrame;
@@ -32,6 +38,11 @@ public:
     void SetRunning(bool running);
     void OnAppAbout(wxCommandEvent& event);
 
+    // SIGTERM, SIGINT, SIGHUP and the end of the desktop session end the program as closing the
+    // window and answering Yes does: a run is stopped through Stop, then the window closes.
+    void ListenForQuitSignals();
+    void EndAsAsked();
+
     CMainFrame* GetMainFrame() const { return m_frame; }
     // The main frame is going: nothing may reach it through the application any more.
     void ForgetFrame(const CMainFrame* frame)
@@ -49,12 +60,17 @@ private:
     void ApplyRunning(bool running);
     // Once the main window is up: tells the user about a settings file that cannot be read.
     void ReportUnreadableSettings();
+    void OnEndSession(wxCloseEvent& event);
 
     CSingleInstance m_singleInstance;
     wxDocManager* m_docManager = nullptr;
     CMainFrame* m_frame = nullptr;
     wxString m_arguments;
     bool m_endAtOnce = false;
+    std::unique_ptr<CQuitSignals> m_quitSignals;
+    bool m_ending = false;
+    std::unique_ptr<wxTimer> m_endRetry;
+    wxDialog* m_endedDialog = nullptr; // compared only, never used: it may be gone
 };
 
 // The running application object.

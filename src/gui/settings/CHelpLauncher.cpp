@@ -15,6 +15,7 @@
 #include <wx/stdpaths.h>
 
 #include "app/CStringTable.h"
+#include "settings/CHelpController.h"
 
 using skerrow::Tr;
 
@@ -23,6 +24,7 @@ namespace {
 // The viewer and its settings live from the first Help until the program ends.
 struct CHelpViewerState {
     wxString bookOverride;
+    wxString language;
     wxString loadedBook;
     wxFileConfig* config = nullptr;
     wxHtmlHelpController* controller = nullptr;
@@ -57,7 +59,7 @@ wxHtmlHelpController* CreateViewer()
     wxStringInputStream empty(wxString{});
     g_viewer.config = new wxFileConfig(empty);
     g_viewer.config->Write("/Help/hcNavigPanel", 0L);
-    auto* controller = new wxHtmlHelpController(wxHF_DEFAULT_STYLE);
+    auto* controller = new CHelpController;
     controller->SetShouldPreventAppExit(false);
     controller->UseConfig(g_viewer.config, "/Help");
     return controller;
@@ -128,6 +130,9 @@ bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxStr
     if (wxHtmlHelpFrame* frame = g_viewer.controller->GetFrame()) {
         frame->Maximize(true);
         frame->Raise();
+        // The page takes the keyboard, not the toolbar.
+        if (wxHtmlHelpWindow* window = frame->GetHelpWindow(); window && window->GetHtmlWindow())
+            window->GetHtmlWindow()->SetFocus();
     }
     return true;
 }
@@ -137,8 +142,18 @@ wxString CHelpLauncher::BookPath()
     if (!g_viewer.bookOverride.empty())
         return g_viewer.bookOverride;
     wxFileName path(wxStandardPaths::Get().GetExecutablePath());
+    if (!g_viewer.language.empty() && g_viewer.language != "en") {
+        path.SetFullName("skerrow_" + g_viewer.language + ".htb");
+        if (path.FileExists())
+            return path.GetFullPath();
+    }
     path.SetFullName("skerrow.htb");
     return path.GetFullPath();
+}
+
+void CHelpLauncher::SetLanguage(const wxString& code)
+{
+    g_viewer.language = code;
 }
 
 void CHelpLauncher::SetBookPath(const wxString& path)

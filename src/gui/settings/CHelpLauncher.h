@@ -1,7 +1,8 @@
 #pragma once
-// Opens a topic of the help book (skerrow.htb beside the executable) in the help viewer: one viewer
-// for the program's life, its window maximised with the contents pane collapsed. Failures are
-// shown to the user.
+// Opens a topic of the help book beside the executable in the help viewer: one viewer for the
+// program's life, its window maximised with the contents pane collapsed and the page ready for the
+// keyboard. The book is the one in the interface's language (skerrow_fr.htb, skerrow_de.htb),
+// else the English skerrow.htb. Failures are shown to the user.
 
 #include <wx/string.h>
 
@@ -18,10 +19,12 @@ public:
     // Opens the topic this launcher holds, "index.html".
     void Show(wxWindow* parent);
 
-    // The help book: skerrow.htb in the executable's directory, unless SetBookPath named another
-    // ("" restores the default).
+    // The help book: the interface language's book in the executable's directory when there is
+    // one, else skerrow.htb there, unless SetBookPath named another ("" restores the default).
     static wxString BookPath();
     static void SetBookPath(const wxString& path);
+    // The interface's language as a two-letter code ("fr", "de"; "" or "en" for English).
+    static void SetLanguage(const wxString& code);
 
     // The viewer kept for the program's life; null until help was first opened.
     static wxHtmlHelpController* Controller();

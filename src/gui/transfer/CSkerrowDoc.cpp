@@ -39,6 +39,10 @@ bool CSkerrowDoc::OnSaveModified()
     // rows listed and not yet sent (also after a Stop).
     if (!view || (!view->Run().IsRunActive() && view->GetRunState() == 0 && !view->Run().HasUnfinishedRows()))
         return true;
+    if (view->QuitConfirmed()) {
+        view->StopActivity();
+        return true;
+    }
     if (!view->AskYesNo(LoadString(IDS_QUIT_CONFIRM), PromptIcon::Stop))
         return false;
     view->StopActivity();
@@ -61,8 +65,9 @@ wxString CSkerrowDoc::AskPath(long style) const
     CSkerrowView* view = GetSkerrowView();
     wxWindow* parent = view ? view->GetMainFrame() : nullptr;
     const wxFileName defaultFile(wxString::FromUTF8(CSettingsFile().GetPath(".txt")));
-    wxFileDialog dialog(parent, wxFileSelectorPromptStr, defaultFile.GetPath(), defaultFile.GetFullName(),
-                        FileWildcard(), style);
+    const wxString title = wxString::FromUTF8((style & wxFD_SAVE) ? Tr("T.SaveListTitle", "Save As")
+                                                                   : Tr("T.OpenListTitle", "Open"));
+    wxFileDialog dialog(parent, title, defaultFile.GetPath(), defaultFile.GetFullName(), FileWildcard(), style);
     if (dialog.ShowModal() != wxID_OK)
         return wxString();
     wxString path = dialog.GetPath();

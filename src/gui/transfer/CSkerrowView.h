@@ -102,6 +102,9 @@ public:
 
     // The Stop protocol.
     void StopActivity();
+    // The user (or the session ending) has already said Yes to quitting: closing asks nothing more.
+    void ConfirmQuit() { m_quitConfirmed = true; }
+    bool QuitConfirmed() const { return m_quitConfirmed; }
     // Stops whatever runs and waits for the worker; the view calls it before it goes.
     void ShutdownRun();
 
@@ -117,6 +120,7 @@ private:
     skerrow::CProgressMeter m_progress;
     std::unique_ptr<skerrow::CRunController> m_run;
     wxTimer m_stopTimer;
+    bool m_quitConfirmed = false;
     // Held weakly by calls queued for the UI thread, which do nothing once the view is gone.
     std::shared_ptr<CSkerrowView*> m_self;
 

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include <wx/settings.h>
+#include <wx/tooltip.h>
+
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "list/RowWord.h"
+#include "transfer/CRowDetailsDlg.h"
 
 #include "list_done.xpm"
 #include "list_failed.xpm"
@@ -17,7 +21,6 @@ namespace {
 
 const int kColumnTitles[] = {IDS_COL_STATUS, IDS_COL_FILE_NAME, IDS_COL_SIZE, IDS_COL_ERRORS};
 const int kImageCount = 4;
-const int kErrorsWidth = 600;
 
 } // namespace
 
@@ -29,7 +32,12 @@ CTransferListCtrl::CTransferListCtrl(wxWindow* parent, CTransferList& list)
     CreateImages();
     CreateColumns();
     SetItemCount(static_cast<long>(m_list.Count()));
+    m_seenCount = m_list.Count();
     m_list.SetObserver(this);
+    Bind(wxEVT_SIZE, &CTransferListCtrl::OnSize, this);
+    Bind(wxEVT_LIST_ITEM_ACTIVATED, &CTransferListCtrl::OnActivated, this);
+    // The rows are drawn, and the mouse is seen, by the list's inner window where there is one.
+    RowsWindow()->Bind(wxEVT_MOTION, &CTransferListCtrl::OnMouseMove, this);
 }
 
 CTransferListCtrl::~CTransferListCtrl()
@@ -52,7 +60,14 @@ void CTransferListCtrl::CreateColumns()
 {
     for (int column = 0; column < 4; ++column)
         AppendColumn(wxString::FromUTF8(LoadString(kColumnTitles[column])));
-    RelabelColumns();
+    for (int column = 0; column < 4; ++column)
+        SetColumnWidth(column, TitleWidth(column));
+    ApplyWidths(true);
+}
+
+int CTransferListCtrl::TitleWidth(int column) const
+{
+    return GetTextExtent(wxString::FromUTF8(LoadString(kColumnTitles[column]))).GetWidth() + 4 * GetCharWidth();
 }
 
 void CTransferListCtrl::RelabelColumns()
@@ -62,21 +77,116 @@ void CTransferListCtrl::RelabelColumns()
         item.SetMask(wxLIST_MASK_TEXT);
         item.SetText(wxString::FromUTF8(LoadString(kColumnTitles[column])));
         SetColumn(column, item);
+        if (GetColumnWidth(column) < TitleWidth(column))
+            SetColumnWidth(column, TitleWidth(column));
     }
-    for (int column = 0; column < 3; ++column)
-        SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
-    SetColumnWidth(3, kErrorsWidth);
+    ApplyWidths(false);
     Refresh();
 }
 
 void CTransferListCtrl::FitNameColumn()
 {
-    int widest = 0;
-    for (const CTransferRow& row : m_list.Snapshot())
-        widest = std::max(widest, GetTextExtent(wxString::FromUTF8(row.name)).GetWidth());
-    const int wanted = widest + 2 * GetCharWidth();
-    if (wanted > GetColumnWidth(kColName))
+    Flush();
+}
+
+wxWindow* CTransferListCtrl::RowsWindow() const
+{
+    // The generic list draws its rows in an inner window of its own, which gets the mouse.
+    for (wxWindow* child : GetChildren()) {
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow")
+            return child;
+    }
+    return const_cast<CTransferListCtrl*>(this);
+}
+
+int CTransferListCtrl::NameColumnLimit() const
+{
+    // Of the whole width: the client width changes as the scroll bar comes and goes.
+    return std::max(TitleWidth(kColName), GetSize().GetWidth() / 2);
+}
+
+// True when the rows were measured afresh (the list had been emptied or cut since).
+bool CTransferListCtrl::MeasureNewRows()
+{
+    const size_t count = m_list.Count();
+    bool fresh = false;
+    {
+        std::lock_guard lock(m_dirtyMutex);
+        fresh = m_remeasure || count < m_measuredRows;
+        m_remeasure = false;
+    }
+    if (fresh) {
+        m_measuredRows = 0;
+        m_widestName = 0;
+    }
+    for (size_t row = m_measuredRows; row < count; ++row) {
+        const wxString name = wxString::FromUTF8(m_list.GetText(row, kColName));
+        m_widestName = std::max(m_widestName, GetTextExtent(name).GetWidth());
+    }
+    m_measuredRows = count;
+    return fresh;
+}
+
+// Name column: its names and a margin, at least its title, at most half the list. Errors: the
+// rest of the list, at least its title.
+void CTransferListCtrl::ApplyWidths(bool mayNarrowName)
+{
+    if (GetColumnCount() < 4)
+        return;
+    const int wanted = std::min(std::max(m_widestName + 3 * GetCharWidth(), TitleWidth(kColName)), NameColumnLimit());
+    const int current = GetColumnWidth(kColName);
+    if (wanted > current || (mayNarrowName && wanted != current) || current > NameColumnLimit())
         SetColumnWidth(kColName, wanted);
+    int others = 0;
+    for (int column = 0; column < 3; ++column)
+        others += GetColumnWidth(column);
+    const int rest = GetClientSize().GetWidth() - others - wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
+    SetColumnWidth(kColErrors, std::max(rest, TitleWidth(kColErrors)));
+}
+
+void CTransferListCtrl::OnSize(wxSizeEvent& event)
+{
+    event.Skip();
+    ApplyWidths(false);
+}
+
+wxString CTransferListCtrl::RowTip(long item) const
+{
+    if (item < 0 || static_cast<size_t>(item) >= m_list.Count())
+        return wxString();
+    return wxString::FromUTF8(m_list.GetText(static_cast<size_t>(item), kColErrors));
+}
+
+void CTransferListCtrl::OnMouseMove(wxMouseEvent& event)
+{
+    event.Skip();
+    int flags = 0;
+    // HitTest takes the position in the window that draws the rows, which is where it came from.
+    const long item = HitTest(event.GetPosition(), flags);
+    if (item == m_tipItem)
+        return;
+    m_tipItem = item;
+    wxWindow* rows = RowsWindow();
+    const wxString tip = RowTip(item);
+    if (tip.empty())
+        rows->UnsetToolTip();
+    else
+        rows->SetToolTip(tip);
+}
+
+void CTransferListCtrl::OnActivated(wxListEvent& event)
+{
+    ShowRowDetails(event.GetIndex());
+}
+
+void CTransferListCtrl::ShowRowDetails(long item)
+{
+    const wxString error = RowTip(item);
+    if (error.empty())
+        return;
+    const wxString name = wxString::FromUTF8(m_list.GetText(static_cast<size_t>(item), kColName));
+    CRowDetailsDlg dialog(wxGetTopLevelParent(this), name, error);
+    dialog.ShowModal();
 }
 
 wxString CTransferListCtrl::OnGetItemText(long item, long column) const
@@ -121,9 +231,13 @@ void CTransferListCtrl::OnRowsChanged(size_t first, size_t last)
 
 void CTransferListCtrl::OnCountChanged()
 {
+    const size_t count = m_list.Count();
     {
         std::lock_guard lock(m_dirtyMutex);
         m_countDirty = true;
+        if (count < m_seenCount)
+            m_remeasure = true;
+        m_seenCount = count;
     }
     RequestFlush();
 }
@@ -154,6 +268,8 @@ void CTransferListCtrl::Flush()
         if (static_cast<size_t>(GetItemCount()) != count)
             SetItemState(-1, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
         SetItemCount(static_cast<long>(count));
+        const bool fresh = MeasureNewRows();
+        ApplyWidths(fresh);
         Refresh();
         return;
     }

@@ -4,6 +4,11 @@
 //
 // Changes may come from any thread. Each one only widens a dirty range; the first change of a batch
 // asks the UI thread to redraw once, and that redraw takes the whole batch.
+//
+// Columns: the "File name" column fits the names (measured once per row, as rows arrive), but
+// never takes more than half the list's width; "Errors" takes the rest. Widths the user dragged
+// survive a change of language. A row's full error text shows as its tooltip, and Enter or a
+// double-click opens it in a box.
 
 #include <atomic>
 #include <cstddef>
@@ -19,10 +24,17 @@ public:
     CTransferListCtrl(wxWindow* parent, skerrow::CTransferList& list);
     ~CTransferListCtrl() override;
 
-    // Column titles and widths from the current language.
+    // Column titles from the current language; a column narrower than its new title is widened,
+    // no other width changes.
     void RelabelColumns();
-    // Widens the "File name" column to its longest name (once after a find; never per insert).
+    // Fits the columns to the rows now in the list (the redraw due does it anyway).
     void FitNameColumn();
+    // The widest the "File name" column may get: half the list's width.
+    int NameColumnLimit() const;
+    // The tooltip of a row: its full error text ("" when it has none).
+    wxString RowTip(long item) const;
+    // The details box of a row, when it has an error text to show.
+    void ShowRowDetails(long item);
     // Carries out the pending redraw now (the UI thread does this by itself when idle).
     void Flush();
     // The selected rows, first to last.
@@ -40,6 +52,13 @@ private:
     void CreateImages();
     void CreateColumns();
     void RequestFlush();
+    int TitleWidth(int column) const;
+    bool MeasureNewRows();
+    wxWindow* RowsWindow() const;
+    void ApplyWidths(bool mayNarrowName);
+    void OnSize(wxSizeEvent& event);
+    void OnMouseMove(wxMouseEvent& event);
+    void OnActivated(wxListEvent& event);
 
     skerrow::CTransferList& m_list;
     wxImageList m_images;
@@ -48,4 +67,11 @@ private:
     size_t m_dirtyFirst = SIZE_MAX;
     size_t m_dirtyLast = 0;
     std::atomic<bool> m_flushPending{false};
+    // Rows measured for the name column so far, and the widest of their names; the count last
+    // seen by OnCountChanged, and whether it fell (the rows were replaced: measure them all again).
+    size_t m_measuredRows = 0;
+    int m_widestName = 0;
+    size_t m_seenCount = 0;
+    bool m_remeasure = false;
+    long m_tipItem = -1;
 };

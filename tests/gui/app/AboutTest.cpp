@@ -17,7 +17,10 @@ namespace {
 wxString DoubleClick(CLinkEdit* field)
 {
     wxString opened;
-    CLinkEdit::Opener previous = CLinkEdit::SetOpener([&opened](const wxString& target) { opened = target; });
+    CLinkEdit::Opener previous = CLinkEdit::SetOpener([&opened](const wxString& target) {
+        opened = target;
+        return true;
+    });
     wxMouseEvent click(wxEVT_LEFT_DCLICK);
     click.SetEventObject(field);
     field->GetEventHandler()->ProcessEvent(click);
@@ -59,4 +62,24 @@ TEST_F(CMainWindowTest, AboutBoxShowsVersionAndOpensLinks)
     EXPECT_EQ(info.GetModuleString("OriginalFilename"), "Skerrow.EXE");
     EXPECT_EQ(info.GetModuleString("NoSuchString"), "Failure getting NoSuchString");
     EXPECT_EQ(info.GetFileString("/bin/sh", "FileVersion"), "Failure getting FileVersion");
+}
+
+TEST_F(CMainWindowTest, LinkThatCannotBeOpenedIsReportedInTheInterfaceLanguage)
+{
+    Start("[Advanced]\nLanguage=2\n");
+    CAboutDlg about(Frame());
+    auto* support = dynamic_cast<CLinkEdit*>(about.FindWindow(CAboutDlg::kSupport));
+    ASSERT_NE(support, nullptr);
+    CLinkEdit::Opener previous = CLinkEdit::SetOpener([](const wxString&) { return false; });
+    // Our own message, in French, with the address; not wx's English one.
+    const wxString target = wxString("mailto:") + CAboutDlg::kSupportAddress;
+    wxString text;
+    long style = 0;
+    wxTEST_DIALOG(support->OpenLink(), CExpectMessage(wxID_OK, &text, &style));
+    CLinkEdit::SetOpener(previous);
+    EXPECT_EQ(text, CLinkEdit::FailureText(target));
+    EXPECT_NE(text.Find(target), wxNOT_FOUND);
+    EXPECT_EQ(text.Find("Failed to open URL"), wxNOT_FOUND);
+    EXPECT_NE(text, wxString::Format("No program on this computer could open %s.", target)) << "not translated";
+    EXPECT_TRUE(style & wxICON_ERROR);
 }

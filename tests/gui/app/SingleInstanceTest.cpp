@@ -1,17 +1,30 @@
-// One running copy per executable file name: a second start of the same executable raises the
-// first and ends with status 0; a copy under another file name runs beside it.
+// One running copy per executable file name, letter case aside: a second start of the same
+// executable raises the first (or the dialog it shows) and ends with status 0, saying so on
+// standard error when the first copy shows on another display; a copy under another file name
+// runs beside it. The lock and the socket live in a private directory of the user's, never in the
+// home directory.
 //
-// The program is copied under a name of this test's own, so other runs of skerrow on the machine
-// do not take part.
+// Every test runs with HOME, XDG_RUNTIME_DIR, XDG_CACHE_HOME and TMPDIR of its own, and the
+// program is copied under a name of this test's own, so other runs of skerrow take no part.
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
+#include <wx/msgdlg.h>
 #include <wx/process.h>
+#include <wx/stream.h>
 #include <wx/utils.h>
 
+#include <wx/app.h>
+
+#include "app/CMainFrame.h"
 #include "app/CSingleInstance.h"
 #include "gui/app/CMainWindowTest.h"
+#include "app/CModalDialogTracker.h"
 #include "support/CTempDir.h"
 
 namespace fs = std::filesystem;
@@ -30,8 +43,57 @@ public:
     int m_status = -1;
 };
 
+// Sets environment variables for the life of the object, then puts the old values back.
+class CScopedEnv {
+public:
+    void Set(const char* name, const std::string& value)
+    {
+        Remember(name);
+        setenv(name, value.c_str(), 1);
+    }
+    void Unset(const char* name)
+    {
+        Remember(name);
+        unsetenv(name);
+    }
+    ~CScopedEnv()
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+private:
+    void Remember(const char* name)
+    {
+        if (m_saved.count(name))
+            return;
+        const char* old = std::getenv(name);
+        m_saved[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    std::map<std::string, std::optional<std::string>> m_saved;
+};
+
+int ModeOf(const fs::path& path)
+{
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
 class SingleInstanceTest : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        m_env.Set("HOME", m_dir.MakeDir("home").string());
+        m_env.Set("XDG_RUNTIME_DIR", m_dir.MakeDir("runtime").string());
+        fs::permissions(m_dir.Path() / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        m_env.Set("XDG_CACHE_HOME", (m_dir.Path() / "cache").string());
+        m_env.Set("TMPDIR", m_dir.MakeDir("tmp").string());
+    }
+
     // A copy of the program named name; its settings file sits in the temporary directory.
     wxString CopyProgram(const std::string& name)
     {
@@ -47,12 +109,23 @@ protected:
         return wxExecute(program, wxEXEC_ASYNC | wxEXEC_MAKE_GROUP_LEADER, &child);
     }
 
-    std::string UniqueName(const char* stem) const
+    std::string UniqueName(const char* stem) const { return stem + std::to_string(wxGetProcessId()); }
+
+    static std::string ReadAll(wxInputStream* stream)
     {
-        return stem + std::to_string(wxGetProcessId());
+        std::string text;
+        char buffer[256];
+        while (stream && stream->CanRead()) {
+            stream->Read(buffer, sizeof buffer);
+            text.append(buffer, stream->LastRead());
+            if (stream->LastRead() == 0)
+                break;
+        }
+        return text;
     }
 
     skerrow::test::CTempDir m_dir;
+    CScopedEnv m_env;
 };
 
 } // namespace
@@ -71,10 +144,19 @@ TEST_F(SingleInstanceTest, SecondStartRaisesTheFirstAndEndsWithStatusZero)
     PumpUntil([&] { return child.m_ended && raised > 0; });
     EXPECT_EQ(child.m_status, 0);
     EXPECT_EQ(raised, 1);
+    EXPECT_EQ(ReadAll(child.GetErrorStream()).find("already running"), std::string::npos)
+        << "same display: nothing to say";
 
-    // Another name has its own lock.
+    // Another name has its own lock; the same name in other letter case has not.
     CSingleInstance otherName;
     EXPECT_TRUE(otherName.IsOnlyInstance("Skerrow", name + "-other"));
+    CSingleInstance otherCase;
+    EXPECT_FALSE(otherCase.IsOnlyInstance("Skerrow", wxString(name).Upper()));
+
+    // Nothing was made in the home directory; lock and socket are in the runtime directory.
+    EXPECT_TRUE(fs::is_empty(m_dir.Path() / "home"));
+    EXPECT_TRUE(fs::exists(CSingleInstance::LockPath(name).utf8_string()));
+    EXPECT_EQ(fs::path(CSingleInstance::SocketPath(name).utf8_string()).parent_path(), m_dir.Path() / "runtime");
 }
 
 TEST_F(SingleInstanceTest, CopyUnderAnotherNameRunsBesideTheFirst)
@@ -88,12 +170,99 @@ TEST_F(SingleInstanceTest, CopyUnderAnotherNameRunsBesideTheFirst)
     const long pid = Launch(CopyProgram(copyName), copy);
     ASSERT_GT(pid, 0);
     // The copy is up once it answers on its own socket.
-    PumpUntil([&] { return copy.m_ended || CSingleInstance::SendRaise(copyName); });
+    PumpUntil([&] { return copy.m_ended || CSingleInstance::SendRaise(copyName).has_value(); });
     EXPECT_FALSE(copy.m_ended) << "the copy ended with status " << copy.m_status;
 
+    // It ends as a closed window does, and leaves no socket behind.
     wxProcess::Kill(static_cast<int>(pid), wxSIGTERM, wxKILL_CHILDREN);
     PumpUntil([&] { return copy.m_ended; });
-    // It had no chance to clean up after itself.
-    wxRemoveFile(CSingleInstance::SocketPath(copyName));
-    wxRemoveFile(wxGetHomeDir() + "/" + CSingleInstance::LockName(copyName));
+    EXPECT_EQ(copy.m_status, 0);
+    EXPECT_FALSE(fs::exists(CSingleInstance::SocketPath(copyName).utf8_string()));
+}
+
+TEST_F(SingleInstanceTest, SecondStartOnAnotherDisplaySaysSoOnStandardError)
+{
+    const std::string name = UniqueName("skerrow-display-");
+    const wxString program = CopyProgram(name);
+    CSingleInstance first;
+    first.SetRaiseHandler([] {});
+    {
+        CScopedEnv elsewhere; // the first copy shows on display :77
+        elsewhere.Set("DISPLAY", ":77");
+        ASSERT_TRUE(first.IsOnlyInstance("Skerrow", name));
+    }
+    CChild child;
+    ASSERT_GT(Launch(program, child), 0);
+    PumpUntil([&] { return child.m_ended; });
+    EXPECT_EQ(child.m_status, 0);
+    EXPECT_NE(ReadAll(child.GetErrorStream())
+                  .find("Skerrow is already running on display :77: it has been brought to the front there.\n"),
+              std::string::npos);
+}
+
+struct RuntimeDirCase {
+    const char* name;
+    bool runtimeSet;
+    int runtimeMode;      // of $XDG_RUNTIME_DIR when set
+    int takenTempMode;    // of an existing <tmp>/skerrow-<uid>; 0 = none there
+    const char* expected; // below the test directory
+};
+
+// Names the case in test listings.
+void PrintTo(const RuntimeDirCase& tested, std::ostream* out)
+{
+    *out << tested.name;
+}
+
+class RuntimeDirTest : public SingleInstanceTest, public testing::WithParamInterface<RuntimeDirCase> {};
+
+TEST_P(RuntimeDirTest, LockAndSocketGoToAPrivateDirectory)
+{
+    const RuntimeDirCase& c = GetParam();
+    const std::string user = "skerrow-" + std::to_string(getuid());
+    if (c.runtimeSet)
+        fs::permissions(m_dir.Path() / "runtime", static_cast<fs::perms>(c.runtimeMode), fs::perm_options::replace);
+    else
+        m_env.Unset("XDG_RUNTIME_DIR");
+    if (c.takenTempMode) {
+        m_dir.MakeDir("tmp/" + user);
+        fs::permissions(m_dir.Path() / "tmp" / user, static_cast<fs::perms>(c.takenTempMode),
+                        fs::perm_options::replace);
+    }
+    std::string expected = c.expected;
+    if (expected == "tmp/")
+        expected += user;
+    const fs::path dir = CSingleInstance::RuntimeDir().utf8_string();
+    EXPECT_EQ(dir, m_dir.Path() / expected);
+    EXPECT_EQ(ModeOf(dir), 0700);
+    EXPECT_TRUE(fs::is_empty(m_dir.Path() / "home"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RuntimeDirTest,
+    testing::Values(RuntimeDirCase{"PrivateRuntimeDir", true, 0700, 0, "runtime"},
+                    RuntimeDirCase{"SharedRuntimeDirIsPassedOver", true, 0755, 0, "tmp/"},
+                    RuntimeDirCase{"NoRuntimeDir", false, 0, 0, "tmp/"},
+                    RuntimeDirCase{"NoRuntimeDirAndTempNameTaken", false, 0, 0777, "cache/skerrow-run"}),
+    [](const testing::TestParamInfo<RuntimeDirCase>& tested) { return std::string(tested.param.name); });
+
+TEST_F(CMainWindowTest, RaiseBringsAnOpenMessageBoxToTheFront)
+{
+    Start("[Advanced]\nLanguage=1\n");
+    wxMessageDialog box(Frame(), "Question", "Skerrow", static_cast<long>(wxYES_NO));
+    wxString raisedMessage;
+    bool raisedFrame = true;
+    wxTheApp->CallAfter([&] {
+        // The box the user sees (wx's own, with its icon, in place of the native one).
+        wxTopLevelWindow* raised = CSingleInstance::WindowToRaise();
+        raisedFrame = raised == static_cast<wxTopLevelWindow*>(Frame());
+        if (auto* shown = dynamic_cast<wxMessageDialogBase*>(raised))
+            raisedMessage = shown->GetMessage();
+        CSingleInstance::RaiseRunningWindow();
+        CModalDialogTracker::Get().EndTopmost();
+    });
+    box.ShowModal();
+    EXPECT_FALSE(raisedFrame) << "the main window was raised over the box";
+    EXPECT_EQ(raisedMessage, "Question");
+    EXPECT_EQ(CSingleInstance::WindowToRaise(), static_cast<wxTopLevelWindow*>(Frame()));
 }

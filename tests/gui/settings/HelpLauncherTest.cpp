@@ -1,11 +1,14 @@
+#include <wx/app.h>
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
 #include <wx/html/helpwnd.h>
 #include <wx/html/htmlwin.h>
 #include <wx/splitter.h>
 
+#include "settings/CHelpFrame.h"
 #include "settings/CHelpLauncher.h"
 #include "SettingsDialogTest.h"
+#include "gui/app/CMainWindowTest.h"
 
 namespace skerrow::test {
 namespace {
@@ -64,6 +67,98 @@ TEST_F(HelpLauncherTest, MissingBookIsReportedWithItsFullPath)
     CHelpLauncher::SetBookPath(broken);
     CExpectMessage unreadable("The help file could not be read.\n" + broken, wxICON_ERROR);
     wxTEST_DIALOG(ShowHelpTopic(nullptr, "index.html"), unreadable);
+}
+
+} // namespace
+} // namespace skerrow::test
+
+// The book of the interface's language when it is there, else the English one.
+TEST(HelpBookTest, BookFollowsTheInterfaceLanguage)
+{
+    struct Case {
+        const char* language;
+        const char* book;
+    };
+    const Case cases[] = {{"en", "skerrow.htb"}, {"", "skerrow.htb"}, {"fr", "skerrow_fr.htb"},
+                          {"de", "skerrow_de.htb"}, {"it", "skerrow.htb"}};
+    CHelpLauncher::SetBookPath("");
+    for (const Case& c : cases) {
+        CHelpLauncher::SetLanguage(c.language);
+        EXPECT_TRUE(CHelpLauncher::BookPath().EndsWith(wxString("/") + c.book)) << c.language;
+    }
+    CHelpLauncher::SetLanguage("");
+}
+
+namespace skerrow::test {
+namespace {
+
+wxHtmlWindow* HelpPage()
+{
+    wxHtmlHelpController* viewer = CHelpLauncher::Controller();
+    return viewer && viewer->GetHelpWindow() ? viewer->GetHelpWindow()->GetHtmlWindow() : nullptr;
+}
+
+TEST_F(HelpLauncherTest, KeysScrollThePageAndEscapeOrCtrlWClose)
+{
+    CHelpLauncher::SetBookPath(SKERROW_BIN_DIR "/skerrow.htb");
+    wxHtmlHelpFrame* frame = nullptr;
+    for (const bool escape : {true, false}) {
+        EXPECT_NO_DIALOG(ShowHelpTopic(nullptr, "index.html"));
+        frame = CHelpLauncher::Controller()->GetFrame();
+        ASSERT_NE(frame, nullptr);
+        frame->SetSize(wxSize(500, 300)); // the page is longer than the window
+        PumpUntil([] { return HelpPage() && HelpPage()->GetVirtualSize().y > HelpPage()->GetClientSize().y; });
+        auto* help = dynamic_cast<CHelpFrame*>(frame);
+        ASSERT_NE(help, nullptr);
+
+        const int top = HelpPage()->GetViewStart().y;
+        for (int key : {WXK_PAGEDOWN, WXK_DOWN, WXK_END}) {
+            const int before = HelpPage()->GetViewStart().y;
+            wxKeyEvent press(wxEVT_CHAR_HOOK);
+            press.m_keyCode = key;
+            help->GetEventHandler()->ProcessEvent(press);
+            EXPECT_GT(HelpPage()->GetViewStart().y, before) << "key " << key;
+        }
+        wxKeyEvent home(wxEVT_CHAR_HOOK);
+        home.m_keyCode = WXK_HOME;
+        help->GetEventHandler()->ProcessEvent(home);
+        EXPECT_EQ(HelpPage()->GetViewStart().y, top);
+
+        wxKeyEvent close(wxEVT_CHAR_HOOK);
+        close.m_keyCode = escape ? static_cast<int>(WXK_ESCAPE) : 'W';
+        close.SetControlDown(!escape);
+        help->GetEventHandler()->ProcessEvent(close);
+        PumpPending();
+        EXPECT_EQ(CHelpLauncher::Controller()->GetFrame(), nullptr) << (escape ? "Escape" : "Ctrl+W");
+    }
+}
+
+TEST_F(HelpLauncherTest, OpenedFromAModalDialogItLeavesTheDialogWorking)
+{
+    CHelpLauncher::SetBookPath(SKERROW_BIN_DIR "/skerrow.htb");
+    wxDialog dialog(nullptr, wxID_ANY, "Connect");
+    bool helpReturned = false;
+    bool dialogAnswered = false;
+    wxTheApp->CallAfter([&] {
+        // Runs while the help is open: if opening the help is still under way, it holds the
+        // program in a loop of its own until the help closes.
+        wxTheApp->CallAfter([&] {
+            dialogAnswered = dialog.IsModal();
+            if (!helpReturned && CHelpLauncher::Controller() && CHelpLauncher::Controller()->GetFrame())
+                CHelpLauncher::Controller()->GetFrame()->Close();
+        });
+        ShowHelpTopic(&dialog, "configure/index.html");
+        helpReturned = true;
+        PumpUntil([&] { return dialogAnswered; });
+        dialog.EndModal(wxID_CANCEL);
+    });
+    dialog.ShowModal();
+    EXPECT_TRUE(helpReturned);
+    EXPECT_TRUE(dialogAnswered);
+    ASSERT_NE(CHelpLauncher::Controller(), nullptr);
+    ASSERT_NE(CHelpLauncher::Controller()->GetFrame(), nullptr) << "the help closed with the dialog";
+    EXPECT_TRUE(CHelpLauncher::Controller()->GetFrame()->IsShown());
+    EXPECT_EQ(CHelpLauncher::Controller()->GetFrame()->GetParent(), nullptr) << "the help belongs to the dialog";
 }
 
 } // namespace

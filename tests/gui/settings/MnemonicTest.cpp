@@ -25,6 +25,7 @@
 #include "settings/CGroupMnemonic.h"
 #include "settings/CPCDirDlg.h"
 #include "settings/CTreeDeleteDlg.h"
+#include "transfer/CRowDetailsDlg.h"
 #include "SettingsDialogTest.h"
 
 namespace skerrow::test {
@@ -68,6 +69,7 @@ const std::map<std::string, std::function<wxDialog*()>>& Dialogs()
         {"CConnectDlg", [] { return new CConnectDlg(nullptr); }},
         {"CPCDirDlg", [] { return new CPCDirDlg(nullptr); }},
         {"CTreeDeleteDlg", [] { return new CTreeDeleteDlg(nullptr); }},
+        {"CRowDetailsDlg", [] { return new CRowDetailsDlg(nullptr, "index.html", "error code: 12003"); }},
     };
     return dialogs;
 }

@@ -1,0 +1,144 @@
+// Pictures of every dialog, a message box, the error details box and the help window, in the
+// language SKERROW_SHOT_LANGUAGE names (1 English, 2 French, 3 German), for the documentation and
+// for checking that the texts fit. Runs only when SKERROW_DESKTOP_SHOTS names the folder to put
+// them in (scripts/desktop-screenshots.sh sets both); needs ImageMagick's import.
+
+#include <cstdlib>
+
+#include <wx/app.h>
+#include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+
+#include "app/CAboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CModalDialogTracker.h"
+#include "app/CStringTable.h"
+#include "app/StringIds.h"
+#include "gui/app/CMainWindowTest.h"
+#include "settings/CAdvancedDlg.h"
+#include "settings/CConnectDlg.h"
+#include "settings/CHelpLauncher.h"
+#include "settings/CPCDirDlg.h"
+#include "settings/CTreeDeleteDlg.h"
+#include "transfer/CRowDetailsDlg.h"
+
+using namespace skerrow;
+
+namespace {
+
+const char* const kSuffixes[] = {"", "en", "fr", "de"};
+
+class DesktopScreenshotTest : public CMainWindowTest {
+protected:
+    void SetUp() override
+    {
+        const char* dir = std::getenv("SKERROW_DESKTOP_SHOTS");
+        if (!dir || !*dir)
+            GTEST_SKIP() << "SKERROW_DESKTOP_SHOTS is not set";
+        m_outDir = dir;
+        const char* language = std::getenv("SKERROW_SHOT_LANGUAGE");
+        m_language = language ? std::atoi(language) : 1;
+        if (m_language < 1 || m_language > 3)
+            m_language = 1;
+        CMainWindowTest::SetUp();
+        Start("[Configure]\nFTPURL=ftp.example.org\nFTPStartDir=/public_html\nUser=webmaster\n"
+              "PWD=0063006f00640065\nPCDir=/home/anna/site\nFTPDirTreeDel=/public_html/old\n"
+              "[Data]\nLastRun=2005\\03\\14 09:05\n[Advanced]\nPort=21\nLanguage=" +
+              std::to_string(m_language) + "\n");
+    }
+
+    static void LetPaint(wxWindow& window)
+    {
+        for (int i = 0; i < 200 && !window.IsShownOnScreen(); ++i)
+            wxTheApp->Yield(true);
+        for (int i = 0; i < 10; ++i) {
+            window.Update();
+            wxTheApp->Yield(true);
+            wxMilliSleep(50);
+        }
+    }
+
+    void Grab(const wxRect& r, const std::string& name)
+    {
+        const std::string out = m_outDir + "/" + name + "-" + kSuffixes[m_language] + ".png";
+        const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                    std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                                    std::to_string(r.y) + " +repage '" + out + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    }
+
+    // Shows the dialog modelessly, lets it paint and grabs its part of the screen.
+    void Capture(wxDialog& dialog, const std::string& name)
+    {
+        dialog.InitDialog();
+        dialog.CentreOnScreen();
+        dialog.Show();
+        LetPaint(dialog);
+        Grab(dialog.GetScreenRect(), name);
+        dialog.Hide();
+    }
+
+    std::string m_outDir;
+    int m_language = 1;
+};
+
+} // namespace
+
+TEST_F(DesktopScreenshotTest, Dialogs)
+{
+    {
+        CConnectDlg dialog(Frame());
+        Capture(dialog, "connect-dialog");
+    }
+    {
+        CAdvancedDlg dialog(Frame());
+        Capture(dialog, "advanced-dialog");
+    }
+    {
+        CTreeDeleteDlg dialog(Frame());
+        Capture(dialog, "tree-delete-dialog");
+    }
+    {
+        CPCDirDlg dialog(Frame());
+        Capture(dialog, "pc-dir-dialog");
+    }
+    {
+        CAboutDlg dialog(Frame());
+        Capture(dialog, "about");
+    }
+    {
+        CRowDetailsDlg dialog(Frame(), "/img/burgee.svg",
+                              "error code: 12003 Message: An extended error was returned from the server. 550 "
+                              "Uploads of this file are not allowed.");
+        Capture(dialog, "error-details");
+    }
+}
+
+TEST_F(DesktopScreenshotTest, MessageBoxWithItsIcon)
+{
+    Frame()->SetSize(wxRect(0, 0, 800, 500));
+    LetPaint(*Frame());
+    wxMessageDialog box(Frame(), wxString::FromUTF8(FormatText(LoadString(IDS_TRANSMISSION_FAILURE).c_str(), 1)),
+                        wxString::FromUTF8(LoadString(IDS_APP_TITLE)), static_cast<long>(wxYES_NO | wxNO_DEFAULT | wxICON_ERROR));
+    wxTheApp->CallAfter([&] {
+        if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
+            LetPaint(*shown);
+        Grab(Frame()->GetScreenRect(), "message-box");
+        CModalDialogTracker::Get().EndTopmost();
+    });
+    box.ShowModal();
+}
+
+TEST_F(DesktopScreenshotTest, Help)
+{
+    for (const char* topic : {"index.html", "configure/index.html"}) {
+        ShowHelpTopic(Frame(), topic);
+        wxHtmlHelpFrame* help = CHelpLauncher::Controller()->GetFrame();
+        ASSERT_NE(help, nullptr);
+        help->SetSize(wxRect(0, 0, 900, 700));
+        LetPaint(*help);
+        Grab(help->GetScreenRect(), std::string("help-") + (topic[0] == 'i' ? "start" : "settings"));
+    }
+}
