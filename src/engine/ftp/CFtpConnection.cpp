@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 #include <fnmatch.h>
+#include <sstream>
+#include <strings.h>
 
 #include "ftp/CFtpListParser.h"
 #include "ftp/CFtpUploadReader.h"
@@ -18,6 +20,14 @@ void GlobalInit()
 bool HasUnsafeCharacters(const std::string& path)
 {
     return path.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+// A listed name must name an entry of the listed directory and nothing else: never "." or ".."
+// (which "LIST -a" names on some servers), nor a path.
+bool IsSafeEntryName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos &&
+           !HasUnsafeCharacters(name);
 }
 
 } // namespace
@@ -58,6 +68,9 @@ struct CFtpConnection::Impl {
     std::string quoteReply;
 
     bool sawLogin = false; // the call (re)connected and logged in
+    // What FEAT announced, read before the first listing: MLSD lists with exact names and types.
+    bool featuresRead = false;
+    bool useMlsd = false;
     std::atomic<int> commandsSent{0};
     StatusCallback status;
     LogCallback log;
@@ -251,14 +264,14 @@ struct CFtpConnection::Impl {
         return code;
     }
 
-    // "LIST -a" of the server's current directory (hidden entries too; some servers hide them
-    // from a plain LIST).
+    // MLSD of the server's current directory when FEAT announced it, else "LIST -a" (hidden
+    // entries too; some servers hide them from a plain LIST).
     int ListCurrent(std::string& listing, CURLcode& raw)
     {
         listing.clear();
         ResetRequest();
         curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "LIST -a");
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, useMlsd ? "MLSD" : "LIST -a");
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &listing);
         const int code = Perform(baseUrl, true, &raw);
@@ -316,6 +329,29 @@ struct CFtpConnection::Impl {
                 lastResponse = quoteReply;
         }
         return code == kErrorNone;
+    }
+
+    // Asks FEAT once per connection. MLST in the list (RFC 3659) announces MLSD as well. A server
+    // that refuses FEAT is listed with LIST.
+    void ReadFeatures()
+    {
+        if (featuresRead)
+            return;
+        featuresRead = true;
+        useMlsd = false;
+        if (Quote("FEAT")) {
+            std::istringstream lines(quoteReply);
+            std::string line;
+            while (std::getline(lines, line)) {
+                if (line.empty() || line[0] != ' ')
+                    continue; // the "211-" and "211 " lines; features start with a blank
+                const size_t start = line.find_first_not_of(' ');
+                const std::string name = start == std::string::npos ? "" : line.substr(start, 4);
+                if (strncasecmp(name.c_str(), "MLST", 4) == 0 || strncasecmp(name.c_str(), "MLSD", 4) == 0)
+                    useMlsd = true;
+            }
+        }
+        SetResult(kErrorNone);
     }
 
     bool CheckOpen()
@@ -449,6 +485,8 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     }
     d.currentDir = d.entryDirectory.empty() || d.entryDirectory[0] != '/' ? "/" : ResolvePath("/", d.entryDirectory);
     d.currentVerified = false;
+    d.featuresRead = false;
+    d.useMlsd = false;
     d.open = true;
     return true;
 }
@@ -548,6 +586,7 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     records.clear();
     if (!d.CheckOpen())
         return false;
+    d.ReadFeatures();
     std::string listing;
     CURLcode raw = CURLE_OK;
     int code = d.ListCurrent(listing, raw);
@@ -563,9 +602,9 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     }
     if (code != kErrorNone)
         return false;
-    for (CFindRecord& record : CFtpListParser::ParseListing(listing)) {
-        if (record.name == "." || record.name == "..")
-            continue; // "LIST -a" names them on some servers
+    for (CFindRecord& record : CFtpListParser::ParseListing(listing, d.useMlsd)) {
+        if (!IsSafeEntryName(record.name))
+            continue;
         if (pattern.empty() || pattern == "*" || fnmatch(pattern.c_str(), record.name.c_str(), FNM_PERIOD) == 0)
             records.push_back(std::move(record));
     }
