@@ -5,7 +5,9 @@
 #include <sstream>
 #include <strings.h>
 
+#include "app/CStringTable.h"
 #include "ftp/CFtpListParser.h"
+#include "ftp/CTlsCertificateCheck.h"
 #include "ftp/CFtpUploadReader.h"
 
 namespace skerrow {
@@ -67,6 +69,17 @@ struct CFtpConnection::Impl {
     int quoteReplyCode = 0;
     std::string quoteReply;
 
+    // Encryption: the mode, the certificate check, and what the last login's AUTH was answered.
+    FtpEncryption encryption = FtpEncryption::ExplicitIfAvailable;
+    CTlsCertificateCheck tlsCheck;
+    std::string rememberedFingerprint;
+    CertificateCheck certificateCheck;
+    bool awaitingAuth = false;
+    bool authAccepted = false;
+    std::atomic<bool> encrypted{false};
+    std::atomic<bool> fellBack{false};
+    CCertificateInfo refusedCertificate; // guarded by resultMutex
+
     bool sawLogin = false; // the call (re)connected and logged in
     // What FEAT announced, read before the first listing: MLSD lists with exact names and types.
     bool featuresRead = false;
@@ -103,6 +116,10 @@ struct CFtpConnection::Impl {
             entryDirectory = ParsePwdReply(line);
             awaitingPwd = false;
         }
+        if (awaitingAuth) {
+            awaitingAuth = false;
+            authAccepted = performReplyCode == 234 || performReplyCode == 334;
+        }
         if (awaitingQuote) {
             quoteReplyCode = performReplyCode;
             quoteReply = replyLines;
@@ -118,6 +135,7 @@ struct CFtpConnection::Impl {
             line.pop_back();
         ++commandsSent;
         awaitingPwd = line == "PWD";
+        awaitingAuth = line.compare(0, 5, "AUTH ") == 0;
         if (line.compare(0, 5, "USER ") == 0)
             sawLogin = true;
         awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
@@ -200,6 +218,14 @@ struct CFtpConnection::Impl {
         case CURLE_OPERATION_TIMEDOUT:
         case CURLE_FTP_ACCEPT_TIMEOUT: return kErrorTimeout;
         case CURLE_ABORTED_BY_CALLBACK: return kErrorOperationCancelled;
+        case CURLE_USE_SSL_FAILED: return kErrorTlsNotOffered;
+        case CURLE_PEER_FAILED_VERIFICATION: return tlsCheck.HasRefused() ? kErrorInvalidCa : kErrorSecureChannel;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_SSL_SHUTDOWN_FAILED: return tlsCheck.HasRefused() ? kErrorInvalidCa : kErrorSecureChannel;
         case CURLE_READ_ERROR: return kErrorReadFault;
         case CURLE_GOT_NOTHING:
         case CURLE_RECV_ERROR:
@@ -422,17 +448,80 @@ struct CFtpConnection::Impl {
         curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
         curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
         ApplyTimeouts();
+        SetupTls();
     }
 
-    static std::string BaseUrl(std::string host, int port)
+    static CURLcode SslContext(CURL*, void* sslContext, void* data)
     {
-        if (host.compare(0, 6, "ftp://") == 0)
-            host.erase(0, 6);
-        while (!host.empty() && host.back() == '/')
-            host.pop_back();
+        return static_cast<CTlsCertificateCheck*>(data)->InstallOnContext(sslContext) ? CURLE_OK
+                                                                                       : CURLE_SSL_CERTPROBLEM;
+    }
+
+    // PROT P on the data connections comes with CURLUSESSL_TRY and _ALL alike; curl resumes the
+    // control connection's TLS session on them (servers such as vsftpd insist on it).
+    void SetupTls()
+    {
+        long use = CURLUSESSL_NONE;
+        switch (encryption) {
+        case FtpEncryption::ExplicitIfAvailable: use = CURLUSESSL_TRY; break;
+        case FtpEncryption::RequireExplicit:
+        case FtpEncryption::Implicit: use = CURLUSESSL_ALL; break;
+        case FtpEncryption::Plain: use = CURLUSESSL_NONE; break;
+        }
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, use);
+        if (use == CURLUSESSL_NONE)
+            return;
+        curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        // TLS 1.2 only: under TLS 1.3 a data connection's new session ticket replaces the control
+        // connection's session in curl's cache, and servers that insist on the control session
+        // being resumed (vsftpd) then refuse the next data connection.
+        constexpr long kTls12 = CURL_SSLVERSION_TLSv1_2;
+        curl_easy_setopt(curl, CURLOPT_SSLVERSION, kTls12 | (kTls12 << 16)); // at least and at most 1.2
+        curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 1L);
+        // The chain is checked against the system's store by curl; the host name, and what to do
+        // when either fails, by the certificate check (a trusted fingerprint passes both).
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Impl::SslContext);
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &tlsCheck);
+    }
+
+    // One attempt to connect and log in; the caller has reset the certificate check.
+    bool OpenOnce(const std::string& host, int port, const std::string& user, const std::string& password,
+                  bool passive)
+    {
+        Cleanup();
+        tlsCheck.ClearRefused();
+        curl = curl_easy_init();
+        if (!curl) {
+            SetResult(kErrorInternal);
+            return false;
+        }
+        commandsSent = 0;
+        authAccepted = false;
+        baseUrl = BaseUrl(host, EffectivePort(port, encryption), encryption == FtpEncryption::Implicit);
+        SetupHandle(user, password, passive);
+        ResetRequest();
+        entryDirectory.clear();
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+        if (Perform(baseUrl) != kErrorNone) {
+            Cleanup();
+            return false;
+        }
+        encrypted = encryption == FtpEncryption::Implicit || (encryption != FtpEncryption::Plain && authAccepted);
+        fellBack = encryption == FtpEncryption::ExplicitIfAvailable && !authAccepted;
+        if (fellBack && log)
+            log("! " + PlainFallbackText());
+        return true;
+    }
+
+    static std::string BaseUrl(const std::string& server, int port, bool implicitTls)
+    {
+        std::string host = HostName(server);
         if (host.find(':') != std::string::npos && host.front() != '[')
             host = "[" + host + "]";
-        return "ftp://" + host + ":" + std::to_string(port > 0 ? port : 21) + "/";
+        return (implicitTls ? "ftps://" : "ftp://") + host + ":" + std::to_string(port) + "/";
     }
 
     void Cleanup()
@@ -463,25 +552,38 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     Impl& d = *m_impl;
     std::lock_guard lock(d.opMutex);
     d.Cleanup();
+    d.encrypted = false;
+    d.fellBack = false;
+    {
+        std::lock_guard result(d.resultMutex);
+        d.refusedCertificate = CCertificateInfo();
+    }
     if (HasUnsafeCharacters(host) || HasUnsafeCharacters(user) || HasUnsafeCharacters(password)) {
         d.SetResult(kErrorInvalidName);
         return false;
     }
-    d.curl = curl_easy_init();
-    if (!d.curl) {
-        d.SetResult(kErrorInternal);
-        return false;
+    d.tlsCheck.Reset(HostName(host), EffectivePort(port, d.encryption), d.rememberedFingerprint);
+    // A certificate the user trusts is accepted on a new attempt; a server that shows yet another
+    // one then is asked about again, a few times at most.
+    for (int attempt = 0; !d.OpenOnce(host, port, user, password, passive); ++attempt) {
+        if (!d.tlsCheck.HasRefused())
+            return false;
+        const CCertificateInfo info = d.tlsCheck.Refused();
+        {
+            std::lock_guard result(d.resultMutex);
+            d.refusedCertificate = info;
+        }
+        const CertificateTrust trust =
+            attempt < 3 && d.certificateCheck ? d.certificateCheck(info) : CertificateTrust::Reject;
+        if (trust == CertificateTrust::Reject) {
+            d.SetResult(kErrorInvalidCa);
+            return false;
+        }
+        d.tlsCheck.Accept(info.fingerprint);
     }
-    d.commandsSent = 0;
-    d.baseUrl = Impl::BaseUrl(host, port);
-    d.SetupHandle(user, password, passive);
-    d.ResetRequest();
-    d.entryDirectory.clear();
-    curl_easy_setopt(d.curl, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(d.curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    if (d.Perform(d.baseUrl) != kErrorNone) {
-        d.Cleanup();
-        return false;
+    {
+        std::lock_guard result(d.resultMutex);
+        d.refusedCertificate = CCertificateInfo();
     }
     d.currentDir = d.entryDirectory.empty() || d.entryDirectory[0] != '/' ? "/" : ResolvePath("/", d.entryDirectory);
     d.currentVerified = false;
@@ -609,6 +711,59 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
             records.push_back(std::move(record));
     }
     return true;
+}
+
+void CFtpConnection::SetEncryption(FtpEncryption encryption)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->encryption = encryption;
+}
+
+void CFtpConnection::SetCertificateCheck(const std::string& remembered, CertificateCheck check)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->rememberedFingerprint = remembered;
+    m_impl->certificateCheck = std::move(check);
+}
+
+bool CFtpConnection::IsEncrypted() const
+{
+    return m_impl->encrypted.load();
+}
+
+bool CFtpConnection::FellBackToPlain() const
+{
+    return m_impl->fellBack.load();
+}
+
+CCertificateInfo CFtpConnection::RefusedCertificate() const
+{
+    std::lock_guard lock(m_impl->resultMutex);
+    return m_impl->refusedCertificate;
+}
+
+int CFtpConnection::EffectivePort(int port, FtpEncryption encryption)
+{
+    if (port > 0)
+        return port;
+    return encryption == FtpEncryption::Implicit ? 990 : 21;
+}
+
+std::string CFtpConnection::HostName(const std::string& server)
+{
+    std::string host = server;
+    if (host.compare(0, 6, "ftp://") == 0)
+        host.erase(0, 6);
+    else if (host.compare(0, 7, "ftps://") == 0)
+        host.erase(0, 7);
+    while (!host.empty() && host.back() == '/')
+        host.pop_back();
+    return host;
+}
+
+std::string CFtpConnection::PlainFallbackText()
+{
+    return Tr("FTP.PlainFallback", "The server does not offer TLS: this connection is not encrypted.");
 }
 
 void CFtpConnection::Abort()
