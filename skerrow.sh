@@ -12,6 +12,10 @@ packages=(g++ cmake ninja-build pkg-config gettext libwxgtk3.2-dev libcurl4-open
           libgtest-dev googletest xvfb xauth python3-pyftpdlib vsftpd imagemagick
           clang libclang-rt-14-dev)
 
+# Encrypted FTP: the certificate check is built on OpenSSL; the tests make certificates with openssl
+# and serve FTPS with pyftpdlib's TLS handler as well as vsftpd.
+packages+=(libssl-dev openssl python3-openssl)
+
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)
 

@@ -52,6 +52,8 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
     stopTimeoutMs = static_cast<int>(std::clamp<long long>(timeoutMs, INT_MIN, INT_MAX));
     maxErrors = number(ini::kAdvanced, ini::kMaxErrors, 32000);
     passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
+
+    encryption = number(ini::kAdvanced, ini::kEncryption, 0);
 }
 
 } // namespace skerrow

@@ -10,6 +10,8 @@
 #include "discovery/CUploadDirWalk.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "ftp/CTrustedCertificates.h"
+#include "settings/CSettingsFile.h"
 #include "settings/CViewSettings.h"
 #include "transfer/CProgressMeter.h"
 #include "transfer/CTransferList.h"
@@ -194,13 +196,19 @@ bool CRunController::OpenConnection()
 {
     CWaitCursor wait(m_host);
     LoadSettings();
-    const std::string remembered = m_status.GetStatusText();
+    std::string remembered = m_status.GetStatusText();
     m_status.SetStatusText(LoadString(IDS_CONNECTING));
     auto connection = std::make_shared<CFtpConnection>();
     connection->SetTimeouts(m_connectSeconds, m_stallSeconds);
+    CTrustedCertificates(CSettingsFile().GetPath(".ini"))
+        .Apply(*connection, m_settings.ftpServer, m_settings.port,
+               CTrustedCertificates::EncryptionFromSetting(m_settings.encryption),
+               [this](const CCertificateInfo& info) { return m_host.AskCertificateTrust(info); });
     const bool opened = connection->Open(m_settings.ftpServer, m_settings.port, m_settings.user, m_settings.password,
                                          m_settings.passive);
     if (opened) {
+        if (connection->FellBackToPlain())
+            remembered = CFtpConnection::PlainFallbackText();
         m_connection = std::move(connection);
     } else {
         std::string text;

@@ -2,6 +2,8 @@
 // What the run control needs from the window besides the status bar and message boxes: greying the
 // run commands, the dialogs a command may open, the language, and the stop timer.
 
+#include "ftp/CCertificateInfo.h"
+
 namespace skerrow {
 
 class IRunHost {
@@ -15,6 +17,10 @@ public:
     virtual bool ShowConnectDialog(bool deleting) = 0;
     virtual bool ShowPcDirDialog() = 0;
     virtual bool ShowTreeDeleteDialog() = 0;
+
+    // A certificate the trust store refused: trust it once, always, or not. May be called from a
+    // worker (the connection is opened there); without a window it is refused.
+    virtual CertificateTrust AskCertificateTrust(const CCertificateInfo&) { return CertificateTrust::Reject; }
 
     // A find has filled the list (the window may size its columns to the names).
     virtual void OnFilesFound() {}

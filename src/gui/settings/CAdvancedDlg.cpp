@@ -3,6 +3,7 @@
 #include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
@@ -12,6 +13,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "app/CStringTable.h"
@@ -74,6 +76,7 @@ void CAdvancedDlg::CreateControls()
 {
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(CreateFields(), 0, wxEXPAND);
+    left->Add(CreateEncryptionChoice(), 0, wxEXPAND | wxTOP, 8);
     left->Add(CreateSuffixGroup(), 1, wxEXPAND | wxTOP, 8);
 
     auto* right = new wxBoxSizer(wxVERTICAL);
@@ -160,6 +163,7 @@ wxWindow* CAdvancedDlg::CreateIcon()
 void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     LoadSettings();
+    LoadEncryption();
     FillSuffixes();
     m_port->SetFocus();
     event.Skip(); // the default handler puts the values into the controls
@@ -224,6 +228,7 @@ bool CAdvancedDlg::TransferDataFromWindow()
     if (!TakeValues())
         return false;
     StoreSettings();
+    StoreEncryption();
     if (m_portValue != m_portAtOpening)
         wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
     StoreSuffixes();
@@ -329,4 +334,38 @@ void CAdvancedDlg::OnListClick(wxMouseEvent& event)
 void CAdvancedDlg::OnItemActivated(wxListEvent&)
 {
     EditFirstSelected();
+}
+
+// Encryption ---------------------------------------------------------------------------------------
+
+// The choices in the order of their stored values (0 to 3).
+wxSizer* CAdvancedDlg::CreateEncryptionChoice()
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Encryption", "E&ncryption"))), 0,
+             wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    wxArrayString choices;
+    choices.Add(Wx(Tr("D150.EncIfAvailable", "Use explicit TLS if available")));
+    choices.Add(Wx(Tr("D150.EncRequire", "Require explicit TLS")));
+    choices.Add(Wx(Tr("D150.EncImplicit", "Implicit TLS")));
+    choices.Add(Wx(Tr("D150.EncPlain", "Plain FTP only (insecure)")));
+    m_encryption = new wxChoice(this, ID_ENCRYPTION, wxDefaultPosition, wxDefaultSize, choices);
+    row->Add(m_encryption, 1, wxALIGN_CENTER_VERTICAL);
+    return row;
+}
+
+// An absent or unknown value shows the default, explicit TLS if available.
+void CAdvancedDlg::LoadEncryption()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    const int value = settings.ReadInt(ini::kAdvanced, ini::kEncryption, 0);
+    m_encryption->SetSelection(value >= 0 && value < static_cast<int>(m_encryption->GetCount()) ? value : 0);
+}
+
+void CAdvancedDlg::StoreEncryption()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    settings.WriteUInt(ini::kAdvanced, ini::kEncryption, static_cast<unsigned>(std::max(0, m_encryption->GetSelection())));
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The Advanced dialog: port, stop timeout, error limit, passive mode, the interface language and
-// the list of text-file suffixes. Reads the settings file when it opens, writes it on OK.
+// The Advanced dialog: port, stop timeout, error limit, passive mode, encryption, the interface
+// language and the list of text-file suffixes. Reads the settings file when it opens, writes it on OK.
 
 #include <wx/dialog.h>
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 class wxCheckBox;
+class wxChoice;
 class wxListCtrl;
 class wxListEvent;
 class wxMouseEvent;
@@ -30,6 +31,7 @@ public:
         ID_LANGUAGE_FRENCH = 1021,
         ID_PASV = 1022,
         ID_LANGUAGE_GERMAN = 1023,
+        ID_ENCRYPTION = 1040,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -62,6 +64,11 @@ private:
     void StoreSettings();
     void StoreSuffixes();
     std::vector<std::string> ItemTexts() const;
+
+    // The encryption of the connection: its choice, read and written with the other settings.
+    wxSizer* CreateEncryptionChoice();
+    void LoadEncryption();
+    void StoreEncryption();
     long FirstSelected() const;
     void EditFirstSelected();
 
@@ -77,6 +84,7 @@ private:
     wxListCtrl* m_suffixes = nullptr;
     wxRadioButton* m_language[4] = {};
     wxCheckBox* m_pasv = nullptr;
+    wxChoice* m_encryption = nullptr;
 
     unsigned m_portValue = 0;
     unsigned m_maxErrorsValue = 0;

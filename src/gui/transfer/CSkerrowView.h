@@ -86,6 +86,7 @@ public:
     void EndWaitCursor() override;
     void StartStopTimer(int milliseconds) override;
     void KillStopTimer() override;
+    skerrow::CertificateTrust AskCertificateTrust(const skerrow::CCertificateInfo& info) override;
 
     // Command handlers.
     void OnFindFilesTransfer(wxCommandEvent& event);
