@@ -180,6 +180,26 @@ TEST_F(FtpTlsTest, RememberedFingerprintPassesAndAChangedCertificateIsAskedAbout
     EXPECT_EQ(Connection().RefusedCertificate().fingerprint, second.fingerprint);
 }
 
+TEST_F(FtpTlsTest, TrustAlwaysIsRememberedInTheSettingsFileForTheHostAndPort)
+{
+    TestCertificate certificate("always");
+    Start(FtpServerKind::Vsftpd, certificate.Args());
+    CTempDir settings;
+    const std::string ini = (settings.Path() / "skerrow.ini").string();
+    const CTrustedCertificates store(ini);
+    Asker asker;
+    asker.answer = CertificateTrust::Always;
+    for (int round = 0; round < 2; ++round) {
+        store.Apply(Connection(), "ftp://127.0.0.1/", m_bench->Server().Port(), FtpEncryption::RequireExplicit,
+                    asker.Check());
+        ASSERT_TRUE(m_bench->Open()) << round;
+        EXPECT_TRUE(Connection().IsEncrypted());
+        Connection().Close();
+    }
+    EXPECT_EQ(asker.asked.size(), 1u); // the second connection found the fingerprint remembered
+    EXPECT_EQ(store.Remembered("127.0.0.1", m_bench->Server().Port()), certificate.fingerprint);
+}
+
 TEST_F(FtpTlsTest, ImplicitTlsUploads)
 {
     TestCertificate certificate("implicit");
