@@ -478,9 +478,10 @@ struct CFtpConnection::Impl {
         constexpr long kTls12 = CURL_SSLVERSION_TLSv1_2;
         curl_easy_setopt(curl, CURLOPT_SSLVERSION, kTls12 | (kTls12 << 16)); // at least and at most 1.2
         curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 1L);
-        // The chain is checked against the system's store by curl; the host name, and what to do
-        // when either fails, by the certificate check (a trusted fingerprint passes both).
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        // The certificate check verifies the chain against the system's store and the host name,
+        // and fails the handshake unless both pass or the fingerprint is trusted; curl's own
+        // checks stay off, so that curl does not read the whole trust store for every connection.
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
         curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Impl::SslContext);
         curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &tlsCheck);

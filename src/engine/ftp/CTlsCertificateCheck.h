@@ -10,13 +10,18 @@
 
 #include "ftp/CCertificateInfo.h"
 
+struct x509_store_st; // OpenSSL's X509_STORE
+
 namespace skerrow {
 
 class CTlsCertificateCheck {
 public:
-    virtual ~CTlsCertificateCheck() = default;
+    CTlsCertificateCheck() = default;
+    virtual ~CTlsCertificateCheck();
+    CTlsCertificateCheck(const CTlsCertificateCheck&) = delete;
+    CTlsCertificateCheck& operator=(const CTlsCertificateCheck&) = delete;
 
-    // A new connection: forgets what was accepted and refused.
+    // A new connection: forgets what was accepted and refused, and reads the trust store.
     void Reset(const std::string& host, int port, const std::string& remembered);
     // Lets the certificate with this fingerprint pass for the rest of the connection.
     void Accept(const std::string& fingerprint);
@@ -35,6 +40,7 @@ public:
 
 private:
 
+    ::x509_store_st* m_store = nullptr;
     std::string m_host;
     int m_port = 0;
     std::string m_remembered;

@@ -49,6 +49,40 @@ struct TestCertificate {
     std::vector<std::string> Args() const { return {"--tls-cert", cert, "--tls-key", key}; }
 };
 
+// A certificate authority of the test's own and a server certificate it signed for the given
+// subjectAltName ("IP:127.0.0.1", "DNS:other.example").
+struct SignedCertificate {
+    CTempDir dir;
+    std::string ca;
+    std::string cert;
+    std::string key;
+
+    explicit SignedCertificate(const std::string& altName)
+    {
+        const std::string d = dir.Str() + "/";
+        ca = d + "ca.pem";
+        cert = d + "cert.pem";
+        key = d + "key.pem";
+        dir.WriteFile("ext.cnf", "subjectAltName=" + altName + "\n");
+        const std::string make =
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Skerrow Test CA' -keyout " + d + "ca.key" +
+            " -out " + ca + " 2>/dev/null && openssl req -newkey rsa:2048 -nodes -subj '/CN=server' -keyout " + key +
+            " -out " + d + "req.csr 2>/dev/null && openssl x509 -req -in " + d + "req.csr -CA " + ca + " -CAkey " + d +
+            "ca.key -CAcreateserial -days 2 -extfile " + d + "ext.cnf -out " + cert + " 2>/dev/null";
+        if (std::system(make.c_str()) != 0)
+            cert.clear();
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+        std::filesystem::permissions(key, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    }
+    std::vector<std::string> Args() const { return {"--tls-cert", cert, "--tls-key", key}; }
+};
+
+// Points OpenSSL's default trust store at one file while it lives.
+struct ScopedTrustStore {
+    explicit ScopedTrustStore(const std::string& file) { setenv("SSL_CERT_FILE", file.c_str(), 1); }
+    ~ScopedTrustStore() { unsetenv("SSL_CERT_FILE"); }
+};
+
 // The answers a test gives and the certificates it was asked about.
 struct Asker {
     CertificateTrust answer = CertificateTrust::Once;
@@ -198,6 +232,28 @@ TEST_F(FtpTlsTest, TrustAlwaysIsRememberedInTheSettingsFileForTheHostAndPort)
     }
     EXPECT_EQ(asker.asked.size(), 1u); // the second connection found the fingerprint remembered
     EXPECT_EQ(store.Remembered("127.0.0.1", m_bench->Server().Port()), certificate.fingerprint);
+}
+
+TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
+{
+    for (const std::string altName : {"IP:127.0.0.1", "DNS:other.example"}) {
+        SignedCertificate certificate(altName);
+        ASSERT_FALSE(certificate.cert.empty()) << "openssl could not sign a certificate";
+        Start(FtpServerKind::Vsftpd, certificate.Args());
+        ScopedTrustStore trust(certificate.ca);
+        Asker asker;
+        asker.answer = CertificateTrust::Reject;
+        Connection().SetCertificateCheck("", asker.Check());
+        const bool named = altName == "IP:127.0.0.1";
+        EXPECT_EQ(m_bench->Open(), named) << altName;
+        EXPECT_EQ(Connection().IsEncrypted(), named);
+        ASSERT_EQ(asker.asked.size(), named ? 0u : 1u) << altName;
+        if (!named) {
+            EXPECT_EQ(asker.asked[0].issuer, "CN = Skerrow Test CA");
+            EXPECT_NE(asker.asked[0].problem.find("IP address mismatch"), std::string::npos) << asker.asked[0].problem;
+        }
+        Connection().Close();
+    }
 }
 
 TEST_F(FtpTlsTest, ImplicitTlsUploads)
