@@ -350,6 +350,7 @@ wxSizer* CAdvancedDlg::CreateEncryptionChoice()
     choices.Add(Wx(Tr("D150.EncImplicit", "Implicit TLS")));
     choices.Add(Wx(Tr("D150.EncPlain", "Plain FTP only (insecure)")));
     m_encryption = new wxChoice(this, ID_ENCRYPTION, wxDefaultPosition, wxDefaultSize, choices);
+    m_encryption->Bind(wxEVT_CHOICE, &CAdvancedDlg::OnEncryptionChosen, this);
     row->Add(m_encryption, 1, wxALIGN_CENTER_VERTICAL);
     return row;
 }
@@ -361,6 +362,19 @@ void CAdvancedDlg::LoadEncryption()
     settings.GetPath(".ini");
     const int value = settings.ReadInt(ini::kAdvanced, ini::kEncryption, 0);
     m_encryption->SetSelection(value >= 0 && value < static_cast<int>(m_encryption->GetCount()) ? value : 0);
+    m_encryptionShown = m_encryption->GetSelection();
+}
+
+void CAdvancedDlg::OnEncryptionChosen(wxCommandEvent&)
+{
+    constexpr int kImplicit = 2;
+    const int chosen = m_encryption->GetSelection();
+    const wxString port = m_port->GetValue().Strip(wxString::both);
+    if (chosen == kImplicit && m_encryptionShown != kImplicit && (port == "21" || port.empty()))
+        m_port->SetValue("990");
+    else if (chosen != kImplicit && m_encryptionShown == kImplicit && port == "990")
+        m_port->SetValue("21");
+    m_encryptionShown = chosen;
 }
 
 void CAdvancedDlg::StoreEncryption()

@@ -69,6 +69,8 @@ private:
     wxSizer* CreateEncryptionChoice();
     void LoadEncryption();
     void StoreEncryption();
+    // Implicit TLS has a port of its own: the port follows the choice while it is a default one.
+    void OnEncryptionChosen(wxCommandEvent& event);
     long FirstSelected() const;
     void EditFirstSelected();
 
@@ -85,6 +87,7 @@ private:
     wxRadioButton* m_language[4] = {};
     wxCheckBox* m_pasv = nullptr;
     wxChoice* m_encryption = nullptr;
+    int m_encryptionShown = 0;
 
     unsigned m_portValue = 0;
     unsigned m_maxErrorsValue = 0;

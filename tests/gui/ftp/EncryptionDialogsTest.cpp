@@ -29,6 +29,9 @@ private:
     int m_button;
 };
 
+const char kOtherFingerprint[] =
+    "00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF";
+
 CCertificateInfo Certificate(const std::string& remembered)
 {
     CCertificateInfo info;
@@ -71,10 +74,30 @@ TEST_F(EncryptionDialogsTest, AdvancedDialogKeepsTheEncryptionChoice)
     EXPECT_EQ(Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION)->GetString(3), "Plain FTP only (insecure)");
 }
 
+TEST_F(EncryptionDialogsTest, ImplicitTlsBringsItsPortWhileThePortIsADefaultOne)
+{
+    CAdvancedDlg dlg(nullptr);
+    dlg.InitDialog();
+    wxChoice* choice = Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION);
+    wxTextCtrl* port = Edit(dlg, CAdvancedDlg::ID_PORT);
+    auto choose = [&](int selection) {
+        choice->SetSelection(selection);
+        wxCommandEvent event(wxEVT_CHOICE, CAdvancedDlg::ID_ENCRYPTION);
+        event.SetInt(selection);
+        choice->GetEventHandler()->ProcessEvent(event);
+        return port->GetValue();
+    };
+    EXPECT_EQ(choose(2), "990");
+    EXPECT_EQ(choose(1), "21");
+    port->SetValue("2121");
+    EXPECT_EQ(choose(2), "2121"); // a port of the user's own stays
+    EXPECT_EQ(choose(3), "2121");
+}
+
 TEST_F(EncryptionDialogsTest, CertificateDialogShowsTheCertificateAndReturnsTheAnswer)
 {
     const CCertificateInfo fresh = Certificate("");
-    const CCertificateInfo changed = Certificate("00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF");
+    const CCertificateInfo changed = Certificate(kOtherFingerprint);
     for (const CCertificateInfo* info : {&fresh, &changed}) {
         CCertificateDlg dlg(nullptr, *info);
         EXPECT_EQ(Edit(dlg, CCertificateDlg::ID_FINGERPRINT)->GetValue(), info->fingerprint);
@@ -107,11 +130,18 @@ TEST_F(EncryptionDialogsTest, Screenshots)
     const char* dir = std::getenv("SKERROW_SCREENSHOT_DIR");
     if (!dir || !*dir)
         GTEST_SKIP() << "SKERROW_SCREENSHOT_DIR is not set";
+    const char* lang = std::getenv("SKERROW_SCREENSHOT_LANG");
+    const std::string suffix = lang && *lang ? std::string("-") + lang : std::string();
+    if (suffix == "-de") {
+        ASSERT_TRUE(CStringTable::LoadCatalog(SKERROW_BIN_DIR "/LangGER.mo"));
+    } else if (suffix == "-fr") {
+        ASSERT_TRUE(CStringTable::LoadCatalog(SKERROW_BIN_DIR "/LangFRA.mo"));
+    }
     const std::string names[] = {"certificate-dialog", "certificate-changed-dialog", "advanced-encryption-dialog"};
     for (int i = 0; i < 3; ++i) {
         std::unique_ptr<wxDialog> dlg;
         if (i < 2)
-            dlg = std::make_unique<CCertificateDlg>(nullptr, Certificate(i ? std::string(95, 'F').replace(2, 1, ":") : ""));
+            dlg = std::make_unique<CCertificateDlg>(nullptr, Certificate(i ? kOtherFingerprint : ""));
         else
             dlg = std::make_unique<CAdvancedDlg>(nullptr);
         dlg->InitDialog();
@@ -127,10 +157,11 @@ TEST_F(EncryptionDialogsTest, Screenshots)
         const wxRect r = dlg->GetScreenRect();
         const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
                                     std::to_string(r.height) + "+" + std::to_string(r.x) + "+" + std::to_string(r.y) +
-                                    " +repage '" + std::string(dir) + "/" + names[i] + ".png'";
+                                    " +repage '" + std::string(dir) + "/" + names[i] + suffix + ".png'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         dlg->Hide();
     }
+    CStringTable::Unload();
 }
 
 } // namespace
