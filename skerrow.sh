@@ -15,6 +15,9 @@ packages=(g++ cmake ninja-build pkg-config gettext libwxgtk3.2-dev libcurl4-open
 # What the desktop needs beyond the libraries: wxWidgets' own texts in French and German, and an
 # icon theme so that message boxes show their error, question and information icons.
 packages+=(wx3.2-i18n adwaita-icon-theme)
+# Encrypted FTP: the certificate check is built on OpenSSL; the tests make certificates with openssl
+# and serve FTPS with pyftpdlib's TLS handler as well as vsftpd.
+packages+=(libssl-dev openssl python3-openssl)
 
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)

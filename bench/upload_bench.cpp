@@ -1,7 +1,8 @@
 // Uploads a local directory tree with the program's upload pass and prints the time it took and the
 // FTP commands sent (login included).
 //
-// usage: upload_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR
+// usage: upload_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR [--tls]
+// With --tls the connection requires explicit TLS and trusts the server's certificate once.
 
 #include <chrono>
 #include <cstdio>
@@ -42,8 +43,9 @@ void AddRows(CTransferList& list, const std::filesystem::path& root)
 
 int main(int argc, char** argv)
 {
-    if (argc != 7) {
-        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD LOCAL_DIR START_DIR\n", argv[0]);
+    const bool tls = argc == 8 && std::string(argv[7]) == "--tls";
+    if (argc != 7 && !tls) {
+        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD LOCAL_DIR START_DIR [--tls]\n", argv[0]);
         return 2;
     }
     CTransferList list;
@@ -52,6 +54,10 @@ int main(int argc, char** argv)
     CStopSignal stop;
     CProgressMeter progress(sink);
     CFtpConnection connection;
+    if (tls) {
+        connection.SetEncryption(FtpEncryption::RequireExplicit);
+        connection.SetCertificateCheck("", [](const CCertificateInfo&) { return CertificateTrust::Once; });
+    }
     const auto start = std::chrono::steady_clock::now();
     if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
         std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());

@@ -9,7 +9,9 @@ and password log in. Faults, chosen by option or by the name of the uploaded fil
   --slow-stor N                     every upload is read at N bytes per second at most
   --hang-after-login                after "230" no command but PWD is ever answered
   --refuse-mkd                      every MKD gets "550 Permission denied."
-  --bad-list                        LIST also names "../x", "a/b", "." and ".."
+  --bad-list                        listings also name "../x", "a/b", "a\\b", "." and ".."
+  --dos-list                        LIST answers in MS-DOS style, as Windows servers do
+  --mlsd                            FEAT announces MLST and MLSD answers with fact lines
 """
 import argparse
 import os
@@ -142,7 +144,27 @@ class Session(socketserver.StreamRequestHandler):
             self.passive = None
         return conn
 
-    def do_LIST(self, arg):
+    def do_FEAT(self, arg):
+        if not OPTIONS.mlsd:
+            self.reply("502 Command not implemented.")
+            return
+        self.reply("211-Features:")
+        self.reply(" MDTM")
+        self.reply(" MLST type*;size*;modify*;")
+        self.reply(" SIZE")
+        self.reply("211 End")
+
+    @staticmethod
+    def list_line(style, is_dir, size, name):
+        if style == "mlsd":
+            return "type=%s;size=%d;modify=20200101120000; %s" % ("dir" if is_dir else "file", size, name)
+        if style == "dos":
+            if is_dir:
+                return "01-01-20  11:05PM       <DIR>          %s" % name
+            return "01-01-20  11:05PM %20d %s" % (size, name)
+        return "%srwxr-xr-x 1 user group %d Jan 01 2020 %s" % ("d" if is_dir else "-", size, name)
+
+    def send_listing(self, style):
         path = self.local(".")[1]
         conn = self.accept_data()
         if conn is None:
@@ -150,16 +172,24 @@ class Session(socketserver.StreamRequestHandler):
         self.reply("150 Here comes the listing.")
         lines = []
         for name in sorted(os.listdir(path)):
-            kind = "d" if os.path.isdir(os.path.join(path, name)) else "-"
-            size = os.path.getsize(os.path.join(path, name))
-            lines.append("%srwxr-xr-x 1 user group %d Jan 01 2020 %s" % (kind, size, name))
+            full = os.path.join(path, name)
+            lines.append(self.list_line(style, os.path.isdir(full), os.path.getsize(full), name))
         if OPTIONS.bad_list:
-            for name in ("../x", "a/b", ".", ".."):
-                lines.append("drwxr-xr-x 1 user group 0 Jan 01 2020 %s" % name)
-                lines.append("-rw-r--r-- 1 user group 5 Jan 01 2020 %s" % name)
+            for name in ("../x", "a/b", "a\\b", ".", ".."):
+                lines.append(self.list_line(style, True, 0, name))
+                lines.append(self.list_line(style, False, 5, name))
         conn.sendall(("\r\n".join(lines) + "\r\n").encode("utf-8", "surrogateescape") if lines else b"")
         conn.close()
         self.reply("226 Listing sent.")
+
+    def do_LIST(self, arg):
+        self.send_listing("dos" if OPTIONS.dos_list else "unix")
+
+    def do_MLSD(self, arg):
+        if not OPTIONS.mlsd:
+            self.reply("502 Command not implemented.")
+            return
+        self.send_listing("mlsd")
 
     def do_STOR(self, arg):
         full, path = self.local(arg)
@@ -208,6 +238,8 @@ def main():
     parser.add_argument("--hang-after-login", action="store_true")
     parser.add_argument("--refuse-mkd", action="store_true")
     parser.add_argument("--bad-list", action="store_true")
+    parser.add_argument("--dos-list", action="store_true")
+    parser.add_argument("--mlsd", action="store_true")
     parser.add_argument("--slow-stor", type=int, default=0)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)

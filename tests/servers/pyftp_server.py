@@ -4,6 +4,8 @@
 Prints the port it listens on as the first line of its standard output, then serves until it is
 killed. Options restrict parts of the tree: --readonly DIR (list and enter only), --no-enter DIR
 (cannot be entered), --refuse NAME (uploads of that file name are refused with 550).
+With --tls-cert and --tls-key (PEM files) it offers explicit TLS (AUTH TLS) without requiring it,
+or requires it for the login and the data connections with --tls-required.
 """
 import argparse
 import os
@@ -22,6 +24,9 @@ def main():
     parser.add_argument("--readonly", action="append", default=[])
     parser.add_argument("--no-enter", action="append", default=[])
     parser.add_argument("--refuse", action="append", default=[])
+    parser.add_argument("--tls-cert", default=None)
+    parser.add_argument("--tls-key", default=None)
+    parser.add_argument("--tls-required", action="store_true")
     args = parser.parse_args()
 
     root = os.path.realpath(args.root)
@@ -34,12 +39,21 @@ def main():
 
     refused = set(args.refuse)
 
-    class Handler(FTPHandler):
+    base = FTPHandler
+    if args.tls_cert:
+        from pyftpdlib.handlers import TLS_FTPHandler
+        base = TLS_FTPHandler
+        base.certfile = args.tls_cert
+        base.keyfile = args.tls_key
+        base.tls_control_required = args.tls_required
+        base.tls_data_required = args.tls_required
+
+    class Handler(base):
         def ftp_STOR(self, file, mode="w"):
             if os.path.basename(file) in refused:
                 self.respond("550 Uploads of this file are not allowed.")
                 return
-            return FTPHandler.ftp_STOR(self, file, mode)
+            return base.ftp_STOR(self, file, mode)
 
     Handler.authorizer = authorizer
     Handler.passive_ports = None

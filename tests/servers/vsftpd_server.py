@@ -5,6 +5,10 @@ Prints the port as the first line of standard output once the server accepts con
 stays until it is killed (SIGTERM also stops vsftpd). The protocol log is written to --log.
 Needs root (vsftpd drops to the "ftp" user for the sessions). Exits with status 77 when vsftpd
 cannot be started here.
+
+With --tls-cert and --tls-key (PEM files) the server requires explicit TLS (AUTH TLS) for the login
+and for every data connection, with the TLS session of the control connection resumed on the data
+connection (vsftpd's default); --implicit-tls makes it speak TLS from the first byte instead.
 """
 import argparse
 import os
@@ -50,13 +54,29 @@ def config(root, port, log, empty_dir, userlist, pasv_min, pasv_max):
     ])
 
 
-def wait_for_port(port, proc, seconds=10.0):
+def tls_config(args):
+    if not args.tls_cert:
+        return ""
+    lines = [
+        "ssl_enable=YES", "rsa_cert_file=%s" % args.tls_cert, "rsa_private_key_file=%s" % args.tls_key,
+        "force_local_logins_ssl=YES", "force_local_data_ssl=YES", "require_ssl_reuse=YES",
+        # vsftpd counts the user "ftp" of the tests as anonymous for its TLS rules.
+        "allow_anon_ssl=YES", "force_anon_logins_ssl=YES", "force_anon_data_ssl=YES",
+        "ssl_ciphers=HIGH", "ssl_tlsv1=YES", "ssl_sslv2=NO", "ssl_sslv3=NO", "ssl_request_cert=NO",
+        "implicit_ssl=%s" % ("YES" if args.implicit_tls else "NO"),
+    ]
+    return "\n".join(lines) + "\n"
+
+
+def wait_for_port(port, proc, seconds=10.0, banner=True):
     end = time.time() + seconds
     while time.time() < end:
         if proc.poll() is not None:
             return False
         try:
             with socket.create_connection(("127.0.0.1", port), timeout=1) as s:
+                if not banner:
+                    return True  # implicit TLS: the server waits for the client's hello
                 return s.recv(64).startswith(b"220")
         except OSError:
             time.sleep(0.05)
@@ -67,6 +87,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
     parser.add_argument("--log", default=None)
+    parser.add_argument("--tls-cert", default=None)
+    parser.add_argument("--tls-key", default=None)
+    parser.add_argument("--implicit-tls", action="store_true")
     args = parser.parse_args()
     if os.geteuid() != 0 or not os.access(VSFTPD, os.X_OK):
         print("vsftpd needs root and %s" % VSFTPD, file=sys.stderr)
@@ -96,9 +119,10 @@ def main():
         conf = os.path.join(work, "vsftpd.conf")
         with open(conf, "w") as f:
             f.write(config(root, port, log, os.path.join(work, "empty"), userlist, pasv, min(pasv + 200, 65000)))
+            f.write(tls_config(args))
         proc = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=open(os.path.join(work, "stderr.txt"), "w"), start_new_session=True)
-        if wait_for_port(port, proc):
+        if wait_for_port(port, proc, banner=not args.implicit_tls):
             break
         proc.kill()
         proc.wait()

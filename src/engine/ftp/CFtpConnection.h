@@ -10,6 +10,12 @@
 // Failures give a WinINet-style code (LastError) and the server's last reply (LastResponse).
 // One worker thread uses the connection at a time; Abort, IsOpen and Close may be called from any
 // thread.
+//
+// Encryption: explicit TLS (AUTH TLS) when the server offers it, explicit TLS or nothing, implicit
+// TLS, or plain FTP. Whenever TLS is used the data connections are protected too (PROT P) and
+// resume the control connection's TLS session. Certificates are checked against the system's
+// trust store and the host name; one that fails passes only when its fingerprint was trusted
+// before for this host and port, or when the certificate check says so.
 
 #include <atomic>
 #include <cstdint>
@@ -19,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "ftp/CCertificateInfo.h"
 #include "ftp/CFindRecord.h"
 
 namespace skerrow {
@@ -39,7 +46,13 @@ enum FtpError : int {
     kErrorIncorrectHandleState = 12019,
     kErrorCannotConnect = 12029,
     kErrorConnectionAborted = 12030,
+    kErrorInvalidCa = 12045,          // a certificate that was not trusted
+    kErrorSecureChannel = 12157,      // TLS could not be set up
+    kErrorTlsNotOffered = 12158,      // TLS is required and the server does not offer it (ours)
 };
+
+// The values stored in the settings file.
+enum class FtpEncryption : int { ExplicitIfAvailable = 0, RequireExplicit = 1, Implicit = 2, Plain = 3 };
 
 // Status notifications of an upload or a listing, delivered on the calling thread.
 enum FtpStatus : int { kStatusRequestSent = 31, kStatusHandleCreated = 60, kStatusHandleClosing = 70 };
@@ -76,6 +89,24 @@ public:
     bool PutFile(const std::string& localPath, const std::string& remoteName, int transferType);
     // Lists the current directory (hidden entries too), keeping the names that match pattern.
     bool List(const std::string& pattern, std::vector<CFindRecord>& records);
+
+    // How the next Open protects the connection (default: explicit TLS if available).
+    void SetEncryption(FtpEncryption encryption);
+    // For the next Open: the fingerprint trusted before for this host and port ("" for none), and
+    // what decides on a certificate the trust store refuses (none: the certificate is refused).
+    void SetCertificateCheck(const std::string& remembered, CertificateCheck check);
+    // After Open: whether the connection is encrypted, and whether it is not only because the
+    // server does not offer TLS (explicit TLS if available; the log says so too).
+    bool IsEncrypted() const;
+    bool FellBackToPlain() const;
+    // The certificate the last Open refused (LastError kErrorInvalidCa); empty fingerprint if none.
+    CCertificateInfo RefusedCertificate() const;
+    // The port Open uses: port, or the default of the encryption (990 implicit, else 21) for 0.
+    static int EffectivePort(int port, FtpEncryption encryption);
+    // The host name in a server setting (without "ftp://", "ftps://" or a trailing "/").
+    static std::string HostName(const std::string& server);
+    // The notice of a connection that fell back to plain FTP.
+    static std::string PlainFallbackText();
 
     // Makes the call in progress, and every later call, fail promptly with kErrorOperationCancelled;
     // any thread. An aborted connection stays aborted: open a new one.

@@ -92,6 +92,73 @@ std::time_t MlsdTime(const std::string& text)
     return timegm(&tm);
 }
 
+// "MM-DD-YY", "MM-DD-YYYY" or "YYYY-MM-DD" ("/" also separates); false when it is none of them.
+bool DosDate(const std::string& text, std::tm& tm)
+{
+    std::string digits[3];
+    int part = 0;
+    for (char c : text) {
+        if (c == '-' || c == '/') {
+            if (++part > 2)
+                return false;
+        } else if (std::isdigit(static_cast<unsigned char>(c))) {
+            digits[part] += c;
+        } else {
+            return false;
+        }
+    }
+    if (part != 2 || digits[0].empty() || digits[1].empty() || digits[2].empty())
+        return false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (digits[0].size() == 4) {
+        year = std::atoi(digits[0].c_str());
+        month = std::atoi(digits[1].c_str());
+        day = std::atoi(digits[2].c_str());
+    } else {
+        month = std::atoi(digits[0].c_str());
+        day = std::atoi(digits[1].c_str());
+        year = std::atoi(digits[2].c_str());
+        if (digits[2].size() <= 2)
+            year += year < 70 ? 2000 : 1900;
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return false;
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    return true;
+}
+
+// "HH:MM" with an optional "AM" or "PM" right after it.
+bool DosTime(std::string text, std::tm& tm)
+{
+    int shift = -1;
+    if (text.size() > 2) {
+        const std::string suffix = text.substr(text.size() - 2);
+        if (strcasecmp(suffix.c_str(), "AM") == 0 || strcasecmp(suffix.c_str(), "PM") == 0) {
+            shift = std::toupper(static_cast<unsigned char>(suffix[0])) == 'P' ? 12 : 0;
+            text.resize(text.size() - 2);
+        }
+    }
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos || !IsNumber(text.substr(0, colon)) || !IsNumber(text.substr(colon + 1)))
+        return false;
+    int hour = std::atoi(text.substr(0, colon).c_str());
+    const int minute = std::atoi(text.substr(colon + 1).c_str());
+    if (shift >= 0) {
+        if (hour < 1 || hour > 12)
+            return false;
+        hour = hour % 12 + shift;
+    }
+    if (hour > 23 || minute > 59)
+        return false;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    return true;
+}
+
 } // namespace
 
 bool CFtpListParser::ParseLine(const std::string& rawLine, CFindRecord& record)
@@ -105,6 +172,8 @@ bool CFtpListParser::ParseLine(const std::string& rawLine, CFindRecord& record)
     const size_t space = line.find(' ');
     if (space != std::string::npos && line.find('=') < space && line.find(';') < space)
         return ParseMlsdLine(line, record);
+    if (std::isdigit(static_cast<unsigned char>(line[0])))
+        return ParseDosLine(line, record);
     return ParseUnixLine(line, record);
 }
 
@@ -137,6 +206,36 @@ bool CFtpListParser::ParseUnixLine(const std::string& line, CFindRecord& record)
         return true;
     }
     return false;
+}
+
+bool CFtpListParser::ParseDosLine(const std::string& line, CFindRecord& record)
+{
+    // Date, time, "<DIR>" or the size (digit groups may be separated by ","), then the name.
+    const std::vector<Token> tokens = Tokenize(line, 3);
+    std::tm tm{};
+    if (tokens.size() != 3 || !DosDate(tokens[0].text, tm) || !DosTime(tokens[1].text, tm))
+        return false;
+    size_t nameStart = tokens[2].end + 1;
+    if (strcasecmp(tokens[2].text.c_str(), "<DIR>") == 0) {
+        record.attributes = kFileAttributeDirectory;
+        // The name column starts after a run of blanks that pads "<DIR>" to the size column.
+        while (nameStart < line.size() && line[nameStart] == ' ')
+            ++nameStart;
+    } else {
+        std::string size;
+        for (char c : tokens[2].text) {
+            if (c != ',')
+                size += c;
+        }
+        if (!IsNumber(size))
+            return false;
+        record.size = std::strtoull(size.c_str(), nullptr, 10);
+    }
+    if (nameStart >= line.size())
+        return false;
+    record.name = line.substr(nameStart);
+    record.lastWriteTime = timegm(&tm); // the server's local time; its zone is not known
+    return true;
 }
 
 bool CFtpListParser::ParseMlsdLine(const std::string& line, CFindRecord& record)
@@ -172,15 +271,22 @@ bool CFtpListParser::ParseMlsdLine(const std::string& line, CFindRecord& record)
     return isEntry;
 }
 
-std::vector<CFindRecord> CFtpListParser::ParseListing(const std::string& listing)
+std::vector<CFindRecord> CFtpListParser::ParseListing(const std::string& listing, bool mlsd)
 {
     std::vector<CFindRecord> records;
     std::istringstream lines(listing);
     std::string line;
     while (std::getline(lines, line)) {
         CFindRecord record;
-        if (ParseLine(line, record))
-            records.push_back(std::move(record));
+        if (mlsd) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.find(' ') == std::string::npos || !ParseMlsdLine(line, record))
+                continue;
+        } else if (!ParseLine(line, record)) {
+            continue;
+        }
+        records.push_back(std::move(record));
     }
     return records;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Reads the lines of an FTP directory listing: unix "ls -l" lines and MLSD fact lines.
+// Reads the lines of an FTP directory listing: unix "ls -l" lines, MS-DOS style lines (as Windows
+// servers send them) and MLSD fact lines.
 
 #include <string>
 #include <vector>
@@ -12,13 +13,16 @@ class CFtpListParser {
 public:
     virtual ~CFtpListParser() = default;
 
-    // One listing line; false for lines that name no entry ("total 12", blank, unreadable).
+    // One listing line, whatever its style; false for lines that name no entry ("total 12", blank,
+    // unreadable).
     static bool ParseLine(const std::string& line, CFindRecord& record);
-    // Every entry of a whole listing, in the server's order.
-    static std::vector<CFindRecord> ParseListing(const std::string& listing);
+    // Every entry of a whole listing, in the server's order. An MLSD listing is read as fact lines
+    // only (its names may look like anything); a LIST listing line by line in any style.
+    static std::vector<CFindRecord> ParseListing(const std::string& listing, bool mlsd = false);
 
 private:
     static bool ParseUnixLine(const std::string& line, CFindRecord& record);
+    static bool ParseDosLine(const std::string& line, CFindRecord& record);
     static bool ParseMlsdLine(const std::string& line, CFindRecord& record);
 };
 

@@ -25,6 +25,10 @@ std::string CInternetError::Description(int code)
     case kErrorCannotConnect: return Tr("E.12029", "A connection with the server could not be established");
     case kErrorConnectionAborted: return Tr("E.12030", "The connection with the server was terminated abnormally");
     case 12031: return Tr("E.12031", "The connection with the server was reset");
+    case kErrorInvalidCa: return Tr("E.12045", "The server's certificate is not trusted");
+    case kErrorSecureChannel: return Tr("E.12157", "A secure (TLS) connection could not be set up");
+    case kErrorTlsNotOffered:
+        return Tr("E.12158", "The server does not offer TLS, and the settings require an encrypted connection");
     default: return std::string();
     }
 }
@@ -32,9 +36,22 @@ std::string CInternetError::Description(int code)
 void CInternetError::GetErrorText(int code, std::string& text) const
 {
     text = FormatText("error code: %d\nMessage: %s\n", code, Description(code).c_str());
+    if (code == kErrorInvalidCa && m_connection)
+        text += CertificateText(m_connection->RefusedCertificate());
     if (code != kErrorExtended || !m_connection)
         return;
     text += m_connection->LastResponse();
+}
+
+std::string CInternetError::CertificateText(const CCertificateInfo& info)
+{
+    if (info.fingerprint.empty())
+        return std::string();
+    std::string text;
+    if (info.Changed())
+        text += Tr("E.CertChanged", "This is not the certificate trusted before for this server.") + "\n";
+    text += FormatText(Tr("E.CertFingerprint", "SHA-256 fingerprint: %s").c_str(), info.fingerprint.c_str()) + "\n";
+    return text;
 }
 
 bool CInternetError::ShowError(int code, IUserPrompt& prompt, PromptIcon icon) const

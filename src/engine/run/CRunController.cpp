@@ -10,6 +10,7 @@
 #include "discovery/CUploadDirWalk.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "ftp/CTrustedCertificates.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CProgressMeter.h"
@@ -18,6 +19,7 @@
 #include "run/CTreeDeleteWorker.h"
 #include "run/IRunHost.h"
 #include "settings/CExclusionList.h"
+#include "settings/CSettingsFile.h"
 #include "settings/CViewSettings.h"
 
 namespace skerrow {
@@ -244,6 +246,18 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     m_status.SetStatusText(LoadString(IDS_CONNECTING));
     auto connection = std::make_shared<CFtpConnection>();
     connection->SetTimeouts(m_connectSeconds, m_stallSeconds);
+    // A certificate the trust store refuses is put to the user from the connecting thread, which
+    // waits for the answer meanwhile (the stop timer leaves it alone then).
+    CTrustedCertificates(CSettingsFile().GetPath(".ini"))
+        .Apply(*connection, m_settings.ftpServer, m_settings.port,
+               CTrustedCertificates::EncryptionFromSetting(m_settings.encryption),
+               [&host = m_host, run = run.get()](const CCertificateInfo& info) {
+                   run->SetWaitingForUser(true);
+                   const CertificateTrust trust = host.AskCertificateTrust(info);
+                   run->SetWaitingForUser(false);
+                   return trust;
+               });
+    m_host.PrepareConnection(*connection);
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
@@ -253,7 +267,12 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         std::string error;
         if (!opened)
             CInternetError(connection.get()).GetErrorText(connection->LastError(), error);
-        post([id, opened, error, next](CRunController& self) { self.OnConnectEnded(id, opened, error, next); });
+        const bool plain = opened && connection->FellBackToPlain();
+        post([id, opened, plain, error, next](CRunController& self) {
+            if (plain)
+                self.m_textBeforeConnect = CFtpConnection::PlainFallbackText();
+            self.OnConnectEnded(id, opened, error, next);
+        });
     });
 }
 

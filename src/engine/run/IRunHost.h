@@ -5,7 +5,11 @@
 
 #include <functional>
 
+#include "ftp/CCertificateInfo.h"
+
 namespace skerrow {
+
+class CFtpConnection;
 
 class IRunHost {
 public:
@@ -18,6 +22,13 @@ public:
     virtual bool ShowConnectDialog(bool deleting) = 0;
     virtual bool ShowPcDirDialog() = 0;
     virtual bool ShowTreeDeleteDialog() = 0;
+
+    // A certificate the trust store refused: trust it once, always, or not. May be called from a
+    // worker (the connection is opened there); without a window it is refused.
+    virtual CertificateTrust AskCertificateTrust(const CCertificateInfo&) { return CertificateTrust::Reject; }
+
+    // A connection about to be opened for a run (the window may attach its command log). UI thread.
+    virtual void PrepareConnection(CFtpConnection&) {}
 
     // A find has filled the list (the window may size its columns to the names).
     virtual void OnFilesFound() {}

@@ -33,6 +33,12 @@ inline constexpr const char* kLastRun = "LastRun";
 inline constexpr const char* kDefaultLastRun = "1000\\01\\01 01:01";
 } // namespace ini
 
+// How the FTP connection is encrypted: 0 explicit TLS if available (also when absent), 1 explicit
+// TLS required, 2 implicit TLS, 3 plain FTP only.
+namespace ini {
+inline constexpr const char* kEncryption = "Encryption";
+} // namespace ini
+
 class CSettingsFile {
 public:
     virtual ~CSettingsFile() = default;

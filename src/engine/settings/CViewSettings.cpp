@@ -54,6 +54,8 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
     stopTimeoutMs = static_cast<int>(std::min<long long>(timeoutMs, INT_MAX));
     maxErrors = std::max(number(ini::kAdvanced, ini::kMaxErrors, 32000), 1);
     passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
+
+    encryption = number(ini::kAdvanced, ini::kEncryption, 0);
 }
 
 } // namespace skerrow

@@ -22,6 +22,8 @@ struct CViewSettings {
     int maxErrors = 32000;                   // Advanced/MaxErrors, at least 1
     bool passive = false;                    // Advanced/PASV
 
+    int encryption = 0;                      // Advanced/Encryption
+
     // Reads every key above from the settings file (LoadSettings).
     void Load();
     void LoadFrom(const std::string& iniPath);

@@ -3,6 +3,7 @@
 #include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
@@ -12,6 +13,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "app/CStringTable.h"
@@ -73,6 +75,7 @@ void CAdvancedDlg::CreateControls()
 {
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(CreateFields(), 0, wxEXPAND);
+    left->Add(CreateEncryptionChoice(), 0, wxEXPAND | wxTOP, 8);
     auto* lists = new wxBoxSizer(wxHORIZONTAL);
     lists->Add(CreateSuffixGroup(), 0, wxEXPAND);
     lists->Add(CreateExclusionGroup(), 1, wxEXPAND | wxLEFT, 8);
@@ -156,6 +159,7 @@ wxWindow* CAdvancedDlg::CreateIcon()
 void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     LoadSettings();
+    LoadEncryption();
     FillSuffixes();
     FillExclusions();
     m_port->SetFocus();
@@ -222,7 +226,7 @@ bool CAdvancedDlg::TakeValues()
 bool CAdvancedDlg::TransferDataFromWindow()
 {
     FinishListEdits();
-    if (!TakeValues() || !StoreSettings())
+    if (!TakeValues() || !StoreSettings() || !StoreEncryption())
         return false;
     if (m_portValue != m_portAtOpening)
         wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
@@ -333,4 +337,56 @@ void CAdvancedDlg::ReportListsNotSaved()
     const std::string text = FormatText(Tr("D150.ListsNotSaved", "The lists could not be saved in %s.").c_str(),
                                         settings.GetPath(".ini").c_str());
     wxMessageBox(Wx(text), Text(IDS_APP_TITLE), wxOK | wxICON_ERROR, this);
+}
+
+// Encryption ---------------------------------------------------------------------------------------
+
+// The choices in the order of their stored values (0 to 3).
+wxSizer* CAdvancedDlg::CreateEncryptionChoice()
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Encryption", "E&ncryption"))), 0,
+             wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    wxArrayString choices;
+    choices.Add(Wx(Tr("D150.EncIfAvailable", "Use explicit TLS if available")));
+    choices.Add(Wx(Tr("D150.EncRequire", "Require explicit TLS")));
+    choices.Add(Wx(Tr("D150.EncImplicit", "Implicit TLS")));
+    choices.Add(Wx(Tr("D150.EncPlain", "Plain FTP only (insecure)")));
+    m_encryption = new wxChoice(this, ID_ENCRYPTION, wxDefaultPosition, wxDefaultSize, choices);
+    m_encryption->Bind(wxEVT_CHOICE, &CAdvancedDlg::OnEncryptionChosen, this);
+    row->Add(m_encryption, 1, wxALIGN_CENTER_VERTICAL);
+    return row;
+}
+
+// An absent or unknown value shows the default, explicit TLS if available.
+void CAdvancedDlg::LoadEncryption()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    const int value = settings.ReadInt(ini::kAdvanced, ini::kEncryption, 0);
+    m_encryption->SetSelection(value >= 0 && value < static_cast<int>(m_encryption->GetCount()) ? value : 0);
+    m_encryptionShown = m_encryption->GetSelection();
+}
+
+void CAdvancedDlg::OnEncryptionChosen(wxCommandEvent&)
+{
+    constexpr int kImplicit = 2;
+    const int chosen = m_encryption->GetSelection();
+    const wxString port = m_port->GetValue().Strip(wxString::both);
+    if (chosen == kImplicit && m_encryptionShown != kImplicit && (port == "21" || port.empty()))
+        m_port->SetValue("990");
+    else if (chosen != kImplicit && m_encryptionShown == kImplicit && port == "990")
+        m_port->SetValue("21");
+    m_encryptionShown = chosen;
+}
+
+bool CAdvancedDlg::StoreEncryption()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    const bool stored = settings.WriteUInt(ini::kAdvanced, ini::kEncryption,
+                                           static_cast<unsigned>(std::max(0, m_encryption->GetSelection())));
+    if (!stored)
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+    return stored;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The Advanced dialog: port, stop timeout, error limit, passive mode, the interface language, the
-// list of text-file suffixes and the exclusion rules. Reads the settings file when it opens, writes
-// it on OK.
+// The Advanced dialog: port, stop timeout, error limit, passive mode, encryption, the interface
+// language, the list of text-file suffixes and the exclusion rules. Reads the settings file when it
+// opens, writes it on OK.
 
 #include <wx/dialog.h>
 
@@ -10,6 +10,7 @@
 
 class CListEditor;
 class wxCheckBox;
+class wxChoice;
 class wxRadioButton;
 class wxSizer;
 class wxTextCtrl;
@@ -32,6 +33,7 @@ public:
         ID_EXCLUSIONS = 1040,
         ID_EXCLUSION_ADD = 1041,
         ID_EXCLUSION_DELETE = 1042,
+        ID_ENCRYPTION = 1043,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -73,6 +75,13 @@ private:
     // Tells the user that the lists could not be written; the dialog stays open.
     void ReportListsNotSaved();
 
+    // The encryption of the connection: its choice, read and written with the other settings.
+    wxSizer* CreateEncryptionChoice();
+    void LoadEncryption();
+    bool StoreEncryption();
+    // Implicit TLS has a port of its own: the port follows the choice while it is a default one.
+    void OnEncryptionChosen(wxCommandEvent& event);
+
     void OnHelp(wxCommandEvent& event);
 
     wxTextCtrl* m_port = nullptr;
@@ -82,6 +91,8 @@ private:
     CListEditor* m_exclusions = nullptr;
     wxRadioButton* m_language[4] = {};
     wxCheckBox* m_pasv = nullptr;
+    wxChoice* m_encryption = nullptr;
+    int m_encryptionShown = 0;
 
     unsigned m_portValue = 0;
     unsigned m_maxErrorsValue = 0;

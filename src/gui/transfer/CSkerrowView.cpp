@@ -19,6 +19,7 @@
 #include "settings/CTreeDeleteDlg.h"
 #include "settings/CSettingsFile.h"
 #include "transfer/CTransferListCtrl.h"
+#include "ftp/CCertificateDlg.h"
 #include "transfer/CUiCall.h"
 
 using namespace skerrow;
@@ -229,6 +230,11 @@ void CSkerrowView::ShowMessage(const std::string& text, PromptIcon icon, const s
         const wxString title = caption.empty() ? Text(LoadString(IDS_APP_TITLE)) : Text(caption);
         wxMessageBox(Text(text), title, wxOK | IconStyle(icon), GetMainFrame());
     });
+}
+
+skerrow::CertificateTrust CSkerrowView::AskCertificateTrust(const skerrow::CCertificateInfo& info)
+{
+    return CCertificateDlg::AskFromAnyThread([this] { return static_cast<wxWindow*>(GetMainFrame()); }, info);
 }
 
 bool CSkerrowView::AskYesNo(const std::string& text, PromptIcon icon)

@@ -85,6 +85,7 @@ public:
     void StartStopTimer(int milliseconds) override;
     void KillStopTimer() override;
     void PostToUi(std::function<void()> call) override;
+    skerrow::CertificateTrust AskCertificateTrust(const skerrow::CCertificateInfo& info) override;
 
     // Command handlers.
     void OnFindFilesTransfer(wxCommandEvent& event);

@@ -26,6 +26,7 @@
 #include "settings/CPCDirDlg.h"
 #include "settings/CTreeDeleteDlg.h"
 #include "transfer/CRowDetailsDlg.h"
+#include "ftp/CCertificateDlg.h"
 #include "SettingsDialogTest.h"
 
 namespace skerrow::test {
@@ -70,6 +71,14 @@ const std::map<std::string, std::function<wxDialog*()>>& Dialogs()
         {"CPCDirDlg", [] { return new CPCDirDlg(nullptr); }},
         {"CTreeDeleteDlg", [] { return new CTreeDeleteDlg(nullptr); }},
         {"CRowDetailsDlg", [] { return new CRowDetailsDlg(nullptr, "index.html", "error code: 12003"); }},
+        {"CCertificateDlg",
+         [] {
+             skerrow::CCertificateInfo info;
+             info.host = "127.0.0.1";
+             info.fingerprint = "AB:CD";
+             info.remembered = "EF:01"; // the warning's texts too
+             return new CCertificateDlg(nullptr, info);
+         }},
     };
     return dialogs;
 }

@@ -1,0 +1,493 @@
+#include "ftp/CFtpConnectionImpl.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <sstream>
+#include <strings.h>
+
+namespace skerrow {
+namespace {
+
+// The longest a call sleeps in one wait for its sockets. curl 7.88 sometimes sets no timer while a
+// data connection's host is resolved and would then sleep a whole second per file.
+constexpr int kMaxWaitMs = 10;
+// How long a closing connection waits for the server's answer to its last commands.
+constexpr long kQuitWaitSeconds = 2;
+
+} // namespace
+
+bool CFtpConnection::Impl::HasUnsafeCharacters(const std::string& text)
+{
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+void CFtpConnection::Impl::OnReplyLine(std::string line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    if (log)
+        log("< " + line);
+    if (!replyOpen) {
+        replyLines.clear();
+        replyOpen = true;
+    }
+    replyLines += line;
+    replyLines += '\n';
+    const bool last = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
+                      std::isdigit(static_cast<unsigned char>(line[1])) &&
+                      std::isdigit(static_cast<unsigned char>(line[2])) && (line.size() == 3 || line[3] == ' ');
+    if (!last)
+        return;
+    replyOpen = false;
+    performReplyCode = std::atoi(line.substr(0, 3).c_str());
+    if (awaitingPwd && performReplyCode == 257) {
+        entryDirectory = ParsePwdReply(line);
+        awaitingPwd = false;
+    }
+    if (awaitingAuth) {
+        awaitingAuth = false;
+        authAccepted = performReplyCode == 234 || performReplyCode == 334;
+    }
+    if (awaitingQuote) {
+        quoteReplyCode = performReplyCode;
+        quoteReply = replyLines;
+        awaitingQuote = false;
+    }
+    std::lock_guard lock(resultMutex);
+    lastResponse = replyLines;
+}
+
+void CFtpConnection::Impl::OnCommand(std::string line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    ++commandsSent;
+    awaitingPwd = line == "PWD";
+    awaitingAuth = line.compare(0, 5, "AUTH ") == 0;
+    if (line.compare(0, 5, "USER ") == 0)
+        sawLogin = true;
+    awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
+    if (!log)
+        return;
+    if (line.compare(0, 5, "PASS ") == 0)
+        line = "PASS ****";
+    log("> " + line);
+}
+
+std::string CFtpConnection::Impl::ParsePwdReply(const std::string& line)
+{
+    const size_t first = line.find('"');
+    if (first == std::string::npos)
+        return std::string();
+    std::string dir;
+    for (size_t i = first + 1; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                dir += '"';
+                ++i;
+                continue;
+            }
+            break;
+        }
+        dir += line[i];
+    }
+    return dir;
+}
+
+int CFtpConnection::Impl::Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata)
+{
+    auto* self = static_cast<Impl*>(userdata);
+    if (type == CURLINFO_HEADER_IN)
+        self->OnReplyLine(std::string(data, size));
+    else if (type == CURLINFO_HEADER_OUT)
+        self->OnCommand(std::string(data, size));
+    return 0;
+}
+
+int CFtpConnection::Impl::Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow)
+{
+    auto* self = static_cast<Impl*>(userdata);
+    if (self->abortRequested.load())
+        return 1;
+    if (self->inTransferStatus && ulnow != self->lastReportedBytes) {
+        self->lastReportedBytes = ulnow;
+        if (self->status)
+            self->status(kStatusRequestSent, static_cast<uint64_t>(ulnow));
+    }
+    return 0;
+}
+
+size_t CFtpConnection::Impl::Collect(char* data, size_t size, size_t count, void* userdata)
+{
+    static_cast<std::string*>(userdata)->append(data, size * count);
+    return size * count;
+}
+
+void CFtpConnection::Impl::SetResult(int code)
+{
+    std::lock_guard lock(resultMutex);
+    lastError = code;
+}
+
+int CFtpConnection::Impl::MapCurlCode(CURLcode code) const
+{
+    const bool serverRefused = performReplyCode >= 400;
+    switch (code) {
+    case CURLE_OK: return kErrorNone;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return kErrorNameNotResolved;
+    case CURLE_COULDNT_CONNECT: return serverRefused ? kErrorExtended : kErrorCannotConnect;
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_FTP_ACCEPT_TIMEOUT: return kErrorTimeout;
+    case CURLE_ABORTED_BY_CALLBACK: return kErrorOperationCancelled;
+    case CURLE_USE_SSL_FAILED: return kErrorTlsNotOffered;
+    case CURLE_PEER_FAILED_VERIFICATION: return tlsCheck.HasRefused() ? kErrorInvalidCa : kErrorSecureChannel;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_SHUTDOWN_FAILED: return tlsCheck.HasRefused() ? kErrorInvalidCa : kErrorSecureChannel;
+    case CURLE_READ_ERROR: return kErrorReadFault;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE: return kErrorConnectionAborted;
+    default: break;
+    }
+    if (serverRefused)
+        return kErrorExtended;
+    if (code == CURLE_FTP_WEIRD_SERVER_REPLY)
+        return kErrorConnectionAborted;
+    return kErrorInternal;
+}
+
+void CFtpConnection::Impl::ResetRequest()
+{
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+    curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, 0L);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(-1));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Discard);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+}
+
+int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode* raw)
+{
+    {
+        std::lock_guard lock(abortMutex);
+        if (abortRequested) {
+            // Aborted for good: no call of this connection talks to the server any more.
+            SetResult(kErrorOperationCancelled);
+            return kErrorOperationCancelled;
+        }
+        inTransfer = true;
+    }
+    lastReportedBytes = -1;
+    inTransferStatus = notify;
+    if (notify && status)
+        status(kStatusHandleCreated, 0);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    performReplyCode = 0;
+    replyOpen = false;
+    sawLogin = false;
+    const CURLcode result = Run();
+    inTransferStatus = false;
+    {
+        std::lock_guard lock(abortMutex);
+        inTransfer = false;
+    }
+    if (notify && status)
+        status(kStatusHandleClosing, 0);
+    if (raw)
+        *raw = result;
+    const int code = MapCurlCode(result);
+    SetResult(code);
+    return code;
+}
+
+int CFtpConnection::Impl::ListCurrent(std::string& listing, CURLcode& raw)
+{
+    listing.clear();
+    ResetRequest();
+    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, useMlsd ? "MLSD" : "LIST -a");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &listing);
+    const int code = Perform(baseUrl, true, &raw);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    return code;
+}
+
+CURLcode CFtpConnection::Impl::Run()
+{
+    if (!multi)
+        multi = curl_multi_init();
+    if (!multi || curl_multi_add_handle(multi, curl) != CURLM_OK)
+        return CURLE_OUT_OF_MEMORY;
+    CURLcode result = CURLE_OK;
+    int running = 1;
+    while (running) {
+        if (abortRequested.load()) {
+            // Whatever curl is waiting for (a reply, a connect, a slow reader), it ends now;
+            // removing the handle mid-transfer drops the connection without a QUIT.
+            curl_multi_remove_handle(multi, curl);
+            controlSocket = -1;
+            return CURLE_ABORTED_BY_CALLBACK;
+        }
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_OUT_OF_MEMORY;
+            break;
+        }
+        if (running)
+            curl_multi_poll(multi, nullptr, 0, kMaxWaitMs, nullptr);
+    }
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
+            result = message->data.result;
+    }
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK)
+        socket = CURL_SOCKET_BAD;
+    controlSocket = socket == CURL_SOCKET_BAD ? -1 : static_cast<int>(socket);
+    curl_multi_remove_handle(multi, curl);
+    return result;
+}
+
+bool CFtpConnection::Impl::Quote(const std::string& command)
+{
+    if (!CheckOpen())
+        return false;
+    ResetRequest();
+    curl_slist* list = curl_slist_append(nullptr, ("*" + command).c_str());
+    quoteCommand = command;
+    quoteReplyCode = 0;
+    curl_easy_setopt(curl, CURLOPT_QUOTE, list);
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    int code = Perform(baseUrl);
+    curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(list);
+    quoteCommand.clear();
+    if (code == kErrorNone && (quoteReplyCode >= 400 || quoteReplyCode == 0)) {
+        code = quoteReplyCode == 0 ? kErrorConnectionAborted : kErrorExtended;
+        std::lock_guard lock(resultMutex);
+        lastError = code;
+        if (quoteReplyCode != 0)
+            lastResponse = quoteReply;
+    }
+    return code == kErrorNone;
+}
+
+void CFtpConnection::Impl::ReadFeatures()
+{
+    if (featuresRead)
+        return;
+    featuresRead = true;
+    useMlsd = false;
+    if (Quote("FEAT")) {
+        std::istringstream lines(quoteReply);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.empty() || line[0] != ' ')
+                continue; // the "211-" and "211 " lines; features start with a blank
+            const size_t start = line.find_first_not_of(' ');
+            const std::string name = start == std::string::npos ? "" : line.substr(start, 4);
+            if (strncasecmp(name.c_str(), "MLST", 4) == 0 || strncasecmp(name.c_str(), "MLSD", 4) == 0)
+                useMlsd = true;
+        }
+    }
+    SetResult(kErrorNone);
+}
+
+bool CFtpConnection::Impl::CheckOpen()
+{
+    if (curl && open)
+        return true;
+    SetResult(kErrorIncorrectHandleState);
+    return false;
+}
+
+bool CFtpConnection::Impl::CheckPath(const std::string& path)
+{
+    if (!HasUnsafeCharacters(path))
+        return true;
+    SetResult(kErrorInvalidName);
+    return false;
+}
+
+std::string CFtpConnection::Impl::Escape(const std::string& segment) const
+{
+    char* escaped = curl_easy_escape(curl, segment.c_str(), static_cast<int>(segment.size()));
+    std::string text = escaped ? escaped : "";
+    curl_free(escaped);
+    return text;
+}
+
+std::string CFtpConnection::Impl::DirectoryUrl(const std::string& dir) const
+{
+    std::string url = baseUrl + "%2F";
+    size_t pos = 1;
+    while (pos < dir.size()) {
+        size_t next = dir.find('/', pos);
+        if (next == std::string::npos)
+            next = dir.size();
+        url += Escape(dir.substr(pos, next - pos));
+        url += '/';
+        pos = next + 1;
+    }
+    if (dir.size() <= 1)
+        url += '/';
+    return url;
+}
+
+void CFtpConnection::Impl::ApplyTimeouts()
+{
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectSeconds);
+    curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, connectSeconds * 1000);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, stallSeconds);
+}
+
+void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::string& password, bool passive)
+{
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Impl::Debug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    curl_easy_setopt(curl, CURLOPT_FTPPORT, passive ? nullptr : "-");
+    curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR_NONE));
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
+    curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    ApplyTimeouts();
+    SetupTls();
+}
+
+CURLcode CFtpConnection::Impl::SslContext(CURL*, void* sslContext, void* data)
+{
+    return static_cast<CTlsCertificateCheck*>(data)->InstallOnContext(sslContext) ? CURLE_OK
+                                                                                   : CURLE_SSL_CERTPROBLEM;
+}
+
+void CFtpConnection::Impl::SetupTls()
+{
+    long use = CURLUSESSL_NONE;
+    switch (encryption) {
+    case FtpEncryption::ExplicitIfAvailable: use = CURLUSESSL_TRY; break;
+    case FtpEncryption::RequireExplicit:
+    case FtpEncryption::Implicit: use = CURLUSESSL_ALL; break;
+    case FtpEncryption::Plain: use = CURLUSESSL_NONE; break;
+    }
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, use);
+    if (use == CURLUSESSL_NONE)
+        return;
+    curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    // TLS 1.2 only: under TLS 1.3 a data connection's new session ticket replaces the control
+    // connection's session in curl's cache, and servers that insist on the control session
+    // being resumed (vsftpd) then refuse the next data connection.
+    constexpr long kTls12 = CURL_SSLVERSION_TLSv1_2;
+    curl_easy_setopt(curl, CURLOPT_SSLVERSION, kTls12 | (kTls12 << 16)); // at least and at most 1.2
+    curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 1L);
+    // The certificate check verifies the chain against the system's store and the host name,
+    // and fails the handshake unless both pass or the fingerprint is trusted; curl's own
+    // checks stay off, so that curl does not read the whole trust store for every connection.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Impl::SslContext);
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &tlsCheck);
+}
+
+bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std::string& user,
+                                    const std::string& password, bool passive)
+{
+    Cleanup();
+    tlsCheck.ClearRefused();
+    curl = curl_easy_init();
+    if (!curl) {
+        SetResult(kErrorInternal);
+        return false;
+    }
+    commandsSent = 0;
+    authAccepted = false;
+    baseUrl = BaseUrl(host, EffectivePort(port, encryption), encryption == FtpEncryption::Implicit);
+    SetupHandle(user, password, passive);
+    ResetRequest();
+    entryDirectory.clear();
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    if (Perform(baseUrl) != kErrorNone) {
+        Cleanup();
+        return false;
+    }
+    encrypted = encryption == FtpEncryption::Implicit || (encryption != FtpEncryption::Plain && authAccepted);
+    fellBack = encryption == FtpEncryption::ExplicitIfAvailable && !authAccepted;
+    if (fellBack && log)
+        log("! " + PlainFallbackText());
+    return true;
+}
+
+std::string CFtpConnection::Impl::BaseUrl(const std::string& server, int port, bool implicitTls)
+{
+    std::string host = HostName(server);
+    if (host.find(':') != std::string::npos && host.front() != '[')
+        host = "[" + host + "]";
+    return (implicitTls ? "ftps://" : "ftp://") + host + ":" + std::to_string(port) + "/";
+}
+
+bool CFtpConnection::Impl::ControlLooksAlive() const
+{
+    if (controlSocket < 0)
+        return false;
+    pollfd probe{controlSocket, POLLIN, 0};
+    return ::poll(&probe, 1, 0) == 0;
+}
+
+void CFtpConnection::Impl::CloseBounded()
+{
+    // The closing commands report nothing; the callbacks stay for a later Open.
+    StatusCallback keptStatus = std::move(status);
+    LogCallback keptLog = std::move(log);
+    status = nullptr;
+    log = nullptr;
+    if (curl && open && !abortRequested.load() && ControlLooksAlive()) {
+        // The reply time-out of the last call is the one the QUIT is awaited with.
+        curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitWaitSeconds);
+        if (!Quote("NOOP") && controlSocket >= 0)
+            ::shutdown(controlSocket, SHUT_RDWR);
+    } else if (controlSocket >= 0) {
+        ::shutdown(controlSocket, SHUT_RDWR);
+    }
+    Cleanup();
+    status = std::move(keptStatus);
+    log = std::move(keptLog);
+}
+
+void CFtpConnection::Impl::Cleanup()
+{
+    if (multi)
+        curl_multi_cleanup(multi); // closes the cached control connection (QUIT)
+    if (curl)
+        curl_easy_cleanup(curl);
+    multi = nullptr;
+    curl = nullptr;
+    open = false;
+    controlSocket = -1;
+}
+
+} // namespace skerrow

@@ -1,0 +1,145 @@
+#pragma once
+// The inside of CFtpConnection: one curl easy handle on a multi handle of its own that keeps the
+// control connection between calls, the replies and commands read from curl's debug stream, the
+// result of the last call, and the encryption of the connection. Only CFtpConnection uses it.
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "ftp/CFtpConnection.h"
+#include "ftp/CTlsCertificateCheck.h"
+
+namespace skerrow {
+
+struct CFtpConnection::Impl {
+    // Whether a path, name or login text holds characters that would end an FTP command.
+    static bool HasUnsafeCharacters(const std::string& text);
+
+    CURL* curl = nullptr;
+    CURLM* multi = nullptr; // holds the control connection between calls
+    std::string baseUrl; // "ftp://host:port/"
+    std::string currentDir;
+    bool currentVerified = false; // currentDir was entered on the server (not only read with PWD)
+    std::atomic<bool> open{false};
+
+    // Serialises the operations; Close takes it after aborting whatever runs.
+    std::mutex opMutex;
+    // Guards the abort flag against a transfer starting or ending.
+    std::mutex abortMutex;
+    bool inTransfer = false;
+    // Set by Abort and never cleared: an aborted connection is done for.
+    std::atomic<bool> abortRequested{false};
+    // The control connection's socket as curl left it after the last call (-1: none); only used
+    // under opMutex, while no curl call can close it.
+    int controlSocket = -1;
+
+    mutable std::mutex resultMutex;
+    int lastError = 0;
+    std::string lastResponse;
+
+    // Reply being read (its lines), and the code of the last reply of the current call.
+    std::string replyLines;
+    bool replyOpen = false;
+    int performReplyCode = 0;
+    std::string entryDirectory;
+    bool awaitingPwd = false;
+    // The command of a quote call, and its own reply (curl may send a CWD after it).
+    std::string quoteCommand;
+    bool awaitingQuote = false;
+    int quoteReplyCode = 0;
+    std::string quoteReply;
+
+    // Encryption: the mode, the certificate check, and what the last login's AUTH was answered.
+    FtpEncryption encryption = FtpEncryption::ExplicitIfAvailable;
+    CTlsCertificateCheck tlsCheck;
+    std::string rememberedFingerprint;
+    CertificateCheck certificateCheck;
+    bool awaitingAuth = false;
+    bool authAccepted = false;
+    std::atomic<bool> encrypted{false};
+    std::atomic<bool> fellBack{false};
+    CCertificateInfo refusedCertificate; // guarded by resultMutex
+
+    bool sawLogin = false; // the call (re)connected and logged in
+    // What FEAT announced, read before the first listing: MLSD lists with exact names and types.
+    bool featuresRead = false;
+    bool useMlsd = false;
+    std::atomic<int> commandsSent{0};
+    StatusCallback status;
+    LogCallback log;
+    long connectSeconds = 30;
+    long stallSeconds = 60;
+    curl_off_t lastReportedBytes = -1;
+
+    // Replies and commands ---------------------------------------------------------------------
+
+    void OnReplyLine(std::string line);
+    void OnCommand(std::string line);
+    static std::string ParsePwdReply(const std::string& line);
+    static int Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata);
+    static int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow);
+
+    static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
+
+    static size_t Collect(char* data, size_t size, size_t count, void* userdata);
+    bool inTransferStatus = false;
+
+    // Results -------------------------------------------------------------------------------------
+
+    void SetResult(int code);
+    int MapCurlCode(CURLcode code) const;
+
+    // curl calls ------------------------------------------------------------------------------------
+
+    void ResetRequest();
+
+    // Runs the prepared request; records and returns the error code (0 on success). An upload or a
+    // listing (notify) reports its start, progress and end through the status callback.
+    int Perform(const std::string& url, bool notify = false, CURLcode* raw = nullptr);
+
+    // MLSD of the server's current directory when FEAT announced it, else "LIST -a" (hidden
+    // entries too; some servers hide them from a plain LIST).
+    int ListCurrent(std::string& listing, CURLcode& raw);
+
+    // curl_easy_perform on our own multi handle, with a bounded wait.
+    CURLcode Run();
+
+    // One command through the quote list; a refusal is read from its reply code.
+    bool Quote(const std::string& command);
+
+    // Asks FEAT once per connection. MLST in the list (RFC 3659) announces MLSD as well. A server
+    // that refuses FEAT is listed with LIST.
+    void ReadFeatures();
+    bool CheckOpen();
+    bool CheckPath(const std::string& path);
+    std::string Escape(const std::string& segment) const;
+
+    // URL of an absolute directory, ending in "/": curl enters it with one CWD.
+    std::string DirectoryUrl(const std::string& dir) const;
+    void ApplyTimeouts();
+    void SetupHandle(const std::string& user, const std::string& password, bool passive);
+    static CURLcode SslContext(CURL*, void* sslContext, void* data);
+
+    // PROT P on the data connections comes with CURLUSESSL_TRY and _ALL alike; curl resumes the
+    // control connection's TLS session on them (servers such as vsftpd insist on it).
+    void SetupTls();
+
+    // One attempt to connect and log in; the caller has reset the certificate check.
+    bool OpenOnce(const std::string& host, int port, const std::string& user, const std::string& password,
+                  bool passive);
+
+    static std::string BaseUrl(const std::string& server, int port, bool implicitTls);
+    // True when the control connection looks alive: no end of file, error or unread reply (an
+    // idle server that closes it sends 421 first).
+    bool ControlLooksAlive() const;
+    // Ends the connection without ever waiting long for the server: a live, healthy connection
+    // gets its QUIT, its answer awaited a short while; any other is cut at once.
+    void CloseBounded();
+    // Closes the connection (QUIT) and frees the handles.
+    void Cleanup();
+};
+
+} // namespace skerrow

@@ -1,0 +1,87 @@
+#include "ftp/CTrustedCertificates.h"
+
+#include <cctype>
+
+#include "settings/CIniFile.h"
+
+namespace skerrow {
+namespace {
+
+constexpr const char* kSection = "Certificates";
+
+} // namespace
+
+std::string CTrustedCertificates::Key(const std::string& host, int port)
+{
+    std::string key;
+    for (char c : host)
+        key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key + ":" + std::to_string(port);
+}
+
+std::string CTrustedCertificates::Remembered(const std::string& host, int port) const
+{
+    return Normalize(CIniFile::GetString(m_iniPath, kSection, Key(host, port), ""));
+}
+
+bool CTrustedCertificates::Remember(const std::string& host, int port, const std::string& fingerprint) const
+{
+    const std::string normal = Normalize(fingerprint);
+    return !normal.empty() && CIniFile::WriteString(m_iniPath, kSection, Key(host, port), normal);
+}
+
+void CTrustedCertificates::Apply(CFtpConnection& connection, const std::string& server, int port,
+                                 FtpEncryption encryption, CertificateCheck ask) const
+{
+    connection.SetEncryption(encryption);
+    const std::string host = CFtpConnection::HostName(server);
+    const int used = CFtpConnection::EffectivePort(port, encryption);
+    connection.SetCertificateCheck(Remembered(host, used), RememberingCheck(std::move(ask)));
+}
+
+CertificateCheck CTrustedCertificates::RememberingCheck(CertificateCheck ask) const
+{
+    return [store = *this, ask = std::move(ask)](const CCertificateInfo& info) {
+        const CertificateTrust trust = ask ? ask(info) : CertificateTrust::Reject;
+        if (trust == CertificateTrust::Always)
+            store.Remember(info.host, info.port, info.fingerprint);
+        return trust;
+    };
+}
+
+std::string CTrustedCertificates::Normalize(const std::string& fingerprint)
+{
+    std::string text = fingerprint;
+    const size_t equals = text.find('=');
+    if (equals != std::string::npos)
+        text.erase(0, equals + 1);
+    std::string hex;
+    for (char c : text) {
+        if (c == ':' || c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return std::string();
+        hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (hex.size() != 64)
+        return std::string();
+    std::string normal;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        if (i)
+            normal += ':';
+        normal += hex.substr(i, 2);
+    }
+    return normal;
+}
+
+FtpEncryption CTrustedCertificates::EncryptionFromSetting(int value)
+{
+    switch (value) {
+    case 1: return FtpEncryption::RequireExplicit;
+    case 2: return FtpEncryption::Implicit;
+    case 3: return FtpEncryption::Plain;
+    default: return FtpEncryption::ExplicitIfAvailable;
+    }
+}
+
+} // namespace skerrow

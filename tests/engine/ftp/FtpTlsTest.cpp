@@ -1,0 +1,371 @@
+// Encrypted connections against vsftpd and pyftpdlib with certificates made for each test by
+// openssl: the certificate check and the trust the user gives, a changed certificate, implicit
+// TLS, a server without TLS under each encryption choice, and uploads and deletions through
+// protected data connections.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "discovery/CTreeDelDirWalk.h"
+#include "run/CFTPTransfer.h"
+#include "ftp/CInternetError.h"
+#include "ftp/CTrustedCertificates.h"
+#include "support/CFtpTestBench.h"
+#include "list/RowWord.h"
+
+namespace skerrow {
+namespace {
+
+using test::CFtpTestBench;
+using test::CTempDir;
+using test::FtpServerKind;
+
+// A self-signed certificate and its key, made by openssl, with the fingerprint openssl prints.
+struct TestCertificate {
+    CTempDir dir;
+    std::string cert;
+    std::string key;
+    std::string fingerprint;
+
+    explicit TestCertificate(const std::string& name)
+    {
+        cert = (dir.Path() / "cert.pem").string();
+        key = (dir.Path() / "key.pem").string();
+        const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=" + name +
+                                 "/O=Skerrow Tests' -keyout " + key + " -out " + cert + " 2>/dev/null";
+        if (std::system(make.c_str()) != 0)
+            return;
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+        std::filesystem::permissions(key, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                              std::filesystem::perms::others_read);
+        FILE* pipe = popen(("openssl x509 -noout -fingerprint -sha256 -in " + cert).c_str(), "r");
+        char line[256] = {};
+        if (pipe && std::fgets(line, sizeof line, pipe))
+            fingerprint = CTrustedCertificates::Normalize(line);
+        if (pipe)
+            pclose(pipe);
+    }
+    std::vector<std::string> Args() const { return {"--tls-cert", cert, "--tls-key", key}; }
+};
+
+// A certificate authority of the test's own and a server certificate it signed for the given
+// subjectAltName ("IP:127.0.0.1", "DNS:other.example").
+struct SignedCertificate {
+    CTempDir dir;
+    std::string ca;
+    std::string cert;
+    std::string key;
+
+    explicit SignedCertificate(const std::string& altName)
+    {
+        const std::string d = dir.Str() + "/";
+        ca = d + "ca.pem";
+        cert = d + "cert.pem";
+        key = d + "key.pem";
+        dir.WriteFile("ext.cnf", "subjectAltName=" + altName + "\n");
+        const std::string make =
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Skerrow Test CA' -keyout " + d + "ca.key" +
+            " -out " + ca + " 2>/dev/null && openssl req -newkey rsa:2048 -nodes -subj '/CN=server' -keyout " + key +
+            " -out " + d + "req.csr 2>/dev/null && openssl x509 -req -in " + d + "req.csr -CA " + ca + " -CAkey " + d +
+            "ca.key -CAcreateserial -days 2 -extfile " + d + "ext.cnf -out " + cert + " 2>/dev/null";
+        if (std::system(make.c_str()) != 0)
+            cert.clear();
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+        std::filesystem::permissions(key, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    }
+    std::vector<std::string> Args() const { return {"--tls-cert", cert, "--tls-key", key}; }
+};
+
+// Points OpenSSL's default trust store at one file while it lives.
+struct ScopedTrustStore {
+    explicit ScopedTrustStore(const std::string& file) { setenv("SSL_CERT_FILE", file.c_str(), 1); }
+    ~ScopedTrustStore() { unsetenv("SSL_CERT_FILE"); }
+};
+
+// The answers a test gives and the certificates it was asked about.
+struct Asker {
+    CertificateTrust answer = CertificateTrust::Once;
+    std::vector<CCertificateInfo> asked;
+    CertificateCheck Check()
+    {
+        return [this](const CCertificateInfo& info) {
+            asked.push_back(info);
+            return answer;
+        };
+    }
+};
+
+size_t Position(const std::vector<std::string>& log, const std::string& line)
+{
+    return static_cast<size_t>(std::find(log.begin(), log.end(), line) - log.begin());
+}
+
+class FtpTlsTest : public ::testing::Test {
+protected:
+    // A server of the kind over a served tree holding t/a/old.txt, with the extra arguments.
+    void Start(FtpServerKind kind, const std::vector<std::string>& args)
+    {
+        m_bench = std::make_unique<CFtpTestBench>(kind, [args](CTempDir& served) {
+            served.WriteFile("t/a/old.txt", "old");
+            return args;
+        });
+        if (!m_bench->Ready())
+            GTEST_SKIP() << m_bench->Skip();
+        m_bench->Connection().SetLogCallback([this](const std::string& line) { m_log.push_back(line); });
+    }
+    CFtpConnection& Connection() { return m_bench->Connection(); }
+    bool Logged(const std::string& line) const { return Position(m_log, line) < m_log.size(); }
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            for (const std::string& line : m_log)
+                std::printf("  log: %s\n", line.c_str());
+        }
+    }
+
+    std::unique_ptr<CFtpTestBench> m_bench;
+    std::vector<std::string> m_log;
+};
+
+TEST_F(FtpTlsTest, SelfSignedCertificateTrustedOnceCarriesUploadListingAndDeletion)
+{
+    TestCertificate certificate("skerrow-tls-test");
+    ASSERT_FALSE(certificate.fingerprint.empty()) << "openssl could not make a certificate";
+    Start(FtpServerKind::Vsftpd, certificate.Args());
+    Asker asker;
+    Connection().SetCertificateCheck("", asker.Check());
+    ASSERT_TRUE(m_bench->Open()) << Connection().LastError() << " " << Connection().LastResponse();
+
+    ASSERT_EQ(asker.asked.size(), 1u);
+    const CCertificateInfo& info = asker.asked[0];
+    EXPECT_EQ(info.fingerprint, certificate.fingerprint);
+    EXPECT_EQ(info.subject, "CN = skerrow-tls-test, O = Skerrow Tests");
+    EXPECT_EQ(info.issuer, info.subject);
+    EXPECT_EQ(info.host, "127.0.0.1");
+    EXPECT_EQ(info.port, m_bench->Server().Port());
+    EXPECT_LT(info.validFrom, info.validUntil);
+    EXPECT_EQ(info.validUntil.size(), std::string("2026-12-09 11:00:00 UTC").size());
+    EXPECT_FALSE(info.problem.empty());
+    EXPECT_FALSE(info.Changed());
+    EXPECT_TRUE(Connection().IsEncrypted());
+    EXPECT_FALSE(Connection().FellBackToPlain());
+    // Nothing of the login crosses before TLS; data connections are protected.
+    EXPECT_LT(Position(m_log, "< 234 Proceed with negotiation."), Position(m_log, "> USER ftp"));
+    EXPECT_TRUE(Logged("> PROT P"));
+
+    // vsftpd refuses data connections that are plain or do not resume the TLS session.
+    m_bench->Local().WriteFile("index.htm", "<p>\n");
+    m_bench->Local().WriteFile("img/logo.gif", std::string(300000, 'g'));
+    m_bench->AddRow("index.htm");
+    m_bench->AddRow("/img/logo.gif", "293");
+    CFTPTransfer(m_bench->Context("t")).UploadRows();
+    EXPECT_EQ(m_bench->States(), (std::vector<int32_t>{1, 1})) << m_bench->List().GetText(1, kColErrors);
+    EXPECT_TRUE(m_bench->Served().ReadFile("t/img/logo.gif") == std::string(300000, 'g'));
+
+    m_bench->List().DeleteAll();
+    CTreeDelDirWalk walk;
+    walk.Setup(&m_bench->List());
+    ASSERT_TRUE(walk.Walk(&Connection(), "/t", "*"));
+    EXPECT_EQ(m_bench->List().Count(), 5u); // index.htm, old.txt, a/, logo.gif, img/
+    ASSERT_TRUE(Connection().SetCurrentDirectory("/"));
+    CFTPTransfer(m_bench->Context("t")).DeleteRows();
+    EXPECT_TRUE(std::filesystem::is_empty(m_bench->Served().Path() / "t"));
+    EXPECT_EQ(asker.asked.size(), 1u); // the data connections never ask
+}
+
+TEST_F(FtpTlsTest, RememberedFingerprintPassesAndAChangedCertificateIsAskedAboutWithItsWarning)
+{
+    TestCertificate first("first");
+    TestCertificate second("second");
+    ASSERT_FALSE(second.fingerprint.empty());
+    Start(FtpServerKind::Vsftpd, second.Args());
+    Asker asker;
+
+    // Trusted before: no question.
+    Connection().SetCertificateCheck(second.fingerprint, asker.Check());
+    ASSERT_TRUE(m_bench->Open());
+    EXPECT_TRUE(asker.asked.empty());
+    Connection().Close();
+
+    // The server now shows another certificate than the one remembered: asked, with the warning;
+    // refused, the password never goes out.
+    m_log.clear();
+    asker.answer = CertificateTrust::Reject;
+    Connection().SetCertificateCheck(first.fingerprint, asker.Check());
+    EXPECT_FALSE(m_bench->Open());
+    EXPECT_EQ(Connection().LastError(), kErrorInvalidCa);
+    ASSERT_EQ(asker.asked.size(), 1u);
+    EXPECT_TRUE(asker.asked[0].Changed());
+    EXPECT_EQ(asker.asked[0].remembered, first.fingerprint);
+    EXPECT_EQ(Connection().RefusedCertificate().fingerprint, second.fingerprint);
+    std::string text;
+    CInternetError(&Connection()).GetErrorText(kErrorInvalidCa, text);
+    EXPECT_EQ(text, "error code: 12045\nMessage: " + CInternetError::Description(kErrorInvalidCa) +
+                        "\nThis is not the certificate trusted before for this server.\nSHA-256 fingerprint: " +
+                        second.fingerprint + "\n");
+    EXPECT_FALSE(Logged("> USER ftp"));
+    EXPECT_FALSE(Connection().IsOpen());
+
+    // Without anyone to ask the certificate is refused as well.
+    Connection().SetCertificateCheck("", nullptr);
+    EXPECT_FALSE(m_bench->Open());
+    EXPECT_EQ(Connection().LastError(), kErrorInvalidCa);
+    EXPECT_EQ(Connection().RefusedCertificate().fingerprint, second.fingerprint);
+}
+
+TEST_F(FtpTlsTest, TrustAlwaysIsRememberedInTheSettingsFileForTheHostAndPort)
+{
+    TestCertificate certificate("always");
+    Start(FtpServerKind::Vsftpd, certificate.Args());
+    CTempDir settings;
+    const std::string ini = (settings.Path() / "skerrow.ini").string();
+    const CTrustedCertificates store(ini);
+    Asker asker;
+    asker.answer = CertificateTrust::Always;
+    for (int round = 0; round < 2; ++round) {
+        store.Apply(Connection(), "ftp://127.0.0.1/", m_bench->Server().Port(), FtpEncryption::RequireExplicit,
+                    asker.Check());
+        ASSERT_TRUE(m_bench->Open()) << round;
+        EXPECT_TRUE(Connection().IsEncrypted());
+        Connection().Close();
+    }
+    EXPECT_EQ(asker.asked.size(), 1u); // the second connection found the fingerprint remembered
+    EXPECT_EQ(store.Remembered("127.0.0.1", m_bench->Server().Port()), certificate.fingerprint);
+}
+
+TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
+{
+    for (const std::string altName : {"IP:127.0.0.1", "DNS:other.example"}) {
+        SignedCertificate certificate(altName);
+        ASSERT_FALSE(certificate.cert.empty()) << "openssl could not sign a certificate";
+        Start(FtpServerKind::Vsftpd, certificate.Args());
+        ScopedTrustStore trust(certificate.ca);
+        Asker asker;
+        asker.answer = CertificateTrust::Reject;
+        Connection().SetCertificateCheck("", asker.Check());
+        const bool named = altName == "IP:127.0.0.1";
+        EXPECT_EQ(m_bench->Open(), named) << altName;
+        EXPECT_EQ(Connection().IsEncrypted(), named);
+        ASSERT_EQ(asker.asked.size(), named ? 0u : 1u) << altName;
+        if (!named) {
+            EXPECT_EQ(asker.asked[0].issuer, "CN = Skerrow Test CA");
+            EXPECT_NE(asker.asked[0].problem.find("IP address mismatch"), std::string::npos) << asker.asked[0].problem;
+        }
+        Connection().Close();
+    }
+}
+
+TEST_F(FtpTlsTest, ImplicitTlsUploads)
+{
+    TestCertificate certificate("implicit");
+    std::vector<std::string> args = certificate.Args();
+    args.push_back("--implicit-tls");
+    Start(FtpServerKind::Vsftpd, args);
+    Asker asker;
+    Connection().SetEncryption(FtpEncryption::Implicit);
+    Connection().SetCertificateCheck("", asker.Check());
+    ASSERT_TRUE(m_bench->Open()) << Connection().LastError();
+    EXPECT_TRUE(Connection().IsEncrypted());
+    EXPECT_FALSE(Logged("> AUTH TLS"));
+    m_bench->Local().WriteFile("a.txt", "abc");
+    m_bench->AddRow("a.txt");
+    CFTPTransfer(m_bench->Context("")).UploadRows();
+    EXPECT_EQ(m_bench->Served().ReadFile("a.txt"), "abc");
+}
+
+TEST_F(FtpTlsTest, ServerWithoutTlsIsRefusedUnderRequireAndNamedWhenItFallsBack)
+{
+    Start(FtpServerKind::Pyftpdlib, {});
+    const struct {
+        FtpEncryption encryption;
+        bool opens;
+        bool asksAuth;
+    } cases[] = {
+        {FtpEncryption::RequireExplicit, false, true},
+        {FtpEncryption::ExplicitIfAvailable, true, true},
+        {FtpEncryption::Plain, true, false},
+    };
+    for (const auto& c : cases) {
+        m_log.clear();
+        Connection().SetEncryption(c.encryption);
+        const int mode = static_cast<int>(c.encryption);
+        EXPECT_EQ(m_bench->Open(), c.opens) << mode;
+        EXPECT_EQ(Logged("> AUTH TLS"), c.asksAuth) << mode;
+        EXPECT_EQ(Logged("> USER tester"), c.opens) << mode;
+        EXPECT_FALSE(Connection().IsEncrypted()) << mode;
+        EXPECT_EQ(Connection().FellBackToPlain(), c.encryption == FtpEncryption::ExplicitIfAvailable) << mode;
+        EXPECT_EQ(Logged("! " + CFtpConnection::PlainFallbackText()), Connection().FellBackToPlain()) << mode;
+        if (!c.opens) {
+            EXPECT_EQ(Connection().LastError(), kErrorTlsNotOffered);
+        }
+        Connection().Close();
+    }
+}
+
+// pyftpdlib 1.5.7 resets a TLS data connection whose handshake starts before the transfer command
+// is answered, as curl's does (vsftpd above carries the data); its control connection serves here.
+TEST_F(FtpTlsTest, PyftpdlibOffersTlsAndPlainFtpOnlyNeverAsksForIt)
+{
+    TestCertificate certificate("pyftpdlib");
+    Start(FtpServerKind::Pyftpdlib, certificate.Args());
+    Asker asker;
+    Connection().SetCertificateCheck("", asker.Check());
+    ASSERT_TRUE(m_bench->Open()) << Connection().LastError() << " " << Connection().LastResponse();
+    EXPECT_TRUE(Connection().IsEncrypted());
+    EXPECT_TRUE(Connection().CreateDirectory("/t/new"));
+    EXPECT_TRUE(Connection().RemoveDirectory("/t/new"));
+    EXPECT_TRUE(Connection().DeleteFile("/t/a/old.txt"));
+    EXPECT_EQ(asker.asked.size(), 1u);
+    Connection().Close();
+
+    m_log.clear();
+    Connection().SetEncryption(FtpEncryption::Plain);
+    ASSERT_TRUE(m_bench->Open());
+    EXPECT_FALSE(Connection().IsEncrypted());
+    EXPECT_FALSE(Connection().FellBackToPlain());
+    EXPECT_FALSE(Logged("> AUTH TLS"));
+    ASSERT_TRUE(Connection().SetCurrentDirectory("/t"));
+    std::vector<CFindRecord> records;
+    ASSERT_TRUE(Connection().List("*", records));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].name, "a");
+    EXPECT_EQ(asker.asked.size(), 1u);
+}
+
+TEST(TrustedCertificates, RemembersPerHostAndPortInTheSettingsFile)
+{
+    CTempDir dir;
+    const std::string ini = (dir.Path() / "skerrow.ini").string();
+    const std::string fp = "AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89";
+    for (const std::string& written : {fp, std::string("abcdef0123456789abcdef0123456789abcdef0123456789abcdef0123456789"),
+                                       "sha256 Fingerprint=" + fp + "\n", std::string(" ab cd ef 01") + fp.substr(11)})
+        EXPECT_EQ(CTrustedCertificates::Normalize(written), fp) << written;
+    for (const std::string& bad : {std::string(), fp.substr(3), fp + ":00", "XY" + fp.substr(2)})
+        EXPECT_EQ(CTrustedCertificates::Normalize(bad), "") << bad;
+
+    CTrustedCertificates store(ini);
+    EXPECT_EQ(store.Remembered("ftp.example.org", 21), "");
+    ASSERT_TRUE(store.Remember("FTP.Example.org", 21, fp));
+    EXPECT_FALSE(store.Remember("ftp.example.org", 990, "not a fingerprint"));
+    EXPECT_EQ(store.Remembered("ftp.example.org", 21), fp);
+    EXPECT_EQ(store.Remembered("ftp.example.org", 990), "");
+
+    // The check remembers an Always, and only that; without anyone to ask it refuses.
+    CCertificateInfo info;
+    info.host = "ftp.example.org";
+    info.port = 990;
+    info.fingerprint = fp;
+    EXPECT_EQ(store.RememberingCheck(nullptr)(info), CertificateTrust::Reject);
+    for (CertificateTrust answer : {CertificateTrust::Reject, CertificateTrust::Once, CertificateTrust::Always}) {
+        EXPECT_EQ(store.RememberingCheck([answer](const CCertificateInfo&) { return answer; })(info), answer);
+        EXPECT_EQ(store.Remembered("ftp.example.org", 990), answer == CertificateTrust::Always ? fp : "");
+    }
+
+    EXPECT_EQ(CTrustedCertificates::EncryptionFromSetting(1), FtpEncryption::RequireExplicit);
+    EXPECT_EQ(CTrustedCertificates::EncryptionFromSetting(3), FtpEncryption::Plain);
+    EXPECT_EQ(CTrustedCertificates::EncryptionFromSetting(7), FtpEncryption::ExplicitIfAvailable);
+}
+
+} // namespace
+} // namespace skerrow

@@ -1,0 +1,168 @@
+// The Encryption choice of the Advanced dialog and the certificate dialog; with
+// SKERROW_SCREENSHOT_DIR set, pictures of the certificate dialog as the user sees it.
+
+#include <wx/app.h>
+#include <wx/choice.h>
+#include <wx/stattext.h>
+#include <wx/utils.h>
+
+#include <cstdlib>
+
+#include "../settings/SettingsDialogTest.h"
+#include "ftp/CCertificateDlg.h"
+#include "settings/CAdvancedDlg.h"
+
+namespace skerrow::test {
+namespace {
+
+using EncryptionDialogsTest = CSettingsDialogTest;
+
+// The certificate dialog must come up; it is answered with the given button.
+class CExpectCertificate : public wxExpectModalBase<CCertificateDlg, CExpectCertificate> {
+public:
+    explicit CExpectCertificate(int button) : m_button(button) {}
+
+protected:
+    int OnInvoked(CCertificateDlg*) const override { return m_button; }
+
+private:
+    int m_button;
+};
+
+const char kOtherFingerprint[] =
+    "00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF";
+
+CCertificateInfo Certificate(const std::string& remembered)
+{
+    CCertificateInfo info;
+    info.host = "ftp.example.org";
+    info.port = 21;
+    info.subject = "CN = ftp.example.org, O = Example Hosting";
+    info.issuer = info.subject;
+    info.validFrom = "2026-12-01 00:00:00 UTC";
+    info.validUntil = "2027-12-01 00:00:00 UTC";
+    info.fingerprint = "3A:1F:9C:00:B2:7E:45:D1:0C:88:6A:F3:21:9B:5E:C4:7D:02:E9:63:AA:18:4F:B0:95:3C:D6:71:0E:8B:F2:4C";
+    info.problem = "self-signed certificate";
+    info.remembered = remembered;
+    return info;
+}
+
+TEST_F(EncryptionDialogsTest, AdvancedDialogKeepsTheEncryptionChoice)
+{
+    struct Case {
+        const char* stored; // nullptr: no key
+        int shown;
+        int chosen;
+    };
+    for (const Case& c : {Case{nullptr, 0, 2}, Case{"3", 3, 1}, Case{"9", 0, 3}, Case{"1", 1, 0}}) {
+        std::filesystem::remove(m_iniPath);
+        if (c.stored)
+            CIniFile::WriteString(m_iniPath, "Advanced", "Encryption", c.stored);
+        CAdvancedDlg dlg(nullptr);
+        dlg.InitDialog();
+        wxChoice* choice = Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION);
+        ASSERT_EQ(choice->GetCount(), 4u);
+        EXPECT_EQ(choice->GetSelection(), c.shown) << (c.stored ? c.stored : "absent");
+        choice->SetSelection(c.chosen);
+        bool accepted = false;
+        EXPECT_NO_DIALOG(accepted = dlg.TransferDataFromWindow());
+        EXPECT_TRUE(accepted);
+        EXPECT_EQ(Read("Advanced", "Encryption"), std::to_string(c.chosen));
+    }
+    CAdvancedDlg dlg(nullptr);
+    EXPECT_EQ(Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION)->GetString(0), "Use explicit TLS if available");
+    EXPECT_EQ(Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION)->GetString(3), "Plain FTP only (insecure)");
+}
+
+TEST_F(EncryptionDialogsTest, ImplicitTlsBringsItsPortWhileThePortIsADefaultOne)
+{
+    CAdvancedDlg dlg(nullptr);
+    dlg.InitDialog();
+    wxChoice* choice = Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION);
+    wxTextCtrl* port = Edit(dlg, CAdvancedDlg::ID_PORT);
+    auto choose = [&](int selection) {
+        choice->SetSelection(selection);
+        wxCommandEvent event(wxEVT_CHOICE, CAdvancedDlg::ID_ENCRYPTION);
+        event.SetInt(selection);
+        choice->GetEventHandler()->ProcessEvent(event);
+        return port->GetValue();
+    };
+    EXPECT_EQ(choose(2), "990");
+    EXPECT_EQ(choose(1), "21");
+    port->SetValue("2121");
+    EXPECT_EQ(choose(2), "2121"); // a port of the user's own stays
+    EXPECT_EQ(choose(3), "2121");
+}
+
+TEST_F(EncryptionDialogsTest, CertificateDialogShowsTheCertificateAndReturnsTheAnswer)
+{
+    const CCertificateInfo fresh = Certificate("");
+    const CCertificateInfo changed = Certificate(kOtherFingerprint);
+    for (const CCertificateInfo* info : {&fresh, &changed}) {
+        CCertificateDlg dlg(nullptr, *info);
+        EXPECT_EQ(Edit(dlg, CCertificateDlg::ID_FINGERPRINT)->GetValue(), info->fingerprint);
+        const wxString warning = Control<wxStaticText>(dlg, CCertificateDlg::ID_WARNING)->GetLabel();
+        EXPECT_EQ(warning.StartsWith("WARNING"), info->Changed()) << warning;
+        EXPECT_NE(warning.Find("ftp.example.org:21"), wxNOT_FOUND);
+        bool showsRemembered = false;
+        for (wxWindow* child : dlg.GetChildren()) {
+            if (auto* field = dynamic_cast<wxTextCtrl*>(child))
+                showsRemembered = showsRemembered || field->GetValue() == info->remembered;
+        }
+        EXPECT_EQ(showsRemembered, info->Changed());
+    }
+    const struct {
+        int button;
+        CertificateTrust trust;
+    } answers[] = {{CCertificateDlg::ID_TRUST_ONCE, CertificateTrust::Once},
+                   {CCertificateDlg::ID_TRUST_ALWAYS, CertificateTrust::Always},
+                   {wxID_CANCEL, CertificateTrust::Reject}};
+    for (const auto& answer : answers) {
+        CertificateTrust trust = CertificateTrust::Reject;
+        wxTEST_DIALOG(trust = CCertificateDlg::AskFromAnyThread({}, fresh),
+                      CExpectCertificate(answer.button));
+        EXPECT_EQ(trust, answer.trust) << answer.button;
+    }
+}
+
+TEST_F(EncryptionDialogsTest, Screenshots)
+{
+    const char* dir = std::getenv("SKERROW_SCREENSHOT_DIR");
+    if (!dir || !*dir)
+        GTEST_SKIP() << "SKERROW_SCREENSHOT_DIR is not set";
+    const char* lang = std::getenv("SKERROW_SCREENSHOT_LANG");
+    const std::string suffix = lang && *lang ? std::string("-") + lang : std::string();
+    if (suffix == "-de") {
+        ASSERT_TRUE(CStringTable::LoadCatalog(SKERROW_BIN_DIR "/LangGER.mo"));
+    } else if (suffix == "-fr") {
+        ASSERT_TRUE(CStringTable::LoadCatalog(SKERROW_BIN_DIR "/LangFRA.mo"));
+    }
+    const std::string names[] = {"certificate-dialog", "certificate-changed-dialog", "advanced-encryption-dialog"};
+    for (int i = 0; i < 3; ++i) {
+        std::unique_ptr<wxDialog> dlg;
+        if (i < 2)
+            dlg = std::make_unique<CCertificateDlg>(nullptr, Certificate(i ? kOtherFingerprint : ""));
+        else
+            dlg = std::make_unique<CAdvancedDlg>(nullptr);
+        dlg->InitDialog();
+        dlg->CentreOnScreen();
+        dlg->Show();
+        for (int k = 0; k < 200 && !dlg->IsShownOnScreen(); ++k)
+            wxTheApp->Yield(true);
+        for (int k = 0; k < 10; ++k) {
+            dlg->Update();
+            wxTheApp->Yield(true);
+            wxMilliSleep(50);
+        }
+        const wxRect r = dlg->GetScreenRect();
+        const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                    std::to_string(r.height) + "+" + std::to_string(r.x) + "+" + std::to_string(r.y) +
+                                    " +repage '" + std::string(dir) + "/" + names[i] + suffix + ".png'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        dlg->Hide();
+    }
+    CStringTable::Unload();
+}
+
+} // namespace
+} // namespace skerrow::test
