@@ -54,6 +54,7 @@ CRunController::~CRunController()
 void CRunController::LoadSettings()
 {
     m_settings.Load();
+    m_host.AdjustSettings(m_settings);
 }
 
 CRunController::Poster CRunController::MakePoster()
@@ -234,6 +235,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     m_status.SetStatusText(LoadString(IDS_CONNECTING));
     auto connection = std::make_shared<CFtpConnection>();
     connection->SetTimeouts(m_connectSeconds, m_stallSeconds);
+    m_host.PrepareConnection(*connection);
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();

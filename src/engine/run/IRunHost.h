@@ -7,6 +7,9 @@
 
 namespace skerrow {
 
+struct CViewSettings;
+class CFtpConnection;
+
 class IRunHost {
 public:
     virtual ~IRunHost() = default;
@@ -35,6 +38,12 @@ public:
 
     // Queues call for the UI thread, after everything queued before it; any thread.
     virtual void PostToUi(std::function<void()> call) = 0;
+
+    // The settings as read from the file, before a command uses them: a host that was given some of
+    // them another way puts them in (the headless command's password and "all files"). UI thread.
+    virtual void AdjustSettings(CViewSettings& /*settings*/) {}
+    // A new connection, before it opens (a host may attach its command log). UI thread.
+    virtual void PrepareConnection(CFtpConnection& /*connection*/) {}
 };
 
 } // namespace skerrow
