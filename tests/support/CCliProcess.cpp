@@ -1,12 +1,11 @@
 #include "support/CCliProcess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "support/CTempDir.h"
 
 extern char** environ;
 
@@ -19,9 +18,13 @@ std::string CCliProcess::BinaryPath()
 
 CCliResult CCliProcess::Run(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
 {
-    CTempDir outputs;
-    const std::string outPath = (outputs.Path() / "out").string();
-    const std::string errPath = (outputs.Path() / "err").string();
+    return CCliProcess(args, extraEnvironment).Wait();
+}
+
+CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+{
+    const std::string outPath = (m_outputs.Path() / "out").string();
+    const std::string errPath = (m_outputs.Path() / "err").string();
 
     std::vector<std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
@@ -52,19 +55,38 @@ CCliResult CCliProcess::Run(const std::vector<std::string>& args, const std::vec
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
+        m_pid = pid;
     posix_spawn_file_actions_destroy(&actions);
+}
 
+CCliProcess::~CCliProcess()
+{
+    Wait();
+}
+
+void CCliProcess::Signal(int signal)
+{
+    if (m_pid > 0 && !m_waited)
+        ::kill(m_pid, signal);
+}
+
+CCliResult CCliProcess::Wait()
+{
     CCliResult result;
-    if (spawned != 0)
+    if (m_pid <= 0)
         return result;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    if (!m_waited) {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_waited = true;
+        if (WIFEXITED(status))
+            m_exitCode = WEXITSTATUS(status);
     }
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    result.out = outputs.ReadFile("out");
-    result.err = outputs.ReadFile("err");
+    result.exitCode = m_exitCode;
+    result.out = m_outputs.ReadFile("out");
+    result.err = m_outputs.ReadFile("err");
     return result;
 }
 

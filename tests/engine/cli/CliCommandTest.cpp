@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "list/CSavedListFile.h"
 #include "list/RowWord.h"
@@ -123,6 +126,10 @@ TEST_F(CliTest, SettingsAndSecretsThatCannotBeUsedExitTwoBeforeAnythingIsSent)
     EXPECT_EQ(Cli({"tree-delete", "site"}).exitCode, 2);
     EXPECT_EQ(Cli({"find"}).exitCode, 0);
     EXPECT_TRUE(std::filesystem::is_empty(m_served.Path() / "site"));
+    // Without --settings, SKERROW_INI names the file, as for the window.
+    const CCliResult fromEnvironment = CCliProcess::Run({"find", "--all"}, {"SKERROW_INI=" + Ini()});
+    EXPECT_EQ(fromEnvironment.exitCode, 0) << fromEnvironment.err;
+    EXPECT_EQ(Lines(fromEnvironment.out), kSiteFiles);
 }
 
 TEST_P(CliServerTest, UploadSendsTheSiteRecordsTheDateAndFindThenListsOnlyWhatChanged)
@@ -260,4 +267,33 @@ TEST_F(CliTest, TreeDeleteListsEverythingAndDeletesOnlyWithYes)
         EXPECT_NE(deleted.err.find("deleted: " + entry + "\n"), std::string::npos) << deleted.err;
     EXPECT_TRUE(std::filesystem::is_directory(m_served.Path() / "site/old"));
     EXPECT_TRUE(std::filesystem::is_empty(m_served.Path() / "site/old"));
+}
+
+TEST_F(CliTest, CtrlCStopsTheUploadAndWhatWasNotSentIsSavedAndFoundAgain)
+{
+    // Every upload is read at 1000 bytes per second: the big file takes long enough to be stopped.
+    StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "1000"});
+    m_local.WriteFile("big.bin", std::string(60000, 'b'));
+    const std::string list = m_settingsDir.Str() + "/left.txt";
+    CCliProcess upload({"--settings", Ini(), "upload", "--save-list", list});
+    ASSERT_TRUE(upload.Started());
+    // Once a file has reached the server the run is under way.
+    const auto site = m_served.Path() / "site";
+    for (int i = 0; i < 3000 && std::filesystem::is_empty(site); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    upload.Signal(SIGINT);
+    const CCliResult result = upload.Wait();
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.err.find("Transfer Stopped"), std::string::npos) << result.err;
+
+    int runState = -1;
+    std::vector<CTransferRow> rows;
+    ASSERT_TRUE(CSavedListFile().Read(list, runState, rows));
+    EXPECT_EQ(runState, 1);
+    ASSERT_FALSE(rows.empty());
+    const std::set<std::string> next = NextFindNames();
+    for (const CTransferRow& row : rows) {
+        EXPECT_NE(RowStateOf(row.word), kRowDone);
+        EXPECT_EQ(next.count(row.name), 1u) << row.name << " is not found again";
+    }
 }
