@@ -117,6 +117,14 @@ TEST_F(CliTest, SettingsAndSecretsThatCannotBeUsedExitTwoBeforeAnythingIsSent)
     ASSERT_TRUE(CSavedListFile().Write(deletions, 2, {CTransferRow{0x30, "/site/old", "1", ""}}));
     EXPECT_EQ(Cli({"send", deletions}).exitCode, 2);
 
+    // A PC directory that is gone is not an empty site.
+    WriteSetting("Configure", "PCDir", missing);
+    const CCliResult noPcDir = Cli({"upload"});
+    EXPECT_EQ(noPcDir.exitCode, 2);
+    EXPECT_NE(noPcDir.err.find("the PC directory " + missing + " does not exist"), std::string::npos) << noPcDir.err;
+    EXPECT_EQ(LastRun(), "absent");
+    WriteSetting("Configure", "PCDir", m_local.Str());
+
     // No site: the window would ask with its Connect dialog; here that is a settings error.
     // Finding files needs no site.
     WriteSetting("Configure", "FTPURL", "");
