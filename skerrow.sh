@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Skerrow's one entry point for a fresh Debian 12 machine.
-#   ./skerrow.sh start   install what is missing, build, start the program
+#   ./skerrow.sh start   install what is missing, build (the program and skerrow-cli), start the program
 #   ./skerrow.sh test    install what is missing, build the test build, run every test
 #   ./skerrow.sh demo    start a local FTP server and the program set up for it
 #   ./skerrow.sh bench   run the benchmarks in bench/
@@ -45,6 +45,7 @@ build() { # dir, cmake options...
 case "${1:-start}" in
 start)
     install_missing
+    # Builds both programs: the window (skerrow) and the headless command (skerrow-cli).
     build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
     exec build/release/bin/skerrow "${@:2}"
     ;;

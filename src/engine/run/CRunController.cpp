@@ -57,6 +57,7 @@ CRunController::~CRunController()
 void CRunController::LoadSettings()
 {
     m_settings.Load();
+    m_host.AdjustSettings(m_settings);
 }
 
 CRunController::Poster CRunController::MakePoster()

@@ -9,6 +9,7 @@
 
 namespace skerrow {
 
+struct CViewSettings;
 class CFtpConnection;
 
 class IRunHost {
@@ -27,9 +28,6 @@ public:
     // worker (the connection is opened there); without a window it is refused.
     virtual CertificateTrust AskCertificateTrust(const CCertificateInfo&) { return CertificateTrust::Reject; }
 
-    // A connection about to be opened for a run (the window may attach its command log). UI thread.
-    virtual void PrepareConnection(CFtpConnection&) {}
-
     // A find has filled the list (the window may size its columns to the names).
     virtual void OnFilesFound() {}
 
@@ -46,6 +44,12 @@ public:
 
     // Queues call for the UI thread, after everything queued before it; any thread.
     virtual void PostToUi(std::function<void()> call) = 0;
+
+    // The settings as read from the file, before a command uses them: a host that was given some of
+    // them another way puts them in (the headless command's password and "all files"). UI thread.
+    virtual void AdjustSettings(CViewSettings& /*settings*/) {}
+    // A new connection, before it opens (a host may attach its command log). UI thread.
+    virtual void PrepareConnection(CFtpConnection& /*connection*/) {}
 };
 
 } // namespace skerrow

@@ -1,0 +1,14 @@
+#pragma once
+// Find Files: lists what the next upload would send; nothing is sent, nothing written.
+
+#include "commands/CCliCommand.h"
+
+namespace skerrow::cli {
+
+class CFindCommand : public CCliCommand {
+public:
+    using CCliCommand::CCliCommand;
+    int Run() override;
+};
+
+} // namespace skerrow::cli

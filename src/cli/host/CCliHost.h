@@ -1,0 +1,67 @@
+#pragma once
+// The window as the headless command plays it: the calls that the run's threads post for the UI
+// thread wait in a queue that the main thread carries out (Pump); the stop timer fires from the
+// same loop; every dialog is answered from the command line, and no Connect dialog is ever shown:
+// asked for one, the host says Cancel when the settings name no site.
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "run/IRunHost.h"
+
+namespace skerrow {
+class CRunController;
+}
+
+namespace skerrow::cli {
+
+class CCliTerminal;
+
+class CCliHost : public IRunHost {
+public:
+    explicit CCliHost(CCliTerminal& terminal) : m_terminal(terminal) {}
+
+    void SetController(CRunController* controller) { m_controller = controller; }
+    // What the command line puts in place of the stored settings.
+    void SetPassword(std::optional<std::string> password) { m_password = std::move(password); }
+    void SetAllFiles(bool all) { m_allFiles = all; }
+    // The fingerprint given with --trust ("" for none): the one certificate accepted without a
+    // window; any other the trust store refuses fails the connection.
+    void SetTrustedFingerprint(std::string fingerprint) { m_trust = std::move(fingerprint); }
+
+    void SetRunning(bool /*running*/) override {}
+    bool ShowConnectDialog(bool deleting) override;
+    bool ShowPcDirDialog() override { return true; }
+    bool ShowTreeDeleteDialog() override { return true; }
+    void ApplyLanguage() override {}
+    void StartStopTimer(int milliseconds) override;
+    void KillStopTimer() override;
+    void PostToUi(std::function<void()> call) override;
+    void AdjustSettings(CViewSettings& settings) override;
+    void PrepareConnection(CFtpConnection& connection) override;
+    CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
+
+    // Waits at most wait for a posted call or the stop timer, then carries out what is due.
+    void Pump(std::chrono::milliseconds wait);
+    // A Connect dialog was asked for while the settings name no site.
+    bool MissingSite() const { return m_missingSite; }
+
+private:
+    CCliTerminal& m_terminal;
+    CRunController* m_controller = nullptr;
+    std::optional<std::string> m_password;
+    bool m_allFiles = false;
+    std::string m_trust;
+    bool m_missingSite = false;
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::deque<std::function<void()>> m_calls;
+    std::optional<std::chrono::steady_clock::time_point> m_timerDue;
+};
+
+} // namespace skerrow::cli

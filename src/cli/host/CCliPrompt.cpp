@@ -1,0 +1,27 @@
+#include "host/CCliPrompt.h"
+
+#include "output/CCliTerminal.h"
+
+namespace skerrow::cli {
+
+void CCliPrompt::ShowMessage(const std::string& text, PromptIcon icon, const std::string& /*caption*/)
+{
+    const std::string line = CCliTerminal::OneLine(text);
+    if (icon == PromptIcon::Error || icon == PromptIcon::Stop) {
+        ++m_errors;
+        m_terminal.Error("error: " + line);
+    } else {
+        m_terminal.Info(line);
+    }
+}
+
+bool CCliPrompt::AskYesNo(const std::string& text, PromptIcon /*icon*/)
+{
+    ++m_questions;
+    if (m_beforeQuestion)
+        m_beforeQuestion();
+    m_terminal.Detail(CCliTerminal::OneLine(text) + (m_answer ? " yes" : " no"));
+    return m_answer;
+}
+
+} // namespace skerrow::cli

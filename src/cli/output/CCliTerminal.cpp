@@ -1,0 +1,101 @@
+#include "output/CCliTerminal.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace skerrow::cli {
+
+CCliTerminal::CCliTerminal(bool quiet, bool verbose)
+    : m_quiet(quiet), m_verbose(verbose), m_showsBar(!quiet && ::isatty(STDERR_FILENO) == 1)
+{
+}
+
+std::string CCliTerminal::OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty() && line.back() != ' ')
+                line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+int CCliTerminal::Width() const
+{
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10)
+        return size.ws_col;
+    return 80;
+}
+
+void CCliTerminal::Out(const std::string& line)
+{
+    Write(stdout, line);
+}
+
+void CCliTerminal::Error(const std::string& line)
+{
+    Write(stderr, line);
+}
+
+void CCliTerminal::Info(const std::string& line)
+{
+    if (!m_quiet)
+        Write(stderr, line);
+}
+
+void CCliTerminal::Detail(const std::string& line)
+{
+    if (m_verbose)
+        Write(stderr, line);
+}
+
+void CCliTerminal::Write(std::FILE* stream, const std::string& line)
+{
+    std::lock_guard lock(m_mutex);
+    ClearBarLocked();
+    std::fputs(line.c_str(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+    DrawBarLocked();
+}
+
+void CCliTerminal::Bar(const std::string& text)
+{
+    if (!m_showsBar)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (text == m_bar && m_barDrawn)
+        return;
+    ClearBarLocked();
+    m_bar = text;
+    DrawBarLocked();
+}
+
+void CCliTerminal::ClearBarLocked()
+{
+    if (!m_barDrawn)
+        return;
+    std::fflush(stdout);
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    m_barDrawn = false;
+}
+
+void CCliTerminal::DrawBarLocked()
+{
+    if (!m_showsBar || m_bar.empty())
+        return;
+    std::fputs(m_bar.c_str(), stderr);
+    std::fflush(stderr);
+    m_barDrawn = true;
+}
+
+} // namespace skerrow::cli

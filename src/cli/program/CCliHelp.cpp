@@ -1,0 +1,59 @@
+#include "program/CCliHelp.h"
+
+namespace skerrow::cli {
+
+std::string CCliHelp::Usage()
+{
+    return "Usage: skerrow-cli [OPTIONS] COMMAND [ARGUMENT] [OPTIONS]\n"
+           "Try 'skerrow-cli --help' for more information.\n";
+}
+
+std::string CCliHelp::Text()
+{
+    return "Usage: skerrow-cli [OPTIONS] COMMAND [ARGUMENT] [OPTIONS]\n"
+           "\n"
+           "Keeps a web site on an FTP server in step with a local folder, without a window.\n"
+           "Uses the same settings file as Skerrow (site, user, password, folders, last upload).\n"
+           "\n"
+           "Commands:\n"
+           "  upload            send the files changed since the last upload (Find Files & Transfer)\n"
+           "                    and record the new last-upload date\n"
+           "  send LIST         send the rows of a saved list that are not Done\n"
+           "  find              print the files the next upload would send; nothing is sent\n"
+           "  tree-delete DIR   list everything below the server directory DIR; delete it only\n"
+           "                    with --yes (DIR itself stays)\n"
+           "\n"
+           "Options (before or after the command):\n"
+           "  --settings FILE         the settings file (default: $SKERROW_INI, else skerrow.ini\n"
+           "                          beside the program)\n"
+           "  --password-env VAR      take the FTP password from the environment variable VAR\n"
+           "  --password-file FILE    take the FTP password from the first line of FILE\n"
+           "  -a, --all               upload or find every file, whatever its date\n"
+           "  --save-list FILE        after upload, send or tree-delete, write the rows not done to\n"
+           "                          FILE as a saved list that Skerrow can open\n"
+           "  --trust FINGERPRINT     accept the server's certificate with this SHA-256 fingerprint\n"
+           "                          (as openssl x509 -fingerprint -sha256 prints it; colons and\n"
+           "                          letter case optional) and remember it as the window does\n"
+           "  -y, --yes               tree-delete: delete what was listed\n"
+           "  -q, --quiet             print only errors and failed files\n"
+           "  -v, --verbose           also print the FTP commands and replies\n"
+           "  -h, --help              print this help\n"
+           "      --version           print the version\n"
+           "\n"
+           "Passwords are never taken on the command line.\n"
+           "Lists (find, tree-delete) go to standard output; progress, failed files and the\n"
+           "summary go to standard error.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  everything was sent (or listed, or deleted)\n"
+           "  1  some files failed, or the run was stopped\n"
+           "  2  usage or settings error: nothing was attempted\n"
+           "  3  could not connect to the server or log in\n";
+}
+
+std::string CCliHelp::Version()
+{
+    return std::string("skerrow-cli ") + SKERROW_CLI_VERSION + "\n";
+}
+
+} // namespace skerrow::cli

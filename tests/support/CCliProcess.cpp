@@ -1,0 +1,93 @@
+#include "support/CCliProcess.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace skerrow::test {
+
+std::string CCliProcess::BinaryPath()
+{
+    return std::string(SKERROW_BIN_DIR) + "/skerrow-cli";
+}
+
+CCliResult CCliProcess::Run(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+{
+    return CCliProcess(args, extraEnvironment).Wait();
+}
+
+CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+{
+    const std::string outPath = (m_outputs.Path() / "out").string();
+    const std::string errPath = (m_outputs.Path() / "err").string();
+
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string line = *entry;
+        const std::string name = line.substr(0, line.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& extra : extraEnvironment)
+            replaced = replaced || extra.compare(0, name.size(), name) == 0;
+        if (!replaced)
+            environment.push_back(line);
+    }
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+
+    std::vector<std::string> argStrings{BinaryPath()};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argStrings)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
+        m_pid = pid;
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+CCliProcess::~CCliProcess()
+{
+    Wait();
+}
+
+void CCliProcess::Signal(int signal)
+{
+    if (m_pid > 0 && !m_waited)
+        ::kill(m_pid, signal);
+}
+
+CCliResult CCliProcess::Wait()
+{
+    CCliResult result;
+    if (m_pid <= 0)
+        return result;
+    if (!m_waited) {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_waited = true;
+        if (WIFEXITED(status))
+            m_exitCode = WEXITSTATUS(status);
+    }
+    result.exitCode = m_exitCode;
+    result.out = m_outputs.ReadFile("out");
+    result.err = m_outputs.ReadFile("err");
+    return result;
+}
+
+} // namespace skerrow::test
