@@ -48,8 +48,8 @@ private:
 
     void Violation(const std::string& text)
     {
-        m_violations.push_back("seed " + std::to_string(m_seed) + " (" + CFtpServerProcess::Name(m_kind) +
-                               "): " + text);
+        m_violations.push_back("seed " + std::to_string(m_seed) + " (" + CFtpServerProcess::Name(m_kind) + ", " +
+                               std::to_string(m_connections) + " connections): " + text);
     }
 
     void MakeSite()
@@ -79,6 +79,8 @@ private:
         if (!m_bench.StartServer(m_kind, args))
             return false;
         m_bench.WriteSetting("Advanced", "MaxErrors", std::to_string(Pick(0, 1) ? 32000 : Pick(1, 4)));
+        m_connections = Pick(0, 1) ? 1 : 4;
+        m_bench.WriteSetting("Advanced", "Connections", std::to_string(m_connections));
         m_bench.Controller();
         return true;
     }
@@ -111,6 +113,7 @@ private:
         case 5:
             Note("Properties");
             m_bench.WriteSettings();
+            m_bench.WriteSetting("Advanced", "Connections", std::to_string(m_connections));
             m_bench.WriteSetting("Advanced", "Language", std::to_string(Pick(0, 3)));
             break;
         case 6:
@@ -126,6 +129,7 @@ private:
             m_bench.m_server->Kill();
             Pump(std::chrono::milliseconds(Pick(0, 300)));
             m_bench.StartServer(m_kind, m_serverArgs);
+            m_bench.WriteSetting("Advanced", "Connections", std::to_string(m_connections));
             break;
         case 8:
             Close();
@@ -230,6 +234,7 @@ private:
     std::vector<std::string> m_serverArgs;
     std::vector<std::string> m_violations;
     bool m_closed = false;
+    int m_connections = 1;
 };
 
 } // namespace

@@ -130,6 +130,17 @@ bool CFtpConnection::SetCurrentDirectory(const std::string& path)
     return true;
 }
 
+void CFtpConnection::AssumeDirectory(const std::string& path)
+{
+    Impl& d = *m_impl;
+    std::lock_guard lock(d.opMutex);
+    const std::string target = ResolvePath(d.currentDir, path);
+    if (target != d.currentDir) {
+        d.currentDir = target;
+        d.currentVerified = false;
+    }
+}
+
 bool CFtpConnection::CreateDirectory(const std::string& path)
 {
     std::lock_guard lock(m_impl->opMutex);

@@ -10,6 +10,7 @@
 #include "ftp/CInternetError.h"
 #include "run/CRunFence.h"
 #include "run/CStopSignal.h"
+#include "run/CUploadQueue.h"
 #include "run/CProgressMeter.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
@@ -84,31 +85,39 @@ bool CFTPTransfer::Stopped()
 
 void CFTPTransfer::UploadRows()
 {
-    if (m_context.iniPath.empty())
-        m_suffixes.Load();
-    else
-        m_suffixes.LoadFrom(m_context.iniPath);
-    m_errorLimit = std::max(1, m_context.maxErrors);
     // The rows as they are now, by identity: rows the list gains or loses meanwhile change nothing.
-    const std::vector<RowId> rows = m_context.list.Ids();
+    CUploadQueue queue(m_context.list.Ids(), m_context.maxErrors);
     std::string base;
     if (!m_context.connection.GetCurrentDirectory(base)) {
         CInternetError(&m_context.connection)
             .ShowError(m_context.connection.LastError(), m_context.prompt, PromptIcon::Error);
         return;
     }
-    CProgressRoute route(m_context.connection, m_context.progress);
-    m_knownDirectories.clear();
+    UploadFrom(queue, base);
+    if (Stopped())
+        m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
+    else
+        SetFinalStatus();
+}
+
+void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
+{
+    if (m_context.iniPath.empty())
+        m_suffixes.Load();
+    else
+        m_suffixes.LoadFrom(m_context.iniPath);
+    m_queue = &queue;
+    m_errorLimit = queue.Limit();
     m_failedEnter.clear();
-    m_errorCount = 0;
-    for (size_t i = 0; i < rows.size() && m_errorCount < m_errorLimit; ++i) {
-        if (Stopped()) {
-            m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
-            return;
-        }
-        UploadRow(rows[i], base);
+    CProgressRoute route(m_context.connection, m_context.progress);
+    while (!Stopped()) {
+        const std::optional<RowId> row = queue.Next();
+        if (!row)
+            break;
+        UploadRow(*row, base);
     }
-    SetFinalStatus();
+    m_errorCount = queue.Errors();
+    m_queue = nullptr;
 }
 
 bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
@@ -123,18 +132,14 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     const RemoteTarget target = SplitRemotePath(base, m_context.ftpStartDir, path);
     m_context.status.SetStatusText(FormatText(Tr("T.Transfering", "Transfering:- %s").c_str(), target.remotePath.c_str()));
     if (!IsSendableName(path)) {
-        ++m_errorCount;
+        CountError();
         SetRowError(&row, Tr("T.NameWithBackslash",
                              "The name contains \"\\\", which the server would take for a directory separator: "
                              "rename the file to send it."));
         return false;
     }
     CFtpConnection& connection = m_context.connection;
-    if (!EnterDirectory(target.directory) && !MakeRemoteDirectories(target.directory)) {
-        ReportRowError(&row, connection.LastError());
-        return false;
-    }
-    if (!EnterDirectory(target.directory)) {
+    if (!ReachDirectory(target.directory)) {
         ReportRowError(&row, connection.LastError());
         return false;
     }
@@ -182,10 +187,50 @@ bool CFTPTransfer::DeleteRow(RowId row)
     return true;
 }
 
+bool CFTPTransfer::ReachDirectory(const std::string& path)
+{
+    const std::string resolved = CFtpConnection::ResolvePath("/", path);
+    // A directory known to exist needs no word to the server: the upload names it in full.
+    if (m_queue->IsKnownDirectory(resolved)) {
+        m_context.connection.AssumeDirectory(resolved);
+        return true;
+    }
+    // One connection at a time checks and makes directories: each is made once.
+    std::lock_guard lock(m_queue->DirectoryMutex());
+    if (m_queue->IsKnownDirectory(resolved)) {
+        m_context.connection.AssumeDirectory(resolved);
+        return true;
+    }
+    if (!EnterDirectory(path) && !MakeRemoteDirectories(path))
+        return false;
+    return EnterDirectory(path);
+}
+
+void CFTPTransfer::CountError()
+{
+    if (m_queue)
+        m_queue->CountError();
+    else
+        ++m_errorCount;
+}
+
+bool CFTPTransfer::IsKnown(const std::string& resolved) const
+{
+    return m_queue ? m_queue->IsKnownDirectory(resolved) : m_knownDirectories.count(resolved) != 0;
+}
+
+void CFTPTransfer::AddKnown(const std::string& resolved)
+{
+    if (m_queue)
+        m_queue->AddKnownDirectory(resolved);
+    else
+        m_knownDirectories.insert(resolved);
+}
+
 bool CFTPTransfer::EnterDirectory(const std::string& path)
 {
     if (m_context.connection.SetCurrentDirectory(path)) {
-        m_knownDirectories.insert(CFtpConnection::ResolvePath("/", path));
+        AddKnown(CFtpConnection::ResolvePath("/", path));
         m_failedEnter.clear();
         return true;
     }
@@ -196,14 +241,14 @@ bool CFTPTransfer::EnterDirectory(const std::string& path)
 bool CFTPTransfer::EnterOrCreate(const std::string& path)
 {
     const std::string resolved = CFtpConnection::ResolvePath("/", path);
-    if (m_knownDirectories.count(resolved) != 0)
+    if (IsKnown(resolved))
         return true;
     // A CWD that failed a moment ago is not tried again: straight to MKD.
     if (resolved != m_failedEnter && EnterDirectory(path))
         return true;
     if (!m_context.connection.CreateDirectory(path))
         return false;
-    m_knownDirectories.insert(resolved);
+    AddKnown(resolved);
     return true;
 }
 
@@ -227,7 +272,7 @@ int CFTPTransfer::GetTransferType(const std::string& extension) const
 
 void CFTPTransfer::ReportRowError(const RowId* row, int code)
 {
-    ++m_errorCount;
+    CountError();
     std::string text;
     CInternetError(&m_context.connection).GetErrorText(code, text);
     SetRowError(row, text);

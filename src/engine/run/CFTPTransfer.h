@@ -12,6 +12,8 @@
 
 namespace skerrow {
 
+class CUploadQueue;
+
 class CFTPTransfer {
 public:
     explicit CFTPTransfer(CTransferContext& context) : m_context(context) {}
@@ -20,6 +22,10 @@ public:
     // Sends every row that is not Done; ends with "Finished", "Too many errors, Transfer stopped"
     // or "Transfer Stopped" in the status pane.
     void UploadRows();
+    // One connection's share of a pass that several connections run together: takes rows from
+    // the queue until none is left, the limit is reached or the run stops. base is the server
+    // directory the remote paths are joined to. Leaves the closing status text to the caller.
+    void UploadFrom(CUploadQueue& queue, const std::string& base);
     // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
     void DeleteRows();
 
@@ -57,6 +63,12 @@ private:
     // Applies a change of the rows through the run's fence; false once the run was set aside.
     bool Apply(const std::function<void()>& change);
     bool Stopped();
+    // Makes path the connection's directory, checking or making it on the server unless another
+    // connection of the pass has already.
+    bool ReachDirectory(const std::string& path);
+    void CountError();
+    bool IsKnown(const std::string& resolved) const;
+    void AddKnown(const std::string& resolved);
     bool EnterDirectory(const std::string& path);
     bool EnterOrCreate(const std::string& path);
     void MarkDone(RowId row);
@@ -70,6 +82,7 @@ private:
     // a new directory costs its failed CWD, its MKD and the CWD into it.
     std::set<std::string> m_knownDirectories;
     std::string m_failedEnter; // the directory whose CWD has just failed
+    CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
 };
 
 } // namespace skerrow

@@ -23,10 +23,33 @@ std::shared_ptr<CFtpConnection> CRun::Connection() const
     return m_connection;
 }
 
+void CRun::AddConnection(std::shared_ptr<CFtpConnection> connection)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_stop.IsSet())
+        connection->Abort();
+    m_further.push_back(std::move(connection));
+}
+
+void CRun::SetAcceptedCertificate(std::string fingerprint)
+{
+    std::lock_guard lock(m_mutex);
+    m_acceptedCertificate = std::move(fingerprint);
+}
+
+std::string CRun::AcceptedCertificate() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_acceptedCertificate;
+}
+
 void CRun::RequestStop()
 {
+    std::lock_guard lock(m_mutex);
     m_stop.Set();
-    if (const std::shared_ptr<CFtpConnection> connection = Connection())
+    if (m_connection)
+        m_connection->Abort();
+    for (const std::shared_ptr<CFtpConnection>& connection : m_further)
         connection->Abort();
 }
 
@@ -48,8 +71,14 @@ void CRun::JoinThread()
 
 bool CRun::InServerCall() const
 {
-    const std::shared_ptr<CFtpConnection> connection = Connection();
-    return connection && connection->IsTransferring();
+    std::lock_guard lock(m_mutex);
+    if (m_connection && m_connection->IsTransferring())
+        return true;
+    for (const std::shared_ptr<CFtpConnection>& connection : m_further) {
+        if (connection->IsTransferring())
+            return true;
+    }
+    return false;
 }
 
 } // namespace skerrow

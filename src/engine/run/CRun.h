@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "run/CRunFence.h"
 #include "run/CStopSignal.h"
@@ -34,7 +36,14 @@ public:
     void SetConnection(std::shared_ptr<CFtpConnection> connection);
     std::shared_ptr<CFtpConnection> Connection() const;
 
-    // Sets the stop signal and aborts whatever the connection is doing and will be asked to do.
+    // A further connection of the run (several connections at once): Stop aborts it too.
+    void AddConnection(std::shared_ptr<CFtpConnection> connection);
+    // The certificate the user trusted for the run's own connection ("" when none was asked about):
+    // the run's further connections accept it without asking again.
+    void SetAcceptedCertificate(std::string fingerprint);
+    std::string AcceptedCertificate() const;
+
+    // Sets the stop signal and aborts whatever the connections are doing and will be asked to do.
     void RequestStop();
 
     // The thread working for the run; one at a time (UI thread only).
@@ -59,6 +68,8 @@ private:
     CRunFence m_fence;
     mutable std::mutex m_mutex;
     std::shared_ptr<CFtpConnection> m_connection;
+    std::vector<std::shared_ptr<CFtpConnection>> m_further;
+    std::string m_acceptedCertificate;
     std::thread m_thread;
     std::atomic<bool> m_threadEnded{false};
     std::atomic<bool> m_waitingForUser{false};

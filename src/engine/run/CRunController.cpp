@@ -256,6 +256,8 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
                    run->SetWaitingForUser(true);
                    const CertificateTrust trust = host.AskCertificateTrust(info);
                    run->SetWaitingForUser(false);
+                   if (trust != CertificateTrust::Reject)
+                       run->SetAcceptedCertificate(info.fingerprint);
                    return trust;
                });
     m_host.PrepareConnection(*connection);
@@ -314,7 +316,8 @@ void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
 
 CWorkerContext CRunController::MakeContext(const std::shared_ptr<CRun>& run)
 {
-    return CWorkerContext{m_list, m_status, m_prompt, m_runState, run, run->Connection(), m_settings, m_listTakenAt};
+    return CWorkerContext{m_list,     m_status,      m_prompt,         m_runState,      run, run->Connection(),
+                          m_settings, m_listTakenAt, m_connectSeconds, m_stallSeconds};
 }
 
 void CRunController::StartWorker(const std::shared_ptr<CRun>& run, std::unique_ptr<CRunWorker> worker)

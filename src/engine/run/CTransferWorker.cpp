@@ -4,7 +4,9 @@
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CFTPTransfer.h"
+#include "ftp/CTrustedCertificates.h"
 #include "run/CLastRunPolicy.h"
+#include "run/CUploadLanes.h"
 #include "run/CRun.h"
 #include "settings/CSettingsFile.h"
 
@@ -24,7 +26,10 @@ int CTransferWorker::Run()
                                   m_context.settings.pcDir, m_context.settings.ftpStartDir,
                                   m_context.settings.maxErrors, std::string(),
                                   &m_context.run->Fence()};
-        CFTPTransfer(transfer).UploadRows();
+        if (m_context.settings.connections > 1)
+            UploadOnSeveralConnections(transfer);
+        else
+            CFTPTransfer(transfer).UploadRows();
         // The new last-upload date is the moment the list was taken, so that a file changed while
         // the upload ran is found by the next run; never past a listed file that was not sent.
         WriteLastRun(m_context.listTakenAt.value_or(passStart));
@@ -34,6 +39,31 @@ int CTransferWorker::Run()
     }
     ReportFailedRows();
     return 1;
+}
+
+void CTransferWorker::UploadOnSeveralConnections(CTransferContext& transfer)
+{
+    const CViewSettings settings = m_context.settings;
+    const std::string accepted = m_context.run->AcceptedCertificate();
+    CUploadLanes::Setup setup;
+    setup.connections = settings.connections;
+    setup.track = [run = m_context.run](const std::shared_ptr<CFtpConnection>& connection) {
+        run->AddConnection(connection);
+    };
+    setup.open = [settings, accepted, context = &m_context](CFtpConnection& connection) {
+        connection.SetTimeouts(context->connectSeconds, context->stallSeconds);
+        // The certificate the user trusted for this run's first connection is trusted for its others.
+        CTrustedCertificates(CSettingsFile().GetPath(".ini"))
+            .Apply(connection, settings.ftpServer, settings.port,
+                   CTrustedCertificates::EncryptionFromSetting(settings.encryption),
+                   [accepted](const CCertificateInfo& info) {
+                       return !accepted.empty() && info.fingerprint == accepted ? CertificateTrust::Once
+                                                                                : CertificateTrust::Reject;
+                   });
+        return connection.Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
+    };
+    CUploadLanes lanes(transfer, setup);
+    lanes.Run();
 }
 
 std::vector<std::string> CTransferWorker::UnsentLocalPaths() const

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "run/CRunWorker.h"
+#include "run/CTransferContext.h"
 
 namespace skerrow {
 
@@ -15,6 +16,8 @@ public:
     int Run() override;
 
 private:
+    // The upload pass on the run's own connection and the further ones the settings ask for.
+    void UploadOnSeveralConnections(CTransferContext& transfer);
     void WriteLastRun(const CDateTime& taken);
     // The local files of the PC-file rows that are not Done.
     std::vector<std::string> UnsentLocalPaths() const;

@@ -31,6 +31,9 @@ struct CWorkerContext {
     CViewSettings settings;
     // When the list was taken by the find of this run; none when the run had no find.
     std::optional<CDateTime> listTakenAt;
+    // The time-outs of the run's further connections: connect, and no progress (seconds).
+    long connectSeconds = 30;
+    long stallSeconds = 60;
 };
 
 } // namespace skerrow

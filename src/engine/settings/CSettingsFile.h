@@ -39,6 +39,13 @@ namespace ini {
 inline constexpr const char* kEncryption = "Encryption";
 } // namespace ini
 
+// Advanced/Connections: how many connections an upload uses at once, 1 to 8 (4 when absent).
+namespace ini {
+inline constexpr const char* kConnections = "Connections";
+inline constexpr int kDefaultConnections = 4;
+inline constexpr int kMostConnections = 8;
+} // namespace ini
+
 class CSettingsFile {
 public:
     virtual ~CSettingsFile() = default;

@@ -56,6 +56,8 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
     passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
 
     encryption = number(ini::kAdvanced, ini::kEncryption, 0);
+    connections = std::clamp(number(ini::kAdvanced, ini::kConnections, ini::kDefaultConnections), 1,
+                             ini::kMostConnections);
 }
 
 } // namespace skerrow

@@ -23,6 +23,7 @@ struct CViewSettings {
     bool passive = false;                    // Advanced/PASV
 
     int encryption = 0;                      // Advanced/Encryption
+    int connections = 4;                     // Advanced/Connections, 1 to 8
 
     // Reads every key above from the settings file (LoadSettings).
     void Load();

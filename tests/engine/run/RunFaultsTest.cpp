@@ -107,6 +107,7 @@ TEST_F(RunFaultsTest, AReleasedWorkerChangesNothingTheWindowShares)
 {
     AddSlowFiles(4, 30000);
     StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "60000"});
+    WriteSetting("Advanced", "Connections", "1"); // one connection: the file in flight is known
     for (int i = 0; i < 4; ++i)
         m_list.Insert(m_list.Count(), kKindPcFile, "/slow/f" + std::to_string(i) + ".bin", "30");
     auto connection = std::make_shared<CFtpConnection>();

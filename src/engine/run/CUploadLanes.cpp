@@ -1,0 +1,95 @@
+#include "run/CUploadLanes.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "app/CStringTable.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
+#include "app/StringIds.h"
+#include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
+#include "list/CTransferList.h"
+#include "run/CFTPTransfer.h"
+#include "run/CProgressMeter.h"
+#include "run/CRunFence.h"
+#include "run/CStopSignal.h"
+#include "run/CTransferContext.h"
+#include "run/CUploadQueue.h"
+
+namespace skerrow {
+namespace {
+
+constexpr int kMostConnections = 8;
+
+// The percent pane follows the run's own connection; the others report no percentage.
+class CSilentStatus : public IStatusSink {
+public:
+    explicit CSilentStatus(IStatusSink& status) : m_status(status) {}
+    void SetStatusText(const std::string& text) override { m_status.SetStatusText(text); }
+    std::string GetStatusText() override { return m_status.GetStatusText(); }
+    void SetPercentText(const std::string&) override {}
+
+private:
+    IStatusSink& m_status;
+};
+
+// One further connection: logs in, then sends its share.
+struct CLane {
+    std::shared_ptr<CFtpConnection> connection = std::make_shared<CFtpConnection>();
+    std::atomic<bool> settled{false}; // logged in, or given up
+    std::atomic<bool> used{false};
+    std::thread thread;
+};
+
+} // namespace
+
+void CUploadLanes::Run()
+{
+    CUploadQueue queue(m_first.list.Ids(), m_first.maxErrors);
+    std::string base;
+    if (!m_first.connection.GetCurrentDirectory(base)) {
+        CInternetError(&m_first.connection).ShowError(m_first.connection.LastError(), m_first.prompt, PromptIcon::Error);
+        return;
+    }
+    const int wanted = std::clamp(m_setup.connections, 1, kMostConnections);
+    CSilentStatus silent(m_first.status);
+    CProgressMeter noPercent(silent);
+    std::vector<std::unique_ptr<CLane>> lanes;
+    for (int i = 1; i < wanted && m_setup.open && !queue.Drained(); ++i) {
+        auto lane = std::make_unique<CLane>();
+        if (m_setup.track)
+            m_setup.track(lane->connection);
+        lane->thread = std::thread([this, &queue, &base, &silent, &noPercent, state = lane.get()] {
+            const bool opened = !m_first.stop.IsSet() && m_setup.open(*state->connection);
+            state->settled.store(true);
+            if (!opened)
+                return;
+            state->used.store(true);
+            CTransferContext context{m_first.list,  *state->connection, silent,        m_first.prompt,
+                                     m_first.stop,  noPercent,          m_first.pcDir, m_first.ftpStartDir,
+                                     m_first.maxErrors, m_first.iniPath, m_first.fence};
+            CFTPTransfer(context).UploadFrom(queue, base);
+            state->connection->Close();
+        });
+        lanes.push_back(std::move(lane));
+    }
+    CFTPTransfer(m_first).UploadFrom(queue, base);
+    // Connections still logging in when the rows are gone have nothing left to do.
+    for (const auto& lane : lanes) {
+        if (!lane->settled.load())
+            lane->connection->Abort();
+    }
+    for (const auto& lane : lanes)
+        lane->thread.join();
+    m_used = 1 + static_cast<int>(std::count_if(lanes.begin(), lanes.end(), [](const auto& lane) { return lane->used.load(); }));
+    const bool stopped = m_first.stop.IsSet() || (m_first.fence && m_first.fence->IsReleased());
+    if (stopped)
+        m_first.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
+    else
+        m_first.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
+}
+
+} // namespace skerrow
