@@ -42,6 +42,31 @@ class Session(socketserver.StreamRequestHandler):
         return full, os.path.join(OPTIONS.root, full.lstrip("/"))
 
     def handle(self):
+        if not Session.enter():
+            self.reply("421 Too many connections.")
+            return
+        try:
+            self.serve()
+        finally:
+            Session.leave()
+
+    sessions = 0
+    sessions_lock = threading.Lock()
+
+    @staticmethod
+    def enter():
+        with Session.sessions_lock:
+            if OPTIONS.max_sessions and Session.sessions >= OPTIONS.max_sessions:
+                return False
+            Session.sessions += 1
+            return True
+
+    @staticmethod
+    def leave():
+        with Session.sessions_lock:
+            Session.sessions -= 1
+
+    def serve(self):
         self.reply("220 Misbehaving test server ready.")
         while True:
             line = self.rfile.readline()
@@ -241,6 +266,7 @@ def main():
     parser.add_argument("--dos-list", action="store_true")
     parser.add_argument("--mlsd", action="store_true")
     parser.add_argument("--slow-stor", type=int, default=0)
+    parser.add_argument("--max-sessions", type=int, default=0)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

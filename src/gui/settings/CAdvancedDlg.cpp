@@ -106,6 +106,9 @@ wxSizer* CAdvancedDlg::CreateFields()
     grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Seconds", "Seconds"))), 0, wxALIGN_CENTER_VERTICAL);
     m_maxErrors = AddLabelledEdit(this, grid, ID_MAX_ERRORS, Wx(Tr("D150.1011", "&Max Errors")));
     grid->AddSpacer(0);
+    // How many connections an upload uses at once (1 to 8).
+    m_connections = AddLabelledEdit(this, grid, ID_CONNECTIONS, Wx(Tr("D150.Connections", "Connect&ions")));
+    grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.ConnectionsRange", "1 to 8"))), 0, wxALIGN_CENTER_VERTICAL);
     return grid;
 }
 
@@ -175,6 +178,8 @@ void CAdvancedDlg::LoadSettings()
     m_maxErrorsValue = static_cast<unsigned>(settings.ReadInt(ini::kAdvanced, ini::kMaxErrors, 32000));
     m_languageValue = settings.ReadInt(ini::kAdvanced, ini::kLanguage, 0);
     m_pasvValue = settings.ReadInt(ini::kAdvanced, ini::kPasv, 0) != 0;
+    m_connectionsValue = static_cast<unsigned>(
+        std::clamp(settings.ReadInt(ini::kAdvanced, ini::kConnections, ini::kDefaultConnections), 1, ini::kMostConnections));
     m_portAtOpening = m_portValue;
 }
 
@@ -196,6 +201,7 @@ bool CAdvancedDlg::TransferDataToWindow()
     CNumberExchange::PutNumber(m_port, m_portValue);
     CNumberExchange::PutNumber(m_maxErrors, m_maxErrorsValue);
     CNumberExchange::PutNumber(m_timeout, m_timeoutValue);
+    CNumberExchange::PutNumber(m_connections, m_connectionsValue);
     for (int i = 0; i < 4; ++i)
         m_language[i]->SetValue(i == m_languageValue);
     m_pasv->SetValue(m_pasvValue);
@@ -206,11 +212,13 @@ bool CAdvancedDlg::TransferDataToWindow()
 // names no TCP port, and the connection could only fail with it.
 bool CAdvancedDlg::TakeValues()
 {
-    unsigned port = 0, maxErrors = 0, timeout = 0;
+    unsigned port = 0, maxErrors = 0, timeout = 0, connections = 0;
     if (!CNumberExchange::TakeUInt(m_port, port, 1, 65535) ||
         !CNumberExchange::TakeUInt(m_maxErrors, maxErrors, 1, 32000) ||
-        !CNumberExchange::TakeUInt(m_timeout, timeout, 1, 300))
+        !CNumberExchange::TakeUInt(m_timeout, timeout, 1, 300) ||
+        !CNumberExchange::TakeUInt(m_connections, connections, 1, ini::kMostConnections))
         return false;
+    m_connectionsValue = connections;
     m_portValue = port;
     m_maxErrorsValue = maxErrors;
     m_timeoutValue = timeout;
@@ -249,7 +257,8 @@ bool CAdvancedDlg::StoreSettings()
                         settings.WriteUInt(ini::kAdvanced, ini::kStopTimeout, m_timeoutValue) &&
                         settings.WriteUInt(ini::kAdvanced, ini::kMaxErrors, m_maxErrorsValue) &&
                         settings.WriteUInt(ini::kAdvanced, ini::kLanguage, static_cast<unsigned>(m_languageValue)) &&
-                        settings.WriteUInt(ini::kAdvanced, ini::kPasv, m_pasvValue ? 1u : 0u);
+                        settings.WriteUInt(ini::kAdvanced, ini::kPasv, m_pasvValue ? 1u : 0u) &&
+                        settings.WriteUInt(ini::kAdvanced, ini::kConnections, m_connectionsValue);
     if (!stored)
         CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
     return stored;

@@ -34,6 +34,7 @@ public:
         ID_EXCLUSION_ADD = 1041,
         ID_EXCLUSION_DELETE = 1042,
         ID_ENCRYPTION = 1043,
+        ID_CONNECTIONS = 1044,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -87,6 +88,7 @@ private:
     wxTextCtrl* m_port = nullptr;
     wxTextCtrl* m_timeout = nullptr;
     wxTextCtrl* m_maxErrors = nullptr;
+    wxTextCtrl* m_connections = nullptr;
     CListEditor* m_suffixes = nullptr;
     CListEditor* m_exclusions = nullptr;
     wxRadioButton* m_language[4] = {};
@@ -96,6 +98,7 @@ private:
 
     unsigned m_portValue = 0;
     unsigned m_maxErrorsValue = 0;
+    unsigned m_connectionsValue = 4;
     unsigned m_timeoutValue = 0;
     int m_languageValue = -1;
     bool m_pasvValue = false;

@@ -313,3 +313,34 @@ TEST_F(RunFaultsTest, TheErrorLimitLeavesTheUntriedFilesToTheNextFind)
 
 } // namespace
 } // namespace skerrow
+
+namespace skerrow {
+namespace {
+
+// Four connections at once: a site of many directories is made once per directory and arrives
+// whole; a server that takes fewer connections than asked for is used with those it takes.
+TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTheServerAllows)
+{
+    for (int i = 0; i < 48; ++i)
+        m_local.WriteFile("d" + std::to_string(i % 12) + "/s" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".bin",
+                          std::string(static_cast<size_t>(1000 + i * 37), char('a' + i % 26)));
+    for (const int maxCons : {0, 2}) {
+        SCOPED_TRACE("server takes " + std::to_string(maxCons) + " connections (0: any number)");
+        std::filesystem::remove_all(m_served.Path() / "site");
+        m_served.MakeDir("site");
+        StartServer(FtpServerKind::Misbehaving, {"--max-sessions", std::to_string(maxCons)});
+        WriteSetting("Advanced", "Connections", "4");
+        WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
+        Controller().OnShutdownConnection();
+        Controller().OnFindFilesTransfer();
+        ASSERT_TRUE(m_host.PumpUntilIdle());
+        EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_FINISHED));
+        EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+        for (const CTransferRow& row : m_list.Snapshot())
+            EXPECT_TRUE(ServedMatches(row.name)) << row.name;
+        EXPECT_TRUE(m_sink.Messages().empty()) << m_sink.Messages()[0];
+    }
+}
+
+} // namespace
+} // namespace skerrow
