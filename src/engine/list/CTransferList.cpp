@@ -1,6 +1,8 @@
 #include "list/CTransferList.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "list/RowWord.h"
 
@@ -166,6 +168,32 @@ std::vector<CPackedRow> CTransferList::PackedSnapshot() const
 {
     std::lock_guard lock(m_mutex);
     return m_rows;
+}
+
+std::vector<std::string> CTransferList::LongestNames(size_t count) const
+{
+    std::lock_guard lock(m_mutex);
+    // The lengths and rows of the longest names so far, the shortest of them on top.
+    using Entry = std::pair<size_t, size_t>;
+    std::vector<Entry> heap;
+    heap.reserve(std::min(count, m_rows.size()) + 1);
+    for (size_t i = 0; i < m_rows.size() && count > 0; ++i) {
+        const size_t length = m_rows[i].Name().size();
+        if (heap.size() == count && length <= heap.front().first)
+            continue;
+        heap.emplace_back(length, i);
+        std::push_heap(heap.begin(), heap.end(), std::greater<>());
+        if (heap.size() > count) {
+            std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+            heap.pop_back();
+        }
+    }
+    std::sort_heap(heap.begin(), heap.end(), std::greater<>());
+    std::vector<std::string> names;
+    names.reserve(heap.size());
+    for (const Entry& entry : heap)
+        names.emplace_back(m_rows[entry.second].Name());
+    return names;
 }
 
 std::vector<RowId> CTransferList::Ids() const

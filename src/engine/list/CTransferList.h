@@ -54,6 +54,10 @@ public:
     // The same, packed: about a third of the memory for a long list (saving it).
     std::vector<CPackedRow> PackedSnapshot() const;
 
+    // The `count` longest File name texts (by bytes), longest first: what a column that fits its
+    // names needs to measure, without copying every row.
+    std::vector<std::string> LongestNames(size_t count) const;
+
     // The ids of every row, in list order.
     std::vector<RowId> Ids() const;
     // Row access by id; false when no row has that id any more.

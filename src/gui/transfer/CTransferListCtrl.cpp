@@ -18,6 +18,7 @@ namespace {
 const int kColumnTitles[] = {IDS_COL_STATUS, IDS_COL_FILE_NAME, IDS_COL_SIZE, IDS_COL_ERRORS};
 const int kImageCount = 4;
 const int kErrorsWidth = 600;
+const size_t kMeasuredNames = 256;
 
 } // namespace
 
@@ -72,8 +73,10 @@ void CTransferListCtrl::RelabelColumns()
 void CTransferListCtrl::FitNameColumn()
 {
     int widest = 0;
-    for (const CTransferRow& row : m_list.Snapshot())
-        widest = std::max(widest, GetTextExtent(wxString::FromUTF8(row.name)).GetWidth());
+    // Measuring every name of a long list would hold the window for seconds: the longest ones
+    // decide the width.
+    for (const std::string& name : m_list.LongestNames(kMeasuredNames))
+        widest = std::max(widest, GetTextExtent(wxString::FromUTF8(name)).GetWidth());
     const int wanted = widest + 2 * GetCharWidth();
     if (wanted > GetColumnWidth(kColName))
         SetColumnWidth(kColName, wanted);

@@ -188,3 +188,23 @@ TEST(TransferList, DeletingManyRowsKeepsOrderAndIdsWhicheverWayTheRowsCame)
         EXPECT_EQ(list.GetText(0, kColErrors), "");
     }
 }
+
+TEST(TransferList, LongestNamesAreTheOnesAColumnMeasures)
+{
+    CTransferList list;
+    for (const char* name : {"/a", "/bbbb", "", "/cc", "/dddddd", "/eeee", "/f"})
+        list.Insert(list.Count(), 0, name, "1");
+    struct Case {
+        size_t count;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {0, {}},
+        {1, {"/dddddd"}},
+        {2, {"/dddddd", "/bbbb"}}, // of two names as long, the first in the list is taken
+        {3, {"/dddddd", "/eeee", "/bbbb"}},
+        {50, {"/dddddd", "/eeee", "/bbbb", "/cc", "/f", "/a", ""}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(list.LongestNames(c.count), c.expected) << c.count;
+}
