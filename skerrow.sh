@@ -71,7 +71,7 @@ demo)
 bench)
     install_missing "${bench_packages[@]}"
     build build/release -DCMAKE_BUILD_TYPE=Release
-    for b in bench/find bench/upload bench/treedelete bench/stop bench/soak; do
+    for b in bench/find bench/upload bench/treedelete bench/stop bench/soak bench/list bench/latency; do
         [ -x "$b" ] && "$b" build/release
     done
     ;;

@@ -15,7 +15,7 @@ int CSendCommand::Run()
     CCliTerminal& terminal = m_session.Terminal();
     const std::string& path = m_options.operand;
     int runState = 0;
-    std::vector<CTransferRow> rows;
+    std::vector<CPackedRow> rows;
     CSavedListFile file;
     if (!file.Read(path, runState, rows)) {
         terminal.Error("error: cannot read the list " + path + ": " + file.error());
@@ -24,7 +24,7 @@ int CSendCommand::Run()
     // A list of server entries is deleted by Tree Delete in the window, never sent.
     const bool deletions = runState == 2 || runState == 3 ||
                            std::any_of(rows.begin(), rows.end(),
-                                       [](const CTransferRow& row) { return RowKindOf(row.word) == kKindFtpEntry; });
+                                       [](const CPackedRow& row) { return RowKindOf(row.word) == kKindFtpEntry; });
     if (deletions) {
         terminal.Error("error: the list " + path + " holds server entries to delete, not files to send");
         return kExitUsage;

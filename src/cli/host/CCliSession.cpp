@@ -64,9 +64,9 @@ int CCliSession::Outcome(bool allDoneWanted)
 
 bool CCliSession::SaveUnfinished(const std::string& path)
 {
-    std::vector<CTransferRow> rows;
+    std::vector<CPackedRow> rows;
     bool deletions = false;
-    for (CTransferRow& row : m_list.Snapshot()) {
+    for (CPackedRow& row : m_list.PackedSnapshot()) {
         if (RowStateOf(row.word) == kRowDone)
             continue;
         deletions = deletions || RowKindOf(row.word) == kKindFtpEntry;

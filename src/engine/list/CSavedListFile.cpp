@@ -4,42 +4,27 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
-#include <sstream>
+#include <memory>
+
+#include "list/CSavedListParser.h"
 
 namespace skerrow {
 namespace {
 
-// The next line of contents from pos, without its line end (LF, or CR LF); pos moves past it.
-std::string_view NextLine(std::string_view contents, size_t& pos)
-{
-    const size_t end = contents.find('\n', pos);
-    std::string_view line = contents.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-    pos = end == std::string_view::npos ? contents.size() : end + 1;
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    // A line is text: a NUL byte ends it.
-    const size_t nul = line.find('\0');
-    if (nul != std::string_view::npos)
-        line = line.substr(0, nul);
-    return line;
-}
+// The file is read and written in pieces of this size.
+constexpr size_t kChunk = size_t(1) << 20;
 
-// The non-empty tab-separated fields of a line, as strtok would find them.
-std::vector<std::string_view> SplitFields(std::string_view line)
+void AppendLine(std::string& out, int32_t word, std::string_view name, std::string_view size, std::string_view error)
 {
-    std::vector<std::string_view> fields;
-    size_t pos = 0;
-    while (pos < line.size()) {
-        const size_t start = line.find_first_not_of('\t', pos);
-        if (start == std::string_view::npos)
-            break;
-        const size_t end = line.find('\t', start);
-        fields.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        pos = end == std::string_view::npos ? line.size() : end;
-    }
-    return fields;
+    out += std::to_string(word);
+    out += '\t';
+    out += name;
+    out += '\t';
+    out += size;
+    out += '\t';
+    out += error;
+    out += "\r\n";
 }
 
 } // namespace
@@ -68,50 +53,43 @@ int32_t LeadingInt(std::string_view text)
 
 void CSavedListFile::Parse(std::string_view contents, int& runState, std::vector<CTransferRow>& rows)
 {
+    std::vector<CPackedRow> packed;
+    CSavedListParser parser(packed);
+    parser.Feed(contents);
+    parser.Finish();
+    runState = parser.RunState();
     rows.clear();
-    size_t pos = 0;
-    runState = contents.empty() ? 0 : LeadingInt(NextLine(contents, pos));
-    while (pos < contents.size()) {
-        const std::vector<std::string_view> fields = SplitFields(NextLine(contents, pos));
-        if (fields.empty())
-            continue;
-        CTransferRow row;
-        row.word = LeadingInt(fields[0]);
-        if (fields.size() > 1)
-            row.name = fields[1];
-        if (fields.size() > 2)
-            row.size = fields[2];
-        if (fields.size() > 3)
-            row.error = fields[3];
-        rows.push_back(std::move(row));
-    }
+    rows.reserve(packed.size());
+    for (const CPackedRow& row : packed)
+        rows.push_back(row.Unpacked());
 }
 
 std::string CSavedListFile::Format(int runState, const std::vector<CTransferRow>& rows)
 {
     std::string out = std::to_string(runState) + "\r\n";
-    for (const CTransferRow& row : rows) {
-        out += std::to_string(row.word);
-        out += '\t';
-        out += row.name;
-        out += '\t';
-        out += row.size;
-        out += '\t';
-        out += row.error;
-        out += "\r\n";
-    }
+    for (const CTransferRow& row : rows)
+        AppendLine(out, row.word, row.name, row.size, row.error);
     return out;
 }
 
-bool CSavedListFile::Write(const std::string& path, int runState, const std::vector<CTransferRow>& rows)
+bool CSavedListFile::Write(const std::string& path, int runState, const std::vector<CPackedRow>& rows)
 {
     m_error.clear();
+    m_refusal = Refusal::None;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         m_error = std::strerror(errno);
         return false;
     }
-    out << Format(runState, rows);
+    std::string text = std::to_string(runState) + "\r\n";
+    for (const CPackedRow& row : rows) {
+        AppendLine(text, row.word, row.Name(), row.Size(), row.Error());
+        if (text.size() >= kChunk) {
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            text.clear();
+        }
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     if (!out) {
         m_error = std::strerror(errno ? errno : EIO);
@@ -120,9 +98,16 @@ bool CSavedListFile::Write(const std::string& path, int runState, const std::vec
     return true;
 }
 
-bool CSavedListFile::Read(const std::string& path, int& runState, std::vector<CTransferRow>& rows)
+bool CSavedListFile::Refuse(Refusal refusal)
+{
+    m_refusal = refusal;
+    return false;
+}
+
+bool CSavedListFile::Read(const std::string& path, int& runState, std::vector<CPackedRow>& rows)
 {
     m_error.clear();
+    m_refusal = Refusal::None;
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         m_error = std::strerror(EISDIR);
@@ -133,10 +118,29 @@ bool CSavedListFile::Read(const std::string& path, int& runState, std::vector<CT
         m_error = std::strerror(errno);
         return false;
     }
-    std::ostringstream contents;
+    // A regular file says its size at once; anything else is counted as it is read.
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kMaxBytes)
+        return Refuse(Refusal::TooLarge);
+
+    std::vector<CPackedRow> read;
+    CSavedListParser parser(read);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);
+    uint64_t total = 0;
     // A read error surfaces as an exception from the stream buffer, whatever the stream's mask.
     try {
-        contents << in.rdbuf();
+        while (in) {
+            in.read(buffer.get(), static_cast<std::streamsize>(kChunk));
+            const size_t got = static_cast<size_t>(in.gcount());
+            if (got == 0)
+                break;
+            total += got;
+            if (total > kMaxBytes)
+                return Refuse(Refusal::TooLarge);
+            if (std::memchr(buffer.get(), '\0', got))
+                return Refuse(Refusal::NotText);
+            parser.Feed(std::string_view(buffer.get(), got));
+        }
     } catch (const std::exception& error) {
         m_error = error.what();
         return false;
@@ -145,7 +149,9 @@ bool CSavedListFile::Read(const std::string& path, int& runState, std::vector<CT
         m_error = std::strerror(errno ? errno : EIO);
         return false;
     }
-    Parse(contents.str(), runState, rows);
+    parser.Finish();
+    runState = parser.RunState();
+    rows = std::move(read);
     return true;
 }
 

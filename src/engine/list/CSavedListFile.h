@@ -6,34 +6,48 @@
 // LF alone. Reading never fails on what a line holds: fields are split on tabs the way strtok does
 // (runs of tabs count as one separator, so empty fields vanish), a line without fields is skipped,
 // a field that is not a number reads as 0.
+//
+// The file is read as a stream into packed rows. A file that cannot be a saved list is refused
+// before any of it is used: one larger than 1 GiB, or one holding a NUL byte (binary data; the
+// program never writes one).
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "list/CTransferList.h"
+#include "list/CPackedRow.h"
+#include "list/CTransferRow.h"
 
 namespace skerrow {
 
 class CSavedListFile {
 public:
+    // Why a file was refused as no saved list.
+    enum class Refusal { None, TooLarge, NotText };
+    static constexpr uint64_t kMaxBytes = uint64_t(1) << 30;
+
     virtual ~CSavedListFile() = default;
 
     // Writes the file (replacing it). False when it cannot be written; error() then says why.
-    bool Write(const std::string& path, int runState, const std::vector<CTransferRow>& rows);
+    bool Write(const std::string& path, int runState, const std::vector<CPackedRow>& rows);
 
-    // Reads the file. False when it cannot be opened or read; error() then says why.
-    bool Read(const std::string& path, int& runState, std::vector<CTransferRow>& rows);
+    // Reads the file. False when it cannot be opened or read (error() says why) or is refused
+    // (refusal() says why); runState and rows are then unchanged.
+    bool Read(const std::string& path, int& runState, std::vector<CPackedRow>& rows);
 
-    // The same rules on text already in memory (the file's whole contents).
+    // The same rules on text already in memory (the file's whole contents); nothing is refused.
     static void Parse(std::string_view contents, int& runState, std::vector<CTransferRow>& rows);
     static std::string Format(int runState, const std::vector<CTransferRow>& rows);
 
     const std::string& error() const { return m_error; }
+    Refusal refusal() const { return m_refusal; }
 
 private:
+    bool Refuse(Refusal refusal);
+
     std::string m_error;
+    Refusal m_refusal = Refusal::None;
 };
 
 // atoi's rules without its undefined overflow: blanks, optional sign, digits up to the first other

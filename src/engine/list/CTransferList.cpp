@@ -1,6 +1,8 @@
 #include "list/CTransferList.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "list/RowWord.h"
 
@@ -18,12 +20,16 @@ size_t CTransferList::Insert(size_t index, int32_t word, std::string name, std::
         std::lock_guard lock(m_mutex);
         index = std::min(index, m_rows.size());
         const RowId id = ++m_nextId;
-        if (index == m_rows.size() && m_indexValid)
-            m_index.emplace(id, index);
-        else
-            IndexChangedLocked();
-        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(index),
-                      CTransferRow{word, std::move(name), std::move(size), std::move(error), id});
+        // A new id is the largest: only a row inserted before others puts the ids out of order.
+        if (index < m_rows.size())
+            m_idsAscending = false;
+        if (!m_idsAscending) {
+            if (index == m_rows.size() && m_indexValid)
+                m_index.emplace(id, index);
+            else
+                IndexChangedLocked();
+        }
+        m_rows.emplace(m_rows.begin() + static_cast<std::ptrdiff_t>(index), word, name, size, error, id);
     }
     NotifyCount();
     return index;
@@ -33,9 +39,10 @@ void CTransferList::DeleteAll()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_rows.clear();
+        std::vector<CPackedRow>().swap(m_rows);
+        m_idsAscending = true;
         m_index.clear();
-        m_indexValid = true;
+        m_indexValid = false;
     }
     NotifyCount();
 }
@@ -46,24 +53,55 @@ void CTransferList::Delete(std::vector<size_t> indices)
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     {
         std::lock_guard lock(m_mutex);
-        for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
-            if (*it < m_rows.size())
-                m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(*it));
+        const size_t count = m_rows.size();
+        const auto past = std::lower_bound(indices.begin(), indices.end(), count);
+        if (indices.begin() != past) {
+            // One pass: each kept row after the first deleted one moves down once.
+            size_t kept = indices.front();
+            auto next = indices.begin();
+            for (size_t i = indices.front(); i < count; ++i) {
+                if (next != past && *next == i) {
+                    ++next;
+                    continue;
+                }
+                m_rows[kept++] = std::move(m_rows[i]);
+            }
+            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(kept), m_rows.end());
+            // Deleting keeps the order, so ascending ids stay ascending.
+            IndexChangedLocked();
         }
-        IndexChangedLocked();
     }
     NotifyCount();
 }
 
+void CTransferList::RenumberLocked()
+{
+    for (CPackedRow& row : m_rows)
+        row.id = ++m_nextId;
+    m_idsAscending = true;
+    m_index.clear();
+    m_indexValid = false;
+}
+
 void CTransferList::Replace(std::vector<CTransferRow> rows)
 {
+    std::vector<CPackedRow> packed;
+    packed.reserve(rows.size());
+    for (const CTransferRow& row : rows)
+        packed.emplace_back(row);
+    Replace(std::move(packed));
+}
+
+void CTransferList::Replace(std::vector<CPackedRow> rows)
+{
+    rows.shrink_to_fit();
     {
         std::lock_guard lock(m_mutex);
-        m_rows = std::move(rows);
-        for (CTransferRow& row : m_rows)
-            row.id = ++m_nextId;
-        IndexChangedLocked();
+        // The old rows go after the lock is released.
+        m_rows.swap(rows);
+        RenumberLocked();
     }
+    rows.clear();
     NotifyCount();
 }
 
@@ -93,28 +131,15 @@ std::string CTransferList::GetText(size_t index, int column) const
     std::lock_guard lock(m_mutex);
     if (index >= m_rows.size())
         return std::string();
-    const CTransferRow& row = m_rows[index];
-    switch (column) {
-    case kColName: return row.name;
-    case kColSize: return row.size;
-    case kColErrors: return row.error;
-    default: return std::string();
-    }
+    return std::string(m_rows[index].Text(column));
 }
 
 bool CTransferList::SetText(size_t index, int column, std::string text)
 {
     {
         std::lock_guard lock(m_mutex);
-        if (index >= m_rows.size())
+        if (index >= m_rows.size() || !m_rows[index].SetText(column, text))
             return false;
-        CTransferRow& row = m_rows[index];
-        switch (column) {
-        case kColName: row.name = std::move(text); break;
-        case kColSize: row.size = std::move(text); break;
-        case kColErrors: row.error = std::move(text); break;
-        default: return false;
-        }
     }
     NotifyChanged(index, index);
     return true;
@@ -125,14 +150,50 @@ bool CTransferList::GetRow(size_t index, CTransferRow& row) const
     std::lock_guard lock(m_mutex);
     if (index >= m_rows.size())
         return false;
-    row = m_rows[index];
+    row = m_rows[index].Unpacked();
     return true;
 }
 
 std::vector<CTransferRow> CTransferList::Snapshot() const
 {
     std::lock_guard lock(m_mutex);
+    std::vector<CTransferRow> rows;
+    rows.reserve(m_rows.size());
+    for (const CPackedRow& row : m_rows)
+        rows.push_back(row.Unpacked());
+    return rows;
+}
+
+std::vector<CPackedRow> CTransferList::PackedSnapshot() const
+{
+    std::lock_guard lock(m_mutex);
     return m_rows;
+}
+
+std::vector<std::string> CTransferList::LongestNames(size_t count) const
+{
+    std::lock_guard lock(m_mutex);
+    // The lengths and rows of the longest names so far, the shortest of them on top.
+    using Entry = std::pair<size_t, size_t>;
+    std::vector<Entry> heap;
+    heap.reserve(std::min(count, m_rows.size()) + 1);
+    for (size_t i = 0; i < m_rows.size() && count > 0; ++i) {
+        const size_t length = m_rows[i].Name().size();
+        if (heap.size() == count && length <= heap.front().first)
+            continue;
+        heap.emplace_back(length, i);
+        std::push_heap(heap.begin(), heap.end(), std::greater<>());
+        if (heap.size() > count) {
+            std::pop_heap(heap.begin(), heap.end(), std::greater<>());
+            heap.pop_back();
+        }
+    }
+    std::sort_heap(heap.begin(), heap.end(), std::greater<>());
+    std::vector<std::string> names;
+    names.reserve(heap.size());
+    for (const Entry& entry : heap)
+        names.emplace_back(m_rows[entry.second].Name());
+    return names;
 }
 
 std::vector<RowId> CTransferList::Ids() const
@@ -140,13 +201,19 @@ std::vector<RowId> CTransferList::Ids() const
     std::lock_guard lock(m_mutex);
     std::vector<RowId> ids;
     ids.reserve(m_rows.size());
-    for (const CTransferRow& row : m_rows)
+    for (const CPackedRow& row : m_rows)
         ids.push_back(row.id);
     return ids;
 }
 
 size_t CTransferList::IndexOfLocked(RowId id) const
 {
+    if (m_idsAscending) {
+        const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), id,
+                                            [](const CPackedRow& row, RowId wanted) { return row.id < wanted; });
+        return found != m_rows.end() && found->id == id ? static_cast<size_t>(found - m_rows.begin())
+                                                         : std::string::npos;
+    }
     if (!m_indexValid) {
         m_index.clear();
         m_index.reserve(m_rows.size());
@@ -164,7 +231,7 @@ bool CTransferList::GetRowById(RowId id, CTransferRow& row) const
     const size_t index = IndexOfLocked(id);
     if (index == std::string::npos)
         return false;
-    row = m_rows[index];
+    row = m_rows[index].Unpacked();
     return true;
 }
 
@@ -176,9 +243,9 @@ bool CTransferList::SetRowState(RowId id, int32_t state, std::string error)
         index = IndexOfLocked(id);
         if (index == std::string::npos)
             return false;
-        CTransferRow& row = m_rows[index];
+        CPackedRow& row = m_rows[index];
         row.word = WithRowState(row.word, state);
-        row.error = std::move(error);
+        row.SetText(kColErrors, error);
     }
     NotifyChanged(index, index);
     return true;
@@ -189,9 +256,9 @@ void CTransferList::ResetAll()
     size_t count;
     {
         std::lock_guard lock(m_mutex);
-        for (CTransferRow& row : m_rows) {
+        for (CPackedRow& row : m_rows) {
             row.word = WithRowState(row.word, kRowPending);
-            row.error.clear();
+            row.SetText(kColErrors, {});
         }
         count = m_rows.size();
     }
@@ -204,10 +271,10 @@ void CTransferList::ResetFailed()
     size_t count;
     {
         std::lock_guard lock(m_mutex);
-        for (CTransferRow& row : m_rows) {
+        for (CPackedRow& row : m_rows) {
             if (RowStateOf(row.word) == kRowFailed) {
                 row.word = WithRowState(row.word, kRowPending);
-                row.error.clear();
+                row.SetText(kColErrors, {});
             }
         }
         count = m_rows.size();
@@ -220,14 +287,14 @@ size_t CTransferList::CountInState(int32_t state) const
 {
     std::lock_guard lock(m_mutex);
     return static_cast<size_t>(std::count_if(m_rows.begin(), m_rows.end(),
-                                             [state](const CTransferRow& row) { return RowStateOf(row.word) == state; }));
+                                             [state](const CPackedRow& row) { return RowStateOf(row.word) == state; }));
 }
 
 bool CTransferList::AllDone() const
 {
     std::lock_guard lock(m_mutex);
     return std::all_of(m_rows.begin(), m_rows.end(),
-                       [](const CTransferRow& row) { return RowStateOf(row.word) == kRowDone; });
+                       [](const CPackedRow& row) { return RowStateOf(row.word) == kRowDone; });
 }
 
 void CTransferList::SetObserver(ITransferListObserver* observer)

@@ -4,7 +4,8 @@
 // The rows live here, guarded by a mutex, so the walks and the passes on a worker thread and the
 // window on the UI thread can all reach them. The window shows them through a virtual list control
 // and hears of changes through the observer, which is called on the thread that made the change,
-// after the lock is released.
+// after the lock is released. Rows are held packed (CPackedRow), so a list of a million rows stays
+// small, and the changes that touch many rows (Delete, Replace, Re-set) take one pass over them.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,21 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "list/CPackedRow.h"
+#include "list/CTransferRow.h"
+
 namespace skerrow {
-
-enum ListColumn : int { kColStatus = 0, kColName = 1, kColSize = 2, kColErrors = 3 };
-
-// A row's identity for as long as the list holds it: a pass names the row it works on by its id, so
-// rows deleted or inserted meanwhile never make it mark another row.
-using RowId = uint64_t;
-
-struct CTransferRow {
-    int32_t word = 0;
-    std::string name;  // column 1, "File name"
-    std::string size;  // column 2, "Size KB"
-    std::string error; // column 3, "Errors"
-    RowId id = 0;      // given by the list; 0 in a row not yet inserted
-};
 
 class ITransferListObserver {
 public:
@@ -47,10 +37,12 @@ public:
     // Inserts a row at index (clamped to the end); returns the index it got.
     size_t Insert(size_t index, int32_t word, std::string name, std::string size, std::string error = {});
     void DeleteAll();
-    // Deletes the rows at the given indices (any order, duplicates ignored); the others keep their order.
+    // Deletes the rows at the given indices (any order, duplicates and indices past the end
+    // ignored) in one pass; the others keep their order and their ids.
     void Delete(std::vector<size_t> indices);
-    // Replaces every row at once (opening a saved list).
+    // Replaces every row at once (opening a saved list); the rows get new ids.
     void Replace(std::vector<CTransferRow> rows);
+    void Replace(std::vector<CPackedRow> rows);
 
     // Row access; false or "" when the row no longer exists (another thread deleted it).
     bool GetWord(size_t index, int32_t& word) const;
@@ -59,6 +51,12 @@ public:
     bool SetText(size_t index, int column, std::string text);
     bool GetRow(size_t index, CTransferRow& row) const;
     std::vector<CTransferRow> Snapshot() const;
+    // The same, packed: about a third of the memory for a long list (saving it).
+    std::vector<CPackedRow> PackedSnapshot() const;
+
+    // The `count` longest File name texts (by bytes), longest first: what a column that fits its
+    // names needs to measure, without copying every row.
+    std::vector<std::string> LongestNames(size_t count) const;
 
     // The ids of every row, in list order.
     std::vector<RowId> Ids() const;
@@ -82,14 +80,20 @@ private:
     void NotifyCount();
     // Index of the row with this id, or npos; the lock is held.
     size_t IndexOfLocked(RowId id) const;
+    // Rows moved: the id-to-index map is rebuilt when next needed (only while ids are out of order).
     void IndexChangedLocked() { m_indexValid = false; }
+    // Every row has a new id, in list order.
+    void RenumberLocked();
 
     mutable std::mutex m_mutex;
-    std::vector<CTransferRow> m_rows;
+    std::vector<CPackedRow> m_rows;
     RowId m_nextId = 0;
-    // Id to index, rebuilt after a change that moves rows.
+    // Ids grow down the list unless a row was inserted before others; while they do, a row is found
+    // by a binary search and no map is kept.
+    bool m_idsAscending = true;
+    // Id to index when the ids are out of order, rebuilt after a change that moves rows.
     mutable std::unordered_map<RowId, size_t> m_index;
-    mutable bool m_indexValid = true;
+    mutable bool m_indexValid = false;
     std::mutex m_observerMutex;
     ITransferListObserver* m_observer = nullptr;
 };

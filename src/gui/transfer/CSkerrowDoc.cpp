@@ -129,6 +129,14 @@ void ShowFileFailure(CSkerrowView& view, const std::string& reason)
     view.ShowMessage(text, PromptIcon::Stop);
 }
 
+// Why a file is no saved list, for the message.
+std::string RefusalText(CSavedListFile::Refusal refusal)
+{
+    if (refusal == CSavedListFile::Refusal::TooLarge)
+        return Tr("T.ListTooLarge", "The file is larger than 1 GiB: it is not a saved list.");
+    return Tr("T.ListNotText", "The file holds binary data: it is not a saved list.");
+}
+
 } // namespace
 
 // --- Save -------------------------------------------------------------------------------------
@@ -151,7 +159,7 @@ bool CSkerrowDoc::SaveTo(const wxString& path)
     const std::string remembered = view->GetStatusText();
     view->SetStatusText(Tr("T.SavingFile", "Saving File"));
     const int runState = view->GetRunState();
-    const std::vector<CTransferRow> rows = view->List().Snapshot();
+    const std::vector<CPackedRow> rows = view->List().PackedSnapshot();
     std::string failure;
     const bool written = UseListFile(path, failure, [&](CSavedListFile& file, const std::string& name) {
         return file.Write(name, runState, rows);
@@ -182,18 +190,23 @@ bool CSkerrowDoc::OpenFrom(const wxString& path)
     if (!view || view->Run().RefuseDuringRun())
         return false;
     wxBusyCursor wait;
-    // The list goes before the file is even tried: a file that cannot be read leaves it empty.
-    view->List().DeleteAll();
     const std::string remembered = view->GetStatusText();
     view->SetStatusText(LoadString(IDS_LOADING_FILE));
     int runState = 0;
-    std::vector<CTransferRow> rows;
+    std::vector<CPackedRow> rows;
     std::string failure;
+    CSavedListFile::Refusal refusal = CSavedListFile::Refusal::None;
     const bool read = UseListFile(path, failure, [&](CSavedListFile& file, const std::string& name) {
-        return file.Read(name, runState, rows);
+        const bool done = file.Read(name, runState, rows);
+        refusal = file.refusal();
+        return done;
     });
     if (!read) {
-        ShowFileFailure(*view, failure);
+        // A file that cannot be read leaves the list empty; one that is no saved list at all
+        // leaves it as it was.
+        if (refusal == CSavedListFile::Refusal::None)
+            view->List().DeleteAll();
+        ShowFileFailure(*view, refusal == CSavedListFile::Refusal::None ? failure : RefusalText(refusal));
         view->SetStatusText(remembered);
         return false;
     }

@@ -21,6 +21,9 @@ namespace {
 
 const int kColumnTitles[] = {IDS_COL_STATUS, IDS_COL_FILE_NAME, IDS_COL_SIZE, IDS_COL_ERRORS};
 const int kImageCount = 4;
+// Past this many new rows only the longest names are measured: measuring every name of a long
+// list would hold the window for seconds.
+const size_t kMeasuredNames = 256;
 
 } // namespace
 
@@ -119,9 +122,14 @@ bool CTransferListCtrl::MeasureNewRows()
         m_measuredRows = 0;
         m_widestName = 0;
     }
-    for (size_t row = m_measuredRows; row < count; ++row) {
-        const wxString name = wxString::FromUTF8(m_list.GetText(row, kColName));
-        m_widestName = std::max(m_widestName, GetTextExtent(name).GetWidth());
+    if (count - std::min(count, m_measuredRows) > kMeasuredNames) {
+        for (const std::string& name : m_list.LongestNames(kMeasuredNames))
+            m_widestName = std::max(m_widestName, GetTextExtent(wxString::FromUTF8(name)).GetWidth());
+    } else {
+        for (size_t row = m_measuredRows; row < count; ++row) {
+            const wxString name = wxString::FromUTF8(m_list.GetText(row, kColName));
+            m_widestName = std::max(m_widestName, GetTextExtent(name).GetWidth());
+        }
     }
     m_measuredRows = count;
     return fresh;

@@ -21,6 +21,18 @@ using namespace skerrow::test;
 
 namespace {
 
+// A saved list read back whole, its rows unpacked.
+bool ReadList(const std::string& path, int& runState, std::vector<CTransferRow>& rows)
+{
+    std::vector<CPackedRow> packed;
+    if (!CSavedListFile().Read(path, runState, packed))
+        return false;
+    rows.clear();
+    for (const CPackedRow& row : packed)
+        rows.push_back(row.Unpacked());
+    return true;
+}
+
 std::set<std::string> Lines(const std::string& text)
 {
     std::set<std::string> lines;
@@ -114,7 +126,7 @@ TEST_F(CliTest, SettingsAndSecretsThatCannotBeUsedExitTwoBeforeAnythingIsSent)
 
     // A list of server entries to delete is not sent.
     const std::string deletions = m_settingsDir.Str() + "/deletions.txt";
-    ASSERT_TRUE(CSavedListFile().Write(deletions, 2, {CTransferRow{0x30, "/site/old", "1", ""}}));
+    ASSERT_TRUE(CSavedListFile().Write(deletions, 2, {CPackedRow(CTransferRow{0x30, "/site/old", "1", ""})}));
     EXPECT_EQ(Cli({"send", deletions}).exitCode, 2);
 
     // A PC directory that is gone is not an empty site.
@@ -233,7 +245,7 @@ TEST_F(CliTest, AFailedFileExitsOneIsSavedAsAListAndThatListIsSentLater)
 
     int runState = -1;
     std::vector<CTransferRow> rows;
-    ASSERT_TRUE(CSavedListFile().Read(list, runState, rows));
+    ASSERT_TRUE(ReadList(list, runState, rows));
     EXPECT_EQ(runState, 1);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].name, "/img/logo.gif");
@@ -249,7 +261,7 @@ TEST_F(CliTest, AFailedFileExitsOneIsSavedAsAListAndThatListIsSentLater)
     EXPECT_EQ(send.exitCode, 0) << send.err;
     EXPECT_TRUE(ServedMatches("/img/logo.gif"));
     EXPECT_FALSE(std::filesystem::exists(m_served.Path() / "site/index.html")); // only the list was sent
-    ASSERT_TRUE(CSavedListFile().Read(list, runState, rows));
+    ASSERT_TRUE(ReadList(list, runState, rows));
     EXPECT_EQ(runState, 0);
     EXPECT_TRUE(rows.empty());
 }
@@ -296,7 +308,7 @@ TEST_F(CliTest, CtrlCStopsTheUploadAndWhatWasNotSentIsSavedAndFoundAgain)
 
     int runState = -1;
     std::vector<CTransferRow> rows;
-    ASSERT_TRUE(CSavedListFile().Read(list, runState, rows));
+    ASSERT_TRUE(ReadList(list, runState, rows));
     EXPECT_EQ(runState, 1);
     ASSERT_FALSE(rows.empty());
     const std::set<std::string> next = NextFindNames();

@@ -112,6 +112,7 @@ TEST_F(RunControlTest, TreeDeleteRefusedKeepsTheListForALaterDeletionWithoutAWal
 TEST_F(RunControlTest, StopEndsTheUploadAtOnceLeavesTheRestPendingAndTheNextFindListsThem)
 {
     StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "20000"});
+    WriteSetting("Advanced", "Connections", "1"); // one file in flight: the stopped one
     m_local.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
     Controller().OnFindFilesTransfer();
     ASSERT_TRUE(Controller().IsRunActive());

@@ -256,6 +256,38 @@ TEST_F(DocumentTest, CancelledOpenKeepsTheListAndAFailedOneEmptiesIt)
     EXPECT_EQ(View()->GetRunState(), 2);
 }
 
+TEST_F(DocumentTest, AFileThatIsNoSavedListIsRefusedAndTheListStays)
+{
+    StartEnglish();
+    View()->SetRunState(2);
+    View()->List().Insert(0, kKindFtpEntry << 4, "/www/old.html", "2");
+    View()->SetStatusText("Before");
+    struct Case {
+        const char* name;
+        std::string contents;
+        uintmax_t sparseSize; // zero bytes that take no disk space
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"picture.txt", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 0,
+         "The file holds binary data: it is not a saved list."},
+        {"huge.txt", "1\r\n", (uintmax_t(1) << 30) + 1, "The file is larger than 1 GiB: it is not a saved list."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path path = m_dir.WriteFile(c.name, c.contents);
+        if (c.sparseSize)
+            std::filesystem::resize_file(path, c.sparseSize);
+        CMessageSeen seen;
+        wxTEST_DIALOG(EXPECT_FALSE(Doc()->OpenFrom(PathOf(c.name))), CExpectNotice(&seen));
+        EXPECT_EQ(seen.text, wxString("The file could not be opened.\n") + c.reason);
+        EXPECT_TRUE(seen.style & wxICON_ERROR);
+        EXPECT_EQ(Shown(), (std::vector<std::string>{"3|/www/old.html|2|"}));
+        EXPECT_EQ(View()->GetRunState(), 2);
+        EXPECT_EQ(PaneZero(), "Before");
+    }
+}
+
 TEST_F(DocumentTest, QuitAsksOnlyWhileARunIsSetUp)
 {
     StartEnglish();

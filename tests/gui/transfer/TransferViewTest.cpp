@@ -151,6 +151,35 @@ TEST_F(CMainWindowTest, DeleteKeyOnTheKeyboardRemovesTheSelectedRow)
     EXPECT_EQ(list->OnGetItemText(0, kColName), kept);
 }
 
+TEST_F(CMainWindowTest, DeleteKeyOnHalfOfALongListKeepsTheOtherHalfInOrder)
+{
+    Start(IniFor(m_dir.Str() + "/site"));
+    CTransferListCtrl* list = ListCtrl();
+    std::vector<CTransferRow> rows;
+    for (int i = 0; i < 100000; ++i)
+        rows.push_back({0, "/f" + std::to_string(i), "1", ""});
+    View()->List().Replace(std::move(rows));
+    PumpPending();
+    ASSERT_EQ(list->GetItemCount(), 100000);
+    // Every other row, as Ctrl+clicks would leave them, and the row in focus among them.
+    for (long row = 0; row < 100000; row += 2)
+        list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    list->SetItemState(99998, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = WXK_DELETE;
+    key.SetEventObject(list);
+    list->GetEventHandler()->ProcessEvent(key);
+    PumpPending();
+    ASSERT_EQ(list->GetItemCount(), 50000);
+    EXPECT_EQ(list->GetSelectedItemCount(), 0);
+    for (long row : {0L, 1L, 24999L, 49999L})
+        EXPECT_EQ(list->OnGetItemText(row, kColName), "/f" + std::to_string(2 * row + 1));
+    // The rows left are still reached by their ids, as a pass names them.
+    const std::vector<RowId> ids = View()->List().Ids();
+    EXPECT_TRUE(View()->List().SetRowState(ids[49999], kRowDone, ""));
+    EXPECT_EQ(list->OnGetItemImage(49999), 1);
+}
+
 TEST_F(CMainWindowTest, RowsAndQuestionsFromAWorkerReachTheWindow)
 {
     Start(IniFor(m_dir.Str()));

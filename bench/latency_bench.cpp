@@ -1,0 +1,73 @@
+// Uploads a local directory tree with the program's upload pass over a given number of connections
+// and prints the time it took, for the latency benchmark (bench/latency), which puts a slow link
+// between it and the server.
+//
+// usage: latency_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR CONNECTIONS
+// Prints "files N failed F seconds S", or "n/a" (exit status 3) for a number of connections the
+// upload pass cannot use: today it sends over one.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "CBenchSink.h"
+#include "app/CStringTable.h"
+#include "ftp/CFtpConnection.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
+#include "run/CFTPTransfer.h"
+#include "run/CProgressMeter.h"
+#include "run/CStopSignal.h"
+
+using namespace skerrow;
+
+namespace {
+
+// One row per file, named as the local walk names them: "name" at the top, "/dir/name" below.
+void AddRows(CTransferList& list, const std::filesystem::path& root)
+{
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string relative = std::filesystem::relative(entry.path(), root).string();
+        if (relative.find('/') != std::string::npos)
+            relative = "/" + relative;
+        list.Insert(list.Count(), kKindPcFile, relative, FormatText("%u", SizeInKb(entry.file_size())));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 8) {
+        std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD LOCAL_DIR START_DIR CONNECTIONS\n", argv[0]);
+        return 2;
+    }
+    const int connections = std::atoi(argv[7]);
+    if (connections != 1) {
+        std::printf("n/a\n");
+        return 3;
+    }
+    CTransferList list;
+    AddRows(list, argv[5]);
+    CBenchSink sink;
+    CStopSignal stop;
+    CProgressMeter progress(sink);
+    CFtpConnection connection;
+    const auto start = std::chrono::steady_clock::now();
+    if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
+        std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+        return 1;
+    }
+    CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
+    connection.SetCurrentDirectory("/");
+    CFTPTransfer transfer(context);
+    transfer.UploadRows();
+    connection.Close();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("files %zu failed %zu seconds %.3f\n", list.Count(), list.CountInState(kRowFailed), seconds);
+    return list.CountInState(kRowFailed) == 0 ? 0 : 1;
+}

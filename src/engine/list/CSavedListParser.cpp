@@ -1,0 +1,71 @@
+#include "list/CSavedListParser.h"
+
+#include <array>
+
+#include "list/CSavedListFile.h"
+
+namespace skerrow {
+
+void CSavedListParser::Feed(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    m_anyBytes = true;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t end = bytes.find('\n', pos);
+        if (end == std::string_view::npos) {
+            m_partial.append(bytes.substr(pos));
+            return;
+        }
+        if (m_partial.empty()) {
+            Line(bytes.substr(pos, end - pos));
+        } else {
+            m_partial.append(bytes.substr(pos, end - pos));
+            Line(m_partial);
+            m_partial.clear();
+        }
+        pos = end + 1;
+    }
+}
+
+void CSavedListParser::Finish()
+{
+    // Line 1 counts even when empty; a later empty line would give no row anyway.
+    if (!m_partial.empty() || (m_firstLine && m_anyBytes))
+        Line(m_partial);
+    m_partial.clear();
+    m_partial.shrink_to_fit();
+}
+
+void CSavedListParser::Line(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    // A line is text: a NUL byte ends it.
+    const size_t nul = line.find('\0');
+    if (nul != std::string_view::npos)
+        line = line.substr(0, nul);
+    if (m_firstLine) {
+        m_firstLine = false;
+        m_runState = LeadingInt(line);
+        return;
+    }
+    // The first four non-empty tab-separated fields, as strtok would find them; the rest is ignored.
+    std::array<std::string_view, 4> fields;
+    size_t found = 0;
+    size_t pos = 0;
+    while (found < fields.size() && pos < line.size()) {
+        const size_t start = line.find_first_not_of('\t', pos);
+        if (start == std::string_view::npos)
+            break;
+        const size_t end = line.find('\t', start);
+        fields[found++] = line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        pos = end == std::string_view::npos ? line.size() : end;
+    }
+    if (found == 0)
+        return;
+    m_rows.emplace_back(LeadingInt(fields[0]), fields[1], fields[2], fields[3]);
+}
+
+} // namespace skerrow
