@@ -84,13 +84,15 @@ std::filesystem::path CProgramFiles::UserConfigDir()
 
 bool CProgramFiles::MakePrivateDir(const std::filesystem::path& dir)
 {
+    struct stat info{};
+    if (::stat(dir.c_str(), &info) == 0)
+        return S_ISDIR(info.st_mode);
     std::filesystem::path made;
     for (const std::filesystem::path& part : dir) {
         made /= part;
         if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat info{};
     return ::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
