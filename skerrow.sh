@@ -4,6 +4,7 @@
 #   ./skerrow.sh test    install what is missing, build the test build, run every test
 #   ./skerrow.sh demo    start a local FTP server and the program set up for it
 #   ./skerrow.sh bench   run the benchmarks in bench/
+#   ./skerrow.sh package build the Debian package skerrow_<version>_<arch>.deb in build/release
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 cd "$top"
@@ -18,6 +19,9 @@ packages+=(wx3.2-i18n adwaita-icon-theme)
 # Encrypted FTP: the certificate check is built on OpenSSL; the tests make certificates with openssl
 # and serve FTPS with pyftpdlib's TLS handler as well as vsftpd.
 packages+=(libssl-dev openssl python3-openssl)
+# The Debian package: dpkg-shlibdeps works out its dependencies, appstreamcli checks its metadata
+# (the tests build and unpack it too).
+packages+=(dpkg-dev appstream)
 
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)
@@ -75,8 +79,15 @@ bench)
         [ -x "$b" ] && "$b" build/release
     done
     ;;
+package)
+    install_missing
+    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
+    rm -f build/release/skerrow_*.deb
+    (cd build/release && cpack -G DEB > /dev/null)
+    ls build/release/skerrow_*.deb
+    ;;
 *)
-    echo "usage: $0 start|test|demo|bench" >&2
+    echo "usage: $0 start|test|demo|bench|package" >&2
     exit 2
     ;;
 esac

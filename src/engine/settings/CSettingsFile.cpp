@@ -1,10 +1,12 @@
 #include "settings/CSettingsFile.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <unistd.h>
 
 #include "settings/CIniFile.h"
+#include "settings/CProgramFiles.h"
 
 namespace skerrow {
 
@@ -66,7 +68,17 @@ std::string CSettingsFile::GetPath(const std::string& extension)
         return m_path;
     }
     const std::string executable = ExecutablePath();
-    m_path = executable.empty() ? "./QEL_VRK" + extension : ReplaceExtension(executable, extension);
+    if (executable.empty()) {
+        m_path = "./QEL_VRK" + extension;
+        return m_path;
+    }
+    // Named after the executable, in the directory the program keeps its settings in: beside the
+    // executable in a build tree, the user's private configuration directory when installed.
+    const CProgramFiles files(executable);
+    const std::filesystem::path dir = files.SettingsDir();
+    if (files.IsInstalled())
+        CProgramFiles::MakePrivateDir(dir);
+    m_path = ReplaceExtension((dir / std::filesystem::path(executable).filename()).string(), extension);
     return m_path;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // Locates the settings file (and its sibling files) and reads and writes its keys.
 //
-// The settings file sits beside the executable: its path with the extension of the file name
-// replaced by ".ini", or ".ini" appended when the file name has no extension (skerrow gives
-// skerrow.ini). The environment variable SKERROW_INI, or the command-line option --settings=FILE
-// (which sets the override), names another file; sibling files then sit beside that one.
+// The settings file is named after the executable: its file name with the extension replaced by
+// ".ini", or ".ini" appended when the name has no extension (skerrow gives skerrow.ini). It sits
+// beside the executable in a build tree, and in the user's configuration directory (made with mode
+// 0700 when missing) when the program is installed (see CProgramFiles). The command-line option
+// --settings=FILE (which sets the override), else the environment variable SKERROW_INI, names
+// another file; sibling files then sit beside that one.
 
 #include <string>
 

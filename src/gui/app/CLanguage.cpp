@@ -17,6 +17,7 @@ extern "C" int _nl_msg_cat_cntr;
 
 #include "app/CStringTable.h"
 #include "settings/CHelpLauncher.h"
+#include "settings/CProgramFiles.h"
 #include "settings/CSettingsFile.h"
 
 using namespace skerrow;
@@ -58,8 +59,7 @@ std::string CLanguage::CatalogPath(int language)
     const char* file = language == kFrench ? "LangFRA.mo" : language == kGerman ? "LangGER.mo" : nullptr;
     if (!file)
         return std::string();
-    const std::filesystem::path exe(CSettingsFile::ExecutablePath());
-    return (exe.parent_path() / file).string();
+    return (CProgramFiles(CSettingsFile::ExecutablePath()).DataDir() / file).string();
 }
 
 bool CLanguage::Apply(int setting)

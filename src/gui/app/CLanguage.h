@@ -1,6 +1,7 @@
 #pragma once
 // The user-interface language: English built in, French and German from the catalogs LangFRA.mo
-// and LangGER.mo beside the executable.
+// and LangGER.mo in the program's data directory (beside the executable in a build tree, see
+// CProgramFiles).
 
 #include <string>
 

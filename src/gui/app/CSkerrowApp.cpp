@@ -11,6 +11,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CModalDialogTracker.h"
+#include "app/CProgramFilesReport.h"
 #include "app/CQuitSignals.h"
 #include "app/CommandIds.h"
 #include "app/CStringTable.h"
@@ -25,6 +26,8 @@ using namespace skerrow;
 
 namespace {
 const wxString kSettingsOption = "--settings=";
+// Prints where the program's files are (CProgramFilesReport) and ends without a window.
+const wxString kPathsOption = "--paths";
 // How soon ending on a signal looks again whether the dialog it closed has gone.
 const int kEndRetryMs = 50;
 }
@@ -49,6 +52,11 @@ bool CSkerrowApp::OnInit()
     const wxString exePath = wxStandardPaths::Get().GetExecutablePath();
     CSettingsFile::SetExecutablePath(exePath.utf8_string());
     ReadCommandLine();
+    if (m_showPaths) {
+        std::fputs(CProgramFilesReport::Text().c_str(), stdout);
+        m_endAtOnce = true;
+        return true;
+    }
     if (!m_singleInstance.IsOnlyInstance(title, wxFileName(exePath).GetFullName())) {
         // The running copy has been raised; end with status 0, quietly unless the user cannot see
         // it from here.
@@ -88,6 +96,10 @@ void CSkerrowApp::ReadCommandLine()
         const wxString argument = argv[i];
         if (argument.StartsWith(kSettingsOption)) {
             CSettingsFile::SetOverridePath(argument.Mid(kSettingsOption.length()).utf8_string());
+            continue;
+        }
+        if (argument == kPathsOption) {
+            m_showPaths = true;
             continue;
         }
         if (!arguments.empty())

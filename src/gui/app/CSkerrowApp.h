@@ -67,6 +67,7 @@ private:
     CMainFrame* m_frame = nullptr;
     wxString m_arguments;
     bool m_endAtOnce = false;
+    bool m_showPaths = false;
     std::unique_ptr<CQuitSignals> m_quitSignals;
     bool m_ending = false;
     std::unique_ptr<wxTimer> m_endRetry;

@@ -16,6 +16,8 @@
 
 #include "app/CStringTable.h"
 #include "settings/CHelpController.h"
+#include "settings/CProgramFiles.h"
+#include "settings/CSettingsFile.h"
 
 using skerrow::Tr;
 
@@ -141,7 +143,8 @@ wxString CHelpLauncher::BookPath()
 {
     if (!g_viewer.bookOverride.empty())
         return g_viewer.bookOverride;
-    wxFileName path(wxStandardPaths::Get().GetExecutablePath());
+    wxFileName path;
+    path.AssignDir(wxString::FromUTF8(skerrow::CProgramFiles(skerrow::CSettingsFile::ExecutablePath()).DataDir().string()));
     if (!g_viewer.language.empty() && g_viewer.language != "en") {
         path.SetFullName("skerrow_" + g_viewer.language + ".htb");
         if (path.FileExists())

@@ -1,7 +1,7 @@
 #pragma once
-// Opens a topic of the help book beside the executable in the help viewer: one viewer for the
-// program's life, its window maximised with the contents pane collapsed and the page ready for the
-// keyboard. The book is the one in the interface's language (skerrow_fr.htb, skerrow_de.htb),
+// Opens a topic of the program's help book (beside the executable, or in the installed data
+// directory: see CProgramFiles) in the help viewer: one viewer for the program's life, its window
+// maximised with the contents pane collapsed and the page ready for the keyboard. The book is the one in the interface's language (skerrow_fr.htb, skerrow_de.htb),
 // else the English skerrow.htb. Failures are shown to the user.
 
 #include <wx/string.h>
@@ -19,7 +19,7 @@ public:
     // Opens the topic this launcher holds, "index.html".
     void Show(wxWindow* parent);
 
-    // The help book: the interface language's book in the executable's directory when there is
+    // The help book: the interface language's book in the program's data directory when there is
     // one, else skerrow.htb there, unless SetBookPath named another ("" restores the default).
     static wxString BookPath();
     static void SetBookPath(const wxString& path);
