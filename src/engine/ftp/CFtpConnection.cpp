@@ -3,7 +3,12 @@
 #include <curl/curl.h>
 #include <fnmatch.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <linux/sockios.h>
+#endif
 
 #include "ftp/CFtpListParser.h"
 #include "ftp/CFtpUploadReader.h"
@@ -79,6 +84,7 @@ struct CFtpConnection::Impl {
     {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.pop_back();
+        line = Masked(std::move(line));
         if (log)
             log("< " + line);
         if (!replyOpen) {
@@ -105,6 +111,19 @@ struct CFtpConnection::Impl {
         }
         std::lock_guard lock(resultMutex);
         lastResponse = replyLines;
+    }
+
+    // The password, masked in every reply this object keeps or logs: a server that echoes it
+    // shows it neither in the log nor in a row's error text.
+    std::string secret;
+
+    std::string Masked(std::string line) const
+    {
+        if (secret.empty())
+            return line;
+        for (size_t at = line.find(secret); at != std::string::npos; at = line.find(secret, at + 4))
+            line.replace(at, secret.size(), "****");
+        return line;
     }
 
     void OnCommand(std::string line)
@@ -158,12 +177,59 @@ struct CFtpConnection::Impl {
         auto* self = static_cast<Impl*>(userdata);
         if (self->abortRequested.load())
             return 1;
-        if (self->inTransferStatus && ulnow != self->lastReportedBytes) {
-            self->lastReportedBytes = ulnow;
+        const curl_off_t taken = self->BytesTaken(ulnow);
+        if (self->inTransferStatus && taken != self->lastReportedBytes) {
+            self->lastReportedBytes = taken;
             if (self->status)
-                self->status(kStatusRequestSent, static_cast<uint64_t>(ulnow));
+                self->status(kStatusRequestSent, static_cast<uint64_t>(taken));
         }
         return 0;
+    }
+
+    // Progress counts what the server has taken, not what was handed to the kernel: the upload's
+    // data socket is remembered when curl opens it, what it still holds unsent is subtracted, and
+    // when curl lets it go it is only shut for writing (the server sees the end of the file all
+    // the same) and kept until the reply to the upload has come.
+    int dataSocket = -1;
+    bool dataSocketHeld = false;
+
+    static int OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype)
+    {
+        auto* self = static_cast<Impl*>(userdata);
+        if (self->inTransferStatus) {
+            self->ReleaseDataSocket();
+            self->dataSocket = static_cast<int>(socket);
+        }
+        return CURL_SOCKOPT_OK;
+    }
+
+    static int OnSocketClosing(void* userdata, curl_socket_t socket)
+    {
+        auto* self = static_cast<Impl*>(userdata);
+        if (static_cast<int>(socket) == self->dataSocket && self->inTransferStatus && !self->dataSocketHeld) {
+            ::shutdown(socket, SHUT_WR);
+            self->dataSocketHeld = true;
+            return 0;
+        }
+        return ::close(socket);
+    }
+
+    void ReleaseDataSocket()
+    {
+        if (dataSocketHeld)
+            ::close(dataSocket);
+        dataSocket = -1;
+        dataSocketHeld = false;
+    }
+
+    curl_off_t BytesTaken(curl_off_t handed) const
+    {
+        int queued = 0;
+#if defined(__linux__)
+        if (dataSocket < 0 || ::ioctl(dataSocket, SIOCOUTQ, &queued) != 0)
+            queued = 0;
+#endif
+        return handed > queued ? handed - queued : 0;
     }
 
     static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
@@ -249,6 +315,7 @@ struct CFtpConnection::Impl {
         sawLogin = false;
         const CURLcode result = Run();
         inTransferStatus = false;
+        ReleaseDataSocket();
         {
             std::lock_guard lock(abortMutex);
             inTransfer = false;
@@ -364,7 +431,8 @@ struct CFtpConnection::Impl {
         return text;
     }
 
-    // URL of an absolute directory, ending in "/": curl enters it with one CWD.
+    // URL of an absolute directory, to which a file name is appended: the file's full path. The
+    // root is "%2F" alone, so that a file there is "/name", never "//name".
     std::string DirectoryUrl(const std::string& dir) const
     {
         std::string url = baseUrl + "%2F";
@@ -377,8 +445,6 @@ struct CFtpConnection::Impl {
             url += '/';
             pos = next + 1;
         }
-        if (dir.size() <= 1)
-            url += '/';
         return url;
     }
 
@@ -400,6 +466,10 @@ struct CFtpConnection::Impl {
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::Progress);
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
+        curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
         curl_easy_setopt(curl, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
         curl_easy_setopt(curl, CURLOPT_FTPPORT, passive ? nullptr : "-");
@@ -489,6 +559,7 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     }
     d.commandsSent = 0;
     d.baseUrl = Impl::BaseUrl(host, port);
+    d.secret = password;
     d.SetupHandle(user, password, passive);
     d.ResetRequest();
     d.entryDirectory.clear();

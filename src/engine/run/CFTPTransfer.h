@@ -37,8 +37,8 @@ public:
     int ErrorLimit() const { return m_errorLimit; }
     CTextSuffixList& TextSuffixes() { return m_suffixes; }
 
-    // The parts of a row's upload: remote directory (joined to base as the program always has),
-    // remote file name and extension.
+    // The parts of a row's upload: the remote path as the status bar shows it, the remote directory
+    // below base, the remote file name and its extension; "/" separators, never two in a row.
     struct RemoteTarget {
         std::string remotePath;
         std::string directory;
@@ -46,6 +46,8 @@ public:
         std::string extension;
     };
     static RemoteTarget SplitRemotePath(const std::string& base, const std::string& startDir, const std::string& path);
+    // "\\" made "/", runs of "/" made one.
+    static std::string SlashPath(const std::string& path);
 
     // Whether a local name (relative, "/" separated) can be sent under the same name: a "\\" in it
     // would be taken for a directory separator on the server.

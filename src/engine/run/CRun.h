@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "run/CRunFence.h"
+#include "run/CRunProgress.h"
 #include "run/CStopSignal.h"
 
 namespace skerrow {
@@ -29,6 +30,8 @@ public:
     uint64_t Id() const { return m_id; }
     CStopSignal& Stop() { return m_stop; }
     CRunFence& Fence() { return m_fence; }
+    // How far the run's pass has come (fed by its worker, read by the window).
+    CRunProgress& Progress() { return m_progress; }
 
     // The connection the run's thread talks on (any thread).
     void SetConnection(std::shared_ptr<CFtpConnection> connection);
@@ -57,6 +60,7 @@ private:
     const uint64_t m_id;
     CStopSignal m_stop;
     CRunFence m_fence;
+    CRunProgress m_progress;
     mutable std::mutex m_mutex;
     std::shared_ptr<CFtpConnection> m_connection;
     std::thread m_thread;

@@ -13,6 +13,7 @@
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CProgressMeter.h"
+#include "log/CCommandLog.h"
 #include "run/CRun.h"
 #include "run/CTransferWorker.h"
 #include "run/CTreeDeleteWorker.h"
@@ -198,6 +199,11 @@ void CRunController::FindFiles()
 
 // --- Runs ---------------------------------------------------------------------------------------
 
+CRunProgressSnapshot CRunController::ProgressSnapshot() const
+{
+    return m_run ? m_run->Progress().Snapshot(CRunProgress::Clock::now()) : CRunProgressSnapshot();
+}
+
 std::shared_ptr<CRun> CRunController::BeginRun(RunKind kind)
 {
     m_run = std::make_shared<CRun>(++m_lastRunId);
@@ -234,6 +240,8 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     m_status.SetStatusText(LoadString(IDS_CONNECTING));
     auto connection = std::make_shared<CFtpConnection>();
     connection->SetTimeouts(m_connectSeconds, m_stallSeconds);
+    if (m_log)
+        connection->SetLogCallback([log = m_log](const std::string& line) { log->Add(line); });
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
