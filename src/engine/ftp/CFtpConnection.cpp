@@ -84,14 +84,15 @@ struct CFtpConnection::Impl {
     {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.pop_back();
-        line = Masked(std::move(line));
+        // What is kept or logged is masked; the reply's code and a directory are read unmasked.
+        const std::string shown = Masked(line);
         if (log)
-            log("< " + line);
+            log("< " + shown);
         if (!replyOpen) {
             replyLines.clear();
             replyOpen = true;
         }
-        replyLines += line;
+        replyLines += shown;
         replyLines += '\n';
         const bool last = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
                           std::isdigit(static_cast<unsigned char>(line[1])) &&

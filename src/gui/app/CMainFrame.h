@@ -7,7 +7,7 @@
 class CMainFrame : public wxDocParentFrame {
 public:
     // Status bar panes.
-    enum Pane : int { kMessagePane = 0, kPercentPane = 1, kCapsPane = 2, kNumPane = 3, kScrollPane = 4 };
+    enum Pane : int { kMessagePane = 0, kPercentPane = 1, kCapsPane = 2, kNumPane = 3, kScrollPane = 4, kOverallPane = 5 };
 
     CMainFrame(wxDocManager* manager, const wxString& title);
     ~CMainFrame() override;
@@ -24,6 +24,10 @@ public:
     // Reads the keyboard's lock keys into the CAP, NUM and SCRL panes.
     void UpdateKeyIndicators();
 
+    // The run's overall progress in a pane of its own (as wide as it needs, none when text is "")
+    // and before the window title ("[42 %] "); empty texts when no run is under way.
+    void ShowOverallProgress(const wxString& text, const wxString& titlePrefix);
+
 private:
     void CreateToolBarButtons();
     void RelabelToolBar();
@@ -37,6 +41,9 @@ private:
     void OnKeyTimer(wxTimerEvent& event);
 
     wxTimer m_keyTimer;
+    int m_paneWidths[6] = {};
+    wxString m_bareTitle;
+    wxString m_titlePrefix;
     bool m_running = false;
     // CAP, NUM, SCRL as loaded with the frame: the panes were sized for these texts.
     wxString m_keyTexts[3];

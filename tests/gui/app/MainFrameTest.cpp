@@ -166,7 +166,8 @@ TEST_F(CMainWindowTest, StatusBarPanesAndPercentage)
 {
     Start(kEnglishIni);
     wxStatusBar* statusBar = Frame()->GetStatusBar();
-    ASSERT_EQ(statusBar->GetFieldsCount(), 5);
+    ASSERT_EQ(statusBar->GetFieldsCount(), 6);
+    EXPECT_EQ(PaneText(CMainFrame::kOverallPane), ""); // the overall progress, during a run only
     EXPECT_EQ(PaneText(CMainFrame::kMessagePane), "Ready");
     EXPECT_EQ(PaneText(CMainFrame::kPercentPane), ""); // "PERC" until the view cleared it
 
