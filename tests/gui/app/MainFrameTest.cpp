@@ -47,6 +47,7 @@ const std::vector<Menu> kMenus = {
     {"&View",
      {{59392, "&Toolbar", "Show or hide the toolbar"},
       {59393, "&Status Bar", "Show or hide the status bar"},
+      {32830, "&Log", "Show or hide the log of the commands sent and the server's replies"},
       {32788, "&Re-set", "Re set the transfer state"}}},
     {"&Tools",
      {{0, nullptr, nullptr},
