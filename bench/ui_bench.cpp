@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <wx/app.h>
@@ -44,8 +45,8 @@ public:
         CallAfter(&CUiProbe::Find);
     }
 
-    double worstFind = 0, worstTransfer = 0;
-    size_t done = 0, rows = 0;
+    double worstFind = 0, worstTransfer = 0, worstAt = 0, transferSeconds = 0;
+    size_t done = 0, rows = 0, over50 = 0, over100 = 0, samples = 0;
 
 private:
     static constexpr int kTickMs = 10;
@@ -57,26 +58,38 @@ private:
         const Clock::time_point start = Clock::now();
         View().FindFiles();
         worstFind = Ms(Clock::now() - start);
-        m_last = Clock::now();
         wxCommandEvent none;
+        m_transferStart = Clock::now();
         View().OnTransferDelete(none);
         m_transferring = true;
     }
 
-    void Record(double delay)
+    // A delay that began before the transfer was started belongs to the find (the list of the
+    // files found reaching the window included).
+    void Record(double delay, Clock::time_point began)
     {
-        if (m_transferring)
-            worstTransfer = std::max(worstTransfer, delay);
+        if (!m_transferring || began < m_transferStart) {
+            worstFind = std::max(worstFind, delay);
+            return;
+        }
+        ++samples;
+        over50 += delay > 50 ? 1 : 0;
+        over100 += delay > 100 ? 1 : 0;
+        if (delay > worstTransfer) {
+            worstTransfer = delay;
+            worstAt = Ms(began - m_transferStart) / 1000.0;
+        }
     }
 
     void OnTick(wxTimerEvent&)
     {
         const Clock::time_point now = Clock::now();
-        Record(Ms(now - m_last) - kTickMs);
+        Record(Ms(now - m_last) - kTickMs, m_last);
         m_last = now;
-        CallAfter([this, queued = now] { Record(Ms(Clock::now() - queued)); });
+        CallAfter([this, queued = now] { Record(Ms(Clock::now() - queued), queued); });
         if (m_transferring && !View().Run().IsRunActive()) {
             m_timer.Stop();
+            transferSeconds = Ms(now - m_transferStart) / 1000.0;
             rows = View().List().Count();
             done = View().List().CountInState(skerrow::kRowDone);
             wxTheApp->ExitMainLoop();
@@ -85,6 +98,7 @@ private:
 
     wxTimer m_timer;
     Clock::time_point m_last;
+    Clock::time_point m_transferStart;
     bool m_transferring = false;
 };
 
@@ -102,7 +116,7 @@ void WriteSettings(const std::string& ini, const std::string& port, const std::s
     settings.WriteString("Configure", "PCDir", pcDir);
     settings.WriteString("Configure", "FTPStartDir", "site");
     settings.WriteString("Advanced", "PASV", "1");
-    settings.WriteString("View", "Log", "1");
+    settings.WriteString("View", "Log", std::getenv("SKERROW_UI_BENCH_NO_LOG") ? "0" : "1");
 }
 
 } // namespace
@@ -123,8 +137,10 @@ int main(int argc, char** argv)
     CUiProbe probe;
     probe.Start();
     wxTheApp->MainLoop();
-    std::printf("files: %zu of %zu sent\n", probe.done, probe.rows);
-    std::printf("ui worst delay during the find (on the UI thread): %.0f ms\n", probe.worstFind);
+    std::printf("files: %zu of %zu sent in %.1f s\n", probe.done, probe.rows, probe.transferSeconds);
+    std::printf("delays measured: %zu, over 50 ms: %zu, over 100 ms: %zu; the worst %.1f s into the run\n",
+                probe.samples, probe.over50, probe.over100, probe.worstAt);
+    std::printf("ui worst delay during the find (the local walk, on the UI thread): %.0f ms\n", probe.worstFind);
     std::printf("ui worst delay during 5000-file run: %.0f ms\n", probe.worstTransfer);
     SkerrowApp().DestroyMainWindow();
     wxEntryCleanup();

@@ -78,5 +78,9 @@ int main(int argc, char** argv)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("files %zu failed %zu seconds %.3f commands %d status %s\n", list.Count(), list.CountInState(kRowFailed),
                 seconds, connection.CommandsSent(), sink.GetStatusText().c_str());
+    for (const CTransferRow& row : list.Snapshot()) {
+        if (RowStateOf(row.word) == kRowFailed)
+            std::fprintf(stderr, "failed: %s: %s\n", row.name.c_str(), row.error.c_str());
+    }
     return list.CountInState(kRowFailed) == 0 ? 0 : 1;
 }

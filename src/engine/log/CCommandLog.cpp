@@ -56,6 +56,8 @@ void CCommandLog::Add(const std::string& line, Clock::time_point when)
 
 std::vector<CLogLine> CCommandLog::Drain(size_t max)
 {
+    if (m_file)
+        m_file->Flush();
     std::lock_guard lock(m_mutex);
     const size_t count = std::min(max, m_pending.size());
     std::vector<CLogLine> lines(std::make_move_iterator(m_pending.begin()),

@@ -34,7 +34,8 @@ public:
     // A line of the connection's log ("> command", "< reply"); any thread.
     void Add(const std::string& line);
     void Add(const std::string& line, Clock::time_point when);
-    // Up to max lines, oldest first, taken out of the queue; the UI thread.
+    // Up to max lines, oldest first, taken out of the queue; the UI thread. The file is flushed
+    // too, so that it is at most one drain behind.
     std::vector<CLogLine> Drain(size_t max);
     // Lines waiting; at most this many are kept, the oldest dropped (the file has them all).
     size_t Pending() const;

@@ -80,8 +80,14 @@ void CLogFile::Write(const std::string& line)
     }
     std::fwrite(line.data(), 1, line.size(), m_file);
     std::fputc('\n', m_file);
-    std::fflush(m_file);
     m_size += line.size() + 1;
+}
+
+void CLogFile::Flush()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_file)
+        std::fflush(m_file);
 }
 
 } // namespace skerrow

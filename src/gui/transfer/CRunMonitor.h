@@ -25,7 +25,7 @@ public:
 
     static constexpr int kIntervalMs = 250;
     // Lines moved into the pane per tick at most.
-    static constexpr size_t kLinesPerTick = 5000;
+    static constexpr size_t kLinesPerTick = 600;
 
 private:
     void OnTimer(wxTimerEvent& event);
