@@ -41,7 +41,7 @@ std::string CRunProgressText::TitlePrefix(const CRunProgressSnapshot& progress)
 {
     if (progress.kind == CRunProgressSnapshot::Kind::None)
         return std::string();
-    return "[" + std::to_string(progress.percent) + " %] ";
+    return FormatText("[%d %%] ", progress.percent);
 }
 
 std::string CRunProgressText::Size(uint64_t bytes)

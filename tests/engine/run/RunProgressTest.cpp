@@ -127,5 +127,29 @@ TEST(RunProgress, AnUploadPassEndsAtEveryRowAndByte)
     EXPECT_EQ(s.percent, 100);
 }
 
+// A delete pass counts entries: each row once, the directory after its files.
+TEST(RunProgress, ADeletePassCountsItsEntries)
+{
+    CFtpTestBench bench(FtpServerKind::Pyftpdlib);
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    bench.Served().WriteFile("old/a.htm", "a");
+    bench.Served().WriteFile("old/b.htm", "b");
+    ASSERT_TRUE(bench.Open());
+    for (const char* name : {"/old/a.htm", "/old/b.htm", "/old/"})
+        bench.AddRow(name);
+    CRunProgress progress;
+    CTransferContext& context = bench.Context("");
+    context.overall = &progress;
+    ASSERT_TRUE(bench.Connection().SetCurrentDirectory("/"));
+    CFTPTransfer(context).DeleteRows();
+    EXPECT_EQ(bench.States(), (std::vector<int32_t>{kRowDone, kRowDone, kRowDone}));
+    const CRunProgressSnapshot s = progress.Snapshot(CRunProgress::Clock::now());
+    EXPECT_EQ(s.kind, Kind::Delete);
+    EXPECT_EQ(s.rowsDone, 3u);
+    EXPECT_EQ(s.rowsTotal, 3u);
+    EXPECT_EQ(s.percent, 100);
+    EXPECT_EQ(CRunProgressText::Describe(s), "3 of 3 entries deleted");
+}
+
 } // namespace
 } // namespace skerrow
