@@ -3,6 +3,11 @@
 // red. With SKERROW_PROGRESS_SCREENSHOT set, also a picture of a run in progress for the docs.
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sys/stat.h>
 
 #include <wx/evtloop.h>
 #include <wx/menu.h>
@@ -24,6 +29,24 @@ namespace {
 
 class RunProgressWindowTest : public CRunWindowTest {
 protected:
+    // The log file goes to a state directory of the test's own.
+    void SetUp() override
+    {
+        CRunWindowTest::SetUp();
+        const char* saved = std::getenv("XDG_STATE_HOME");
+        m_savedState = saved ? std::optional<std::string>(saved) : std::nullopt;
+        ::setenv("XDG_STATE_HOME", m_state.Str().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        CRunWindowTest::TearDown();
+        if (m_savedState)
+            ::setenv("XDG_STATE_HOME", m_savedState->c_str(), 1);
+        else
+            ::unsetenv("XDG_STATE_HOME");
+    }
+    std::filesystem::path LogFile() const { return m_state.Path() / "skerrow" / "skerrow.log"; }
+
     wxString Title() const { return Frame()->GetTitle(); }
     wxString LogText() const { return View()->LogPane()->GetValue(); }
     bool LogItemChecked() const
@@ -31,6 +54,9 @@ protected:
         wxMenuItem* item = Frame()->GetMenuBar()->FindItem(WxCommandId(ID_VIEW_LOG));
         return item && item->IsChecked();
     }
+
+    skerrow::test::CTempDir m_state;
+    std::optional<std::string> m_savedState;
 };
 
 TEST_F(RunProgressWindowTest, ARunShowsItsProgressAndItsCommandsInTheLog)
@@ -70,6 +96,15 @@ TEST_F(RunProgressWindowTest, ARunShowsItsProgressAndItsCommandsInTheLog)
     EXPECT_EQ(log.find(m_server->Password()), std::string::npos);
     EXPECT_EQ(log.find("//"), std::string::npos);
     EXPECT_EQ(log.substr(2, 1), ":"); // "12:34:56  > USER ..."
+    // The same lines in the log file, which only the user can read.
+    struct stat info {};
+    ASSERT_EQ(::stat(LogFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    std::ifstream in(LogFile());
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(file.find(" > PASS ****\n"), std::string::npos);
+    EXPECT_NE(file.find(" > STOR /site/big.bin\n"), std::string::npos);
+    EXPECT_EQ(file.find(m_server->Password()), std::string::npos);
 
     // Hidden again, and remembered: a new window opens as the last one was left.
     Command(ID_VIEW_LOG);
