@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <unistd.h>
 #include <string>
 
 #include "CBenchSink.h"
@@ -15,7 +17,10 @@
 #include "run/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
 #include "run/CStopSignal.h"
+#include "log/CCommandLog.h"
+#include "log/CLogFile.h"
 #include "run/CProgressMeter.h"
+#include "run/CRunProgress.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
@@ -58,6 +63,11 @@ int main(int argc, char** argv)
         connection.SetEncryption(FtpEncryption::RequireExplicit);
         connection.SetCertificateCheck("", [](const CCertificateInfo&) { return CertificateTrust::Once; });
     }
+    // As in the window: the overall progress and the command log (with its file) follow the pass.
+    CRunProgress overall;
+    const std::string logPath = "/tmp/skerrow-upload-bench-" + std::to_string(::getpid()) + ".log";
+    CCommandLog log(std::make_unique<CLogFile>(logPath));
+    connection.SetLogCallback([&log](const std::string& line) { log.Add(line); });
     const auto start = std::chrono::steady_clock::now();
     if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
         std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
@@ -65,11 +75,18 @@ int main(int argc, char** argv)
     }
     CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
     connection.SetCurrentDirectory("/");
+    context.overall = &overall;
     CFTPTransfer transfer(context);
     transfer.UploadRows();
     connection.Close();
+    std::remove(logPath.c_str());
+    std::remove((logPath + ".1").c_str());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("files %zu failed %zu seconds %.3f commands %d status %s\n", list.Count(), list.CountInState(kRowFailed),
                 seconds, connection.CommandsSent(), sink.GetStatusText().c_str());
+    for (const CTransferRow& row : list.Snapshot()) {
+        if (RowStateOf(row.word) == kRowFailed)
+            std::fprintf(stderr, "failed: %s: %s\n", row.name.c_str(), row.error.c_str());
+    }
     return list.CountInState(kRowFailed) == 0 ? 0 : 1;
 }

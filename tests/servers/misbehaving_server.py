@@ -12,6 +12,8 @@ and password log in. Faults, chosen by option or by the name of the uploaded fil
   --bad-list                        listings also name "../x", "a/b", "a\\b", "." and ".."
   --dos-list                        LIST answers in MS-DOS style, as Windows servers do
   --mlsd                            FEAT announces MLST and MLSD answers with fact lines
+  --echo-pass                       the password is echoed in the reply to PASS, and STOR of a
+                                    name starting "echo" is refused with a reply that names it
 """
 import argparse
 import os
@@ -89,7 +91,11 @@ class Session(socketserver.StreamRequestHandler):
 
     def do_PASS(self, arg):
         self.logged_in = True
-        self.reply("230 Logged in.")
+        self.password = arg
+        if OPTIONS.echo_pass:
+            self.reply("230 Logged in with password %s." % arg)
+        else:
+            self.reply("230 Logged in.")
 
     def do_QUIT(self, arg):
         self.reply("221 Bye.")
@@ -219,6 +225,9 @@ class Session(socketserver.StreamRequestHandler):
     def do_STOR(self, arg):
         full, path = self.local(arg)
         name = posixpath.basename(full)
+        if OPTIONS.echo_pass and name.startswith("echo"):
+            self.reply("553 Not allowed for password %s." % getattr(self, "password", ""))
+            return
         if name.startswith("full"):
             self.reply("452 Insufficient storage space.")
             return
@@ -267,6 +276,7 @@ def main():
     parser.add_argument("--mlsd", action="store_true")
     parser.add_argument("--slow-stor", type=int, default=0)
     parser.add_argument("--max-sessions", type=int, default=0)
+    parser.add_argument("--echo-pass", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

@@ -78,6 +78,7 @@ const Entry kStringTable[] = {
     S("57665", "Quit the application; prompts to save documents\nExit"),
     S("59392", "Show or hide the toolbar\nToggle ToolBar"),
     S("59393", "Show or hide the status bar\nToggle StatusBar"),
+    S("32830", "Show or hide the log of the commands sent and the server's replies\nLog"),
     S("32788", "Re set the transfer state\nRe-set"),
     S("32771", "Start a New Transfer\nNew Transfer"),
     S("32772", "Finds all the files to transfer\nFind"),

@@ -76,6 +76,8 @@ enum CommandId : int {
     ID_LANGUAGE_FRENCH = 32825,
     ID_LANGUAGE_GERMAN = 32806,
     ID_INDICATOR_PERC = 59142,
+    // The command log pane (View > Log).
+    ID_VIEW_LOG = 32830,
 };
 
 } // namespace skerrow

@@ -2,7 +2,12 @@
 
 #include <fnmatch.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <linux/sockios.h>
+#endif
 
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnectionImpl.h"
@@ -58,6 +63,7 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
         d.SetResult(kErrorInvalidName);
         return false;
     }
+    d.secret = password;
     d.tlsCheck.Reset(HostName(host), EffectivePort(port, d.encryption), d.rememberedFingerprint);
     // A certificate the user trusts is accepted on a new attempt; a server that shows yet another
     // one then is asked about again, a few times at most.

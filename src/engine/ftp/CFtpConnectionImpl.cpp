@@ -1,7 +1,12 @@
 #include "ftp/CFtpConnectionImpl.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <linux/sockios.h>
+#endif
 
 #include <cctype>
 #include <cstdlib>
@@ -28,13 +33,15 @@ void CFtpConnection::Impl::OnReplyLine(std::string line)
 {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
+    // What is kept or logged is masked; the reply's code and a directory are read unmasked.
+    const std::string shown = Masked(line);
     if (log)
-        log("< " + line);
+        log("< " + shown);
     if (!replyOpen) {
         replyLines.clear();
         replyOpen = true;
     }
-    replyLines += line;
+    replyLines += shown;
     replyLines += '\n';
     const bool last = line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
                       std::isdigit(static_cast<unsigned char>(line[1])) &&
@@ -112,12 +119,61 @@ int CFtpConnection::Impl::Progress(void* userdata, curl_off_t, curl_off_t, curl_
     auto* self = static_cast<Impl*>(userdata);
     if (self->abortRequested.load())
         return 1;
-    if (self->inTransferStatus && ulnow != self->lastReportedBytes) {
-        self->lastReportedBytes = ulnow;
+    const curl_off_t taken = self->BytesTaken(ulnow);
+    if (self->inTransferStatus && taken != self->lastReportedBytes) {
+        self->lastReportedBytes = taken;
         if (self->status)
-            self->status(kStatusRequestSent, static_cast<uint64_t>(ulnow));
+            self->status(kStatusRequestSent, static_cast<uint64_t>(taken));
     }
     return 0;
+}
+
+std::string CFtpConnection::Impl::Masked(std::string line) const
+{
+    if (secret.empty())
+        return line;
+    for (size_t at = line.find(secret); at != std::string::npos; at = line.find(secret, at + 4))
+        line.replace(at, secret.size(), "****");
+    return line;
+}
+
+int CFtpConnection::Impl::OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype)
+{
+    auto* self = static_cast<Impl*>(userdata);
+    if (self->inTransferStatus) {
+        self->ReleaseDataSocket();
+        self->dataSocket = static_cast<int>(socket);
+    }
+    return CURL_SOCKOPT_OK;
+}
+
+int CFtpConnection::Impl::OnSocketClosing(void* userdata, curl_socket_t socket)
+{
+    auto* self = static_cast<Impl*>(userdata);
+    if (static_cast<int>(socket) == self->dataSocket && self->inTransferStatus && !self->dataSocketHeld) {
+        ::shutdown(socket, SHUT_WR);
+        self->dataSocketHeld = true;
+        return 0;
+    }
+    return ::close(socket);
+}
+
+void CFtpConnection::Impl::ReleaseDataSocket()
+{
+    if (dataSocketHeld)
+        ::close(dataSocket);
+    dataSocket = -1;
+    dataSocketHeld = false;
+}
+
+curl_off_t CFtpConnection::Impl::BytesTaken(curl_off_t handed) const
+{
+    int queued = 0;
+#if defined(__linux__)
+    if (dataSocket < 0 || ::ioctl(dataSocket, SIOCOUTQ, &queued) != 0)
+        queued = 0;
+#endif
+    return handed > queued ? handed - queued : 0;
 }
 
 size_t CFtpConnection::Impl::Collect(char* data, size_t size, size_t count, void* userdata)
@@ -201,6 +257,7 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     sawLogin = false;
     const CURLcode result = Run();
     inTransferStatus = false;
+    ReleaseDataSocket();
     {
         std::lock_guard lock(abortMutex);
         inTransfer = false;
@@ -345,8 +402,6 @@ std::string CFtpConnection::Impl::DirectoryUrl(const std::string& dir) const
         url += '/';
         pos = next + 1;
     }
-    if (dir.size() <= 1)
-        url += '/';
     return url;
 }
 
@@ -368,6 +423,10 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::Progress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(curl, CURLOPT_FTPPORT, passive ? nullptr : "-");

@@ -82,6 +82,22 @@ struct CFtpConnection::Impl {
     static int Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata);
     static int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow);
 
+    // The password, masked in every reply this object keeps or logs: a server that echoes it
+    // shows it neither in the log nor in a row's error text.
+    std::string secret;
+    std::string Masked(std::string line) const;
+
+    // Progress counts what the server has taken, not what was handed to the kernel: the upload's
+    // data socket is remembered when curl opens it, what it still holds unsent is subtracted, and
+    // when curl lets it go it is only shut for writing (the server sees the end of the file all
+    // the same) and kept until the reply to the upload has come.
+    int dataSocket = -1;
+    bool dataSocketHeld = false;
+    static int OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype);
+    static int OnSocketClosing(void* userdata, curl_socket_t socket);
+    void ReleaseDataSocket();
+    curl_off_t BytesTaken(curl_off_t handed) const;
+
     static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
     static size_t Collect(char* data, size_t size, size_t count, void* userdata);
@@ -117,7 +133,8 @@ struct CFtpConnection::Impl {
     bool CheckPath(const std::string& path);
     std::string Escape(const std::string& segment) const;
 
-    // URL of an absolute directory, ending in "/": curl enters it with one CWD.
+    // URL of an absolute directory, to which a file name is appended: the file's full path. The
+    // root is "%2F" alone, so that a file there is "/name", never "//name".
     std::string DirectoryUrl(const std::string& dir) const;
     void ApplyTimeouts();
     void SetupHandle(const std::string& user, const std::string& password, bool passive);

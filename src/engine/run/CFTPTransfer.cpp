@@ -12,6 +12,7 @@
 #include "run/CStopSignal.h"
 #include "run/CUploadQueue.h"
 #include "run/CProgressMeter.h"
+#include "run/CRunProgress.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
@@ -25,9 +26,12 @@ constexpr size_t kLongErrorText = 120;
 // Routes the connection's notifications to the percent pane for the length of a pass.
 class CProgressRoute {
 public:
-    CProgressRoute(CFtpConnection& connection, CProgressMeter& progress) : m_connection(connection)
+    CProgressRoute(CFtpConnection& connection, CProgressMeter& progress, CRunProgress* overall)
+        : m_connection(connection)
     {
-        m_connection.SetStatusCallback([&progress](int status, uint64_t info) {
+        m_connection.SetStatusCallback([&progress, overall](int status, uint64_t info) {
+            if (status == kStatusRequestSent && overall)
+                overall->FileBytes(info);
             if (status == kStatusRequestSent)
                 progress.ShowProgress(info);
             else if (status == kStatusHandleClosing)
@@ -48,20 +52,28 @@ CFTPTransfer::RemoteTarget CFTPTransfer::SplitRemotePath(const std::string& base
                                                          const std::string& path)
 {
     RemoteTarget target;
-    target.remotePath = startDir + "\\" + path;
-    const size_t lastSeparator = target.remotePath.find_last_of("\\/");
+    target.remotePath = SlashPath(startDir + "/" + path);
+    const size_t lastSeparator = target.remotePath.rfind('/');
     target.name = lastSeparator == std::string::npos ? target.remotePath : target.remotePath.substr(lastSeparator + 1);
     const size_t dot = target.name.rfind('.');
     if (dot != std::string::npos)
         target.extension = target.name.substr(dot);
-    target.directory = base;
-    if (lastSeparator != std::string::npos && lastSeparator > 0)
-        target.directory += target.remotePath.substr(0, lastSeparator);
-    for (char& c : target.directory) {
+    target.directory = SlashPath(base + "/" + target.remotePath.substr(0, lastSeparator));
+    if (target.directory.size() > 1 && target.directory.back() == '/')
+        target.directory.pop_back();
+    return target;
+}
+
+std::string CFTPTransfer::SlashPath(const std::string& path)
+{
+    std::string result;
+    for (char c : path) {
         if (c == '\\')
             c = '/';
+        if (c != '/' || result.empty() || result.back() != '/')
+            result += c;
     }
-    return target;
+    return result;
 }
 
 bool CFTPTransfer::IsSendableName(const std::string& path)
@@ -93,6 +105,8 @@ void CFTPTransfer::UploadRows()
             .ShowError(m_context.connection.LastError(), m_context.prompt, PromptIcon::Error);
         return;
     }
+    if (m_context.overall)
+        m_context.overall->BeginPass(CRunProgress::Kind::Upload, m_context.list, queue.Rows(), m_context.pcDir);
     UploadFrom(queue, base);
     if (Stopped())
         m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
@@ -109,12 +123,15 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
     m_queue = &queue;
     m_errorLimit = queue.Limit();
     m_failedEnter.clear();
-    CProgressRoute route(m_context.connection, m_context.progress);
+    // With several connections only one reports the bytes of its file to the overall progress.
+    CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
     while (!Stopped()) {
         const std::optional<RowId> row = queue.Next();
         if (!row)
             break;
         UploadRow(*row, base);
+        if (m_context.overall)
+            m_context.overall->RowEnded(*row);
     }
     m_errorCount = queue.Errors();
     m_queue = nullptr;
@@ -158,6 +175,8 @@ void CFTPTransfer::DeleteRows()
 {
     m_errorLimit = std::max(1, m_context.maxErrors);
     const std::vector<RowId> rows = m_context.list.Ids();
+    if (m_context.overall)
+        m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, rows, std::string());
     m_errorCount = 0;
     for (size_t i = 0; i < rows.size() && m_errorCount < m_errorLimit; ++i) {
         if (Stopped()) {
@@ -165,6 +184,8 @@ void CFTPTransfer::DeleteRows()
             return;
         }
         DeleteRow(rows[i]);
+        if (m_context.overall)
+            m_context.overall->RowEnded(rows[i]);
     }
     SetFinalStatus();
 }

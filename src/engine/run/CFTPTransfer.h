@@ -26,6 +26,8 @@ public:
     // the queue until none is left, the limit is reached or the run stops. base is the server
     // directory the remote paths are joined to. Leaves the closing status text to the caller.
     void UploadFrom(CUploadQueue& queue, const std::string& base);
+    // Whether the bytes of each file go to the overall progress (one connection of several does).
+    void SetFileBytesToOverall(bool report) { m_fileBytesToOverall = report; }
     // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
     void DeleteRows();
 
@@ -43,8 +45,8 @@ public:
     int ErrorLimit() const { return m_errorLimit; }
     CTextSuffixList& TextSuffixes() { return m_suffixes; }
 
-    // The parts of a row's upload: remote directory (joined to base as the program always has),
-    // remote file name and extension.
+    // The parts of a row's upload: the remote path as the status bar shows it, the remote directory
+    // below base, the remote file name and its extension; "/" separators, never two in a row.
     struct RemoteTarget {
         std::string remotePath;
         std::string directory;
@@ -52,6 +54,8 @@ public:
         std::string extension;
     };
     static RemoteTarget SplitRemotePath(const std::string& base, const std::string& startDir, const std::string& path);
+    // "\\" made "/", runs of "/" made one.
+    static std::string SlashPath(const std::string& path);
 
     // Whether a local name (relative, "/" separated) can be sent under the same name: a "\\" in it
     // would be taken for a directory separator on the server.
@@ -83,6 +87,7 @@ private:
     std::set<std::string> m_knownDirectories;
     std::string m_failedEnter; // the directory whose CWD has just failed
     CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
+    bool m_fileBytesToOverall = true;
 };
 
 } // namespace skerrow

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "run/CRunFence.h"
+#include "run/CRunProgress.h"
 #include "run/CStopSignal.h"
 
 namespace skerrow {
@@ -31,6 +32,8 @@ public:
     uint64_t Id() const { return m_id; }
     CStopSignal& Stop() { return m_stop; }
     CRunFence& Fence() { return m_fence; }
+    // How far the run's pass has come (fed by its worker, read by the window).
+    CRunProgress& Progress() { return m_progress; }
 
     // The connection the run's thread talks on (any thread).
     void SetConnection(std::shared_ptr<CFtpConnection> connection);
@@ -66,6 +69,7 @@ private:
     const uint64_t m_id;
     CStopSignal m_stop;
     CRunFence m_fence;
+    CRunProgress m_progress;
     mutable std::mutex m_mutex;
     std::shared_ptr<CFtpConnection> m_connection;
     std::vector<std::shared_ptr<CFtpConnection>> m_further;

@@ -14,6 +14,7 @@
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CProgressMeter.h"
+#include "log/CCommandLog.h"
 #include "run/CRun.h"
 #include "run/CTransferWorker.h"
 #include "run/CTreeDeleteWorker.h"
@@ -211,6 +212,11 @@ void CRunController::FindFiles()
 
 // --- Runs ---------------------------------------------------------------------------------------
 
+CRunProgressSnapshot CRunController::ProgressSnapshot() const
+{
+    return m_run ? m_run->Progress().Snapshot(CRunProgress::Clock::now()) : CRunProgressSnapshot();
+}
+
 std::shared_ptr<CRun> CRunController::BeginRun(RunKind kind)
 {
     m_run = std::make_shared<CRun>(++m_lastRunId);
@@ -260,7 +266,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
                        run->SetAcceptedCertificate(info.fingerprint);
                    return trust;
                });
-    m_host.PrepareConnection(*connection);
+    PrepareConnection(*connection);
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
@@ -303,6 +309,13 @@ void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::stri
     next();
 }
 
+void CRunController::PrepareConnection(CFtpConnection& connection)
+{
+    m_host.PrepareConnection(connection);
+    if (m_log)
+        connection.SetLogCallback([log = m_log](const std::string& line) { log->Add(line); });
+}
+
 void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
 {
     if (!IsConnected()) {
@@ -316,8 +329,11 @@ void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
 
 CWorkerContext CRunController::MakeContext(const std::shared_ptr<CRun>& run)
 {
-    return CWorkerContext{m_list,     m_status,      m_prompt,         m_runState,      run, run->Connection(),
-                          m_settings, m_listTakenAt, m_connectSeconds, m_stallSeconds};
+    CWorkerContext context{m_list,     m_status,      m_prompt,         m_runState,     run, run->Connection(),
+                           m_settings, m_listTakenAt, m_connectSeconds, m_stallSeconds, {}};
+    // The run's further connections log as its first one does.
+    context.prepareConnection = [self = this](CFtpConnection& connection) { self->PrepareConnection(connection); };
+    return context;
 }
 
 void CRunController::StartWorker(const std::shared_ptr<CRun>& run, std::unique_ptr<CRunWorker> worker)

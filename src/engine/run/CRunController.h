@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "run/CConnectionCloser.h"
+#include "run/CRunProgress.h"
 #include "settings/CDateTime.h"
 
 namespace skerrow {
@@ -30,6 +31,7 @@ class IRunHost;
 class CFtpConnection;
 class CRun;
 class CRunWorker;
+class CCommandLog;
 struct CWorkerContext;
 
 class CRunController {
@@ -59,6 +61,8 @@ public:
     // starts: true (and pane 0 says why) when the caller must leave it alone.
     bool RefuseDuringRun();
     bool IsRunActive() const { return m_run != nullptr; }
+    // The active run's progress (kind None when no pass is under way).
+    CRunProgressSnapshot ProgressSnapshot() const;
     bool IsStopping() const { return m_stopping; }
     bool IsConnected() const { return m_connection != nullptr; }
     // Rows that were listed and not yet sent or deleted: closing asks before they are dropped.
@@ -73,6 +77,9 @@ public:
     // Stops every run and waits for every thread this object started; the view calls it before it
     // goes. A worker's pending question is answered No by the window while it closes.
     void Shutdown();
+
+    // Every connection this object opens from now on logs its commands and replies there.
+    void SetCommandLog(std::shared_ptr<CCommandLog> log) { m_log = std::move(log); }
 
     // Seconds the connection waits: connect, and a transfer without progress (tests shorten them).
     void SetConnectionTimeouts(long connectSeconds, long stallSeconds);
@@ -101,6 +108,9 @@ private:
     // The view no longer counts a connection that Stop aborted as its own.
     void DropConnection(const std::shared_ptr<CFtpConnection>& connection);
     bool AskStayConnected();
+    // A new connection of a run, before it opens: the command log and the host's own hook. Any
+    // thread (a run's further connections are prepared by its worker).
+    void PrepareConnection(CFtpConnection& connection);
     void LoadSettings();
 
     CTransferList& m_list;
@@ -125,6 +135,7 @@ private:
     long m_stallSeconds = 60;
     // Held weakly by the calls posted to the UI thread.
     std::shared_ptr<CRunController*> m_self;
+    std::shared_ptr<CCommandLog> m_log;
 };
 
 } // namespace skerrow

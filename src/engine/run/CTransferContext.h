@@ -13,6 +13,7 @@ class IUserPrompt;
 class CStopSignal;
 class CProgressMeter;
 class CRunFence;
+class CRunProgress;
 
 struct CTransferContext {
     CTransferList& list;
@@ -27,6 +28,8 @@ struct CTransferContext {
     std::string iniPath;     // settings file for the text suffixes; "" = the program's own
     // The run's fence: every change of a row goes through it. None: the pass owns its list.
     CRunFence* fence = nullptr;
+    // The run's overall progress (rows and bytes of the pass); none: not followed.
+    CRunProgress* overall = nullptr;
 };
 
 } // namespace skerrow

@@ -26,6 +26,7 @@ int CTransferWorker::Run()
                                   m_context.settings.pcDir, m_context.settings.ftpStartDir,
                                   m_context.settings.maxErrors, std::string(),
                                   &m_context.run->Fence()};
+        transfer.overall = &m_context.run->Progress();
         if (m_context.settings.connections > 1)
             UploadOnSeveralConnections(transfer);
         else
@@ -52,6 +53,8 @@ void CTransferWorker::UploadOnSeveralConnections(CTransferContext& transfer)
     };
     setup.open = [settings, accepted, context = &m_context](CFtpConnection& connection) {
         connection.SetTimeouts(context->connectSeconds, context->stallSeconds);
+        if (context->prepareConnection)
+            context->prepareConnection(connection);
         // The certificate the user trusted for this run's first connection is trusted for its others.
         CTrustedCertificates(CSettingsFile().GetPath(".ini"))
             .Apply(connection, settings.ftpServer, settings.port,

@@ -55,6 +55,7 @@ int CTreeDeleteWorker::Steps()
                                   m_context.settings.pcDir, m_context.settings.ftpStartDir,
                                   m_context.settings.maxErrors, std::string(),
                                   &m_context.run->Fence()};
+        transfer.overall = &m_context.run->Progress();
         CFTPTransfer(transfer).DeleteRows();
         CheckAllDone();
     }

@@ -15,6 +15,7 @@
 #include "run/CFTPTransfer.h"
 #include "run/CProgressMeter.h"
 #include "run/CRunFence.h"
+#include "run/CRunProgress.h"
 #include "run/CStopSignal.h"
 #include "run/CTransferContext.h"
 #include "run/CUploadQueue.h"
@@ -54,6 +55,8 @@ void CUploadLanes::Run()
         CInternetError(&m_first.connection).ShowError(m_first.connection.LastError(), m_first.prompt, PromptIcon::Error);
         return;
     }
+    if (m_first.overall)
+        m_first.overall->BeginPass(CRunProgress::Kind::Upload, m_first.list, queue.Rows(), m_first.pcDir);
     const int wanted = std::clamp(m_setup.connections, 1, kMostConnections);
     CSilentStatus silent(m_first.status);
     CProgressMeter noPercent(silent);
@@ -71,7 +74,10 @@ void CUploadLanes::Run()
             CTransferContext context{m_first.list,  *state->connection, silent,        m_first.prompt,
                                      m_first.stop,  noPercent,          m_first.pcDir, m_first.ftpStartDir,
                                      m_first.maxErrors, m_first.iniPath, m_first.fence};
-            CFTPTransfer(context).UploadFrom(queue, base);
+            context.overall = m_first.overall;
+            CFTPTransfer share(context);
+            share.SetFileBytesToOverall(false);
+            share.UploadFrom(queue, base);
             state->connection->Close();
         });
         lanes.push_back(std::move(lane));

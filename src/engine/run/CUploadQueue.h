@@ -19,6 +19,7 @@ public:
     CUploadQueue(std::vector<RowId> rows, int errorLimit);
     virtual ~CUploadQueue() = default;
 
+    const std::vector<RowId>& Rows() const { return m_rows; }
     // The next row to send; none once the rows are used up or the error limit is reached.
     std::optional<RowId> Next();
     void CountError() { ++m_errors; }

@@ -4,6 +4,7 @@
 // run's fence (CRunStatusSink, CRunPrompt), which the worker builds around them.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,6 +35,8 @@ struct CWorkerContext {
     // The time-outs of the run's further connections: connect, and no progress (seconds).
     long connectSeconds = 30;
     long stallSeconds = 60;
+    // Readies a further connection of the run as the first one was (its command log).
+    std::function<void(CFtpConnection&)> prepareConnection;
 };
 
 } // namespace skerrow

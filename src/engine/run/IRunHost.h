@@ -48,7 +48,8 @@ public:
     // The settings as read from the file, before a command uses them: a host that was given some of
     // them another way puts them in (the headless command's password and "all files"). UI thread.
     virtual void AdjustSettings(CViewSettings& /*settings*/) {}
-    // A new connection, before it opens (a host may attach its command log). UI thread.
+    // A new connection, before it opens (a host may attach its command log). Any thread: a run's
+    // further connections are prepared by its worker.
     virtual void PrepareConnection(CFtpConnection& /*connection*/) {}
 };
 

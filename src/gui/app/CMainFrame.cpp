@@ -129,14 +129,17 @@ void CMainFrame::RelabelToolBar()
 
 void CMainFrame::CreateStatusPanes()
 {
-    wxStatusBar* statusBar = CreateStatusBar(5, wxSTB_DEFAULT_STYLE, WxCommandId(ID_VIEW_STATUS_BAR));
+    wxStatusBar* statusBar = CreateStatusBar(6, wxSTB_DEFAULT_STYLE, WxCommandId(ID_VIEW_STATUS_BAR));
     const int margin = 2 * statusBar->GetCharWidth();
-    int widths[5] = {-1, statusBar->GetTextExtent(Text(IDS_INDICATOR_PERC)).GetWidth() + margin, 0, 0, 0};
+    int* widths = m_paneWidths;
+    widths[kMessagePane] = -1;
+    widths[kPercentPane] = statusBar->GetTextExtent(Text(IDS_INDICATOR_PERC)).GetWidth() + margin;
     for (size_t i = 0; i < 3; ++i) {
         m_keyTexts[i] = Text(kKeyIndicators[i]);
         widths[kKeyPanes[i]] = statusBar->GetTextExtent(m_keyTexts[i]).GetWidth() + margin;
     }
-    statusBar->SetStatusWidths(5, widths);
+    widths[kOverallPane] = 0; // shown during a run only
+    statusBar->SetStatusWidths(6, widths);
     statusBar->SetStatusText(Text(IDS_READY), kMessagePane);
     statusBar->SetStatusText(Text(IDS_INDICATOR_PERC), kPercentPane);
 }
@@ -194,6 +197,26 @@ void CMainFrame::UpdateKeyIndicators()
         if (statusBar->GetStatusText(kKeyPanes[i]) != text)
             statusBar->SetStatusText(text, kKeyPanes[i]);
     }
+}
+
+void CMainFrame::ShowOverallProgress(const wxString& text, const wxString& titlePrefix)
+{
+    wxStatusBar* statusBar = GetStatusBar();
+    if (statusBar && statusBar->GetFieldsCount() > kOverallPane && statusBar->GetStatusText(kOverallPane) != text) {
+        // The pane only grows during a run, so that it does not jitter as the figures change.
+        const int needed = text.empty() ? 0 : statusBar->GetTextExtent(text).GetWidth() + 3 * statusBar->GetCharWidth();
+        if (needed > m_paneWidths[kOverallPane] || text.empty()) {
+            m_paneWidths[kOverallPane] = needed;
+            statusBar->SetStatusWidths(6, m_paneWidths);
+        }
+        statusBar->SetStatusText(text, kOverallPane);
+    }
+    if (titlePrefix == m_titlePrefix)
+        return;
+    if (m_titlePrefix.empty())
+        m_bareTitle = GetTitle();
+    m_titlePrefix = titlePrefix;
+    SetTitle(titlePrefix + m_bareTitle);
 }
 
 void CMainFrame::OnExit(wxCommandEvent&)

@@ -9,7 +9,7 @@
 class CMainFrame : public wxDocParentFrame {
 public:
     // Status bar panes.
-    enum Pane : int { kMessagePane = 0, kPercentPane = 1, kCapsPane = 2, kNumPane = 3, kScrollPane = 4 };
+    enum Pane : int { kMessagePane = 0, kPercentPane = 1, kCapsPane = 2, kNumPane = 3, kScrollPane = 4, kOverallPane = 5 };
 
     CMainFrame(wxDocManager* manager, const wxString& title);
     ~CMainFrame() override;
@@ -28,6 +28,9 @@ public:
 
     // Stores the window's place and size when they changed since they were read.
     void SavePlacement();
+    // The run's overall progress in a pane of its own (as wide as it needs, none when text is "")
+    // and before the window title ("[42 %] "); empty texts when no run is under way.
+    void ShowOverallProgress(const wxString& text, const wxString& titlePrefix);
 
 private:
     void CreateToolBarButtons();
@@ -44,6 +47,9 @@ private:
     void OnMoveOrSize(wxEvent& event);
 
     wxTimer m_keyTimer;
+    int m_paneWidths[6] = {};
+    wxString m_bareTitle;
+    wxString m_titlePrefix;
     bool m_running = false;
     // CAP, NUM, SCRL as loaded with the frame: the panes were sized for these texts.
     wxString m_keyTexts[3];

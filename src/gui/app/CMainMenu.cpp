@@ -64,6 +64,7 @@ wxMenu* ViewMenu()
     auto* menu = new wxMenu;
     Fill(menu, {{ID_VIEW_TOOLBAR, Tr("M59392", "&Toolbar"), ItemKind::Check},
                 {ID_VIEW_STATUS_BAR, Tr("M59393", "&Status Bar"), ItemKind::Check},
+                {ID_VIEW_LOG, Tr("M32830", "&Log"), ItemKind::Check},
                 {ID_RESET, Tr("M32788", "&Re-set"), ItemKind::Normal}});
     return menu;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include <wx/msgdlg.h>
+#include <wx/splitter.h>
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
@@ -18,6 +19,10 @@
 #include "settings/CPCDirDlg.h"
 #include "settings/CTreeDeleteDlg.h"
 #include "settings/CSettingsFile.h"
+#include "log/CCommandLog.h"
+#include "log/CLogFile.h"
+#include "transfer/CLogPane.h"
+#include "transfer/CRunMonitor.h"
 #include "transfer/CTransferListCtrl.h"
 #include "ftp/CCertificateDlg.h"
 #include "transfer/CUiCall.h"
@@ -27,6 +32,12 @@ using namespace skerrow;
 wxIMPLEMENT_DYNAMIC_CLASS(CSkerrowView, wxView);
 
 namespace {
+
+// Whether the log pane is shown, remembered in the settings file.
+constexpr const char* kViewSection = "View";
+constexpr const char* kShowLogKey = "Log";
+// The pane's height when it opens.
+constexpr int kLogPaneHeight = 160;
 
 const int kLanguageCommands[] = {ID_LANGUAGE_DEFAULT, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_FRENCH, ID_LANGUAGE_GERMAN};
 
@@ -58,10 +69,12 @@ wxString Text(const std::string& utf8)
 } // namespace
 
 CSkerrowView::CSkerrowView()
-    : m_progress(*this),
+    : m_log(std::make_shared<CCommandLog>(std::make_unique<CLogFile>())),
+      m_progress(*this),
       m_run(std::make_unique<CRunController>(m_list, m_settings, *this, *this, m_progress, *this)),
       m_self(std::make_shared<CSkerrowView*>(this))
 {
+    m_run->SetCommandLog(m_log);
     m_stopTimer.Bind(wxEVT_TIMER, &CSkerrowView::OnStopTimer, this);
 }
 
@@ -69,7 +82,10 @@ CSkerrowView::~CSkerrowView()
 {
     ShutdownRun();
     m_self.reset();
-    if (m_listCtrl)
+    m_monitor.reset();
+    if (m_splitter)
+        m_splitter->Destroy();
+    else if (m_listCtrl)
         m_listCtrl->Destroy();
 }
 
@@ -88,14 +104,62 @@ bool CSkerrowView::OnCreate(wxDocument* doc, long flags)
     SetFrame(frame);
     LoadSettings();
     ApplyLanguage();
-    m_listCtrl = new CTransferListCtrl(frame, m_list);
-    m_listCtrl->Bind(wxEVT_KEY_DOWN, &CSkerrowView::OnListKeyDown, this);
+    CreateWindows(frame);
     frame->SendSizeEvent();
     ResetProgress();
     ApplyLanguage();
     BindCommands();
     Activate(true);
     return true;
+}
+
+void CSkerrowView::CreateWindows(CMainFrame* frame)
+{
+    // The list fills the window; the log pane, when shown, is docked below it.
+    m_splitter = new wxSplitterWindow(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                      wxSP_LIVE_UPDATE | wxSP_3DSASH | wxSP_NO_XP_THEME);
+    m_splitter->SetSashGravity(1.0);
+    m_splitter->SetMinimumPaneSize(40);
+    m_listCtrl = new CTransferListCtrl(m_splitter, m_list);
+    m_listCtrl->Bind(wxEVT_KEY_DOWN, &CSkerrowView::OnListKeyDown, this);
+    m_logPane = new CLogPane(m_splitter);
+    m_logPane->Hide();
+    m_splitter->Initialize(m_listCtrl);
+    m_monitor = std::make_unique<CRunMonitor>(*frame, *m_run, m_log);
+    m_monitor->SetLogPane(m_logPane);
+    CSettingsFile settings;
+    if (settings.ReadInt(kViewSection, kShowLogKey, 0) != 0)
+        ShowLog(true);
+}
+
+bool CSkerrowView::IsLogShown() const
+{
+    return m_splitter && m_splitter->IsSplit();
+}
+
+void CSkerrowView::ShowLog(bool show)
+{
+    if (!m_splitter || !m_logPane || show == IsLogShown())
+        return;
+    if (show) {
+        const int height = m_splitter->GetClientSize().GetHeight();
+        m_splitter->SplitHorizontally(m_listCtrl, m_logPane, height > 2 * kLogPaneHeight ? -kLogPaneHeight : 0);
+        m_logPane->ShowPosition(m_logPane->GetLastPosition());
+    } else {
+        m_splitter->Unsplit(m_logPane);
+    }
+}
+
+void CSkerrowView::OnToggleLog(wxCommandEvent&)
+{
+    ShowLog(!IsLogShown());
+    CSettingsFile settings;
+    settings.WriteInt(kViewSection, kShowLogKey, IsLogShown() ? 1 : 0);
+}
+
+void CSkerrowView::OnUpdateLogItem(wxUpdateUIEvent& event)
+{
+    event.Check(IsLogShown());
 }
 
 bool CSkerrowView::OnClose(bool)
@@ -132,6 +196,8 @@ void CSkerrowView::BindCommands()
     Bind(wxEVT_MENU, &CSkerrowView::OnProperties, this, WxCommandId(ID_PROPERTIES));
     for (int id : {ID_HELP_INDEX, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP})
         Bind(wxEVT_MENU, &CSkerrowView::OnHelp, this, WxCommandId(id));
+    Bind(wxEVT_MENU, &CSkerrowView::OnToggleLog, this, WxCommandId(ID_VIEW_LOG));
+    Bind(wxEVT_UPDATE_UI, &CSkerrowView::OnUpdateLogItem, this, WxCommandId(ID_VIEW_LOG));
     for (int id : kLanguageCommands) {
         Bind(wxEVT_MENU, &CSkerrowView::OnLanguage, this, WxCommandId(id));
         Bind(wxEVT_UPDATE_UI, &CSkerrowView::OnUpdateLanguage, this, WxCommandId(id));
@@ -189,18 +255,26 @@ void CSkerrowView::OnListKeyDown(wxKeyEvent& event)
 
 void CSkerrowView::SetPaneText(int pane, const std::string& text)
 {
-    auto apply = [weak = std::weak_ptr<CSkerrowView*>(m_self), pane, text] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        CMainFrame* frame = (*self)->GetMainFrame();
-        if (frame && frame->GetStatusBar())
-            frame->GetStatusBar()->SetStatusText(Text(text), pane);
-    };
-    if (wxIsMainThread())
-        apply();
-    else
-        CUiCall::RunOnUi(apply);
+    if (wxIsMainThread()) {
+        m_paneTexts.Forget(pane);
+        ShowPaneText(pane, text);
+        return;
+    }
+    if (!m_paneTexts.Put(pane, text))
+        return; // the wake-up already on its way shows this text too
+    CUiCall::RunOnUi([weak = std::weak_ptr<CSkerrowView*>(m_self)] {
+        if (auto self = weak.lock()) {
+            for (const auto& [taken, latest] : (*self)->m_paneTexts.Take())
+                (*self)->ShowPaneText(taken, latest);
+        }
+    });
+}
+
+void CSkerrowView::ShowPaneText(int pane, const std::string& text)
+{
+    CMainFrame* frame = GetMainFrame();
+    if (frame && frame->GetStatusBar())
+        frame->GetStatusBar()->SetStatusText(Text(text), pane);
 }
 
 void CSkerrowView::SetStatusText(const std::string& text)

@@ -21,9 +21,17 @@
 #include "run/IRunHost.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
+#include "transfer/CPaneTextQueue.h"
 
 class CMainFrame;
 class CTransferListCtrl;
+class CLogPane;
+class CRunMonitor;
+class wxSplitterWindow;
+
+namespace skerrow {
+class CCommandLog;
+}
 
 class CSkerrowView : public wxView,
                      public skerrow::IStatusSink,
@@ -54,6 +62,12 @@ public:
 
     skerrow::CTransferList& List() { return m_list; }
     CTransferListCtrl* ListCtrl() const { return m_listCtrl.get(); }
+    // The command log pane below the list (View > Log), and the log it shows.
+    CLogPane* LogPane() const { return m_logPane.get(); }
+    bool IsLogShown() const;
+    void ShowLog(bool show);
+    skerrow::CCommandLog& CommandLog() { return *m_log; }
+    CRunMonitor* Monitor() const { return m_monitor.get(); }
     const skerrow::CViewSettings& Settings() const { return m_settings; }
     skerrow::CRunController& Run() { return *m_run; }
     // The list was replaced by an opened saved list: it was not found by this run.
@@ -100,6 +114,8 @@ public:
     void OnReset(wxCommandEvent& event);
     void OnLanguage(wxCommandEvent& event);
     void OnUpdateLanguage(wxUpdateUIEvent& event);
+    void OnToggleLog(wxCommandEvent& event);
+    void OnUpdateLogItem(wxUpdateUIEvent& event);
 
     // The Stop protocol.
     void StopActivity();
@@ -113,15 +129,23 @@ private:
     void BindCommands();
     void OnListKeyDown(wxKeyEvent& event);
     void SetPaneText(int pane, const std::string& text);
+    void ShowPaneText(int pane, const std::string& text);
     void OnStopTimer(wxTimerEvent& event);
+    void CreateWindows(CMainFrame* frame);
 
     skerrow::CTransferList m_list;
     wxWeakRef<CTransferListCtrl> m_listCtrl;
+    wxWeakRef<wxSplitterWindow> m_splitter;
+    wxWeakRef<CLogPane> m_logPane;
+    std::shared_ptr<skerrow::CCommandLog> m_log;
+    std::unique_ptr<CRunMonitor> m_monitor;
     skerrow::CViewSettings m_settings;
     skerrow::CProgressMeter m_progress;
     std::unique_ptr<skerrow::CRunController> m_run;
     wxTimer m_stopTimer;
     bool m_quitConfirmed = false;
+    // Pane texts from the workers, on their way to the UI thread.
+    CPaneTextQueue m_paneTexts;
     // Held weakly by calls queued for the UI thread, which do nothing once the view is gone.
     std::shared_ptr<CSkerrowView*> m_self;
 

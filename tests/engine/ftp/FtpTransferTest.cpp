@@ -122,7 +122,7 @@ TEST_P(FtpTransferTest, UploadsATreeBelowTheStartingDirectoryByteForByte)
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Finished");
 }
 
-TEST_P(FtpTransferTest, EmptyAndRootedStartingDirectoriesJoinWithDoubleSlashes)
+TEST_P(FtpTransferTest, EmptyAndRootedStartingDirectoriesLandBelowTheRoot)
 {
     m_bench->Local().WriteFile("logo.gif", "root file");
     m_bench->Local().WriteFile("img/a.gif", "img file");
@@ -142,7 +142,7 @@ TEST_P(FtpTransferTest, EmptyAndRootedStartingDirectoriesJoinWithDoubleSlashes)
     EXPECT_EQ(Stored("site/img/a.gif"), "img file");
 
     const auto target = CFTPTransfer::SplitRemotePath("/", "", "img/a.gif");
-    EXPECT_EQ(target.directory, "//img");
+    EXPECT_EQ(target.directory, "/img");
     EXPECT_EQ(target.name, "a.gif");
 }
 

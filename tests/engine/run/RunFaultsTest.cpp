@@ -117,7 +117,7 @@ TEST_F(RunFaultsTest, AReleasedWorkerChangesNothingTheWindowShares)
     std::atomic<int> runState{7};
     auto run = std::make_shared<CRun>(1);
     run->SetConnection(connection);
-    CTransferWorker worker(CWorkerContext{m_list, m_sink, m_sink, runState, run, connection, settings, std::nullopt});
+    CTransferWorker worker(CWorkerContext{m_list, m_sink, m_sink, runState, run, connection, settings, std::nullopt, 30, 60, {}});
     std::thread thread([&worker] { worker.Run(); });
     ASSERT_TRUE(PumpUntilServed("slow/f1.bin")); // the second file is on its way
     run->Fence().Release();

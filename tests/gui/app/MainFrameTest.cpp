@@ -47,6 +47,7 @@ const std::vector<Menu> kMenus = {
     {"&View",
      {{59392, "&Toolbar", "Show or hide the toolbar"},
       {59393, "&Status Bar", "Show or hide the status bar"},
+      {32830, "&Log", "Show or hide the log of the commands sent and the server's replies"},
       {32788, "&Re-set", "Re set the transfer state"}}},
     {"&Tools",
      {{0, nullptr, nullptr},
@@ -166,7 +167,8 @@ TEST_F(CMainWindowTest, StatusBarPanesAndPercentage)
 {
     Start(kEnglishIni);
     wxStatusBar* statusBar = Frame()->GetStatusBar();
-    ASSERT_EQ(statusBar->GetFieldsCount(), 5);
+    ASSERT_EQ(statusBar->GetFieldsCount(), 6);
+    EXPECT_EQ(PaneText(CMainFrame::kOverallPane), ""); // the overall progress, during a run only
     EXPECT_EQ(PaneText(CMainFrame::kMessagePane), "Ready");
     EXPECT_EQ(PaneText(CMainFrame::kPercentPane), ""); // "PERC" until the view cleared it
 

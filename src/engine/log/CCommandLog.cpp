@@ -1,0 +1,93 @@
+#include "log/CCommandLog.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+
+#include "log/CLogFile.h"
+
+namespace skerrow {
+namespace {
+
+struct Stamp {
+    std::string clock; // "12:34:56"
+    std::string full;  // "2026-12-07 12:34:56.789"
+};
+
+Stamp StampOf(CCommandLog::Clock::time_point when)
+{
+    const std::time_t seconds = CCommandLog::Clock::to_time_t(when);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char clock[16];
+    char date[16];
+    std::strftime(clock, sizeof clock, "%H:%M:%S", &local);
+    std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+    char full[48];
+    std::snprintf(full, sizeof full, "%s %s.%03d", date, clock, static_cast<int>(millis));
+    return Stamp{clock, full};
+}
+
+} // namespace
+
+CCommandLog::CCommandLog(std::unique_ptr<CLogFile> file) : m_file(std::move(file)) {}
+
+CCommandLog::~CCommandLog() = default;
+
+void CCommandLog::Add(const std::string& line)
+{
+    Add(line, Clock::now());
+}
+
+void CCommandLog::Add(const std::string& line, Clock::time_point when)
+{
+    const Stamp stamp = StampOf(when);
+    CLogLine entry{stamp.clock, MaskPass(line), IsErrorLine(line)};
+    if (m_file)
+        m_file->Write(stamp.full + " " + entry.text);
+    std::lock_guard lock(m_mutex);
+    m_pending.push_back(std::move(entry));
+    if (m_pending.size() > kMaxPending)
+        m_pending.pop_front();
+}
+
+std::vector<CLogLine> CCommandLog::Drain(size_t max)
+{
+    if (m_file)
+        m_file->Flush();
+    std::lock_guard lock(m_mutex);
+    const size_t count = std::min(max, m_pending.size());
+    std::vector<CLogLine> lines(std::make_move_iterator(m_pending.begin()),
+                                std::make_move_iterator(m_pending.begin() + static_cast<long>(count)));
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(count));
+    return lines;
+}
+
+size_t CCommandLog::Pending() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending.size();
+}
+
+bool CCommandLog::IsErrorLine(const std::string& line)
+{
+    return line.size() >= 5 && line.compare(0, 2, "< ") == 0 && (line[2] == '4' || line[2] == '5') &&
+           std::isdigit(static_cast<unsigned char>(line[3])) && std::isdigit(static_cast<unsigned char>(line[4]));
+}
+
+std::string CCommandLog::MaskPass(const std::string& line)
+{
+    if (line.size() > 7 && line.compare(0, 2, "> ") == 0) {
+        std::string command = line.substr(2, 5);
+        for (char& c : command)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (command == "PASS ")
+            return "> PASS ****";
+    }
+    return line;
+}
+
+} // namespace skerrow

@@ -1,0 +1,70 @@
+#include "run/CRunProgressText.h"
+
+#include "app/CStringTable.h"
+
+namespace skerrow {
+namespace {
+
+std::string Number(uint64_t value)
+{
+    return std::to_string(value);
+}
+
+} // namespace
+
+std::string CRunProgressText::Describe(const CRunProgressSnapshot& progress)
+{
+    using Kind = CRunProgressSnapshot::Kind;
+    if (progress.kind == Kind::None)
+        return std::string();
+    std::string text;
+    if (progress.kind == Kind::Delete) {
+        text = FormatText(Tr("T.ProgressDeleted", "%s of %s entries deleted").c_str(), Number(progress.rowsDone).c_str(),
+                          Number(progress.rowsTotal).c_str());
+    } else {
+        text = FormatText(Tr("T.ProgressFiles", "%s of %s files").c_str(), Number(progress.rowsDone).c_str(),
+                          Number(progress.rowsTotal).c_str());
+        if (progress.bytesTotal > 0) {
+            text += ", " + FormatText(Tr("T.ProgressBytes", "%s of %s").c_str(), Size(progress.bytesDone).c_str(),
+                                      Size(progress.bytesTotal).c_str());
+            if (progress.rate > 0)
+                text += ", " + FormatText(Tr("T.ProgressRate", "%s/s").c_str(),
+                                          Size(static_cast<uint64_t>(progress.rate)).c_str());
+        }
+    }
+    if (progress.secondsLeft >= 0)
+        text += ", " + FormatText(Tr("T.ProgressLeft", "%s left").c_str(), Duration(progress.secondsLeft).c_str());
+    return text;
+}
+
+std::string CRunProgressText::TitlePrefix(const CRunProgressSnapshot& progress)
+{
+    if (progress.kind == CRunProgressSnapshot::Kind::None)
+        return std::string();
+    return FormatText("[%d %%] ", progress.percent);
+}
+
+std::string CRunProgressText::Size(uint64_t bytes)
+{
+    if (bytes < 1024)
+        return FormatText(Tr("T.SizeBytes", "%s bytes").c_str(), Number(bytes).c_str());
+    const double kb = static_cast<double>(bytes) / 1024.0;
+    if (kb < 1024.0)
+        return FormatText(Tr("T.SizeKB", "%.1f KB").c_str(), kb);
+    if (kb < 1024.0 * 1024.0)
+        return FormatText(Tr("T.SizeMB", "%.1f MB").c_str(), kb / 1024.0);
+    return FormatText(Tr("T.SizeGB", "%.1f GB").c_str(), kb / (1024.0 * 1024.0));
+}
+
+std::string CRunProgressText::Duration(int64_t seconds)
+{
+    const int64_t hours = seconds / 3600;
+    const int64_t minutes = seconds / 60 % 60;
+    const int64_t rest = seconds % 60;
+    if (hours > 0)
+        return FormatText("%lld:%02lld:%02lld", static_cast<long long>(hours), static_cast<long long>(minutes),
+                          static_cast<long long>(rest));
+    return FormatText("%lld:%02lld", static_cast<long long>(minutes), static_cast<long long>(rest));
+}
+
+} // namespace skerrow
