@@ -10,6 +10,7 @@
 #include "ftp/CInternetError.h"
 #include "run/CRunFence.h"
 #include "run/CStopSignal.h"
+#include "run/CTempNameUpload.h"
 #include "run/CProgressMeter.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
@@ -140,8 +141,17 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     }
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(localPath, ec);
-    m_context.progress.SetProgressBytes(ec ? 0 : static_cast<uint64_t>(size));
-    if (!connection.PutFile(localPath, target.name, GetTransferType(target.extension))) {
+    const uint64_t bytes = ec ? 0 : static_cast<uint64_t>(size);
+    m_context.progress.SetProgressBytes(bytes);
+    const int type = GetTransferType(target.extension);
+    if (CTempNameUpload::Applies(m_context.tempNameUpload, bytes, target.name)) {
+        CTempNameUpload upload(connection);
+        if (!upload.Put(localPath, target.name, type)) {
+            ++m_errorCount;
+            SetRowError(&row, upload.ErrorText());
+            return false;
+        }
+    } else if (!connection.PutFile(localPath, target.name, type)) {
         ReportRowError(&row, connection.LastError());
         return false;
     }

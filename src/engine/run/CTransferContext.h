@@ -27,6 +27,8 @@ struct CTransferContext {
     std::string iniPath;     // settings file for the text suffixes; "" = the program's own
     // The run's fence: every change of a row goes through it. None: the pass owns its list.
     CRunFence* fence = nullptr;
+    // Advanced/TempNameUpload: which files go under a temporary name first (CTempNameUpload).
+    int tempNameUpload = 0;
 };
 
 } // namespace skerrow

@@ -24,6 +24,7 @@ int CTransferWorker::Run()
                                   m_context.settings.pcDir, m_context.settings.ftpStartDir,
                                   m_context.settings.maxErrors, std::string(),
                                   &m_context.run->Fence()};
+        transfer.tempNameUpload = m_context.settings.tempNameUpload;
         CFTPTransfer(transfer).UploadRows();
         // The new last-upload date is the moment the list was taken, so that a file changed while
         // the upload ran is found by the next run; never past a listed file that was not sent.

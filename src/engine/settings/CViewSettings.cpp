@@ -56,6 +56,8 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
     passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
 
     encryption = number(ini::kAdvanced, ini::kEncryption, 0);
+
+    tempNameUpload = number(ini::kAdvanced, ini::kTempNameUpload, 0);
 }
 
 } // namespace skerrow

@@ -24,6 +24,8 @@ struct CViewSettings {
 
     int encryption = 0;                      // Advanced/Encryption
 
+    int tempNameUpload = 0;                  // Advanced/TempNameUpload (CTempNameUpload::Mode)
+
     // Reads every key above from the settings file (LoadSettings).
     void Load();
     void LoadFrom(const std::string& iniPath);
