@@ -117,6 +117,9 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     CTransferRow data;
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
         return true;
+    // A server entry to delete (a leftover listed beside the files to send) is no file to send.
+    if (RowKindOf(data.word) != kKindPcFile)
+        return true;
     std::string path = data.name;
     if (!path.empty() && path[0] == '/')
         path.erase(0, 1);
@@ -178,6 +181,9 @@ bool CFTPTransfer::DeleteRow(RowId row)
 {
     CTransferRow data;
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
+        return true;
+    // A file to send holds a path below the PC directory, never a server path to delete.
+    if (RowKindOf(data.word) != kKindFtpEntry)
         return true;
     const std::string path = data.name.empty() ? std::string() : data.name.substr(1);
     const bool directory = !path.empty() && path.back() == '/';
