@@ -31,8 +31,8 @@ bool CLeftoverDeletion::Confirm()
 
 std::string CLeftoverDeletion::QuestionText(size_t files, size_t directories, const std::string& where)
 {
-    return FormatText(Tr("T.ConfirmLeftovers", "%u files and %u directories on the server, below %s, are no longer in "
-                                               "the PC folder and will be deleted from the server.\n\nDelete them?")
+    return FormatText(Tr("T.ConfirmLeftovers", "%u files and %u directories below %s on the server\nare no longer in "
+                                               "the PC folder.\n\nDelete them from the server?")
                           .c_str(),
                       static_cast<unsigned>(files), static_cast<unsigned>(directories), where.c_str());
 }
