@@ -87,20 +87,5 @@ TEST_F(LeftoverRunTest, NothingIsDeletedUntilYesAndRowsTakenOutStay)
     EXPECT_NE(LastRun(), "absent");
 }
 
-TEST_F(LeftoverRunTest, ASiteWithNoLeftoversAsksNothing)
-{
-    StartServer(FtpServerKind::Pyftpdlib);
-    Controller().OnFindLeftovers();
-    ASSERT_TRUE(m_host.PumpUntilIdle());
-    EXPECT_TRUE(LeftoverRows().empty());
-    EXPECT_GT(m_list.Count(), 0u);
-    const size_t messagesBefore = m_sink.Messages().size();
-    Controller().OnTransferDelete();
-    ASSERT_TRUE(m_host.PumpUntilIdle());
-    EXPECT_EQ(m_sink.Messages().size(), messagesBefore);
-    EXPECT_TRUE(ServedMatches("index.html"));
-    EXPECT_EQ(Controller().RunState(), 0);
-}
-
 } // namespace
 } // namespace skerrow
