@@ -1,6 +1,7 @@
 #include "run/CLeftoverDeletion.h"
 
 #include "app/CStringTable.h"
+#include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
@@ -41,6 +42,15 @@ void CLeftoverDeletion::Run()
 {
     if (m_context.stop.IsSet() || (m_context.fence && m_context.fence->IsReleased()))
         return;
+    // A leftover is often the old name of a file sent under a new one: while any file is not on the
+    // server, its old copy may be all the site has of it.
+    for (const CTransferRow& row : m_context.list.Snapshot()) {
+        if (RowKindOf(row.word) == kKindPcFile && RowStateOf(row.word) != kRowDone) {
+            m_context.status.SetStatusText(
+                Tr("T.LeftoversKept", "Server leftovers not deleted: not every file could be sent."));
+            return;
+        }
+    }
     // The rows hold absolute server paths, taken relative to the root by the delete pass.
     if (!m_context.connection.SetCurrentDirectory("/"))
         return;

@@ -17,7 +17,8 @@ public:
 
     // Counts the delete rows not yet Done; when there are any, asks. True when they are to go.
     bool Confirm();
-    // The delete pass over the delete rows, from the server's root; nothing after a Stop.
+    // The delete pass over the delete rows, from the server's root; nothing after a Stop, nor while
+    // a file to send is not Done.
     void Run();
 
     size_t Files() const { return m_files; }

@@ -85,6 +85,15 @@ TEST_F(LeftoverRunTest, NothingIsDeletedUntilYesAndRowsTakenOutStay)
     EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
     EXPECT_EQ(Controller().RunState(), 0);
     EXPECT_NE(LastRun(), "absent");
+
+    // A file that cannot be sent keeps every leftover on the server: it may be the old copy.
+    m_served.WriteFile("site/later.html", "l");
+    m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/later.html", "1");
+    m_list.Insert(m_list.Count(), kKindPcFile, "/back\\slash.htm", "1");
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_TRUE(Served("site/later.html"));
+    EXPECT_EQ(RowStateOf(m_list.Snapshot()[RowIndex("/site/later.html")].word), kRowPending);
 }
 
 } // namespace
