@@ -52,7 +52,7 @@ bool CTempNameUpload::RenameOver(const std::string& part, const std::string& nam
         return false;
     }
     m_connection.LogNote(FormatText(
-        Tr("T.RenameOverDeleted", "The server refused to rename %s over %s: deleted %s, then renamed.").c_str(),
+        Tr("T.RenameOverDeleted", "The server refused to rename %s over %s: deleting %s, then renaming.").c_str(),
         part.c_str(), name.c_str(), name.c_str()));
     if (m_connection.Rename(part, name))
         return true;
