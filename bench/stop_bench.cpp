@@ -22,7 +22,7 @@ bool StallInTheMiddle(CRunBench& bench)
     bench.m_local.MakeFileOfSize("big.bin", 256u * 1024 * 1024);
     bench.WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
     bench.Controller().OnFindFilesTransfer();
-    const auto served = bench.m_served.Path() / "site/big.bin";
+    const auto served = bench.m_served.Path() / "site/.big.bin.skerrow-part"; // sent under a temporary name
     const bool started = bench.m_host.PumpUntil(
         [&served] {
             std::error_code ec;

@@ -74,6 +74,9 @@ int main(int argc, char** argv)
         return 1;
     }
     CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
+    // SKERROW_BENCH_TEMP_NAME: Advanced/TempNameUpload (1: every file under a temporary name).
+    if (const char* mode = std::getenv("SKERROW_BENCH_TEMP_NAME"))
+        context.tempNameUpload = std::atoi(mode);
     connection.SetCurrentDirectory("/");
     context.overall = &overall;
     CFTPTransfer transfer(context);

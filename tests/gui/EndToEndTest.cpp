@@ -210,7 +210,7 @@ TEST_P(EndToEndTest, ClosingDuringARunAsksAndYesStopsAndCloses)
         return;
     StartWindow(Language());
     Command(ID_FIND_FILES_TRANSFER);
-    ASSERT_TRUE(PumpUntil([this] { return ServedSize("big.bin") > 0; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(PumpUntil([this] { return ServedSize(kBigPart) > 0; }, std::chrono::seconds(20)));
 
     // No: the window stays and the upload goes on.
     CMessageShown question;

@@ -14,6 +14,8 @@ and password log in. Faults, chosen by option or by the name of the uploaded fil
   --mlsd                            FEAT announces MLST and MLSD answers with fact lines
   --echo-pass                       the password is echoed in the reply to PASS, and STOR of a
                                     name starting "echo" is refused with a reply that names it
+  --refuse-rename-over              RNTO to a name that exists gets "553 File exists.", as some
+                                    servers never rename over a file
 """
 import argparse
 import os
@@ -142,6 +144,29 @@ class Session(socketserver.StreamRequestHandler):
             self.reply("250 Deleted.")
         except OSError:
             self.reply("550 Cannot delete file.")
+
+    def do_RNFR(self, arg):
+        full, path = self.local(arg)
+        if not os.path.exists(path):
+            self.reply("550 No such file.")
+            return
+        self.rename_from = path
+        self.reply("350 Ready for RNTO.")
+
+    def do_RNTO(self, arg):
+        source, self.rename_from = getattr(self, "rename_from", None), None
+        if source is None:
+            self.reply("503 RNFR first.")
+            return
+        path = self.local(arg)[1]
+        if OPTIONS.refuse_rename_over and os.path.exists(path):
+            self.reply("553 File exists.")
+            return
+        try:
+            os.rename(source, path)
+            self.reply("250 Renamed.")
+        except OSError:
+            self.reply("550 Cannot rename.")
 
     def open_passive(self):
         if self.passive:
@@ -277,6 +302,7 @@ def main():
     parser.add_argument("--slow-stor", type=int, default=0)
     parser.add_argument("--max-sessions", type=int, default=0)
     parser.add_argument("--echo-pass", action="store_true")
+    parser.add_argument("--refuse-rename-over", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

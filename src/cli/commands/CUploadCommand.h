@@ -1,6 +1,7 @@
 #pragma once
 // Find Files & Transfer: the files changed since the last upload (or all of them) are listed
-// and sent, and the last-upload date is written as the window writes it.
+// and sent, and the last-upload date is written as the window writes it. With --delete-leftovers
+// the server's files that the folder no longer has are listed too, and deleted with --yes.
 
 #include "commands/CCliCommand.h"
 
@@ -10,6 +11,9 @@ class CUploadCommand : public CCliCommand {
 public:
     using CCliCommand::CCliCommand;
     int Run() override;
+
+private:
+    int RunWithLeftovers();
 };
 
 } // namespace skerrow::cli

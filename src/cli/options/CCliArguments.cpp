@@ -73,9 +73,10 @@ bool CCliArguments::TakeOption(const std::vector<std::string>& args, size_t& ind
         const char* shortName;
         bool CCliOptions::*field;
     };
-    static constexpr std::array<Flag, 6> kFlags{{
+    static constexpr std::array<Flag, 7> kFlags{{
         {"--all", "-a", &CCliOptions::all},
         {"--yes", "-y", &CCliOptions::yes},
+        {"--delete-leftovers", nullptr, &CCliOptions::deleteLeftovers},
         {"--quiet", "-q", &CCliOptions::quiet},
         {"--verbose", "-v", &CCliOptions::verbose},
         {"--help", "-h", &CCliOptions::help},
@@ -151,7 +152,9 @@ bool CCliArguments::CheckCombination()
     const std::string where = std::string(" does not go with ") + CommandName(command);
     if (m_options.all && command != CliCommand::Upload && command != CliCommand::Find)
         return Fail("--all" + where);
-    if (m_options.yes && command != CliCommand::TreeDelete)
+    if (m_options.deleteLeftovers && command != CliCommand::Upload)
+        return Fail("--delete-leftovers" + where);
+    if (m_options.yes && command != CliCommand::TreeDelete && !m_options.deleteLeftovers)
         return Fail("--yes" + where);
     if (!m_options.saveList.empty() && command == CliCommand::Find)
         return Fail("--save-list" + where);

@@ -19,6 +19,7 @@ struct CCliOptions {
     std::string trust;        // --trust: a certificate's SHA-256 fingerprint to accept
     bool all = false;
     bool yes = false;
+    bool deleteLeftovers = false; // upload: also list (and with --yes delete) server leftovers
     bool quiet = false;
     bool verbose = false;
     bool help = false;

@@ -82,6 +82,7 @@ const Entry kStringTable[] = {
     S("32788", "Re set the transfer state\nRe-set"),
     S("32771", "Start a New Transfer\nNew Transfer"),
     S("32772", "Finds all the files to transfer\nFind"),
+    S("32831", "Finds the changed files, then the server files that are no longer in the PC folder\nFind leftovers"),
     S("32773", "Transfer/Delete the currently selected  \nfiles\nTransfer/Delete"),
     S("32792", "Find files for Tree Deleting an FTP Directory  \nPath\nDelete"),
     S("32774", "Stop the File Transfer\nStop"),

@@ -62,6 +62,7 @@ enum CommandId : int {
     ID_VIEW_STATUS_BAR = 59393,
     ID_FIND_FILES_TRANSFER = 32771,
     ID_FIND_FILES = 32772,
+    ID_FIND_LEFTOVERS = 32831, // Find Files and Server Leftovers
     ID_TRANSFER_DELETE = 32773,
     ID_STOP = 32774,
     ID_STOP_ALT = 32776,

@@ -63,7 +63,7 @@ void CFTPDirWalk::ScanDirectory(const std::string& pattern)
             }
             if (!entry.IsDirectory())
                 OnFileFound(entry, *m_connection);
-            else if (m_connection->SetCurrentDirectory(entry.name))
+            else if (ShouldEnter(entry) && m_connection->SetCurrentDirectory(entry.name))
                 ScanDirectory(pattern);
         }
     }

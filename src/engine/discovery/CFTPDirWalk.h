@@ -39,6 +39,9 @@ protected:
     virtual void OnFileFound(const CFindRecord& record, CFtpConnection& connection);
     // A sub-directory scanned completely; record.name is its full path ending in "/".
     virtual void OnDirectoryDone(const CFindRecord& record, CFtpConnection& connection);
+    // Whether to list a sub-directory (record.name: its full path, without a trailing "/"); one
+    // left out is not reported either.
+    virtual bool ShouldEnter(const CFindRecord& /*record*/) { return true; }
 
 private:
     void ScanDirectory(const std::string& pattern);

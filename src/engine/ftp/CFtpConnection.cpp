@@ -165,6 +165,15 @@ bool CFtpConnection::DeleteFile(const std::string& path)
     return m_impl->CheckPath(path) && m_impl->Quote("DELE " + ResolvePath(m_impl->currentDir, path));
 }
 
+bool CFtpConnection::Rename(const std::string& from, const std::string& to)
+{
+    Impl& d = *m_impl;
+    std::lock_guard lock(d.opMutex);
+    if (!d.CheckPath(from) || !d.CheckPath(to))
+        return false;
+    return d.Quote("RNTO " + ResolvePath(d.currentDir, to), "RNFR " + ResolvePath(d.currentDir, from));
+}
+
 bool CFtpConnection::PutFile(const std::string& localPath, const std::string& remoteName, int transferType)
 {
     Impl& d = *m_impl;
@@ -319,6 +328,13 @@ void CFtpConnection::SetLogCallback(LogCallback callback)
 {
     std::lock_guard lock(m_impl->opMutex);
     m_impl->log = std::move(callback);
+}
+
+void CFtpConnection::LogNote(const std::string& line)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    if (m_impl->log)
+        m_impl->log("* " + line);
 }
 
 void CFtpConnection::SetTimeouts(long connectSeconds, long stallSeconds)

@@ -88,6 +88,9 @@ public:
     bool CreateDirectory(const std::string& path);
     bool RemoveDirectory(const std::string& path);
     bool DeleteFile(const std::string& path);
+    // RNFR from, RNTO to (absolute or relative); whether the server replaces an existing file of
+    // that name is up to the server.
+    bool Rename(const std::string& from, const std::string& to);
     // Sends a local file into the current directory; transferType is FtpTransferType.
     bool PutFile(const std::string& localPath, const std::string& remoteName, int transferType);
     // Lists the current directory (hidden entries too), keeping the names that match pattern.
@@ -123,6 +126,8 @@ public:
 
     void SetStatusCallback(StatusCallback callback);
     void SetLogCallback(LogCallback callback);
+    // Puts a line of our own into the log, between the commands and replies ("* " + line).
+    void LogNote(const std::string& line);
     // Connect time-out, and the time without progress (or without a reply) after which a call
     // fails with kErrorTimeout. Defaults 30 s and 60 s.
     void SetTimeouts(long connectSeconds, long stallSeconds);

@@ -320,12 +320,13 @@ CURLcode CFtpConnection::Impl::Run()
     return result;
 }
 
-bool CFtpConnection::Impl::Quote(const std::string& command)
+bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& before)
 {
     if (!CheckOpen())
         return false;
     ResetRequest();
-    curl_slist* list = curl_slist_append(nullptr, ("*" + command).c_str());
+    curl_slist* list = before.empty() ? nullptr : curl_slist_append(nullptr, before.c_str());
+    list = curl_slist_append(list, ("*" + command).c_str());
     quoteCommand = command;
     quoteReplyCode = 0;
     curl_easy_setopt(curl, CURLOPT_QUOTE, list);

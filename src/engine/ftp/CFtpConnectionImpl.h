@@ -123,8 +123,9 @@ struct CFtpConnection::Impl {
     // curl_easy_perform on our own multi handle, with a bounded wait.
     CURLcode Run();
 
-    // One command through the quote list; a refusal is read from its reply code.
-    bool Quote(const std::string& command);
+    // One command through the quote list; a refusal is read from its reply code. A command given
+    // as before goes first, and a refusal of it ends the call (RNFR before RNTO).
+    bool Quote(const std::string& command, const std::string& before = std::string());
 
     // Asks FEAT once per connection. MLST in the list (RFC 3659) announces MLSD as well. A server
     // that refuses FEAT is listed with LIST.

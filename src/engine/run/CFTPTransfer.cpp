@@ -11,6 +11,7 @@
 #include "run/CRunFence.h"
 #include "run/CStopSignal.h"
 #include "run/CUploadQueue.h"
+#include "run/CTempNameUpload.h"
 #include "run/CProgressMeter.h"
 #include "run/CRunProgress.h"
 #include "list/CTransferList.h"
@@ -142,6 +143,9 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     CTransferRow data;
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
         return true;
+    // A server entry to delete (a leftover listed beside the files to send) is no file to send.
+    if (RowKindOf(data.word) != kKindPcFile)
+        return true;
     std::string path = data.name;
     if (!path.empty() && path[0] == '/')
         path.erase(0, 1);
@@ -162,8 +166,17 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     }
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(localPath, ec);
-    m_context.progress.SetProgressBytes(ec ? 0 : static_cast<uint64_t>(size));
-    if (!connection.PutFile(localPath, target.name, GetTransferType(target.extension))) {
+    const uint64_t bytes = ec ? 0 : static_cast<uint64_t>(size);
+    m_context.progress.SetProgressBytes(bytes);
+    const int type = GetTransferType(target.extension);
+    if (CTempNameUpload::Applies(m_context.tempNameUpload, bytes, target.name)) {
+        CTempNameUpload upload(connection);
+        if (!upload.Put(localPath, target.name, type)) {
+            CountError();
+            SetRowError(&row, upload.ErrorText());
+            return false;
+        }
+    } else if (!connection.PutFile(localPath, target.name, type)) {
         ReportRowError(&row, connection.LastError());
         return false;
     }
@@ -194,6 +207,9 @@ bool CFTPTransfer::DeleteRow(RowId row)
 {
     CTransferRow data;
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
+        return true;
+    // A file to send holds a path below the PC directory, never a server path to delete.
+    if (RowKindOf(data.word) != kKindFtpEntry)
         return true;
     const std::string path = data.name.empty() ? std::string() : data.name.substr(1);
     const bool directory = !path.empty() && path.back() == '/';

@@ -15,6 +15,7 @@
 #include "list/RowWord.h"
 #include "run/CProgressMeter.h"
 #include "log/CCommandLog.h"
+#include "run/CLeftoverFindWorker.h"
 #include "run/CRun.h"
 #include "run/CTransferWorker.h"
 #include "run/CTreeDeleteWorker.h"
@@ -153,6 +154,27 @@ void CRunController::OnTreeDelete()
         m_listTakenAt.reset();
         LoadSettings();
         StartWorker(run, std::make_unique<CTreeDeleteWorker>(MakeContext(run)));
+    });
+}
+
+void CRunController::OnFindLeftovers()
+{
+    if (RefuseDuringRun())
+        return;
+    m_runState.store(1);
+    LoadSettings();
+    if (m_settings.ftpServer.empty() && !IsConnected()) {
+        CloseConnection();
+        if (!m_host.ShowConnectDialog(false))
+            return;
+        LoadSettings();
+        m_host.ApplyLanguage();
+    }
+    const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
+    ConnectThen(run, [this, run] {
+        FindFiles();
+        LoadSettings();
+        StartWorker(run, std::make_unique<CLeftoverFindWorker>(MakeContext(run)));
     });
 }
 

@@ -51,6 +51,10 @@ public:
     void OnShutdownConnection();
     void StopActivity();
     void OnStopTimer();
+    // Find Files and Server Leftovers: the changed files, then the server's files and directories
+    // below the start directory that the folder no longer has, as delete rows. Sends and deletes
+    // nothing: Transfer/Delete does both, after asking about the deletions.
+    void OnFindLeftovers();
     // Starts Find Files & Transfer when the command line holds "/a" (any case) anywhere.
     void CheckAutomaticRun(const std::string& commandLine);
 

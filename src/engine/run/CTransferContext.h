@@ -30,6 +30,8 @@ struct CTransferContext {
     CRunFence* fence = nullptr;
     // The run's overall progress (rows and bytes of the pass); none: not followed.
     CRunProgress* overall = nullptr;
+    // Advanced/TempNameUpload: which files go under a temporary name first (CTempNameUpload).
+    int tempNameUpload = 0;
 };
 
 } // namespace skerrow

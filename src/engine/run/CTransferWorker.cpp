@@ -6,6 +6,7 @@
 #include "run/CFTPTransfer.h"
 #include "ftp/CTrustedCertificates.h"
 #include "run/CLastRunPolicy.h"
+#include "run/CLeftoverDeletion.h"
 #include "run/CUploadLanes.h"
 #include "run/CRun.h"
 #include "settings/CSettingsFile.h"
@@ -27,6 +28,10 @@ int CTransferWorker::Run()
                                   m_context.settings.maxErrors, std::string(),
                                   &m_context.run->Fence()};
         transfer.overall = &m_context.run->Progress();
+        transfer.tempNameUpload = m_context.settings.tempNameUpload;
+        // Server leftovers in the list are deleted after the upload, and only if the user says so now.
+        CLeftoverDeletion leftovers(transfer);
+        const bool deleteLeftovers = leftovers.Confirm();
         if (m_context.settings.connections > 1)
             UploadOnSeveralConnections(transfer);
         else
@@ -34,6 +39,8 @@ int CTransferWorker::Run()
         // The new last-upload date is the moment the list was taken, so that a file changed while
         // the upload ran is found by the next run; never past a listed file that was not sent.
         WriteLastRun(m_context.listTakenAt.value_or(passStart));
+        if (deleteLeftovers)
+            leftovers.Run();
         CheckAllDone();
     } catch (...) {
         // Nothing escapes the thread; the failed rows are still counted.

@@ -75,6 +75,7 @@ void CUploadLanes::Run()
                                      m_first.stop,  noPercent,          m_first.pcDir, m_first.ftpStartDir,
                                      m_first.maxErrors, m_first.iniPath, m_first.fence};
             context.overall = m_first.overall;
+            context.tempNameUpload = m_first.tempNameUpload;
             CFTPTransfer share(context);
             share.SetFileBytesToOverall(false);
             share.UploadFrom(queue, base);

@@ -48,6 +48,12 @@ inline constexpr int kDefaultConnections = 4;
 inline constexpr int kMostConnections = 8;
 } // namespace ini
 
+// Which uploads go under a temporary name and are renamed once complete: 0 files of 1 MiB and more
+// (also when absent or unknown), 1 all files, 2 none.
+namespace ini {
+inline constexpr const char* kTempNameUpload = "TempNameUpload";
+} // namespace ini
+
 class CSettingsFile {
 public:
     virtual ~CSettingsFile() = default;

@@ -58,6 +58,8 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
     encryption = number(ini::kAdvanced, ini::kEncryption, 0);
     connections = std::clamp(number(ini::kAdvanced, ini::kConnections, ini::kDefaultConnections), 1,
                              ini::kMostConnections);
+
+    tempNameUpload = number(ini::kAdvanced, ini::kTempNameUpload, 0);
 }
 
 } // namespace skerrow

@@ -25,6 +25,8 @@ struct CViewSettings {
     int encryption = 0;                      // Advanced/Encryption
     int connections = 4;                     // Advanced/Connections, 1 to 8
 
+    int tempNameUpload = 0;                  // Advanced/TempNameUpload (CTempNameUpload::Mode)
+
     // Reads every key above from the settings file (LoadSettings).
     void Load();
     void LoadFrom(const std::string& iniPath);

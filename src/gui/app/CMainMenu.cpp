@@ -75,6 +75,7 @@ wxMenu* ToolsMenu()
     Fill(menu, {kSeparator,
                 {ID_FIND_FILES_TRANSFER, Tr("M32771", "F&ind Files &&Transfer"), ItemKind::Normal},
                 {ID_FIND_FILES, Tr("M32772", "&Find Files"), ItemKind::Normal},
+                {ID_FIND_LEFTOVERS, Tr("M32831", "Find Files and Server &Leftovers"), ItemKind::Normal},
                 {ID_TRANSFER_DELETE, Tr("M32773", "&Transfer/Delete"), ItemKind::Normal},
                 kSeparator,
                 {ID_TREE_DELETE, Tr("M32792", "Tree &Delete (Find Files)"), ItemKind::Normal},

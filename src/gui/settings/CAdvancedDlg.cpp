@@ -76,6 +76,7 @@ void CAdvancedDlg::CreateControls()
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(CreateFields(), 0, wxEXPAND);
     left->Add(CreateEncryptionChoice(), 0, wxEXPAND | wxTOP, 8);
+    left->Add(CreateTempNameChoice(), 0, wxEXPAND | wxTOP, 8);
     auto* lists = new wxBoxSizer(wxHORIZONTAL);
     lists->Add(CreateSuffixGroup(), 0, wxEXPAND);
     lists->Add(CreateExclusionGroup(), 1, wxEXPAND | wxLEFT, 8);
@@ -163,6 +164,7 @@ void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     LoadSettings();
     LoadEncryption();
+    LoadTempName();
     FillSuffixes();
     FillExclusions();
     m_port->SetFocus();
@@ -234,7 +236,7 @@ bool CAdvancedDlg::TakeValues()
 bool CAdvancedDlg::TransferDataFromWindow()
 {
     FinishListEdits();
-    if (!TakeValues() || !StoreSettings() || !StoreEncryption())
+    if (!TakeValues() || !StoreSettings() || !StoreEncryption() || !StoreTempName())
         return false;
     if (m_portValue != m_portAtOpening)
         wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
@@ -395,6 +397,43 @@ bool CAdvancedDlg::StoreEncryption()
     settings.GetPath(".ini");
     const bool stored = settings.WriteUInt(ini::kAdvanced, ini::kEncryption,
                                            static_cast<unsigned>(std::max(0, m_encryption->GetSelection())));
+    if (!stored)
+        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
+    return stored;
+}
+
+// Uploads under a temporary name -------------------------------------------------------------------
+
+// The choices in the order of their stored values (0 to 2).
+wxSizer* CAdvancedDlg::CreateTempNameChoice()
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.TempName", "&Upload under a temporary name, then rename"))),
+             0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    wxArrayString choices;
+    choices.Add(Wx(Tr("D150.TempNameLarge", "Files of 1 MiB and more")));
+    choices.Add(Wx(Tr("D150.TempNameAll", "All files")));
+    choices.Add(Wx(Tr("D150.TempNameNone", "None")));
+    m_tempName = new wxChoice(this, ID_TEMP_NAME, wxDefaultPosition, wxDefaultSize, choices);
+    row->Add(m_tempName, 1, wxALIGN_CENTER_VERTICAL);
+    return row;
+}
+
+// An absent or unknown value shows the default, files of 1 MiB and more.
+void CAdvancedDlg::LoadTempName()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    const int value = settings.ReadInt(ini::kAdvanced, ini::kTempNameUpload, 0);
+    m_tempName->SetSelection(value >= 0 && value < static_cast<int>(m_tempName->GetCount()) ? value : 0);
+}
+
+bool CAdvancedDlg::StoreTempName()
+{
+    CSettingsFile settings;
+    settings.GetPath(".ini");
+    const bool stored = settings.WriteUInt(ini::kAdvanced, ini::kTempNameUpload,
+                                           static_cast<unsigned>(std::max(0, m_tempName->GetSelection())));
     if (!stored)
         CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
     return stored;

@@ -35,6 +35,7 @@ public:
         ID_EXCLUSION_DELETE = 1042,
         ID_ENCRYPTION = 1043,
         ID_CONNECTIONS = 1044,
+        ID_TEMP_NAME = 1045,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -83,6 +84,11 @@ private:
     // Implicit TLS has a port of its own: the port follows the choice while it is a default one.
     void OnEncryptionChosen(wxCommandEvent& event);
 
+    // Which uploads go under a temporary name first: its choice, read and written with the others.
+    wxSizer* CreateTempNameChoice();
+    void LoadTempName();
+    bool StoreTempName();
+
     void OnHelp(wxCommandEvent& event);
 
     wxTextCtrl* m_port = nullptr;
@@ -95,6 +101,7 @@ private:
     wxCheckBox* m_pasv = nullptr;
     wxChoice* m_encryption = nullptr;
     int m_encryptionShown = 0;
+    wxChoice* m_tempName = nullptr;
 
     unsigned m_portValue = 0;
     unsigned m_maxErrorsValue = 0;

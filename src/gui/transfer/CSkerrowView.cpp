@@ -186,6 +186,7 @@ void CSkerrowView::BindCommands()
     Bind(wxEVT_MENU, &CSkerrowView::OnFindFilesTransfer, this, WxCommandId(ID_FIND_FILES_TRANSFER));
     Bind(wxEVT_MENU, &CSkerrowView::OnFindFilesTransfer, this, WxCommandId(ID_FILE_NEW));
     Bind(wxEVT_MENU, &CSkerrowView::OnFindFiles, this, WxCommandId(ID_FIND_FILES));
+    Bind(wxEVT_MENU, &CSkerrowView::OnFindLeftovers, this, WxCommandId(ID_FIND_LEFTOVERS));
     Bind(wxEVT_MENU, &CSkerrowView::OnTransferDelete, this, WxCommandId(ID_TRANSFER_DELETE));
     Bind(wxEVT_MENU, &CSkerrowView::OnTreeDelete, this, WxCommandId(ID_TREE_DELETE));
     Bind(wxEVT_MENU, &CSkerrowView::OnStop, this, WxCommandId(ID_STOP));
@@ -332,6 +333,11 @@ void CSkerrowView::OnFindFilesTransfer(wxCommandEvent&)
 void CSkerrowView::OnFindFiles(wxCommandEvent&)
 {
     m_run->OnFindFiles();
+}
+
+void CSkerrowView::OnFindLeftovers(wxCommandEvent&)
+{
+    m_run->OnFindLeftovers();
 }
 
 void CSkerrowView::OnTransferDelete(wxCommandEvent&)

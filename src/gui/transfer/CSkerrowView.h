@@ -104,6 +104,7 @@ public:
     // Command handlers.
     void OnFindFilesTransfer(wxCommandEvent& event);
     void OnFindFiles(wxCommandEvent& event);
+    void OnFindLeftovers(wxCommandEvent& event);
     void OnTransferDelete(wxCommandEvent& event);
     void OnTreeDelete(wxCommandEvent& event);
     void OnStop(wxCommandEvent& event);

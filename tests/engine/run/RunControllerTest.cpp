@@ -116,8 +116,8 @@ TEST_F(RunControlTest, StopEndsTheUploadAtOnceLeavesTheRestPendingAndTheNextFind
     m_local.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
     Controller().OnFindFilesTransfer();
     ASSERT_TRUE(Controller().IsRunActive());
-    // Wait until the upload of big.bin is under way.
-    const auto served = m_served.Path() / "site/big.bin";
+    // Wait until the upload of big.bin is under way (a large file goes under a temporary name).
+    const auto served = m_served.Path() / "site/.big.bin.skerrow-part";
     ASSERT_TRUE(m_host.PumpUntil(
         [&served] {
             std::error_code ec;

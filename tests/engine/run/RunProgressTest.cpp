@@ -136,7 +136,7 @@ TEST(RunProgress, ADeletePassCountsItsEntries)
     bench.Served().WriteFile("old/b.htm", "b");
     ASSERT_TRUE(bench.Open());
     for (const char* name : {"/old/a.htm", "/old/b.htm", "/old/"})
-        bench.AddRow(name);
+        bench.List().Insert(bench.List().Count(), kKindFtpEntry << 4, name, "1");
     CRunProgress progress;
     CTransferContext& context = bench.Context("");
     context.overall = &progress;

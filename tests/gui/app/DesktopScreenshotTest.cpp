@@ -17,6 +17,8 @@
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
+#include "run/CLeftoverDeletion.h"
+#include "transfer/CSkerrowView.h"
 #include "settings/CAdvancedDlg.h"
 #include "settings/CConnectDlg.h"
 #include "settings/CHelpLauncher.h"
@@ -129,6 +131,20 @@ TEST_F(DesktopScreenshotTest, MessageBoxWithItsIcon)
         CModalDialogTracker::Get().EndTopmost();
     });
     box.ShowModal();
+}
+
+// The question Transfer/Delete asks before it deletes server leftovers, as the view asks it.
+TEST_F(DesktopScreenshotTest, LeftoversConfirmation)
+{
+    Frame()->SetSize(wxRect(0, 0, 800, 500));
+    LetPaint(*Frame());
+    wxTheApp->CallAfter([&] {
+        if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
+            LetPaint(*shown);
+        Grab(Frame()->GetScreenRect(), "leftovers-confirmation");
+        CModalDialogTracker::Get().EndTopmost();
+    });
+    View()->AskYesNo(CLeftoverDeletion::QuestionText(12, 3, "/public_html"), PromptIcon::Question);
 }
 
 TEST_F(DesktopScreenshotTest, Help)

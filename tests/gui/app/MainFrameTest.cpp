@@ -53,6 +53,8 @@ const std::vector<Menu> kMenus = {
      {{0, nullptr, nullptr},
       {32771, "F&ind Files &&Transfer", "Start a New Transfer"},
       {32772, "&Find Files", "Finds all the files to transfer"},
+      {32831, "Find Files and Server &Leftovers",
+       "Finds the changed files, then the server files that are no longer in the PC folder"},
       {32773, "&Transfer/Delete", "Transfer/Delete the currently selected  "},
       {0, nullptr, nullptr},
       {32792, "Tree &Delete (Find Files)", "Find files for Tree Deleting an FTP Directory  "},
@@ -69,7 +71,7 @@ const std::vector<Menu> kMenus = {
 const std::vector<int> kToolbar = {57600, 57601, 57603, 0, 32799, 32800, 0, 32772, 32773, 0,
                                    32788, 0,     32792, 0, 32774, 0,     57664};
 
-const std::set<int> kRunCommands = {57600, 32773, 32771, 32772, 32792, 32788};
+const std::set<int> kRunCommands = {57600, 32773, 32771, 32772, 32831, 32792, 32788};
 
 const char* const kEnglishIni = "[Advanced]\nLanguage=1\n";
 

@@ -57,7 +57,7 @@ TEST_P(QuitSignalTest, StopsTheRunAndClosesWithoutAsking)
     SkerrowApp().ListenForQuitSignals();
     const std::string settings = ReadIni();
     Command(ID_FIND_FILES_TRANSFER);
-    ASSERT_TRUE(PumpUntil([this] { return ServedSize("big.bin") > 0; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(PumpUntil([this] { return ServedSize(kBigPart) > 0; }, std::chrono::seconds(20)));
     ASSERT_TRUE(View()->Run().IsRunActive());
 
     // No quit question: the signal is the user's answer.

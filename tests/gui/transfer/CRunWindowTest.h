@@ -114,6 +114,8 @@ protected:
     std::filesystem::file_time_type ServedTime(const std::string& relative) const;
     // Bytes of a served file so far; 0 while the server has not created it.
     uintmax_t ServedSize(const std::string& relative) const;
+    // Where big.bin (1 MiB and more) is written while it is on its way: under a temporary name.
+    static constexpr const char* kBigPart = ".big.bin.skerrow-part";
 
     // The row of the list with this name, or -1.
     long RowNamed(const std::string& name) const;

@@ -215,9 +215,10 @@ TEST_F(RunCommandsTest, StopEndsALargeUploadAndTheStopTimerGivesTheCommandsBack)
     if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "20000"}))
         return;
     StartWindow();
+    WriteSetting("Advanced", "Connections", "1"); // one file in flight: the one Stop ends
     Command(ID_FIND_FILES_TRANSFER);
     // Until the big file is under way: the server has its first bytes.
-    ASSERT_TRUE(PumpUntil([this] { return ServedSize("big.bin") > 0; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(PumpUntil([this] { return ServedSize(kBigPart) > 0; }, std::chrono::seconds(20)));
     EXPECT_FALSE(RunCommandsEnabled());
 
     CMessageShown report;
@@ -280,7 +281,7 @@ TEST_F(RunCommandsTest, WhileARunGoesNothingReplacesItsListOrStartsASecondRun)
         return;
     StartWindow();
     Command(ID_FIND_FILES_TRANSFER);
-    ASSERT_TRUE(PumpUntil([this] { return ServedSize("big.bin") > 0; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(PumpUntil([this] { return ServedSize(kBigPart) > 0; }, std::chrono::seconds(20)));
     const std::string refused = "A run is in progress: stop it or wait until it ends.";
 
     // A new menu bar in the middle of the run keeps the run commands greyed.

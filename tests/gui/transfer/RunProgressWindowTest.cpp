@@ -92,7 +92,8 @@ TEST_F(RunProgressWindowTest, ARunShowsItsProgressAndItsCommandsInTheLog)
     const std::string log = LogText().utf8_string();
     EXPECT_NE(log.find("> PASS ****"), std::string::npos);
     EXPECT_NE(log.find("< 230 Logged in with password ****."), std::string::npos);
-    EXPECT_NE(log.find("> STOR /site/big.bin"), std::string::npos);
+    EXPECT_NE(log.find("> STOR /site/.big.bin.skerrow-part"), std::string::npos); // then renamed
+    EXPECT_NE(log.find("> RNTO /site/big.bin"), std::string::npos);
     EXPECT_EQ(log.find(m_server->Password()), std::string::npos);
     EXPECT_EQ(log.find("//"), std::string::npos);
     EXPECT_EQ(log.substr(2, 1), ":"); // "12:34:56  > USER ..."
@@ -103,7 +104,7 @@ TEST_F(RunProgressWindowTest, ARunShowsItsProgressAndItsCommandsInTheLog)
     std::ifstream in(LogFile());
     const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(file.find(" > PASS ****\n"), std::string::npos);
-    EXPECT_NE(file.find(" > STOR /site/big.bin\n"), std::string::npos);
+    EXPECT_NE(file.find(" > STOR /site/.big.bin.skerrow-part\n"), std::string::npos);
     EXPECT_EQ(file.find(m_server->Password()), std::string::npos);
 
     // Hidden again, and remembered: a new window opens as the last one was left.

@@ -1,0 +1,147 @@
+#include "discovery/CLeftoverDirWalk.h"
+
+#include <filesystem>
+
+#include "app/CStringTable.h"
+#include "discovery/CUploadDirWalk.h"
+#include "ftp/CFtpConnection.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
+
+namespace skerrow {
+
+namespace {
+
+std::string ParentOf(const std::string& relative)
+{
+    const size_t slash = relative.rfind('/');
+    return slash == std::string::npos ? std::string() : relative.substr(0, slash);
+}
+
+std::string LastPart(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+void CLeftoverDirWalk::Setup(CTransferList* list, const std::string& serverStart, const std::string& localRoot,
+                             const std::vector<std::string>& rules)
+{
+    m_list = list;
+    m_start = CFtpConnection::ResolvePath("/", serverStart);
+    m_localRoot = localRoot;
+    while (m_localRoot.size() > 1 && m_localRoot.back() == '/')
+        m_localRoot.pop_back();
+    m_rules = rules;
+    m_files = 0;
+    m_directories = 0;
+    m_holding.clear();
+}
+
+bool CLeftoverDirWalk::WalkServer(CFtpConnection* connection)
+{
+    m_exclusions = CExclusionMatcher();
+    m_exclusions.AddRules(m_rules);
+    // Without a local folder every server file would look like a leftover.
+    if (m_localRoot.empty() || !std::filesystem::is_directory(m_localRoot))
+        return false;
+    const std::string ruleFile = m_localRoot + "/" + CUploadDirWalk::kRuleFileName;
+    if (m_exclusions.AddRulesFromFile(ruleFile) == CExclusionMatcher::FileResult::Unreadable)
+        return false;
+    return Walk(connection, m_start.c_str(), "*");
+}
+
+std::string CLeftoverDirWalk::RelativePath(const std::string& start, const std::string& full)
+{
+    const std::string prefix = start == "/" ? start : start + "/";
+    if (full.size() <= prefix.size() || full.compare(0, prefix.size(), prefix) != 0)
+        return std::string();
+    std::string relative = full.substr(prefix.size());
+    if (!relative.empty() && relative.back() == '/')
+        relative.pop_back();
+    size_t pos = 0;
+    while (pos <= relative.size()) {
+        size_t next = relative.find('/', pos);
+        if (next == std::string::npos)
+            next = relative.size();
+        const std::string part = relative.substr(pos, next - pos);
+        if (part.empty() || part == "." || part == "..")
+            return std::string();
+        pos = next + 1;
+    }
+    return relative;
+}
+
+bool CLeftoverDirWalk::HasLocalCounterpart(const std::string& relative) const
+{
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(m_localRoot + "/" + relative, ec);
+    // Only a name that is plainly absent makes a leftover; anything unsure keeps the server's copy.
+    return status.type() != std::filesystem::file_type::not_found;
+}
+
+// What the local walk would never send, or does have.
+bool CLeftoverDirWalk::IsKeptFile(const std::string& relative) const
+{
+    const std::string directory = ParentOf(relative);
+    const std::string directoryName = directory.empty() ? LastPart(m_localRoot) : LastPart(directory);
+    if (!directoryName.empty() && directoryName[0] == '_')
+        return true;
+    if (relative == CUploadDirWalk::kRuleFileName)
+        return true;
+    return m_exclusions.ExcludesPath(relative, false) || HasLocalCounterpart(relative);
+}
+
+void CLeftoverDirWalk::HoldParents(const std::string& relative)
+{
+    for (std::string parent = ParentOf(relative); !parent.empty(); parent = ParentOf(parent))
+        m_holding.insert(parent);
+}
+
+bool CLeftoverDirWalk::ShouldEnter(const CFindRecord& record)
+{
+    const std::string relative = RelativePath(m_start, record.name);
+    if (relative.empty())
+        return false;
+    if (m_exclusions.ExcludesPath(relative, true)) {
+        HoldParents(relative);
+        return false;
+    }
+    return true;
+}
+
+void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
+{
+    const std::string relative = RelativePath(m_start, record.name);
+    if (relative.empty())
+        return;
+    if (IsKeptFile(relative)) {
+        HoldParents(relative);
+        return;
+    }
+    AddRow(record);
+    ++m_files;
+}
+
+void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection&)
+{
+    const std::string relative = RelativePath(m_start, record.name);
+    if (relative.empty())
+        return;
+    if (m_holding.count(relative) != 0 || m_exclusions.ExcludesPath(relative, true) || HasLocalCounterpart(relative)) {
+        HoldParents(relative);
+        return;
+    }
+    AddRow(record);
+    ++m_directories;
+}
+
+void CLeftoverDirWalk::AddRow(const CFindRecord& record)
+{
+    if (m_list)
+        m_list->Insert(m_list->Count(), kKindFtpEntry << 4, record.name, FormatText("%u", SizeInKb(record.size)));
+}
+
+} // namespace skerrow

@@ -1,0 +1,65 @@
+#pragma once
+// The server side of a site: lists, as delete rows, the files and directories below the server's
+// start directory that the local folder no longer has.
+//
+// Only what an upload could have put there is ever listed: an entry the exclusion rules leave out
+// (the settings' rules and those of .skerrowignore, applied to the server's paths as to the local
+// ones), a file lying directly in a directory whose name begins with "_", and .skerrowignore itself
+// are kept, and so is every directory that keeps something. An entry with any local counterpart
+// (file, directory or link of that name) is kept too. Each directory comes after everything in it,
+// as in a tree deletion, so that it is empty by the time its row is reached. A path that does not
+// lie below the start directory is never listed, whatever the server's listing says.
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "discovery/CExclusionMatcher.h"
+#include "discovery/CFTPDirWalk.h"
+
+namespace skerrow {
+
+class CTransferList;
+
+class CLeftoverDirWalk : public CFTPDirWalk {
+public:
+    // list: where the rows go, appended (not owned). serverStart: the server directory the site lies
+    // in (resolved against "/"). localRoot: the PC directory. rules: the settings' exclusion rules.
+    void Setup(CTransferList* list, const std::string& serverStart, const std::string& localRoot,
+               const std::vector<std::string>& rules);
+
+    // Reads .skerrowignore at the top of the local folder, then walks the server from the start
+    // directory. False when that file exists but cannot be read (its rules may be what protects a
+    // server file: nothing is listed), or when the walk itself cannot start.
+    bool WalkServer(CFtpConnection* connection);
+
+    size_t Files() const { return m_files; }
+    size_t Directories() const { return m_directories; }
+
+    // The path of a server entry below start ("a/b.htm" for "/site/a/b.htm" below "/site"), without
+    // a trailing "/"; "" when it does not lie below start or holds an empty, "." or ".." part.
+    static std::string RelativePath(const std::string& start, const std::string& full);
+
+protected:
+    void OnFileFound(const CFindRecord& record, CFtpConnection& connection) override;
+    void OnDirectoryDone(const CFindRecord& record, CFtpConnection& connection) override;
+    bool ShouldEnter(const CFindRecord& record) override;
+
+private:
+    bool IsKeptFile(const std::string& relative) const;
+    bool HasLocalCounterpart(const std::string& relative) const;
+    // The directories that hold relative keep something, and are never listed.
+    void HoldParents(const std::string& relative);
+    void AddRow(const CFindRecord& record);
+
+    CTransferList* m_list = nullptr;
+    std::string m_start;
+    std::string m_localRoot;
+    std::vector<std::string> m_rules;
+    CExclusionMatcher m_exclusions;
+    std::set<std::string> m_holding;
+    size_t m_files = 0;
+    size_t m_directories = 0;
+};
+
+} // namespace skerrow

@@ -1,0 +1,60 @@
+#include "run/CLeftoverDeletion.h"
+
+#include "app/CStringTable.h"
+#include "app/IStatusSink.h"
+#include "app/IUserPrompt.h"
+#include "ftp/CFtpConnection.h"
+#include "list/CTransferList.h"
+#include "list/RowWord.h"
+#include "run/CFTPTransfer.h"
+#include "run/CRunFence.h"
+#include "run/CStopSignal.h"
+
+namespace skerrow {
+
+bool CLeftoverDeletion::Confirm()
+{
+    m_files = 0;
+    m_directories = 0;
+    for (const CTransferRow& row : m_context.list.Snapshot()) {
+        if (RowKindOf(row.word) != kKindFtpEntry || RowStateOf(row.word) == kRowDone)
+            continue;
+        if (!row.name.empty() && row.name.back() == '/')
+            ++m_directories;
+        else
+            ++m_files;
+    }
+    if (m_files + m_directories == 0)
+        return false;
+    const std::string where = CFtpConnection::ResolvePath("/", m_context.ftpStartDir);
+    return m_context.prompt.AskYesNo(QuestionText(m_files, m_directories, where), PromptIcon::Question);
+}
+
+std::string CLeftoverDeletion::QuestionText(size_t files, size_t directories, const std::string& where)
+{
+    return FormatText(Tr("T.ConfirmLeftovers", "%u files and %u directories below %s on the server\nare no longer in "
+                                               "the PC folder.\n\nDelete them from the server?")
+                          .c_str(),
+                      static_cast<unsigned>(files), static_cast<unsigned>(directories), where.c_str());
+}
+
+void CLeftoverDeletion::Run()
+{
+    if (m_context.stop.IsSet() || (m_context.fence && m_context.fence->IsReleased()))
+        return;
+    // A leftover is often the old name of a file sent under a new one: while any file is not on the
+    // server, its old copy may be all the site has of it.
+    for (const CTransferRow& row : m_context.list.Snapshot()) {
+        if (RowKindOf(row.word) == kKindPcFile && RowStateOf(row.word) != kRowDone) {
+            m_context.status.SetStatusText(
+                Tr("T.LeftoversKept", "Server leftovers not deleted: not every file could be sent."));
+            return;
+        }
+    }
+    // The rows hold absolute server paths, taken relative to the root by the delete pass.
+    if (!m_context.connection.SetCurrentDirectory("/"))
+        return;
+    CFTPTransfer(m_context).DeleteRows();
+}
+
+} // namespace skerrow

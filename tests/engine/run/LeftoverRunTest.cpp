@@ -1,0 +1,100 @@
+// Find Files and Server Leftovers, then Transfer/Delete, through the run control against a real
+// server: nothing is deleted before the user says Yes, rows taken out stay on the server, excluded
+// files are never listed, and the upload rows are sent in the same run.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "list/RowWord.h"
+#include "run/CLeftoverDeletion.h"
+#include "support/CRunControlFixture.h"
+
+namespace skerrow {
+namespace {
+
+using test::FtpServerKind;
+
+class LeftoverRunTest : public test::RunControlTest {
+protected:
+    bool Served(const std::string& relative) const { return std::filesystem::exists(m_served.Path() / relative); }
+    std::vector<std::string> LeftoverRows() const
+    {
+        std::vector<std::string> names;
+        for (const CTransferRow& row : m_list.Snapshot()) {
+            if (RowKindOf(row.word) == kKindFtpEntry)
+                names.push_back(row.name);
+        }
+        return names;
+    }
+    size_t RowIndex(const std::string& name) const
+    {
+        const std::vector<CTransferRow> rows = m_list.Snapshot();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].name == name)
+                return i;
+        }
+        return rows.size();
+    }
+};
+
+TEST_F(LeftoverRunTest, NothingIsDeletedUntilYesAndRowsTakenOutStay)
+{
+    m_served.WriteFile("site/old.html", "renamed locally");
+    m_served.WriteFile("site/gone/a.htm", "a");
+    m_served.WriteFile("site/.htaccess", "deny from all");
+    m_served.WriteFile("elsewhere.html", "not below the start directory");
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Exclusions", "Count", "1");
+    WriteSetting("Exclusions", "Pattern1", ".htaccess");
+
+    Controller().OnFindLeftovers();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    // After the changed files, the leftovers; nothing sent, nothing deleted.
+    std::vector<std::string> leftovers = LeftoverRows();
+    std::sort(leftovers.begin(), leftovers.end());
+    EXPECT_EQ(leftovers, (std::vector<std::string>{"/site/gone/", "/site/gone/a.htm", "/site/old.html"}));
+    EXPECT_EQ(RowKindOf(m_list.Snapshot().front().word), kKindPcFile);
+    EXPECT_EQ(Controller().RunState(), 1);
+    EXPECT_FALSE(Served("site/index.html"));
+    EXPECT_TRUE(Served("site/old.html") && Served("site/gone/a.htm"));
+
+    // The user takes the directory out of the list (the Delete key), then answers No.
+    m_list.Delete({RowIndex("/site/gone/a.htm"), RowIndex("/site/gone/")});
+    m_sink.SetAnswer(false);
+    const size_t messagesBefore = m_sink.Messages().size();
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    const std::vector<std::string> messages = m_sink.Messages();
+    ASSERT_GT(messages.size(), messagesBefore);
+    EXPECT_EQ(messages[messagesBefore], CLeftoverDeletion::QuestionText(1, 0, "/site"));
+    EXPECT_TRUE(ServedMatches("index.html")); // the upload went on
+    EXPECT_TRUE(Served("site/old.html"));
+    EXPECT_EQ(RowStateOf(m_list.Snapshot()[RowIndex("/site/old.html")].word), kRowPending);
+    EXPECT_EQ(Controller().RunState(), 1);
+
+    // Yes: the one leftover left in the list goes, and nothing else.
+    m_sink.SetAnswer(true);
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_FALSE(Served("site/old.html"));
+    EXPECT_TRUE(Served("site/gone/a.htm"));
+    EXPECT_TRUE(Served("site/.htaccess"));
+    EXPECT_TRUE(Served("elsewhere.html"));
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    EXPECT_EQ(Controller().RunState(), 0);
+    EXPECT_NE(LastRun(), "absent");
+
+    // A file that cannot be sent keeps every leftover on the server: it may be the old copy.
+    m_served.WriteFile("site/later.html", "l");
+    m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/later.html", "1");
+    m_list.Insert(m_list.Count(), kKindPcFile, "/back\\slash.htm", "1");
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_TRUE(Served("site/later.html"));
+    EXPECT_EQ(RowStateOf(m_list.Snapshot()[RowIndex("/site/later.html")].word), kRowPending);
+}
+
+} // namespace
+} // namespace skerrow
