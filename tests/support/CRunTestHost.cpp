@@ -19,6 +19,12 @@ bool CRunTestHost::ShowConnectDialog(bool deleting)
     return connectAnswer;
 }
 
+CertificateTrust CRunTestHost::AskCertificateTrust(const CCertificateInfo&)
+{
+    ++certificateQuestions;
+    return certificateAnswer.load();
+}
+
 void CRunTestHost::StartStopTimer(int milliseconds)
 {
     m_timerMs = milliseconds;

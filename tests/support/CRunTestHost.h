@@ -31,6 +31,7 @@ public:
     void StartStopTimer(int milliseconds) override;
     void KillStopTimer() override;
     void PostToUi(std::function<void()> call) override;
+    CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
 
     // Carries out the posted calls and the stop timer, as the UI thread's loop would.
     void Pump();
@@ -44,6 +45,9 @@ public:
     int TimerMs() const { return m_timerMs; }
 
     std::atomic<int> connectDialogs{0};
+    // The answer to a question about a certificate, and how many were asked.
+    std::atomic<CertificateTrust> certificateAnswer{CertificateTrust::Reject};
+    std::atomic<int> certificateQuestions{0};
     bool lastConnectDeleting = false;
     bool connectAnswer = true;
 

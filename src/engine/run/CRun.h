@@ -61,6 +61,11 @@ public:
     // True while the thread is inside a call that talks to the server.
     bool InServerCall() const;
 
+    // Started by the automatic-run switch: nobody is there to answer a question about a
+    // certificate, which is then refused as without a window.
+    void SetAutomatic(bool automatic) { m_automatic.store(automatic); }
+    bool Automatic() const { return m_automatic.load(); }
+
     // The worker has put its own words for the stop in the status bar.
     void MarkStopReported() { m_stopReported.store(true); }
     bool StopReported() const { return m_stopReported.load(); }
@@ -78,6 +83,7 @@ private:
     std::atomic<bool> m_threadEnded{false};
     std::atomic<bool> m_waitingForUser{false};
     std::atomic<bool> m_stopReported{false};
+    std::atomic<bool> m_automatic{false};
 };
 
 } // namespace skerrow

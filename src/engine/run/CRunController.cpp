@@ -201,8 +201,11 @@ void CRunController::CheckAutomaticRun(const std::string& commandLine)
 {
     std::string lower = commandLine;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (lower.find("/a") != std::string::npos)
-        OnFindFilesTransfer();
+    if (lower.find("/a") == std::string::npos)
+        return;
+    m_nextRunAutomatic = true;
+    OnFindFilesTransfer();
+    m_nextRunAutomatic = false;
 }
 
 void CRunController::FindFiles()
@@ -242,6 +245,7 @@ CRunProgressSnapshot CRunController::ProgressSnapshot() const
 std::shared_ptr<CRun> CRunController::BeginRun(RunKind kind)
 {
     m_run = std::make_shared<CRun>(++m_lastRunId);
+    m_run->SetAutomatic(m_nextRunAutomatic);
     m_runKind = kind;
     m_stopping = false;
     m_host.SetRunning(true);
@@ -281,6 +285,8 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         .Apply(*connection, m_settings.ftpServer, m_settings.port,
                CTrustedCertificates::EncryptionFromSetting(m_settings.encryption),
                [&host = m_host, run = run.get()](const CCertificateInfo& info) {
+                   if (run->Automatic())
+                       return CertificateTrust::Reject;
                    run->SetWaitingForUser(true);
                    const CertificateTrust trust = host.AskCertificateTrust(info);
                    run->SetWaitingForUser(false);

@@ -130,6 +130,8 @@ private:
     std::shared_ptr<CRun> m_run;
     RunKind m_runKind = RunKind::Connect;
     uint64_t m_lastRunId = 0;
+    // The run about to begin was started by the automatic-run switch.
+    bool m_nextRunAutomatic = false;
     // Runs set aside by the stop timer; joined when they report their end, or at Shutdown.
     std::vector<std::shared_ptr<CRun>> m_released;
     CConnectionCloser m_closer;

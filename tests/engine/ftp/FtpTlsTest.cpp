@@ -12,6 +12,7 @@
 #include "ftp/CInternetError.h"
 #include "ftp/CTrustedCertificates.h"
 #include "support/CFtpTestBench.h"
+#include "support/CTestCertificate.h"
 #include "list/RowWord.h"
 
 namespace skerrow {
@@ -20,34 +21,6 @@ namespace {
 using test::CFtpTestBench;
 using test::CTempDir;
 using test::FtpServerKind;
-
-// A self-signed certificate and its key, made by openssl, with the fingerprint openssl prints.
-struct TestCertificate {
-    CTempDir dir;
-    std::string cert;
-    std::string key;
-    std::string fingerprint;
-
-    explicit TestCertificate(const std::string& name)
-    {
-        cert = (dir.Path() / "cert.pem").string();
-        key = (dir.Path() / "key.pem").string();
-        const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=" + name +
-                                 "/O=Skerrow Tests' -keyout " + key + " -out " + cert + " 2>/dev/null";
-        if (std::system(make.c_str()) != 0)
-            return;
-        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
-        std::filesystem::permissions(key, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
-                                              std::filesystem::perms::others_read);
-        FILE* pipe = popen(("openssl x509 -noout -fingerprint -sha256 -in " + cert).c_str(), "r");
-        char line[256] = {};
-        if (pipe && std::fgets(line, sizeof line, pipe))
-            fingerprint = CTrustedCertificates::Normalize(line);
-        if (pipe)
-            pclose(pipe);
-    }
-    std::vector<std::string> Args() const { return {"--tls-cert", cert, "--tls-key", key}; }
-};
 
 // A certificate authority of the test's own and a server certificate it signed for the given
 // subjectAltName ("IP:127.0.0.1", "DNS:other.example").
@@ -130,7 +103,7 @@ protected:
 
 TEST_F(FtpTlsTest, SelfSignedCertificateTrustedOnceCarriesUploadListingAndDeletion)
 {
-    TestCertificate certificate("skerrow-tls-test");
+    test::CTestCertificate certificate("skerrow-tls-test");
     ASSERT_FALSE(certificate.fingerprint.empty()) << "openssl could not make a certificate";
     Start(FtpServerKind::Vsftpd, certificate.Args());
     Asker asker;
@@ -176,8 +149,8 @@ TEST_F(FtpTlsTest, SelfSignedCertificateTrustedOnceCarriesUploadListingAndDeleti
 
 TEST_F(FtpTlsTest, RememberedFingerprintPassesAndAChangedCertificateIsAskedAboutWithItsWarning)
 {
-    TestCertificate first("first");
-    TestCertificate second("second");
+    test::CTestCertificate first("first");
+    test::CTestCertificate second("second");
     ASSERT_FALSE(second.fingerprint.empty());
     Start(FtpServerKind::Vsftpd, second.Args());
     Asker asker;
@@ -216,7 +189,7 @@ TEST_F(FtpTlsTest, RememberedFingerprintPassesAndAChangedCertificateIsAskedAbout
 
 TEST_F(FtpTlsTest, TrustAlwaysIsRememberedInTheSettingsFileForTheHostAndPort)
 {
-    TestCertificate certificate("always");
+    test::CTestCertificate certificate("always");
     Start(FtpServerKind::Vsftpd, certificate.Args());
     CTempDir settings;
     const std::string ini = (settings.Path() / "skerrow.ini").string();
@@ -258,7 +231,7 @@ TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
 
 TEST_F(FtpTlsTest, ImplicitTlsUploads)
 {
-    TestCertificate certificate("implicit");
+    test::CTestCertificate certificate("implicit");
     std::vector<std::string> args = certificate.Args();
     args.push_back("--implicit-tls");
     Start(FtpServerKind::Vsftpd, args);
@@ -307,7 +280,7 @@ TEST_F(FtpTlsTest, ServerWithoutTlsIsRefusedUnderRequireAndNamedWhenItFallsBack)
 // is answered, as curl's does (vsftpd above carries the data); its control connection serves here.
 TEST_F(FtpTlsTest, PyftpdlibOffersTlsAndPlainFtpOnlyNeverAsksForIt)
 {
-    TestCertificate certificate("pyftpdlib");
+    test::CTestCertificate certificate("pyftpdlib");
     Start(FtpServerKind::Pyftpdlib, certificate.Args());
     Asker asker;
     Connection().SetCertificateCheck("", asker.Check());

@@ -1,0 +1,47 @@
+// A run over TLS with a certificate the system does not trust: the user is asked once for the run,
+// however many connections it opens; an automatic run asks nobody and refuses it.
+
+#include <gtest/gtest.h>
+
+#include "app/CStringTable.h"
+#include "list/RowWord.h"
+#include "support/CRunControlFixture.h"
+#include "support/CTestCertificate.h"
+
+namespace skerrow {
+namespace {
+
+using test::FtpServerKind;
+
+class RunTlsTest : public test::RunControlTest {};
+
+TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificate)
+{
+    test::CTestCertificate certificate("run-tls");
+    ASSERT_FALSE(certificate.fingerprint.empty()) << "openssl could not make a certificate";
+    for (int i = 0; i < 8; ++i)
+        m_local.WriteFile("d" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".bin", std::string(4000 + i, 'x'));
+    StartServer(FtpServerKind::Vsftpd, certificate.Args());
+    WriteSetting("Advanced", "Encryption", "1"); // TLS required
+    WriteSetting("Advanced", "Connections", "4");
+
+    // Nobody is there to answer: the certificate is refused, the message names its fingerprint.
+    m_host.certificateAnswer = CertificateTrust::Once;
+    Controller().CheckAutomaticRun("skerrow /a");
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_host.certificateQuestions.load(), 0);
+    ASSERT_EQ(m_sink.Messages().size(), 1u);
+    EXPECT_NE(m_sink.Messages()[0].find(certificate.fingerprint), std::string::npos) << m_sink.Messages()[0];
+    EXPECT_TRUE(std::filesystem::is_empty(m_served.Path() / "site"));
+
+    // Asked once, trusted once: the run's other connections take the same certificate.
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_host.certificateQuestions.load(), 1);
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    for (const CTransferRow& row : m_list.Snapshot())
+        EXPECT_TRUE(ServedMatches(row.name)) << row.name;
+}
+
+} // namespace
+} // namespace skerrow
