@@ -14,6 +14,9 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "run/CRun.h"
+#include "run/CFTPTransfer.h"
+#include "run/CStopSignal.h"
+#include "run/CTransferContext.h"
 #include "run/CTransferWorker.h"
 #include "list/RowWord.h"
 #include "settings/CSettingsFile.h"
@@ -340,6 +343,77 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
             EXPECT_TRUE(ServedMatches(row.name)) << row.name;
         EXPECT_TRUE(m_sink.Messages().empty()) << m_sink.Messages()[0];
     }
+}
+
+} // namespace
+} // namespace skerrow
+
+namespace skerrow {
+namespace {
+
+// The last-upload date is the moment the list was taken, exactly, however long the pass takes.
+TEST_F(RunFaultsTest, TheLastUploadDateIsWhenTheListWasTakenToTheMinute)
+{
+    StartServer(FtpServerKind::Pyftpdlib);
+    m_list.Insert(0, kKindPcFile, "index.html", "1");
+    auto connection = std::make_shared<CFtpConnection>();
+    ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
+    CViewSettings settings;
+    settings.Load();
+    settings.connections = 1;
+    std::atomic<int> runState{1};
+    auto run = std::make_shared<CRun>(1);
+    run->SetConnection(connection);
+    const CDateTime taken{2001, 2, 3, 4, 5, 0};
+    CTransferWorker(CWorkerContext{m_list, m_sink, m_sink, runState, run, connection, settings, taken, 30, 60, {}}).Run();
+    EXPECT_EQ(LastRun(), "2001\\02\\03 04:05");
+    EXPECT_EQ(runState.load(), 0);
+}
+
+// The delete pass: a Stop between two rows leaves the rest untouched; failures end the pass at
+// exactly the limit.
+TEST_F(RunFaultsTest, TheDeletePassStopsBetweenRowsAndAtExactlyTheErrorLimit)
+{
+    for (int i = 0; i < 5; ++i)
+        m_served.WriteFile("site/old/f" + std::to_string(i) + ".txt", "x");
+    StartServer(FtpServerKind::Pyftpdlib);
+    auto connection = std::make_shared<CFtpConnection>();
+    ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
+    struct CStopAtSecond : test::CFtpRecordingSink {
+        CStopSignal* stop = nullptr;
+        void SetStatusText(const std::string& text) override
+        {
+            CFtpRecordingSink::SetStatusText(text);
+            if (text.find("f1.txt") != std::string::npos)
+                stop->Set(); // the second row is being deleted now
+        }
+    } sink;
+    CStopSignal stop;
+    sink.stop = &stop;
+    CProgressMeter progress(sink);
+    for (int i = 0; i < 5; ++i)
+        m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/old/f" + std::to_string(i) + ".txt", "1");
+    CTransferContext context{m_list, *connection, sink, sink, stop, progress, m_local.Str(), "", 32000, ""};
+    ASSERT_TRUE(connection->SetCurrentDirectory("/"));
+    CFTPTransfer(context).DeleteRows();
+    std::vector<int32_t> states;
+    for (const CTransferRow& row : m_list.Snapshot())
+        states.push_back(RowStateOf(row.word));
+    EXPECT_EQ(states, (std::vector<int32_t>{kRowDone, kRowDone, kRowPending, kRowPending, kRowPending}));
+    EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/f2.txt"));
+
+    // Rows naming nothing on the server fail; with a limit of 2 the pass ends after the second.
+    m_list.DeleteAll();
+    for (int i = 0; i < 5; ++i)
+        m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/gone/g" + std::to_string(i) + ".txt", "1");
+    CStopSignal never;
+    CTransferContext limited{m_list, *connection, m_sink, m_sink, never, progress, m_local.Str(), "", 2, ""};
+    CFTPTransfer pass(limited);
+    pass.DeleteRows();
+    EXPECT_EQ(pass.ErrorCount(), 2);
+    EXPECT_EQ(m_list.CountInState(kRowFailed), 2u);
+    EXPECT_EQ(m_list.CountInState(kRowPending), 3u);
+    EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_TOO_MANY_ERRORS));
 }
 
 } // namespace
