@@ -89,6 +89,11 @@ bool CRunController::HasUnfinishedRows() const
 
 void CRunController::OnFindFilesTransfer()
 {
+    FindThen([this](const std::shared_ptr<CRun>& run) { StartTransferWorker(run); });
+}
+
+void CRunController::FindThen(const std::function<void(const std::shared_ptr<CRun>&)>& next)
+{
     if (RefuseDuringRun())
         return;
     m_runState.store(1);
@@ -101,9 +106,9 @@ void CRunController::OnFindFilesTransfer()
         m_host.ApplyLanguage();
     }
     const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
-    ConnectThen(run, [this, run] {
+    ConnectThen(run, [this, run, next] {
         FindFiles();
-        StartTransferWorker(run);
+        next(run);
     });
 }
 
@@ -159,20 +164,7 @@ void CRunController::OnTreeDelete()
 
 void CRunController::OnFindLeftovers()
 {
-    if (RefuseDuringRun())
-        return;
-    m_runState.store(1);
-    LoadSettings();
-    if (m_settings.ftpServer.empty() && !IsConnected()) {
-        CloseConnection();
-        if (!m_host.ShowConnectDialog(false))
-            return;
-        LoadSettings();
-        m_host.ApplyLanguage();
-    }
-    const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
-    ConnectThen(run, [this, run] {
-        FindFiles();
+    FindThen([this](const std::shared_ptr<CRun>& run) {
         LoadSettings();
         StartWorker(run, std::make_unique<CLeftoverFindWorker>(MakeContext(run)));
     });

@@ -91,6 +91,9 @@ public:
 private:
     enum class RunKind { Connect, Transfer, TreeDelete };
 
+    // The start of Find Files & Transfer and its kin: the Connect dialog when no site is set, the
+    // connection, the find; then next, on the UI thread, with the run.
+    void FindThen(const std::function<void(const std::shared_ptr<CRun>&)>& next);
     std::shared_ptr<CRun> BeginRun(RunKind kind);
     void EndRun();
     // Connects the run (on a thread of its own) unless the view is connected; then runs next on

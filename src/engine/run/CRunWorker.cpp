@@ -34,6 +34,18 @@ bool CRunWorker::Stopped() const
     return m_context.run->Stop().IsSet() || m_context.run->Fence().IsReleased();
 }
 
+CTransferContext CRunWorker::TransferContext(CFtpConnection& connection)
+{
+    CTransferContext transfer{m_context.list,          connection,
+                              m_status,                m_prompt,
+                              m_context.run->Stop(),   m_progress,
+                              m_context.settings.pcDir, m_context.settings.ftpStartDir,
+                              m_context.settings.maxErrors, std::string(),
+                              &m_context.run->Fence()};
+    transfer.overall = &m_context.run->Progress();
+    return transfer;
+}
+
 void CRunWorker::ReportFailedRows()
 {
     const size_t failed = m_context.list.CountInState(kRowFailed);

@@ -6,6 +6,7 @@
 #include "run/CProgressMeter.h"
 #include "run/CRunPrompt.h"
 #include "run/CRunStatusSink.h"
+#include "run/CTransferContext.h"
 #include "run/CWorkerContext.h"
 
 namespace skerrow {
@@ -26,6 +27,9 @@ protected:
     void ReportFailedRows();
     void SetRunState(int state);
     bool Stopped() const;
+    // What a pass of this run needs: the rows, the connection, the run's sinks, stop signal,
+    // fence and progress, the cached settings.
+    CTransferContext TransferContext(CFtpConnection& connection);
 
     CWorkerContext m_context;
     CRunStatusSink m_status;

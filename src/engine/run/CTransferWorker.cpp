@@ -21,13 +21,7 @@ int CTransferWorker::Run()
         SetRunState(1);
         // With no find in this run, the list counts as taken when the pass starts.
         const CDateTime passStart = CDateTime::Now();
-        CTransferContext transfer{m_context.list,          connection,
-                                  m_status,                m_prompt,
-                                  m_context.run->Stop(),   m_progress,
-                                  m_context.settings.pcDir, m_context.settings.ftpStartDir,
-                                  m_context.settings.maxErrors, std::string(),
-                                  &m_context.run->Fence()};
-        transfer.overall = &m_context.run->Progress();
+        CTransferContext transfer = TransferContext(connection);
         transfer.tempNameUpload = m_context.settings.tempNameUpload;
         // Server leftovers in the list are deleted after the upload, and only if the user says so now.
         CLeftoverDeletion leftovers(transfer);

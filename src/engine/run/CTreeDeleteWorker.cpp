@@ -49,13 +49,7 @@ int CTreeDeleteWorker::Steps()
     SetRunState(2);
     // A Stop while the question is open is honoured whatever the answer: nothing is deleted then.
     if (m_prompt.AskYesNo(LoadString(IDS_CONFIRM_DELETE), PromptIcon::Question) && !Stopped()) {
-        CTransferContext transfer{m_context.list,          connection,
-                                  m_status,                m_prompt,
-                                  m_context.run->Stop(),   m_progress,
-                                  m_context.settings.pcDir, m_context.settings.ftpStartDir,
-                                  m_context.settings.maxErrors, std::string(),
-                                  &m_context.run->Fence()};
-        transfer.overall = &m_context.run->Progress();
+        CTransferContext transfer = TransferContext(connection);
         CFTPTransfer(transfer).DeleteRows();
         CheckAllDone();
     }
