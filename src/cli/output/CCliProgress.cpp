@@ -61,8 +61,13 @@ std::string CCliProgress::BarText(size_t finished, size_t total, const std::stri
                                   int width)
 {
     const size_t filled = total == 0 ? 0 : finished * kBarCells / total;
-    std::string text = "[" + std::string(filled, '#') + std::string(kBarCells - filled, ' ') + "] " +
-                       std::to_string(finished) + "/" + std::to_string(total);
+    std::string text(1, '[');
+    text.append(filled, '#');
+    text.append(kBarCells - filled, ' ');
+    text += "] ";
+    text += std::to_string(finished);
+    text += '/';
+    text += std::to_string(total);
     if (!percent.empty())
         text += " " + percent;
     if (!name.empty())
