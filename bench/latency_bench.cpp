@@ -3,8 +3,8 @@
 // between it and the server.
 //
 // usage: latency_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR CONNECTIONS
-// Prints "files N failed F seconds S", or "n/a" (exit status 3) for a number of connections the
-// upload pass cannot use: today it sends over one.
+// Prints "files N failed F seconds S", or "n/a" (exit status 3) for a number of connections outside
+// 1 to 8.
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CFTPTransfer.h"
+#include "run/CUploadLanes.h"
 #include "run/CProgressMeter.h"
 #include "run/CStopSignal.h"
 
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const int connections = std::atoi(argv[7]);
-    if (connections != 1) {
+    if (connections < 1 || connections > 8) {
         std::printf("n/a\n");
         return 3;
     }
@@ -64,8 +65,17 @@ int main(int argc, char** argv)
     }
     CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
     connection.SetCurrentDirectory("/");
-    CFTPTransfer transfer(context);
-    transfer.UploadRows();
+    if (connections == 1) {
+        CFTPTransfer(context).UploadRows();
+    } else {
+        // As a run does: the further connections log in as the first one did.
+        CUploadLanes::Setup setup;
+        setup.connections = connections;
+        setup.open = [&argv](CFtpConnection& more) {
+            return more.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true);
+        };
+        CUploadLanes(context, setup).Run();
+    }
     connection.Close();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("files %zu failed %zu seconds %.3f\n", list.Count(), list.CountInState(kRowFailed), seconds);
