@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchRows.h"
 #include "CBenchSink.h"
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
@@ -24,22 +25,6 @@
 
 using namespace skerrow;
 
-namespace {
-
-// One row per file, named as the local walk names them: "name" at the top, "/dir/name" below.
-void AddRows(CTransferList& list, const std::filesystem::path& root)
-{
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::string relative = std::filesystem::relative(entry.path(), root).string();
-        if (relative.find('/') != std::string::npos)
-            relative = "/" + relative;
-        list.Insert(list.Count(), kKindPcFile, relative, FormatText("%u", SizeInKb(entry.file_size())));
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -53,7 +38,7 @@ int main(int argc, char** argv)
         return 3;
     }
     CTransferList list;
-    AddRows(list, argv[5]);
+    AddSiteRows(list, argv[5]);
     CBenchSink sink;
     CStopSignal stop;
     CProgressMeter progress(sink);

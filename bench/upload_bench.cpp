@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <string>
 
+#include "BenchRows.h"
 #include "CBenchSink.h"
 #include "app/CStringTable.h"
 #include "run/CFTPTransfer.h"
@@ -26,25 +27,7 @@
 #include "app/IUserPrompt.h"
 #include "list/RowWord.h"
 
-namespace {
-
 using namespace skerrow;
-
-
-// One row per file, named as the local walk names them: "name" at the top, "/dir/name" below.
-void AddRows(CTransferList& list, const std::filesystem::path& root)
-{
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::string relative = std::filesystem::relative(entry.path(), root).string();
-        if (relative.find('/') != std::string::npos)
-            relative = "/" + relative;
-        list.Insert(list.Count(), kKindPcFile, relative, FormatText("%u", SizeInKb(entry.file_size())));
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -54,7 +37,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CTransferList list;
-    AddRows(list, argv[5]);
+    AddSiteRows(list, argv[5]);
     CBenchSink sink;
     CStopSignal stop;
     CProgressMeter progress(sink);
