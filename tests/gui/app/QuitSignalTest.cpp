@@ -48,10 +48,7 @@ protected:
 
 TEST_P(QuitSignalTest, StopsTheRunAndClosesWithoutAsking)
 {
-    MakeSite();
-    m_site.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
-    BackDateSite();
-    if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "20000"}))
+    if (!SiteWithASlowBigUpload())
         return;
     StartWindow();
     SkerrowApp().ListenForQuitSignals();

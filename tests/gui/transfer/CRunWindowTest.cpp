@@ -80,6 +80,14 @@ void CRunWindowTest::MakeSite()
     BackDateSite();
 }
 
+bool CRunWindowTest::SiteWithASlowBigUpload(int bytesPerSecond)
+{
+    MakeSite();
+    m_site.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
+    BackDateSite();
+    return StartServer(skerrow::test::FtpServerKind::Misbehaving, {"--slow-stor", std::to_string(bytesPerSecond)});
+}
+
 void CRunWindowTest::BackDateSite()
 {
     const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);

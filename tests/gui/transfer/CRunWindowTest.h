@@ -83,6 +83,9 @@ protected:
     void MakeSite();
     // Every file of the site written an hour ago.
     void BackDateSite();
+    // The site, a 50 MiB big.bin and a server that reads uploads at bytesPerSecond: a run that is
+    // still sending when the test acts. False when the server could not start.
+    bool SiteWithASlowBigUpload(int bytesPerSecond = 20000);
     // Starts a server over the served directory (its "site" is the start directory). False, with
     // the test skipped, when the server cannot run on this machine.
     bool StartServer(skerrow::test::FtpServerKind kind, const std::vector<std::string>& args = {});

@@ -209,10 +209,7 @@ TEST_F(RunCommandsTest, TreeDeleteAnsweredNoKeepsTheListForTheNextTreeDelete)
 
 TEST_F(RunCommandsTest, StopEndsALargeUploadAndTheStopTimerGivesTheCommandsBack)
 {
-    MakeSite();
-    m_site.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
-    BackDateSite();
-    if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "20000"}))
+    if (!SiteWithASlowBigUpload())
         return;
     StartWindow();
     WriteSetting("Advanced", "Connections", "1"); // one file in flight: the one Stop ends
@@ -274,10 +271,7 @@ TEST_F(RunCommandsTest, TheSwitchStartsTheRunWhenTheWindowOpens)
 
 TEST_F(RunCommandsTest, WhileARunGoesNothingReplacesItsListOrStartsASecondRun)
 {
-    MakeSite();
-    m_site.MakeFileOfSize("big.bin", 50u * 1024 * 1024);
-    BackDateSite();
-    if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "200000"}))
+    if (!SiteWithASlowBigUpload(200000))
         return;
     StartWindow();
     Command(ID_FIND_FILES_TRANSFER);
