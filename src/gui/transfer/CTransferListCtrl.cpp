@@ -41,6 +41,11 @@ CTransferListCtrl::CTransferListCtrl(wxWindow* parent, CTransferList& list)
     Bind(wxEVT_LIST_ITEM_ACTIVATED, &CTransferListCtrl::OnActivated, this);
     // The rows are drawn, and the mouse is seen, by the list's inner window where there is one.
     RowsWindow()->Bind(wxEVT_MOTION, &CTransferListCtrl::OnMouseMove, this);
+    for (const auto& type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN})
+        RowsWindow()->Bind(type, &CTransferListCtrl::OnRowClick, this);
+    // The rows window hands its keys to the list first; what is handled here never reaches wx's
+    // own selection.
+    Bind(wxEVT_CHAR, &CTransferListCtrl::OnSelectionKey, this);
 }
 
 CTransferListCtrl::~CTransferListCtrl()
@@ -218,13 +223,120 @@ int CTransferListCtrl::OnGetItemColumnImage(long item, long column) const
     return column == kColStatus ? OnGetItemImage(item) : -1;
 }
 
+wxItemAttr* CTransferListCtrl::OnGetItemAttr(long item) const
+{
+    if (!IsRowSelected(item))
+        return nullptr;
+    m_selectedLook.SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT));
+    m_selectedLook.SetTextColour(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT));
+    return &m_selectedLook;
+}
+
+// --- Selection ------------------------------------------------------------------------------
+
 std::vector<size_t> CTransferListCtrl::SelectedRows() const
 {
-    std::vector<size_t> rows;
-    for (long item = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); item != -1;
-         item = GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
-        rows.push_back(static_cast<size_t>(item));
-    return rows;
+    return m_selection.Rows();
+}
+
+bool CTransferListCtrl::IsRowSelected(long item) const
+{
+    return item >= 0 && m_selection.Contains(static_cast<size_t>(item));
+}
+
+void CTransferListCtrl::SelectRows(size_t first, size_t last, bool selected)
+{
+    const size_t count = static_cast<size_t>(GetItemCount());
+    if (first < count)
+        ShowSelection(m_selection.Set(first, std::min(last, count - 1), selected));
+}
+
+long CTransferListCtrl::FocusedRow() const
+{
+    return GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+}
+
+void CTransferListCtrl::FocusRow(long item)
+{
+    SetItemState(item, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    EnsureVisible(item);
+}
+
+void CTransferListCtrl::ShowSelection(CRowSelection::Span changed)
+{
+    if (changed.first > changed.last)
+        return;
+    const size_t count = static_cast<size_t>(GetItemCount());
+    if (changed.first < count)
+        RefreshItems(static_cast<long>(changed.first), static_cast<long>(std::min(changed.last, count - 1)));
+}
+
+void CTransferListCtrl::OnRowClick(wxMouseEvent& event)
+{
+    int flags = 0;
+    const long item = HitTest(event.GetPosition(), flags);
+    RowsWindow()->SetFocus();
+    if (item < 0) {
+        // Below the last row: a plain click clears the selection.
+        if (!event.ControlDown() && !event.ShiftDown())
+            ShowSelection(m_selection.Clear());
+        return;
+    }
+    if (event.GetEventType() == wxEVT_LEFT_DCLICK) {
+        ShowRowDetails(item);
+        return;
+    }
+    const size_t row = static_cast<size_t>(item);
+    // A right click keeps a selection it falls into, for whatever the click is about.
+    if (event.GetEventType() != wxEVT_RIGHT_DOWN || !m_selection.Contains(row))
+        ShowSelection(m_selection.Click(row, event.ControlDown(), event.ShiftDown()));
+    FocusRow(item);
+}
+
+// Where a selection key moves the focus, or -1 when it is not one of them.
+long CTransferListCtrl::KeyTarget(int keyCode) const
+{
+    const long last = GetItemCount() - 1;
+    const long current = FocusedRow();
+    const long page = std::max(1, GetCountPerPage() - 1);
+    switch (keyCode) {
+    case WXK_UP: return std::max(0L, current - 1);
+    case WXK_DOWN: return current < 0 ? 0 : std::min(last, current + 1);
+    case WXK_PAGEUP: return std::max(0L, current - page);
+    case WXK_PAGEDOWN: return std::min(last, std::max(0L, current) + page);
+    case WXK_HOME: return 0;
+    case WXK_END: return last;
+    default: return -1;
+    }
+}
+
+void CTransferListCtrl::OnSelectionKey(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (GetItemCount() == 0 || event.AltDown()) {
+        event.Skip();
+        return;
+    }
+    if (key == WXK_CONTROL_A || (event.ControlDown() && (key == 'A' || key == 'a'))) {
+        ShowSelection(m_selection.SelectAll(static_cast<size_t>(GetItemCount())));
+        return;
+    }
+    if (key == WXK_SPACE) {
+        const long current = std::max(0L, FocusedRow());
+        ShowSelection(m_selection.Toggle(static_cast<size_t>(current)));
+        FocusRow(current);
+        return;
+    }
+    const long target = KeyTarget(key);
+    if (target >= 0) {
+        ShowSelection(m_selection.MoveTo(static_cast<size_t>(target), event.ControlDown(), event.ShiftDown()));
+        FocusRow(target);
+        return;
+    }
+    // wx's type-ahead would select in its own store; the names all start alike anyway.
+    if (!event.HasModifiers() && key > WXK_SPACE && key < WXK_DELETE)
+        return;
+    event.Skip();
 }
 
 void CTransferListCtrl::OnRowsChanged(size_t first, size_t last)
@@ -273,8 +385,10 @@ void CTransferListCtrl::Flush()
     }
     const size_t count = m_list.Count();
     if (countDirty) {
-        if (static_cast<size_t>(GetItemCount()) != count)
+        if (static_cast<size_t>(GetItemCount()) != count) {
+            m_selection.Clear();
             SetItemState(-1, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        }
         SetItemCount(static_cast<long>(count));
         const bool fresh = MeasureNewRows();
         ApplyWidths(fresh);

@@ -12,7 +12,9 @@
 #include "app/CMainFrame.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
+#include "settings/CPCDirDlg.h"
 #include "transfer/CSkerrowView.h"
+#include "transfer/CTransferListCtrl.h"
 #include "list/RowWord.h"
 
 using namespace skerrow;
@@ -45,7 +47,7 @@ TEST_F(CMainWindowTest, MainWindowScreenshot)
     const std::string pcDir = Env("SKERROW_SCREENSHOT_PCDIR", ".");
     Start("[Configure]\nPCDir=" + pcDir + "\nUploadAllFiles=1\n[Advanced]\nLanguage=" + language + "\n");
     Frame()->SetSize(0, 0, 820, 420);
-    Command(ID_FIND_FILES);
+    wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectDialog<CPCDirDlg>(wxID_OK));
     // Show each kind of row: one sent, one refused by the server.
     CTransferList& rows = View()->List();
     if (rows.Count() >= 3) {
@@ -54,6 +56,9 @@ TEST_F(CMainWindowTest, MainWindowScreenshot)
         rows.SetText(2, kColErrors, "550 Permission denied");
     }
     PumpPending();
+    // Two rows selected, as the Delete key would take them.
+    if (rows.Count() >= 5)
+        ListCtrl()->SelectRows(3, 4, true);
     PumpUntil([this] { return Frame()->IsShownOnScreen(); });
     Frame()->Raise();
     LetItPaint();

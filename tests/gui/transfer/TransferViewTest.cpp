@@ -120,35 +120,70 @@ TEST_F(CMainWindowTest, ResetAndDeleteKeyChangeOnlyTheList)
 
     const wxString keep1 = list->OnGetItemText(0, kColName);
     const wxString keep2 = list->OnGetItemText(2, kColName);
-    list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    list->SetItemState(3, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    list->SelectRows(1, 1, true);
+    list->SelectRows(3, 3, true);
     pressDelete();
     ASSERT_EQ(list->GetItemCount(), 2);
     EXPECT_EQ(list->OnGetItemText(0, kColName), keep1);
     EXPECT_EQ(list->OnGetItemText(1, kColName), keep2);
-    EXPECT_EQ(list->GetSelectedItemCount(), 0);
+    EXPECT_EQ(list->SelectedCount(), 0u);
     EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "site/b.txt"));
 }
 
-TEST_F(CMainWindowTest, DeleteKeyOnTheKeyboardRemovesTheSelectedRow)
+TEST_F(CMainWindowTest, SelectionAndDeleteKeysOnTheKeyboardAndMouse)
 {
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
         m_dir.WriteFile(std::string("site/") + name, name);
     Start(IniFor(m_dir.Str() + "/site"));
     wxTEST_DIALOG(Command(ID_FIND_FILES), CExpectDialog<CPCDirDlg>(wxID_OK));
     PumpPending();
     CTransferListCtrl* list = ListCtrl();
-    ASSERT_EQ(list->GetItemCount(), 3);
+    ASSERT_EQ(list->GetItemCount(), 5);
+    auto selected = [list] {
+        std::string rows;
+        for (long row = 0; row < list->GetItemCount(); ++row)
+            rows += list->IsRowSelected(row) ? '1' : '0';
+        return rows;
+    };
+    // Real clicks and key presses, through the X server, as the user's mouse and keyboard send them.
+    wxUIActionSimulator user;
+    auto click = [&](long row, int modifier) {
+        wxRect rect;
+        list->GetItemRect(row, rect);
+        user.MouseMove(list->ClientToScreen(rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2)));
+        if (modifier != 0)
+            user.KeyDown(modifier);
+        user.MouseClick();
+        if (modifier != 0)
+            user.KeyUp(modifier);
+        PumpPending();
+    };
+    auto press = [&](int key, int modifiers = wxMOD_NONE) {
+        user.Char(key, modifiers);
+        PumpPending();
+    };
+    click(0, 0);
+    click(2, WXK_CONTROL);
+    PumpUntil([&] { return selected() == "10100"; }, std::chrono::seconds(10));
+    click(3, WXK_SHIFT); // from the anchor, the row Ctrl+clicked last
+    PumpUntil([&] { return selected() == "00110"; }, std::chrono::seconds(10));
+    EXPECT_EQ(list->GetSelectedItemCount(), 0); // wx's own store stays empty
+
+    press(WXK_END);
+    press(WXK_UP, wxMOD_SHIFT);
+    press(WXK_UP, wxMOD_SHIFT);
+    press(WXK_UP, wxMOD_CONTROL); // the focus moves, the selection stays
+    PumpUntil([&] { return list->FocusedRow() == 1; }, std::chrono::seconds(10));
+    EXPECT_EQ(selected(), "00111");
+    press(WXK_SPACE);
+    PumpUntil([&] { return selected() == "01111"; }, std::chrono::seconds(10));
     const wxString kept = list->OnGetItemText(0, kColName);
-    list->SetFocus();
-    list->SetItemState(1, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-    PumpPending();
-    // A real key press, through the X server, as the user's keyboard sends it.
-    wxUIActionSimulator keyboard;
-    keyboard.Char(WXK_DELETE);
-    PumpUntil([list] { return list->GetItemCount() != 3; }, std::chrono::seconds(10));
-    EXPECT_EQ(list->GetItemCount(), 2);
+    press(WXK_DELETE);
+    PumpUntil([list] { return list->GetItemCount() != 5; }, std::chrono::seconds(10));
+    ASSERT_EQ(list->GetItemCount(), 1);
     EXPECT_EQ(list->OnGetItemText(0, kColName), kept);
+    press('a', wxMOD_CONTROL);
+    PumpUntil([&] { return selected() == "1"; }, std::chrono::seconds(10));
 }
 
 TEST_F(CMainWindowTest, DeleteKeyOnHalfOfALongListKeepsTheOtherHalfInOrder)
@@ -162,8 +197,8 @@ TEST_F(CMainWindowTest, DeleteKeyOnHalfOfALongListKeepsTheOtherHalfInOrder)
     PumpPending();
     ASSERT_EQ(list->GetItemCount(), 100000);
     // Every other row, as Ctrl+clicks would leave them, and the row in focus among them.
-    for (long row = 0; row < 100000; row += 2)
-        list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    for (size_t row = 0; row < 100000; row += 2)
+        list->SelectRows(row, row, true);
     list->SetItemState(99998, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
     wxKeyEvent key(wxEVT_KEY_DOWN);
     key.m_keyCode = WXK_DELETE;
@@ -171,6 +206,7 @@ TEST_F(CMainWindowTest, DeleteKeyOnHalfOfALongListKeepsTheOtherHalfInOrder)
     list->GetEventHandler()->ProcessEvent(key);
     PumpPending();
     ASSERT_EQ(list->GetItemCount(), 50000);
+    EXPECT_EQ(list->SelectedCount(), 0u);
     EXPECT_EQ(list->GetSelectedItemCount(), 0);
     for (long row : {0L, 1L, 24999L, 49999L})
         EXPECT_EQ(list->OnGetItemText(row, kColName), "/f" + std::to_string(2 * row + 1));
