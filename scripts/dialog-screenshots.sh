@@ -5,13 +5,9 @@
 # Usage: scripts/dialog-screenshots.sh BUILD_DIR   (gui_tests must be built there)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:?usage: $0 BUILD_DIR}
-tests="$build/bin/gui_tests"
-[ -x "$tests" ] || tests="$build/tests/gui_tests"
-display=:98
 . "$top/scripts/xvfb.sh"
-start_xvfb $display 1280x1024x24
-shots="$build/screenshots"
+shots_setup "${1:-}" :98 1280x1024x24
+shots="$1/screenshots"
 mkdir -p "$shots"
 for lang in "" de fr; do
     # (GTK and fontconfig keep caches to the end; a sanitizer build would call them leaks.)

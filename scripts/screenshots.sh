@@ -5,12 +5,8 @@
 # Usage: scripts/screenshots.sh BUILD_DIR   (gui_tests must be built there)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:?usage: $0 BUILD_DIR}
-tests="$build/bin/gui_tests"
-[ -x "$tests" ] || { echo "no $tests: build gui_tests first" >&2; exit 1; }
-display=:97
 . "$top/scripts/xvfb.sh"
-start_xvfb $display 1024x768x24
+shots_setup "${1:-}" :97 1024x768x24
 for pair in en:1 fr:2 de:3; do
     code=${pair%%:*}
     # (GTK and fontconfig keep caches to the end; a sanitizer build would call them leaks.)

@@ -28,40 +28,27 @@ CertificateTrust CRunTestHost::AskCertificateTrust(const CCertificateInfo&)
 void CRunTestHost::StartStopTimer(int milliseconds)
 {
     m_timerMs = milliseconds;
-    m_timerDue = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    m_calls.StartTimer(milliseconds);
 }
 
 void CRunTestHost::KillStopTimer()
 {
     m_timerMs = -1;
-    m_timerDue.reset();
+    m_calls.KillTimer();
 }
 
 void CRunTestHost::PostToUi(std::function<void()> call)
 {
-    std::lock_guard lock(m_mutex);
-    m_posted.push_back(std::move(call));
+    m_calls.Post(std::move(call));
 }
 
 void CRunTestHost::Pump()
 {
-    for (;;) {
-        std::function<void()> call;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_posted.empty())
-                break;
-            call = std::move(m_posted.front());
-            m_posted.pop_front();
-        }
-        call();
-    }
-    if (m_timerDue && std::chrono::steady_clock::now() >= *m_timerDue) {
-        m_timerDue.reset();
+    m_calls.Pump(std::chrono::milliseconds(0), [this] {
         m_timerMs = -1;
         if (m_controller)
             m_controller->OnStopTimer();
-    }
+    });
 }
 
 bool CRunTestHost::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)

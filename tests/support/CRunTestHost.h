@@ -5,12 +5,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <vector>
 
+#include "run/CUiCallQueue.h"
 #include "run/IRunHost.h"
 
 namespace skerrow {
@@ -53,11 +52,10 @@ public:
 
 private:
     CRunController* m_controller = nullptr;
+    CUiCallQueue m_calls;
     mutable std::mutex m_mutex;
-    std::deque<std::function<void()>> m_posted;
     std::vector<bool> m_running;
     int m_timerMs = -1;
-    std::optional<std::chrono::steady_clock::time_point> m_timerDue;
 };
 
 } // namespace skerrow::test

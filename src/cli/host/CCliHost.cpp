@@ -20,21 +20,17 @@ bool CCliHost::ShowConnectDialog(bool /*deleting*/)
 
 void CCliHost::StartStopTimer(int milliseconds)
 {
-    m_timerDue = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    m_calls.StartTimer(milliseconds);
 }
 
 void CCliHost::KillStopTimer()
 {
-    m_timerDue.reset();
+    m_calls.KillTimer();
 }
 
 void CCliHost::PostToUi(std::function<void()> call)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_calls.push_back(std::move(call));
-    }
-    m_posted.notify_one();
+    m_calls.Post(std::move(call));
 }
 
 void CCliHost::AdjustSettings(CViewSettings& settings)
@@ -53,29 +49,10 @@ void CCliHost::PrepareConnection(CFtpConnection& connection)
 
 void CCliHost::Pump(std::chrono::milliseconds wait)
 {
-    auto deadline = std::chrono::steady_clock::now() + wait;
-    if (m_timerDue && *m_timerDue < deadline)
-        deadline = *m_timerDue;
-    {
-        std::unique_lock lock(m_mutex);
-        m_posted.wait_until(lock, deadline, [this] { return !m_calls.empty(); });
-    }
-    for (;;) {
-        std::function<void()> call;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_calls.empty())
-                break;
-            call = std::move(m_calls.front());
-            m_calls.pop_front();
-        }
-        call();
-    }
-    if (m_timerDue && std::chrono::steady_clock::now() >= *m_timerDue) {
-        m_timerDue.reset();
+    m_calls.Pump(wait, [this] {
         if (m_controller)
             m_controller->OnStopTimer();
-    }
+    });
 }
 
 } // namespace skerrow::cli

@@ -5,13 +5,11 @@
 // asked for one, the host says Cancel when the settings name no site.
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 
+#include "run/CUiCallQueue.h"
 #include "run/IRunHost.h"
 
 namespace skerrow {
@@ -58,10 +56,7 @@ private:
     bool m_allFiles = false;
     std::string m_trust;
     bool m_missingSite = false;
-    std::mutex m_mutex;
-    std::condition_variable m_posted;
-    std::deque<std::function<void()>> m_calls;
-    std::optional<std::chrono::steady_clock::time_point> m_timerDue;
+    CUiCallQueue m_calls;
 };
 
 } // namespace skerrow::cli
