@@ -1,8 +1,9 @@
 #pragma once
 // Opens a topic of the program's help book (beside the executable, or in the installed data
 // directory: see CProgramFiles) in the help viewer: one viewer for the program's life, its window
-// maximised with the contents pane collapsed and the page ready for the keyboard. The book is the one in the interface's language (skerrow_fr.htb, skerrow_de.htb),
-// else the English skerrow.htb. Failures are shown to the user.
+// maximised with the contents pane collapsed and the page ready for the keyboard. The book is the
+// one in the interface's language (skerrow_fr.htb, skerrow_de.htb), else the English skerrow.htb.
+// Failures are shown to the user.
 
 #include <wx/string.h>
 
