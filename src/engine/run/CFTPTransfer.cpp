@@ -8,6 +8,7 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "run/CDirectoryClaims.h"
 #include "run/CDirectoryReach.h"
 #include "run/CRunFence.h"
 #include "run/CStopSignal.h"
@@ -125,6 +126,7 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
     m_queue = &queue;
     m_errorLimit = queue.Limit();
     CDirectoryReach directories(m_context.connection, queue.Directories());
+    m_reach = &directories;
     // With several connections only one reports the bytes of its file to the overall progress.
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
     while (!Stopped()) {
@@ -137,12 +139,13 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
             if (const std::optional<std::string> dir = DirectoryOf(*ahead, base))
                 directories.Prepare(*dir);
         }
-        UploadRow(*row, base, directories);
+        UploadRow(*row, base);
         if (m_context.overall)
             m_context.overall->RowEnded(*row);
     }
     m_errorCount = queue.Errors();
     m_queue = nullptr;
+    m_reach = nullptr;
 }
 
 std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::string& base) const
@@ -157,7 +160,7 @@ std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::strin
     return SplitRemotePath(base, m_context.ftpStartDir, path).directory;
 }
 
-bool CFTPTransfer::UploadRow(RowId row, const std::string& base, CDirectoryReach& directories)
+bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
 {
     CTransferRow data;
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
@@ -179,7 +182,7 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base, CDirectoryReach
         return false;
     }
     CFtpConnection& connection = m_context.connection;
-    if (!directories.Reach(target.directory)) {
+    if (!MakeRemoteDirectories(target.directory)) {
         ReportRowError(&row, connection.LastError());
         return false;
     }
@@ -249,6 +252,15 @@ void CFTPTransfer::CountError()
         m_queue->CountError();
     else
         ++m_errorCount;
+}
+
+bool CFTPTransfer::MakeRemoteDirectories(const std::string& path)
+{
+    if (m_reach)
+        return m_reach->Reach(path);
+    // Outside a pass: on its own, knowing nothing yet.
+    CDirectoryClaims directories;
+    return CDirectoryReach(m_context.connection, directories).Reach(path);
 }
 
 int CFTPTransfer::GetTransferType(const std::string& extension) const

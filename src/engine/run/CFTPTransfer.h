@@ -32,6 +32,10 @@ public:
     // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
     void DeleteRows();
 
+    // Enters path ("/" separators), else creates its missing levels from the top; the levels this
+    // pass already knows cost nothing, and the pass's other connections wait only for a level one
+    // of them is making.
+    bool MakeRemoteDirectories(const std::string& path);
     // kTransferAscii (1) when extension (with its ".") is a text suffix, ignoring case; else 2.
     int GetTransferType(const std::string& extension) const;
 
@@ -60,7 +64,7 @@ public:
     static bool IsSendableName(const std::string& path);
 
 private:
-    bool UploadRow(RowId row, const std::string& base, CDirectoryReach& directories);
+    bool UploadRow(RowId row, const std::string& base);
     // The server directory of a row's file; none for a row that sends nothing.
     std::optional<std::string> DirectoryOf(RowId row, const std::string& base) const;
     bool DeleteRow(RowId row);
@@ -76,6 +80,7 @@ private:
     int m_errorLimit = 2147483647;
     CTextSuffixList m_suffixes;
     CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
+    CDirectoryReach* m_reach = nullptr; // this connection's way to them, while uploading
     bool m_fileBytesToOverall = true;
 };
 
