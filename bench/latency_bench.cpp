@@ -4,12 +4,16 @@
 //
 // usage: latency_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR CONNECTIONS
 // Prints "files N failed F seconds S", or "n/a" (exit status 3) for a number of connections outside
-// 1 to 8.
+// 1 to 8. With LATENCY_TRACE set in the environment, every command and reply of every connection
+// goes to standard error, with the milliseconds since the start and the connection's number.
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "BenchRows.h"
@@ -24,6 +28,22 @@
 #include "run/CStopSignal.h"
 
 using namespace skerrow;
+
+namespace {
+
+void Trace(CFtpConnection& connection, int number, std::chrono::steady_clock::time_point start)
+{
+    if (!std::getenv("LATENCY_TRACE"))
+        return;
+    connection.SetLogCallback([number, start](const std::string& line) {
+        static std::mutex mutex;
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        std::lock_guard lock(mutex);
+        std::fprintf(stderr, "%9.1f %d %s\n", ms, number, line.c_str());
+    });
+}
+
+} // namespace
 
 
 int main(int argc, char** argv)
@@ -44,6 +64,7 @@ int main(int argc, char** argv)
     CProgressMeter progress(sink);
     CFtpConnection connection;
     const auto start = std::chrono::steady_clock::now();
+    Trace(connection, 0, start);
     if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
         std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
         return 1;
@@ -56,7 +77,8 @@ int main(int argc, char** argv)
         // As a run does: the further connections log in as the first one did.
         CUploadLanes::Setup setup;
         setup.connections = connections;
-        setup.open = [&argv](CFtpConnection& more) {
+        setup.open = [&argv, start, count = std::make_shared<std::atomic<int>>(0)](CFtpConnection& more) {
+            Trace(more, ++*count, start);
             return more.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true);
         };
         CUploadLanes(context, setup).Run();

@@ -249,6 +249,12 @@ void CFtpConnection::SetCertificateCheck(const std::string& remembered, Certific
     m_impl->certificateCheck = std::move(check);
 }
 
+void CFtpConnection::SetTlsKnownAbsent(bool absent)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->tlsKnownAbsent = absent;
+}
+
 bool CFtpConnection::IsEncrypted() const
 {
     return m_impl->encrypted.load();

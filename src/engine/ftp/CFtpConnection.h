@@ -101,6 +101,10 @@ public:
     // For the next Open: the fingerprint trusted before for this host and port ("" for none), and
     // what decides on a certificate the trust store refuses (none: the certificate is refused).
     void SetCertificateCheck(const std::string& remembered, CertificateCheck check);
+    // For the next Open with explicit TLS if available: another connection has just found that the
+    // server offers no TLS, so the login asks for none and goes on in plain FTP at once (still
+    // reported by FellBackToPlain and the log). The other encryption settings ignore it.
+    void SetTlsKnownAbsent(bool absent);
     // After Open: whether the connection is encrypted, and whether it is not only because the
     // server does not offer TLS (explicit TLS if available; the log says so too).
     bool IsEncrypted() const;

@@ -449,7 +449,7 @@ void CFtpConnection::Impl::SetupTls()
 {
     long use = CURLUSESSL_NONE;
     switch (encryption) {
-    case FtpEncryption::ExplicitIfAvailable: use = CURLUSESSL_TRY; break;
+    case FtpEncryption::ExplicitIfAvailable: use = tlsKnownAbsent ? CURLUSESSL_NONE : CURLUSESSL_TRY; break;
     case FtpEncryption::RequireExplicit:
     case FtpEncryption::Implicit: use = CURLUSESSL_ALL; break;
     case FtpEncryption::Plain: use = CURLUSESSL_NONE; break;

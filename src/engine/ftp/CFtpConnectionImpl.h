@@ -57,6 +57,7 @@ struct CFtpConnection::Impl {
     CTlsCertificateCheck tlsCheck;
     std::string rememberedFingerprint;
     CertificateCheck certificateCheck;
+    bool tlsKnownAbsent = false; // explicit TLS if available: skip the AUTH the server refuses
     bool awaitingAuth = false;
     bool authAccepted = false;
     std::atomic<bool> encrypted{false};

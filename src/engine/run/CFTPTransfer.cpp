@@ -8,6 +8,8 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "run/CDirectoryClaims.h"
+#include "run/CDirectoryReach.h"
 #include "run/CRunFence.h"
 #include "run/CStopSignal.h"
 #include "run/CUploadQueue.h"
@@ -123,19 +125,39 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
         m_suffixes.LoadFrom(m_context.iniPath);
     m_queue = &queue;
     m_errorLimit = queue.Limit();
-    m_failedEnter.clear();
+    CDirectoryReach directories(m_context.connection, queue.Directories());
+    m_reach = &directories;
     // With several connections only one reports the bytes of its file to the overall progress.
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
     while (!Stopped()) {
-        const std::optional<RowId> row = queue.Next();
+        std::optional<RowId> ahead;
+        const std::optional<RowId> row = queue.Next(&ahead);
         if (!row)
             break;
+        // The directory of a row further on is made now, while the other connections send files.
+        if (ahead) {
+            if (const std::optional<std::string> dir = DirectoryOf(*ahead, base))
+                directories.Prepare(*dir);
+        }
         UploadRow(*row, base);
         if (m_context.overall)
             m_context.overall->RowEnded(*row);
     }
     m_errorCount = queue.Errors();
     m_queue = nullptr;
+    m_reach = nullptr;
+}
+
+std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::string& base) const
+{
+    CTransferRow data;
+    if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone ||
+        RowKindOf(data.word) != kKindPcFile)
+        return std::nullopt;
+    const std::string path = !data.name.empty() && data.name[0] == '/' ? data.name.substr(1) : data.name;
+    if (!IsSendableName(path))
+        return std::nullopt;
+    return SplitRemotePath(base, m_context.ftpStartDir, path).directory;
 }
 
 bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
@@ -160,7 +182,7 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
         return false;
     }
     CFtpConnection& connection = m_context.connection;
-    if (!ReachDirectory(target.directory)) {
+    if (!MakeRemoteDirectories(target.directory)) {
         ReportRowError(&row, connection.LastError());
         return false;
     }
@@ -224,25 +246,6 @@ bool CFTPTransfer::DeleteRow(RowId row)
     return true;
 }
 
-bool CFTPTransfer::ReachDirectory(const std::string& path)
-{
-    const std::string resolved = CFtpConnection::ResolvePath("/", path);
-    // A directory known to exist needs no word to the server: the upload names it in full.
-    if (m_queue->IsKnownDirectory(resolved)) {
-        m_context.connection.AssumeDirectory(resolved);
-        return true;
-    }
-    // One connection at a time checks and makes directories: each is made once.
-    std::lock_guard lock(m_queue->DirectoryMutex());
-    if (m_queue->IsKnownDirectory(resolved)) {
-        m_context.connection.AssumeDirectory(resolved);
-        return true;
-    }
-    if (!EnterDirectory(path) && !MakeRemoteDirectories(path))
-        return false;
-    return EnterDirectory(path);
-}
-
 void CFTPTransfer::CountError()
 {
     if (m_queue)
@@ -251,51 +254,13 @@ void CFTPTransfer::CountError()
         ++m_errorCount;
 }
 
-bool CFTPTransfer::IsKnown(const std::string& resolved) const
-{
-    return m_queue ? m_queue->IsKnownDirectory(resolved) : m_knownDirectories.count(resolved) != 0;
-}
-
-void CFTPTransfer::AddKnown(const std::string& resolved)
-{
-    if (m_queue)
-        m_queue->AddKnownDirectory(resolved);
-    else
-        m_knownDirectories.insert(resolved);
-}
-
-bool CFTPTransfer::EnterDirectory(const std::string& path)
-{
-    if (m_context.connection.SetCurrentDirectory(path)) {
-        AddKnown(CFtpConnection::ResolvePath("/", path));
-        m_failedEnter.clear();
-        return true;
-    }
-    m_failedEnter = CFtpConnection::ResolvePath("/", path);
-    return false;
-}
-
-bool CFTPTransfer::EnterOrCreate(const std::string& path)
-{
-    const std::string resolved = CFtpConnection::ResolvePath("/", path);
-    if (IsKnown(resolved))
-        return true;
-    // A CWD that failed a moment ago is not tried again: straight to MKD.
-    if (resolved != m_failedEnter && EnterDirectory(path))
-        return true;
-    if (!m_context.connection.CreateDirectory(path))
-        return false;
-    AddKnown(resolved);
-    return true;
-}
-
 bool CFTPTransfer::MakeRemoteDirectories(const std::string& path)
 {
-    for (size_t i = 1; i < path.size(); ++i) {
-        if ((path[i] == '\\' || path[i] == '/') && !EnterOrCreate(path.substr(0, i)))
-            return false;
-    }
-    return EnterOrCreate(path);
+    if (m_reach)
+        return m_reach->Reach(path);
+    // Outside a pass: on its own, knowing nothing yet.
+    CDirectoryClaims directories;
+    return CDirectoryReach(m_context.connection, directories).Reach(path);
 }
 
 int CFTPTransfer::GetTransferType(const std::string& extension) const

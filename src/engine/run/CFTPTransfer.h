@@ -3,7 +3,7 @@
 // error count and its limit.
 
 #include <functional>
-#include <set>
+#include <optional>
 #include <string>
 
 #include "list/CTransferList.h"
@@ -12,6 +12,7 @@
 
 namespace skerrow {
 
+class CDirectoryReach;
 class CUploadQueue;
 
 class CFTPTransfer {
@@ -31,8 +32,9 @@ public:
     // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
     void DeleteRows();
 
-    // Enters or creates each level of path ("/" separators) from the top, skipping the levels this
-    // pass already entered or created.
+    // Enters path ("/" separators), else creates its missing levels from the top; the levels this
+    // pass already knows cost nothing, and the pass's other connections wait only for a level one
+    // of them is making.
     bool MakeRemoteDirectories(const std::string& path);
     // kTransferAscii (1) when extension (with its ".") is a text suffix, ignoring case; else 2.
     int GetTransferType(const std::string& extension) const;
@@ -63,18 +65,13 @@ public:
 
 private:
     bool UploadRow(RowId row, const std::string& base);
+    // The server directory of a row's file; none for a row that sends nothing.
+    std::optional<std::string> DirectoryOf(RowId row, const std::string& base) const;
     bool DeleteRow(RowId row);
     // Applies a change of the rows through the run's fence; false once the run was set aside.
     bool Apply(const std::function<void()>& change);
     bool Stopped();
-    // Makes path the connection's directory, checking or making it on the server unless another
-    // connection of the pass has already.
-    bool ReachDirectory(const std::string& path);
     void CountError();
-    bool IsKnown(const std::string& resolved) const;
-    void AddKnown(const std::string& resolved);
-    bool EnterDirectory(const std::string& path);
-    bool EnterOrCreate(const std::string& path);
     void MarkDone(RowId row);
     void SetFinalStatus();
 
@@ -82,11 +79,8 @@ private:
     int m_errorCount = 0;
     int m_errorLimit = 2147483647;
     CTextSuffixList m_suffixes;
-    // Directories entered or created during this pass (resolved paths): not tried again, so that
-    // a new directory costs its failed CWD, its MKD and the CWD into it.
-    std::set<std::string> m_knownDirectories;
-    std::string m_failedEnter; // the directory whose CWD has just failed
     CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
+    CDirectoryReach* m_reach = nullptr; // this connection's way to them, while uploading
     bool m_fileBytesToOverall = true;
 };
 

@@ -58,6 +58,11 @@ void CUploadLanes::Run()
     if (m_first.overall)
         m_first.overall->BeginPass(CRunProgress::Kind::Upload, m_first.list, queue.Rows(), m_first.pcDir);
     const int wanted = std::clamp(m_setup.connections, 1, kMostConnections);
+    // Far enough ahead that the other connections are still on earlier rows when a directory is made.
+    if (wanted > 1)
+        queue.SetLookahead(static_cast<size_t>(2 * wanted));
+    // What the first login learned: a server without TLS is not asked again by every further one.
+    const bool withoutTls = m_first.connection.FellBackToPlain();
     CSilentStatus silent(m_first.status);
     CProgressMeter noPercent(silent);
     std::vector<std::unique_ptr<CLane>> lanes;
@@ -65,6 +70,7 @@ void CUploadLanes::Run()
         auto lane = std::make_unique<CLane>();
         if (m_setup.track)
             m_setup.track(lane->connection);
+        lane->connection->SetTlsKnownAbsent(withoutTls);
         lane->thread = std::thread([this, &queue, &base, &silent, &noPercent, state = lane.get()] {
             const bool opened = !m_first.stop.IsSet() && m_setup.open(*state->connection);
             state->settled.store(true);

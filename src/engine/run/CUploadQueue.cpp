@@ -9,31 +9,23 @@ CUploadQueue::CUploadQueue(std::vector<RowId> rows, int errorLimit)
 {
 }
 
-std::optional<RowId> CUploadQueue::Next()
+std::optional<RowId> CUploadQueue::Next(std::optional<RowId>* ahead)
 {
+    if (ahead)
+        ahead->reset();
     if (LimitReached())
         return std::nullopt;
     const size_t index = m_next++;
     if (index >= m_rows.size())
         return std::nullopt;
+    if (ahead && m_lookahead > 0 && index + m_lookahead < m_rows.size())
+        *ahead = m_rows[index + m_lookahead];
     return m_rows[index];
 }
 
 bool CUploadQueue::Drained() const
 {
     return m_next.load() >= m_rows.size() || LimitReached();
-}
-
-bool CUploadQueue::IsKnownDirectory(const std::string& resolved) const
-{
-    std::lock_guard lock(m_knownMutex);
-    return m_known.count(resolved) != 0;
-}
-
-void CUploadQueue::AddKnownDirectory(const std::string& resolved)
-{
-    std::lock_guard lock(m_knownMutex);
-    m_known.insert(resolved);
 }
 
 } // namespace skerrow

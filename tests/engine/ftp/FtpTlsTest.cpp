@@ -250,19 +250,24 @@ TEST_F(FtpTlsTest, ImplicitTlsUploads)
 TEST_F(FtpTlsTest, ServerWithoutTlsIsRefusedUnderRequireAndNamedWhenItFallsBack)
 {
     Start(FtpServerKind::Pyftpdlib, {});
+    // knownAbsent: another connection has just found the server without TLS.
     const struct {
         FtpEncryption encryption;
+        bool knownAbsent;
         bool opens;
         bool asksAuth;
     } cases[] = {
-        {FtpEncryption::RequireExplicit, false, true},
-        {FtpEncryption::ExplicitIfAvailable, true, true},
-        {FtpEncryption::Plain, true, false},
+        {FtpEncryption::RequireExplicit, false, false, true},
+        {FtpEncryption::ExplicitIfAvailable, false, true, true},
+        {FtpEncryption::Plain, false, true, false},
+        {FtpEncryption::RequireExplicit, true, false, true},
+        {FtpEncryption::ExplicitIfAvailable, true, true, false},
     };
     for (const auto& c : cases) {
         m_log.clear();
         Connection().SetEncryption(c.encryption);
-        const int mode = static_cast<int>(c.encryption);
+        Connection().SetTlsKnownAbsent(c.knownAbsent);
+        const int mode = static_cast<int>(c.encryption) + (c.knownAbsent ? 10 : 0);
         EXPECT_EQ(m_bench->Open(), c.opens) << mode;
         EXPECT_EQ(Logged("> AUTH TLS"), c.asksAuth) << mode;
         EXPECT_EQ(Logged("> USER tester"), c.opens) << mode;
