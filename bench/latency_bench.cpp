@@ -17,15 +17,13 @@
 #include <string>
 
 #include "BenchRows.h"
-#include "CBenchSink.h"
+#include "CBenchPass.h"
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CFTPTransfer.h"
 #include "run/CUploadLanes.h"
-#include "run/CProgressMeter.h"
-#include "run/CStopSignal.h"
 
 using namespace skerrow;
 
@@ -57,20 +55,14 @@ int main(int argc, char** argv)
         std::printf("n/a\n");
         return 3;
     }
-    CTransferList list;
+    CBenchPass pass;
+    CTransferList& list = pass.list;
     AddSiteRows(list, argv[5]);
-    CBenchSink sink;
-    CStopSignal stop;
-    CProgressMeter progress(sink);
-    CFtpConnection connection;
     const auto start = std::chrono::steady_clock::now();
-    Trace(connection, 0, start);
-    if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
-        std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+    Trace(pass.connection, 0, start);
+    if (!pass.Open(argv))
         return 1;
-    }
-    CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
-    connection.SetCurrentDirectory("/");
+    CTransferContext context = pass.Context(argv[5], argv[6]);
     if (connections == 1) {
         CFTPTransfer(context).UploadRows();
     } else {
@@ -83,7 +75,7 @@ int main(int argc, char** argv)
         };
         CUploadLanes(context, setup).Run();
     }
-    connection.Close();
+    pass.connection.Close();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("files %zu failed %zu seconds %.3f\n", list.Count(), list.CountInState(kRowFailed), seconds);
     return list.CountInState(kRowFailed) == 0 ? 0 : 1;

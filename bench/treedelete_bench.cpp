@@ -8,12 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "CBenchSink.h"
+#include "CBenchPass.h"
 #include "discovery/CTreeDelDirWalk.h"
 #include "run/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
 #include "run/CStopSignal.h"
-#include "run/CProgressMeter.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
@@ -32,23 +31,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD DIRECTORY\n", argv[0]);
         return 2;
     }
-    CTransferList list;
-    CBenchSink sink;
-    CStopSignal stop;
-    CProgressMeter progress(sink);
-    CFtpConnection connection;
+    CBenchPass pass;
+    CTransferList& list = pass.list;
+    CBenchSink& sink = pass.sink;
+    CStopSignal& stop = pass.stop;
+    CFtpConnection& connection = pass.connection;
     const auto start = std::chrono::steady_clock::now();
-    if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
-        std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+    if (!pass.Open(argv))
         return 1;
-    }
-    connection.SetCurrentDirectory("/");
     CTreeDelDirWalk walk;
     walk.Setup(&list);
     walk.SetStopCheck([&stop] { return stop.IsSet(); });
     walk.SetPrompt(&sink);
     walk.Walk(&connection, argv[5], "*");
-    CTransferContext context{list, connection, sink, sink, stop, progress, std::string(), std::string(), 32000, std::string()};
+    CTransferContext context = pass.Context(std::string(), std::string());
     CFTPTransfer transfer(context);
     transfer.DeleteRows();
     connection.Close();

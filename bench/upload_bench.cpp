@@ -13,7 +13,7 @@
 #include <string>
 
 #include "BenchRows.h"
-#include "CBenchSink.h"
+#include "CBenchPass.h"
 #include "app/CStringTable.h"
 #include "run/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
@@ -36,12 +36,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s HOST PORT USER PASSWORD LOCAL_DIR START_DIR [--tls]\n", argv[0]);
         return 2;
     }
-    CTransferList list;
+    CBenchPass pass;
+    CTransferList& list = pass.list;
+    CFtpConnection& connection = pass.connection;
     AddSiteRows(list, argv[5]);
-    CBenchSink sink;
-    CStopSignal stop;
-    CProgressMeter progress(sink);
-    CFtpConnection connection;
     if (tls) {
         connection.SetEncryption(FtpEncryption::RequireExplicit);
         connection.SetCertificateCheck("", [](const CCertificateInfo&) { return CertificateTrust::Once; });
@@ -52,15 +50,12 @@ int main(int argc, char** argv)
     CCommandLog log(std::make_unique<CLogFile>(logPath));
     connection.SetLogCallback([&log](const std::string& line) { log.Add(line); });
     const auto start = std::chrono::steady_clock::now();
-    if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
-        std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+    if (!pass.Open(argv))
         return 1;
-    }
-    CTransferContext context{list, connection, sink, sink, stop, progress, argv[5], argv[6], 32000, "/nonexistent.ini"};
+    CTransferContext context = pass.Context(argv[5], argv[6]);
     // SKERROW_BENCH_TEMP_NAME: Advanced/TempNameUpload (1: every file under a temporary name).
     if (const char* mode = std::getenv("SKERROW_BENCH_TEMP_NAME"))
         context.tempNameUpload = std::atoi(mode);
-    connection.SetCurrentDirectory("/");
     context.overall = &overall;
     CFTPTransfer transfer(context);
     transfer.UploadRows();
@@ -69,7 +64,7 @@ int main(int argc, char** argv)
     std::remove((logPath + ".1").c_str());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("files %zu failed %zu seconds %.3f commands %d status %s\n", list.Count(), list.CountInState(kRowFailed),
-                seconds, connection.CommandsSent(), sink.GetStatusText().c_str());
+                seconds, connection.CommandsSent(), pass.sink.GetStatusText().c_str());
     for (const CTransferRow& row : list.Snapshot()) {
         if (RowStateOf(row.word) == kRowFailed)
             std::fprintf(stderr, "failed: %s: %s\n", row.name.c_str(), row.error.c_str());

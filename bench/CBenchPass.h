@@ -1,0 +1,39 @@
+#pragma once
+// What a benchmark pass needs around its connection: the list, the status pane and the prompt, the
+// stop signal and the percent meter, and the login from the command line's HOST PORT USER PASSWORD.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "CBenchSink.h"
+#include "ftp/CFtpConnection.h"
+#include "list/CTransferList.h"
+#include "run/CProgressMeter.h"
+#include "run/CStopSignal.h"
+#include "run/CTransferContext.h"
+
+struct CBenchPass {
+    skerrow::CTransferList list;
+    CBenchSink sink;
+    skerrow::CStopSignal stop;
+    skerrow::CProgressMeter progress{sink};
+    skerrow::CFtpConnection connection;
+
+    // Logs in with argv[1] to argv[4] (passive) and starts at the root; says why on stderr when not.
+    bool Open(char** argv)
+    {
+        if (!connection.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true)) {
+            std::fprintf(stderr, "cannot connect: %d\n", connection.LastError());
+            return false;
+        }
+        connection.SetCurrentDirectory("/");
+        return true;
+    }
+
+    // A pass over the list from pcDir to startDir, with no settings file of its own.
+    skerrow::CTransferContext Context(const std::string& pcDir, const std::string& startDir)
+    {
+        return {list, connection, sink, sink, stop, progress, pcDir, startDir, 32000, "/nonexistent.ini"};
+    }
+};
