@@ -84,22 +84,3 @@ TEST(RowSelectionTest, RandomChangesMatchAnArrayOfFlags)
         }
     }
 }
-
-TEST(RowSelectionTest, HalfAMillionRowsInOneShiftClickAndScatteredRows)
-{
-    CRowSelection selection;
-    selection.Click(10, false, false);
-    selection.Click(499'999, false, true);
-    EXPECT_EQ(selection.Count(), 499'990u);
-    EXPECT_FALSE(selection.Contains(9));
-    EXPECT_TRUE(selection.Contains(499'999));
-    // Every other row of 100,000, then the gaps filled: one run again.
-    selection.Clear();
-    for (size_t row = 0; row < 100'000; row += 2)
-        selection.Set(row, row, true);
-    EXPECT_EQ(selection.Count(), 50'000u);
-    for (size_t row = 1; row < 100'000; row += 2)
-        selection.Set(row, row, true);
-    EXPECT_EQ(selection.Count(), 100'000u);
-    EXPECT_EQ(selection.Rows().back(), 99'999u);
-}
