@@ -13,6 +13,7 @@ connection (vsftpd's default); --implicit-tls makes it speak TLS from the first 
 import argparse
 import os
 import pwd
+import random
 import shutil
 import signal
 import socket
@@ -28,6 +29,16 @@ def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
+
+
+def pasv_range():
+    # Passive ports below the ephemeral range, many of them: thousands of data connections leave
+    # ports in TIME_WAIT, and client sockets take ephemeral ports; a narrow range among those runs
+    # dry, and vsftpd's privileged process then gives up on the session ("500 OOPS").
+    low = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+    top = max(low, 12000)
+    start = random.randrange(10000, top - 1000)
+    return start, start + 999
 
 
 def config(root, port, log, empty_dir, userlist, pasv_min, pasv_max):
@@ -115,10 +126,10 @@ def main():
     proc = None
     for _ in range(5):
         port = free_port()
-        pasv = free_port()
+        pasv_min, pasv_max = pasv_range()
         conf = os.path.join(work, "vsftpd.conf")
         with open(conf, "w") as f:
-            f.write(config(root, port, log, os.path.join(work, "empty"), userlist, pasv, min(pasv + 200, 65000)))
+            f.write(config(root, port, log, os.path.join(work, "empty"), userlist, pasv_min, pasv_max))
             f.write(tls_config(args))
         proc = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=open(os.path.join(work, "stderr.txt"), "w"), start_new_session=True)
