@@ -89,6 +89,7 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     }
     d.currentDir = d.entryDirectory.empty() || d.entryDirectory[0] != '/' ? "/" : ResolvePath("/", d.entryDirectory);
     d.currentVerified = false;
+    d.currentAssumed = false;
     d.featuresRead = false;
     d.useMlsd = false;
     d.open = true;
@@ -133,6 +134,7 @@ bool CFtpConnection::SetCurrentDirectory(const std::string& path)
         return false;
     d.currentDir = target;
     d.currentVerified = true;
+    d.currentAssumed = false;
     return true;
 }
 
@@ -144,6 +146,7 @@ void CFtpConnection::AssumeDirectory(const std::string& path)
     if (target != d.currentDir) {
         d.currentDir = target;
         d.currentVerified = false;
+        d.currentAssumed = true;
     }
 }
 
@@ -212,6 +215,13 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     if (!d.CheckOpen())
         return false;
     d.ReadFeatures();
+    // A listing is of the server's directory: one only assumed is entered first.
+    if (d.currentAssumed) {
+        if (!d.Quote("CWD " + d.currentDir))
+            return false;
+        d.currentVerified = true;
+        d.currentAssumed = false;
+    }
     std::string listing;
     CURLcode raw = CURLE_OK;
     int code = d.ListCurrent(listing, raw);

@@ -83,7 +83,8 @@ public:
     // Absolute or relative; checked on the server unless it is the directory already entered.
     bool SetCurrentDirectory(const std::string& path);
     // Takes path as the current directory without asking the server: for a directory known to
-    // exist (uploads name their target in full, so nothing depends on the server's own idea).
+    // exist (uploads name their target in full, so nothing depends on the server's own idea). A
+    // listing enters it first.
     void AssumeDirectory(const std::string& path);
     bool CreateDirectory(const std::string& path);
     bool RemoveDirectory(const std::string& path);

@@ -23,6 +23,7 @@ struct CFtpConnection::Impl {
     std::string baseUrl; // "ftp://host:port/"
     std::string currentDir;
     bool currentVerified = false; // currentDir was entered on the server (not only read with PWD)
+    bool currentAssumed = false;  // currentDir was named by AssumeDirectory: the server is elsewhere
     std::atomic<bool> open{false};
 
     // Serialises the operations; Close takes it after aborting whatever runs.

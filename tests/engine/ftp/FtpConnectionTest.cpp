@@ -86,8 +86,12 @@ TEST_P(FtpConnectionTest, DirectoriesFilesAndListingsOnTheServer)
     EXPECT_EQ(records[2].name, "x.bin");
     EXPECT_EQ(records[2].size, 5u);
 
-    // An empty directory lists as empty; a missing local file is error 2, a refused delete 12003.
-    ASSERT_TRUE(connection.SetCurrentDirectory("sub"));
+    // An empty directory lists as empty, also one only assumed (an upload pass names files in
+    // full and never enters what it made); a missing local file is error 2, a refused delete 12003.
+    connection.AssumeDirectory("sub");
+    ASSERT_TRUE(connection.List("*", records));
+    EXPECT_TRUE(records.empty());
+    ASSERT_TRUE(connection.SetCurrentDirectory("/d/sub"));
     ASSERT_TRUE(connection.List("*", records));
     EXPECT_TRUE(records.empty());
     EXPECT_FALSE(connection.PutFile("/no/such/file", "y", kTransferBinary));
