@@ -11,6 +11,7 @@
 #include <wx/testing.h>
 
 #include "support/CTempDir.h"
+#include "gui/CExpectModal.h"
 
 class CMainFrame;
 class CSkerrowView;
@@ -44,20 +45,6 @@ void PumpUntil(const std::function<bool()>& condition);
 // Dispatches events until the condition holds or the limit has passed; at the limit the test fails
 // and the answer is false, so that a fault never hangs the suite.
 bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
-
-// Expects a modal dialog of class T and closes it at once with the given result, without running
-// its own OK handling.
-template <class T>
-class CExpectDialog : public wxExpectModalBase<T, CExpectDialog<T>> {
-public:
-    explicit CExpectDialog(int result) : m_result(result) {}
-
-protected:
-    int OnInvoked(T*) const override { return m_result; }
-
-private:
-    int m_result;
-};
 
 // A message box expectation that answers with the given button and keeps its text and style.
 class CExpectMessage : public wxExpectModalBase<wxMessageDialog, CExpectMessage> {

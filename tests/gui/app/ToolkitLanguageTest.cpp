@@ -33,22 +33,6 @@ void PrintTo(const ToolkitCase& tested, std::ostream* out)
 
 class ToolkitLanguageTest : public CMainWindowTest, public testing::WithParamInterface<ToolkitCase> {};
 
-// Keeps the title of the file dialog shown and cancels it.
-class CExpectFileDialog : public wxExpectModalBase<wxFileDialog, CExpectFileDialog> {
-public:
-    explicit CExpectFileDialog(wxString* title) : m_title(title) {}
-
-protected:
-    int OnInvoked(wxFileDialog* dialog) const override
-    {
-        *m_title = dialog->GetMessage();
-        return wxID_CANCEL;
-    }
-
-private:
-    wxString* m_title;
-};
-
 } // namespace
 
 TEST_P(ToolkitLanguageTest, WxTextsAndFileDialogTitlesFollowTheLanguage)
@@ -59,10 +43,15 @@ TEST_P(ToolkitLanguageTest, WxTextsAndFileDialogTitlesFollowTheLanguage)
     EXPECT_EQ(wxGetTranslation("Please choose an existing file."), wxString::FromUTF8(c.existingFile));
     EXPECT_STREQ(dgettext("gtk30", "_Cancel"), c.gtkCancel);
 
+    // The file dialogs' titles; each is cancelled.
     wxString title;
-    wxTEST_DIALOG(Command(ID_FILE_OPEN), CExpectFileDialog(&title));
+    const CExpectModalCall<wxFileDialog> fileDialog([&title](wxFileDialog* dialog) {
+        title = dialog->GetMessage();
+        return int(wxID_CANCEL);
+    });
+    wxTEST_DIALOG(Command(ID_FILE_OPEN), fileDialog);
     EXPECT_EQ(title, wxString::FromUTF8(c.openTitle));
-    wxTEST_DIALOG(Command(ID_FILE_SAVE), CExpectFileDialog(&title));
+    wxTEST_DIALOG(Command(ID_FILE_SAVE), fileDialog);
     EXPECT_EQ(title, wxString::FromUTF8(c.saveTitle));
 }
 

@@ -10,24 +10,13 @@
 
 #include "../settings/SettingsDialogTest.h"
 #include "ftp/CCertificateDlg.h"
+#include "gui/CExpectModal.h"
 #include "settings/CAdvancedDlg.h"
 
 namespace skerrow::test {
 namespace {
 
 using EncryptionDialogsTest = CSettingsDialogTest;
-
-// The certificate dialog must come up; it is answered with the given button.
-class CExpectCertificate : public wxExpectModalBase<CCertificateDlg, CExpectCertificate> {
-public:
-    explicit CExpectCertificate(int button) : m_button(button) {}
-
-protected:
-    int OnInvoked(CCertificateDlg*) const override { return m_button; }
-
-private:
-    int m_button;
-};
 
 const char kOtherFingerprint[] =
     "00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF";
@@ -120,7 +109,7 @@ TEST_F(EncryptionDialogsTest, CertificateDialogShowsTheCertificateAndReturnsTheA
     for (const auto& answer : answers) {
         CertificateTrust trust = CertificateTrust::Reject;
         wxTEST_DIALOG(trust = CCertificateDlg::AskFromAnyThread({}, fresh),
-                      CExpectCertificate(answer.button));
+                      CExpectDialog<CCertificateDlg>(answer.button));
         EXPECT_EQ(trust, answer.trust) << answer.button;
     }
 }

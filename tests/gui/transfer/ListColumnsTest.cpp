@@ -149,24 +149,14 @@ TEST_F(CMainWindowTest, FullErrorTextShowsAsTooltipAndInTheDetailsBox)
 
     // Enter or a double-click on the failed row: the box with the whole text.
     wxString shown;
-    class CExpectDetails : public wxExpectModalBase<CRowDetailsDlg, CExpectDetails> {
-    public:
-        explicit CExpectDetails(wxString* text) : m_text(text) {}
-
-    protected:
-        int OnInvoked(CRowDetailsDlg* dialog) const override
-        {
-            *m_text = dialog->ErrorField()->GetValue();
-            return wxID_OK;
-        }
-
-    private:
-        wxString* m_text;
-    };
+    const CExpectModalCall<CRowDetailsDlg> details([&shown](CRowDetailsDlg* dialog) {
+        shown = dialog->ErrorField()->GetValue();
+        return int(wxID_OK);
+    });
     wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
     activated.SetEventObject(list);
     activated.SetIndex(1);
-    wxTEST_DIALOG(list->GetEventHandler()->ProcessEvent(activated), CExpectDetails(&shown));
+    wxTEST_DIALOG(list->GetEventHandler()->ProcessEvent(activated), details);
     EXPECT_EQ(shown, wxString::FromUTF8(error));
 
     // A row without an error opens nothing.
