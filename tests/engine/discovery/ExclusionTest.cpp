@@ -13,29 +13,12 @@
 #include "settings/CExclusionList.h"
 #include "settings/CIniFile.h"
 #include "support/CTempDir.h"
+#include "support/SiteWalk.h"
 #include "list/CTransferList.h"
 
 using namespace skerrow;
+using skerrow::test::WalkSite;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::vector<std::string> WalkSite(const fs::path& site, const std::vector<std::string>* rules = nullptr)
-{
-    CTransferList list;
-    CUploadDirWalk walk;
-    walk.Setup(&list, site.string(), true);
-    if (rules)
-        walk.SetExclusions(*rules);
-    EXPECT_TRUE(walk.Walk(site.string(), "*.*"));
-    std::vector<std::string> names;
-    for (const CTransferRow& row : list.Snapshot())
-        names.push_back(row.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-} // namespace
 
 TEST(ExclusionMatcher, RulesLikeGitignore)
 {

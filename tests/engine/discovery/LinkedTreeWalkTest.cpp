@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <sys/socket.h>
@@ -12,27 +11,14 @@
 #include <unistd.h>
 #include <vector>
 
-#include "discovery/CUploadDirWalk.h"
 #include "support/CTempDir.h"
-#include "list/CTransferList.h"
+#include "support/SiteWalk.h"
 
 using namespace skerrow;
+using skerrow::test::WalkSite;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> WalkSite(const fs::path& site)
-{
-    CTransferList list;
-    CUploadDirWalk walk;
-    walk.Setup(&list, site.string(), true);
-    EXPECT_TRUE(walk.Walk(site.string(), "*.*"));
-    std::vector<std::string> names;
-    for (const CTransferRow& row : list.Snapshot())
-        names.push_back(row.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 void Link(const fs::path& target, const fs::path& link)
 {
