@@ -79,6 +79,12 @@ CRowSelection::Span CRowSelection::Clear()
     return was;
 }
 
+CRowSelection::Span CRowSelection::Reset()
+{
+    m_anchor = 0;
+    return Clear();
+}
+
 CRowSelection::Span CRowSelection::SelectAll(size_t count)
 {
     if (count == 0)

@@ -29,6 +29,8 @@ public:
     Span Toggle(size_t row);
     Span SelectAll(size_t count);
     Span Clear();
+    // For a list whose rows were replaced: nothing selected, the anchor back on the first row.
+    Span Reset();
     // Rows first..last (inclusive) selected or not, the anchor left where it is.
     Span Set(size_t first, size_t last, bool selected);
 

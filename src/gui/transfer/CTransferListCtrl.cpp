@@ -386,7 +386,7 @@ void CTransferListCtrl::Flush()
     const size_t count = m_list.Count();
     if (countDirty) {
         if (static_cast<size_t>(GetItemCount()) != count) {
-            m_selection.Clear();
+            m_selection.Reset();
             SetItemState(-1, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
         }
         SetItemCount(static_cast<long>(count));

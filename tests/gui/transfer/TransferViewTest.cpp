@@ -184,6 +184,11 @@ TEST_F(CMainWindowTest, SelectionAndDeleteKeysOnTheKeyboardAndMouse)
     EXPECT_EQ(list->OnGetItemText(0, kColName), kept);
     press('a', wxMOD_CONTROL);
     PumpUntil([&] { return selected() == "1"; }, std::chrono::seconds(10));
+    // The anchor of the rows deleted went with them: Shift+click reaches back to the first row only.
+    ASSERT_EQ(list->FocusedRow(), -1);
+    click(0, WXK_SHIFT);
+    PumpUntil([list] { return list->FocusedRow() == 0; }, std::chrono::seconds(10));
+    EXPECT_EQ(list->SelectedRows(), std::vector<size_t>{0});
 }
 
 TEST_F(CMainWindowTest, DeleteKeyOnHalfOfALongListKeepsTheOtherHalfInOrder)
