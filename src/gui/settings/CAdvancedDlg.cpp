@@ -163,8 +163,9 @@ wxWindow* CAdvancedDlg::CreateIcon()
 void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     LoadSettings();
-    LoadEncryption();
-    LoadTempName();
+    LoadChoice(m_encryption, ini::kEncryption);
+    m_encryptionShown = m_encryption->GetSelection();
+    LoadChoice(m_tempName, ini::kTempNameUpload);
     FillSuffixes();
     FillExclusions();
     m_port->SetFocus();
@@ -236,7 +237,8 @@ bool CAdvancedDlg::TakeValues()
 bool CAdvancedDlg::TransferDataFromWindow()
 {
     FinishListEdits();
-    if (!TakeValues() || !StoreSettings() || !StoreEncryption() || !StoreTempName())
+    if (!TakeValues() || !StoreSettings() || !StoreChoice(m_encryption, ini::kEncryption) ||
+        !StoreChoice(m_tempName, ini::kTempNameUpload))
         return false;
     if (m_portValue != m_portAtOpening)
         wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
@@ -369,16 +371,6 @@ wxSizer* CAdvancedDlg::CreateEncryptionChoice()
     return row;
 }
 
-// An absent or unknown value shows the default, explicit TLS if available.
-void CAdvancedDlg::LoadEncryption()
-{
-    CSettingsFile settings;
-    settings.GetPath(".ini");
-    const int value = settings.ReadInt(ini::kAdvanced, ini::kEncryption, 0);
-    m_encryption->SetSelection(value >= 0 && value < static_cast<int>(m_encryption->GetCount()) ? value : 0);
-    m_encryptionShown = m_encryption->GetSelection();
-}
-
 void CAdvancedDlg::OnEncryptionChosen(wxCommandEvent&)
 {
     constexpr int kImplicit = 2;
@@ -389,17 +381,6 @@ void CAdvancedDlg::OnEncryptionChosen(wxCommandEvent&)
     else if (chosen != kImplicit && m_encryptionShown == kImplicit && port == "990")
         m_port->SetValue("21");
     m_encryptionShown = chosen;
-}
-
-bool CAdvancedDlg::StoreEncryption()
-{
-    CSettingsFile settings;
-    settings.GetPath(".ini");
-    const bool stored = settings.WriteUInt(ini::kAdvanced, ini::kEncryption,
-                                           static_cast<unsigned>(std::max(0, m_encryption->GetSelection())));
-    if (!stored)
-        CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
-    return stored;
 }
 
 // Uploads under a temporary name -------------------------------------------------------------------
@@ -419,21 +400,22 @@ wxSizer* CAdvancedDlg::CreateTempNameChoice()
     return row;
 }
 
-// An absent or unknown value shows the default, files of 1 MiB and more.
-void CAdvancedDlg::LoadTempName()
+// The choices' stored values -----------------------------------------------------------------
+
+void CAdvancedDlg::LoadChoice(wxChoice* choice, const char* key)
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    const int value = settings.ReadInt(ini::kAdvanced, ini::kTempNameUpload, 0);
-    m_tempName->SetSelection(value >= 0 && value < static_cast<int>(m_tempName->GetCount()) ? value : 0);
+    const int value = settings.ReadInt(ini::kAdvanced, key, 0);
+    choice->SetSelection(value >= 0 && value < static_cast<int>(choice->GetCount()) ? value : 0);
 }
 
-bool CAdvancedDlg::StoreTempName()
+bool CAdvancedDlg::StoreChoice(wxChoice* choice, const char* key)
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    const bool stored = settings.WriteUInt(ini::kAdvanced, ini::kTempNameUpload,
-                                           static_cast<unsigned>(std::max(0, m_tempName->GetSelection())));
+    const unsigned value = static_cast<unsigned>(std::max(0, choice->GetSelection()));
+    const bool stored = settings.WriteUInt(ini::kAdvanced, key, value);
     if (!stored)
         CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
     return stored;

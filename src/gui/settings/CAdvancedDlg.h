@@ -79,15 +79,16 @@ private:
 
     // The encryption of the connection: its choice, read and written with the other settings.
     wxSizer* CreateEncryptionChoice();
-    void LoadEncryption();
-    bool StoreEncryption();
     // Implicit TLS has a port of its own: the port follows the choice while it is a default one.
     void OnEncryptionChosen(wxCommandEvent& event);
 
     // Which uploads go under a temporary name first: its choice, read and written with the others.
     wxSizer* CreateTempNameChoice();
-    void LoadTempName();
-    bool StoreTempName();
+
+    // A choice stored in [Advanced] as the number of its item; an absent or unknown value shows
+    // the first item. A failed write is reported and the dialog stays open.
+    void LoadChoice(wxChoice* choice, const char* key);
+    bool StoreChoice(wxChoice* choice, const char* key);
 
     void OnHelp(wxCommandEvent& event);
 
