@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace skerrow::test {
@@ -51,6 +53,21 @@ std::filesystem::path CTempDir::MakeDir(const std::string& relative)
     const std::filesystem::path path = m_path / relative;
     std::filesystem::create_directories(path);
     return path;
+}
+
+std::filesystem::path CTempDir::MakeSocket(const std::string& relative)
+{
+    const std::filesystem::path path = m_path / relative;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.string().size() >= sizeof address.sun_path)
+        return {};
+    path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound ? path : std::filesystem::path();
 }
 
 std::string CTempDir::ReadFile(const std::string& relative) const

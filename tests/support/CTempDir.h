@@ -22,6 +22,8 @@ public:
     // Makes a file of the given size (sparse where the file system allows).
     std::filesystem::path MakeFileOfSize(const std::string& relative, uint64_t size);
     std::filesystem::path MakeDir(const std::string& relative);
+    // Binds a local socket there and closes it: the socket file stays. Empty when that failed.
+    std::filesystem::path MakeSocket(const std::string& relative);
     std::string ReadFile(const std::string& relative) const;
 
 private:

@@ -6,9 +6,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include "run/CFTPTransfer.h"
@@ -32,13 +30,8 @@ TEST(UploadReaderSpecialFile, OnlyRegularFilesOpen)
     ASSERT_GE(pipeEnds, 0);
     ASSERT_EQ(::write(pipeEnds, "abc", 3), 3);
 
-    const fs::path socketPath = dir.Path() / "sock";
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    socketPath.string().copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(sock, 1), 0);
+    const fs::path socketPath = dir.MakeSocket("sock");
+    ASSERT_FALSE(socketPath.empty());
 
     fs::create_symlink("/dev/zero", dir.Path() / "x.txt");
     fs::create_symlink("pipe.html", dir.Path() / "pipe-link.html");
@@ -63,7 +56,6 @@ TEST(UploadReaderSpecialFile, OnlyRegularFilesOpen)
             EXPECT_EQ(reader.Open(c.path.string(), ascii), c.code) << c.path;
         }
     }
-    ::close(sock);
     ::close(pipeEnds);
     EXPECT_FALSE(CInternetError::Description(kErrorNotRegularFile).empty());
 
@@ -86,19 +78,13 @@ TEST(UploadReaderSpecialFile, SpecialFileRowsFailInAPass)
     bench.Local().WriteFile("a.txt", "a");
     bench.Local().WriteFile("c.txt", "c");
     bench.Local().MakeDir("b.txt"); // a directory where the find saw a file
-    const fs::path socketPath = bench.Local().Path() / "s.txt";
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    socketPath.string().copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_FALSE(bench.Local().MakeSocket("s.txt").empty());
     for (const char* name : {"a.txt", "b.txt", "s.txt", "c.txt"})
         bench.AddRow(name);
 
     ASSERT_TRUE(bench.Connection().SetCurrentDirectory("/"));
     CFTPTransfer transfer(bench.Context("t"));
     transfer.UploadRows();
-    ::close(sock);
     const std::vector<CTransferRow> rows = bench.List().Snapshot();
     ASSERT_EQ(rows.size(), 4u);
     for (const CTransferRow& row : rows) {
