@@ -100,16 +100,23 @@ void CRunController::FindThen(const std::function<void(const std::shared_ptr<CRu
     LoadSettings();
     if (m_settings.ftpServer.empty() && !IsConnected()) {
         CloseConnection();
-        if (!m_host.ShowConnectDialog(false))
+        if (!AskForSite(false))
             return;
-        LoadSettings();
-        m_host.ApplyLanguage();
     }
     const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
     ConnectThen(run, [this, run, next] {
         FindFiles();
         next(run);
     });
+}
+
+bool CRunController::AskForSite(bool deleting)
+{
+    if (!m_host.ShowConnectDialog(deleting))
+        return false;
+    LoadSettings();
+    m_host.ApplyLanguage();
+    return true;
 }
 
 void CRunController::OnFindFiles()
@@ -148,12 +155,8 @@ void CRunController::OnTreeDelete()
         return;
     if (!m_host.ShowTreeDeleteDialog())
         return;
-    if (!IsConnected()) {
-        if (!m_host.ShowConnectDialog(true))
-            return;
-        LoadSettings();
-        m_host.ApplyLanguage();
-    }
+    if (!IsConnected() && !AskForSite(true))
+        return;
     const std::shared_ptr<CRun> run = BeginRun(RunKind::TreeDelete);
     ConnectThen(run, [this, run] {
         m_listTakenAt.reset();
@@ -175,10 +178,8 @@ void CRunController::OnConnect()
     if (RefuseDuringRun() || AskStayConnected())
         return;
     CloseConnection();
-    if (!m_host.ShowConnectDialog(false))
+    if (!AskForSite(false))
         return;
-    LoadSettings();
-    m_host.ApplyLanguage();
     const std::shared_ptr<CRun> run = BeginRun(RunKind::Connect);
     ConnectThen(run, [this] { EndRun(); });
 }

@@ -119,6 +119,8 @@ private:
     // thread (a run's further connections are prepared by its worker).
     void PrepareConnection(CFtpConnection& connection);
     void LoadSettings();
+    // The Connect dialog; after OK the settings it wrote are taken, language included.
+    bool AskForSite(bool deleting);
 
     CTransferList& m_list;
     CViewSettings& m_settings;
