@@ -1,4 +1,4 @@
-// The Encryption choice of the Advanced dialog and the certificate dialog; with
+// The Encryption choice's port in the Advanced dialog, and the certificate dialog; with
 // SKERROW_SCREENSHOT_DIR set, pictures of the certificate dialog as the user sees it.
 
 #include <wx/app.h>
@@ -34,33 +34,6 @@ CCertificateInfo Certificate(const std::string& remembered)
     info.problem = "self-signed certificate";
     info.remembered = remembered;
     return info;
-}
-
-TEST_F(EncryptionDialogsTest, AdvancedDialogKeepsTheEncryptionChoice)
-{
-    struct Case {
-        const char* stored; // nullptr: no key
-        int shown;
-        int chosen;
-    };
-    for (const Case& c : {Case{nullptr, 0, 2}, Case{"3", 3, 1}, Case{"9", 0, 3}, Case{"1", 1, 0}}) {
-        std::filesystem::remove(m_iniPath);
-        if (c.stored)
-            CIniFile::WriteString(m_iniPath, "Advanced", "Encryption", c.stored);
-        CAdvancedDlg dlg(nullptr);
-        dlg.InitDialog();
-        wxChoice* choice = Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION);
-        ASSERT_EQ(choice->GetCount(), 4u);
-        EXPECT_EQ(choice->GetSelection(), c.shown) << (c.stored ? c.stored : "absent");
-        choice->SetSelection(c.chosen);
-        bool accepted = false;
-        EXPECT_NO_DIALOG(accepted = dlg.TransferDataFromWindow());
-        EXPECT_TRUE(accepted);
-        EXPECT_EQ(Read("Advanced", "Encryption"), std::to_string(c.chosen));
-    }
-    CAdvancedDlg dlg(nullptr);
-    EXPECT_EQ(Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION)->GetString(0), "Use explicit TLS if available");
-    EXPECT_EQ(Control<wxChoice>(dlg, CAdvancedDlg::ID_ENCRYPTION)->GetString(3), "Plain FTP only (insecure)");
 }
 
 TEST_F(EncryptionDialogsTest, ImplicitTlsBringsItsPortWhileThePortIsADefaultOne)
