@@ -5,11 +5,6 @@
 
 namespace skerrow {
 
-bool CFTPDirWalk::IsUsableName(const std::string& name)
-{
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
 bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, const std::string& pattern)
 {
     if (!connection)
@@ -34,12 +29,10 @@ bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, c
 bool CFTPDirWalk::ListLevel(const std::string& prefix, const std::string& pattern, std::vector<CFindRecord>& entries)
 {
     std::vector<CFindRecord> listed;
-    m_connection->List(pattern, listed);
+    m_connection->List(pattern, listed); // names only entries of the listed directory
     for (CFindRecord& record : listed) {
         if (m_stopped && m_stopped())
             return false;
-        if (!IsUsableName(record.name))
-            continue;
         record.name = prefix + record.name;
         entries.push_back(std::move(record));
     }

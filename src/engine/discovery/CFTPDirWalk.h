@@ -31,9 +31,6 @@ public:
     void SetPrompt(IUserPrompt* prompt) { m_prompt = prompt; }
     int Depth() const { return m_depth; }
 
-    // Whether a listed name may become an entry: never ".", "..", or a name holding "/".
-    static bool IsUsableName(const std::string& name);
-
 protected:
     // record.name holds the full server path.
     virtual void OnFileFound(const CFindRecord& record, CFtpConnection& connection);

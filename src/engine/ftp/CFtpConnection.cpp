@@ -1,13 +1,6 @@
 #include "ftp/CFtpConnection.h"
 
 #include <fnmatch.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#if defined(__linux__)
-#include <linux/sockios.h>
-#endif
 
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnectionImpl.h"
@@ -23,16 +16,7 @@ void GlobalInit()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// A listed name must name an entry of the listed directory and nothing else: never "." or ".."
-// (which "LIST -a" names on some servers), nor a path.
-bool IsSafeEntryName(const std::string& name)
-{
-    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos &&
-           name.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
-}
-
 } // namespace
-
 
 CFtpConnection::CFtpConnection() : m_impl(std::make_unique<Impl>())
 {
@@ -238,7 +222,7 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     if (code != kErrorNone)
         return false;
     for (CFindRecord& record : CFtpListParser::ParseListing(listing, d.useMlsd)) {
-        if (!IsSafeEntryName(record.name))
+        if (!Impl::IsSafeEntryName(record.name))
             continue;
         if (pattern.empty() || pattern == "*" || fnmatch(pattern.c_str(), record.name.c_str(), FNM_PERIOD) == 0)
             records.push_back(std::move(record));

@@ -29,6 +29,12 @@ bool CFtpConnection::Impl::HasUnsafeCharacters(const std::string& text)
     return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
+bool CFtpConnection::Impl::IsSafeEntryName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos &&
+           !HasUnsafeCharacters(name);
+}
+
 void CFtpConnection::Impl::OnReplyLine(std::string line)
 {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
@@ -200,7 +206,7 @@ int CFtpConnection::Impl::MapCurlCode(CURLcode code) const
     case CURLE_FTP_ACCEPT_TIMEOUT: return kErrorTimeout;
     case CURLE_ABORTED_BY_CALLBACK: return kErrorOperationCancelled;
     case CURLE_USE_SSL_FAILED: return kErrorTlsNotOffered;
-    case CURLE_PEER_FAILED_VERIFICATION: return tlsCheck.HasRefused() ? kErrorInvalidCa : kErrorSecureChannel;
+    case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:

@@ -17,6 +17,9 @@ namespace skerrow {
 struct CFtpConnection::Impl {
     // Whether a path, name or login text holds characters that would end an FTP command.
     static bool HasUnsafeCharacters(const std::string& text);
+    // A listed name must name an entry of the listed directory and nothing else: never "." or
+    // ".." (which "LIST -a" names on some servers), nor a path.
+    static bool IsSafeEntryName(const std::string& name);
 
     CURL* curl = nullptr;
     CURLM* multi = nullptr; // holds the control connection between calls

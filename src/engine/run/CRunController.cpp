@@ -168,7 +168,6 @@ void CRunController::OnTreeDelete()
 void CRunController::OnFindLeftovers()
 {
     FindThen([this](const std::shared_ptr<CRun>& run) {
-        LoadSettings();
         StartWorker(run, std::make_unique<CLeftoverFindWorker>(MakeContext(run)));
     });
 }
@@ -446,7 +445,6 @@ bool CRunController::AskStayConnected()
 void CRunController::CloseConnection()
 {
     m_closer.Close(std::move(m_connection));
-    m_connection.reset();
     m_runState.store(0);
 }
 

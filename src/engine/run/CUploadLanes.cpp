@@ -19,11 +19,10 @@
 #include "run/CStopSignal.h"
 #include "run/CTransferContext.h"
 #include "run/CUploadQueue.h"
+#include "settings/CSettingsFile.h"
 
 namespace skerrow {
 namespace {
-
-constexpr int kMostConnections = 8;
 
 // The percent pane follows the run's own connection; the others report no percentage.
 class CSilentStatus : public IStatusSink {
@@ -57,7 +56,7 @@ void CUploadLanes::Run()
     }
     if (m_first.overall)
         m_first.overall->BeginPass(CRunProgress::Kind::Upload, m_first.list, queue.Rows(), m_first.pcDir);
-    const int wanted = std::clamp(m_setup.connections, 1, kMostConnections);
+    const int wanted = std::clamp(m_setup.connections, 1, ini::kMostConnections);
     // Far enough ahead that the other connections are still on earlier rows when a directory is made.
     if (wanted > 1)
         queue.SetLookahead(static_cast<size_t>(2 * wanted));
