@@ -5,6 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -74,6 +75,12 @@ std::string CTempDir::ReadFile(const std::string& relative) const
 {
     std::ifstream in(m_path / relative, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+unsigned ModeOf(const std::filesystem::path& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? static_cast<unsigned>(info.st_mode & 07777) : 07777 + 1;
 }
 
 } // namespace skerrow::test

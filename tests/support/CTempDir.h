@@ -30,4 +30,7 @@ private:
     std::filesystem::path m_path;
 };
 
+// The permission bits of path itself (a link's own), or 07777 + 1 when it cannot be read.
+unsigned ModeOf(const std::filesystem::path& path);
+
 } // namespace skerrow::test

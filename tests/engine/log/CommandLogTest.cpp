@@ -75,9 +75,7 @@ TEST(CommandLog, FileIsPrivateRotatesAndFollowsNoLink)
         for (int i = 0; i < 30; ++i)
             log.Add("> NOOP " + std::to_string(i));
     }
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::ModeOf(path), 0600u);
     const std::vector<std::string> current = Lines(path);
     const std::vector<std::string> older = Lines(path.string() + ".1");
     ASSERT_FALSE(current.empty());

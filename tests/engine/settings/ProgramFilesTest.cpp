@@ -9,43 +9,13 @@
 
 #include "settings/CProgramFiles.h"
 #include "settings/CSettingsFile.h"
+#include "support/CScopedEnv.h"
 #include "support/CTempDir.h"
 
 using namespace skerrow;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets (or, with nullopt, removes) an environment variable for the scope of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(m_old); }
-
-private:
-    void Set(const std::optional<std::string>& value)
-    {
-        if (value)
-            ::setenv(m_name, value->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-mode_t ModeOf(const fs::path& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
-}
 
 } // namespace
 
@@ -78,8 +48,8 @@ TEST(ProgramFiles, BuildTreeKeepsEverythingBesideTheExecutableInstalledTreeSplit
             root.MakeDir(c.dataDir);
         const std::optional<std::string> xdg =
             c.xdg && c.xdg->front() == '/' ? std::optional(root.Str() + *c.xdg) : c.xdg;
-        ScopedEnv xdgEnv("XDG_CONFIG_HOME", xdg);
-        ScopedEnv homeEnv("HOME", root.Str() + "/home");
+        test::CScopedEnv xdgEnv("XDG_CONFIG_HOME", xdg);
+        test::CScopedEnv homeEnv("HOME", root.Str() + "/home");
 
         const CProgramFiles files(exe.string());
         EXPECT_EQ(files.IsInstalled(), installed);
@@ -93,8 +63,8 @@ TEST(ProgramFiles, InstalledSettingsFileLivesInAPrivateConfigDirectory)
     test::CTempDir root;
     root.MakeDir("usr/share/skerrow");
     root.MakeDir("usr/bin");
-    ScopedEnv xdgEnv("XDG_CONFIG_HOME", root.Str() + "/home/cfg");
-    ScopedEnv iniEnv("SKERROW_INI", std::nullopt);
+    test::CScopedEnv xdgEnv("XDG_CONFIG_HOME", root.Str() + "/home/cfg");
+    test::CScopedEnv iniEnv("SKERROW_INI", std::nullopt);
     CSettingsFile::SetOverridePath("");
     // skerrow-cli takes the window's name in its own directory: both find the same file.
     CSettingsFile::SetExecutablePath(root.Str() + "/usr/bin/skerrow");
@@ -103,8 +73,8 @@ TEST(ProgramFiles, InstalledSettingsFileLivesInAPrivateConfigDirectory)
     const fs::path dir = root.Path() / "home/cfg/skerrow";
     EXPECT_EQ(settings.GetPath(".txt"), (dir / "skerrow.txt").string());
     EXPECT_EQ(settings.GetPath(".ini"), (dir / "skerrow.ini").string());
-    EXPECT_EQ(ModeOf(dir), 0700u);
-    EXPECT_EQ(ModeOf(root.Path() / "home/cfg"), 0700u);
+    EXPECT_EQ(test::ModeOf(dir), 0700u);
+    EXPECT_EQ(test::ModeOf(root.Path() / "home/cfg"), 0700u);
     EXPECT_TRUE(settings.WriteString("Configure", "FTPURL", "ftp.example.org"));
     EXPECT_NE(root.ReadFile("home/cfg/skerrow/skerrow.ini").find("FTPURL=ftp.example.org"), std::string::npos);
     EXPECT_FALSE(fs::exists(root.Path() / "usr/bin/skerrow.ini"));
@@ -112,9 +82,9 @@ TEST(ProgramFiles, InstalledSettingsFileLivesInAPrivateConfigDirectory)
     // An existing directory keeps its mode; the explicit overrides still come first.
     fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
     EXPECT_EQ(CSettingsFile().GetPath(".ini"), (dir / "skerrow.ini").string());
-    EXPECT_EQ(ModeOf(dir), 0750u);
+    EXPECT_EQ(test::ModeOf(dir), 0750u);
     {
-        ScopedEnv fromEnvironment("SKERROW_INI", root.Str() + "/env.ini");
+        test::CScopedEnv fromEnvironment("SKERROW_INI", root.Str() + "/env.ini");
         EXPECT_EQ(CSettingsFile().GetPath(".ini"), root.Str() + "/env.ini");
         CSettingsFile::SetOverridePath(root.Str() + "/option.ini");
         EXPECT_EQ(CSettingsFile().GetPath(".txt"), root.Str() + "/option.txt");
@@ -130,5 +100,5 @@ TEST(ProgramFiles, MakePrivateDirFailsWhereAFileStandsInTheWay)
     EXPECT_FALSE(CProgramFiles::MakePrivateDir(root.Path() / "file"));
     EXPECT_FALSE(CProgramFiles::MakePrivateDir(root.Path() / "file/below"));
     EXPECT_TRUE(CProgramFiles::MakePrivateDir(root.Path() / "a/b/"));
-    EXPECT_EQ(ModeOf(root.Path() / "a/b"), 0700u);
+    EXPECT_EQ(test::ModeOf(root.Path() / "a/b"), 0700u);
 }

@@ -21,13 +21,6 @@ namespace {
 
 const std::string kStored = "[Configure]\nFTPURL=ftp.example.org\nUser=anna\nPWD=0033\n[Advanced]\nPort=2121\n";
 
-mode_t ModeOf(const std::string& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0);
-    return info.st_mode & 07777;
-}
-
 bool IsReported(const std::string& path)
 {
     for (const CIniFile::Unreadable& file : CIniFile::TakeUnreadableReports()) {
@@ -141,7 +134,7 @@ TEST(SettingsFileSafety, EveryWriteLeavesTheFilePrivate)
             const std::string path = dir.WriteFile("s.ini", kStored).string();
             ::chmod(path.c_str(), before);
             ASSERT_TRUE(write(path)) << std::oct << before;
-            EXPECT_EQ(ModeOf(path), 0600u) << std::oct << before;
+            EXPECT_EQ(test::ModeOf(path), 0600u) << std::oct << before;
             EXPECT_EQ(CIniFile::GetString(path, "Configure", "FTPURL", ""), "ftp.example.org");
         }
     }

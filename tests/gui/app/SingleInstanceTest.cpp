@@ -25,6 +25,7 @@
 #include "app/CSingleInstance.h"
 #include "gui/app/CMainWindowTest.h"
 #include "app/CModalDialogTracker.h"
+#include "support/CScopedEnv.h"
 #include "support/CTempDir.h"
 
 namespace fs = std::filesystem;
@@ -42,46 +43,6 @@ public:
     bool m_ended = false;
     int m_status = -1;
 };
-
-// Sets environment variables for the life of the object, then puts the old values back.
-class CScopedEnv {
-public:
-    void Set(const char* name, const std::string& value)
-    {
-        Remember(name);
-        setenv(name, value.c_str(), 1);
-    }
-    void Unset(const char* name)
-    {
-        Remember(name);
-        unsetenv(name);
-    }
-    ~CScopedEnv()
-    {
-        for (const auto& [name, value] : m_saved) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-
-private:
-    void Remember(const char* name)
-    {
-        if (m_saved.count(name))
-            return;
-        const char* old = std::getenv(name);
-        m_saved[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
-    std::map<std::string, std::optional<std::string>> m_saved;
-};
-
-int ModeOf(const fs::path& path)
-{
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
-}
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
@@ -125,7 +86,7 @@ protected:
     }
 
     skerrow::test::CTempDir m_dir;
-    CScopedEnv m_env;
+    skerrow::test::CScopedEnv m_env;
 };
 
 } // namespace
@@ -187,7 +148,7 @@ TEST_F(SingleInstanceTest, SecondStartOnAnotherDisplaySaysSoOnStandardError)
     CSingleInstance first;
     first.SetRaiseHandler([] {});
     {
-        CScopedEnv elsewhere; // the first copy shows on display :77
+        skerrow::test::CScopedEnv elsewhere; // the first copy shows on display :77
         elsewhere.Set("DISPLAY", ":77");
         ASSERT_TRUE(first.IsOnlyInstance("Skerrow", name));
     }
@@ -234,7 +195,7 @@ TEST_P(RuntimeDirTest, LockAndSocketGoToAPrivateDirectory)
         expected += user;
     const fs::path dir = CSingleInstance::RuntimeDir().utf8_string();
     EXPECT_EQ(dir, m_dir.Path() / expected);
-    EXPECT_EQ(ModeOf(dir), 0700);
+    EXPECT_EQ(skerrow::test::ModeOf(dir), 0700u);
     EXPECT_TRUE(fs::is_empty(m_dir.Path() / "home"));
 }
 

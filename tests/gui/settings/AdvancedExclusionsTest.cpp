@@ -1,11 +1,10 @@
-// The exclusion rules in the Advanced dialog: the defaults shown and removable, the list stored as
-// it stands, and a failed write reported instead of closing as saved.
+// The exclusion rules in the Advanced dialog: the defaults shown and removable, and the list stored
+// as it stands (a failed write is in SettingsSafetyTest, for every settings dialog).
 
 #include <wx/listctrl.h>
 
 #include "settings/CAdvancedDlg.h"
 #include "settings/CIniFile.h"
-#include "settings/CSettingsAlert.h"
 #include "settings/CExclusionList.h"
 #include "SettingsDialogTest.h"
 
@@ -68,20 +67,6 @@ TEST_F(AdvancedExclusionsTest, DefaultsAreShownAndTheListIsStoredAsItStands)
     CAdvancedDlg reopened(nullptr);
     reopened.InitDialog();
     EXPECT_TRUE(Shown(reopened).empty());
-}
-
-TEST_F(AdvancedExclusionsTest, AFailedWriteIsReportedAndTheDialogStaysOpen)
-{
-    const std::string unwritable = m_dir.Str() + "/no such directory/s.ini";
-    CSettingsFile::SetOverridePath(unwritable);
-    CAdvancedDlg dlg(nullptr);
-    dlg.InitDialog();
-    // The whole file cannot be written: the first write of OK fails, and says why.
-    ASSERT_FALSE(CIniFile::WriteString(unwritable, "Advanced", "Port", "21"));
-    const wxString expected = CSettingsAlert::WriteFailureText(unwritable, CIniFile::LastError());
-    bool accepted = true;
-    wxTEST_DIALOG(accepted = dlg.TransferDataFromWindow(), CExpectMessage(expected, wxICON_ERROR));
-    EXPECT_FALSE(accepted);
 }
 
 } // namespace

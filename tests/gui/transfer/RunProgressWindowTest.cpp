@@ -98,9 +98,7 @@ TEST_F(RunProgressWindowTest, ARunShowsItsProgressAndItsCommandsInTheLog)
     EXPECT_EQ(log.find("//"), std::string::npos);
     EXPECT_EQ(log.substr(2, 1), ":"); // "12:34:56  > USER ..."
     // The same lines in the log file, which only the user can read.
-    struct stat info {};
-    ASSERT_EQ(::stat(LogFile().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::ModeOf(LogFile()), 0600u);
     std::ifstream in(LogFile());
     const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(file.find(" > PASS ****\n"), std::string::npos);
