@@ -12,6 +12,7 @@
 #include "ftp/CInternetError.h"
 #include "ftp/CTrustedCertificates.h"
 #include "support/CFtpTestBench.h"
+#include "support/CScopedEnv.h"
 #include "support/CTestCertificate.h"
 #include "list/RowWord.h"
 
@@ -48,12 +49,6 @@ struct SignedCertificate {
         std::filesystem::permissions(key, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
     }
     std::vector<std::string> Args() const { return {"--tls-cert", cert, "--tls-key", key}; }
-};
-
-// Points OpenSSL's default trust store at one file while it lives.
-struct ScopedTrustStore {
-    explicit ScopedTrustStore(const std::string& file) { setenv("SSL_CERT_FILE", file.c_str(), 1); }
-    ~ScopedTrustStore() { unsetenv("SSL_CERT_FILE"); }
 };
 
 // The answers a test gives and the certificates it was asked about.
@@ -213,7 +208,7 @@ TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
         SignedCertificate certificate(altName);
         ASSERT_FALSE(certificate.cert.empty()) << "openssl could not sign a certificate";
         Start(FtpServerKind::Vsftpd, certificate.Args());
-        ScopedTrustStore trust(certificate.ca);
+        test::CScopedEnv trust("SSL_CERT_FILE", certificate.ca); // OpenSSL's default trust store
         Asker asker;
         asker.answer = CertificateTrust::Reject;
         Connection().SetCertificateCheck("", asker.Check());

@@ -14,6 +14,7 @@
 #include "log/CLogFile.h"
 #include "run/CFTPTransfer.h"
 #include "support/CFtpTestBench.h"
+#include "support/CScopedEnv.h"
 #include "support/CTempDir.h"
 
 namespace skerrow {
@@ -98,17 +99,12 @@ TEST(CommandLog, FileIsPrivateRotatesAndFollowsNoLink)
 
 TEST(CommandLog, DefaultPathFollowsTheStateDirectory)
 {
-    const char* saved = std::getenv("XDG_STATE_HOME");
-    const std::string keep = saved ? saved : "";
-    ::setenv("XDG_STATE_HOME", "/tmp/state-here", 1);
+    test::CScopedEnv env;
+    env.Set("XDG_STATE_HOME", "/tmp/state-here");
     EXPECT_EQ(CLogFile::DefaultPath(), "/tmp/state-here/skerrow/skerrow.log");
-    ::setenv("XDG_STATE_HOME", "relative", 1);
+    env.Set("XDG_STATE_HOME", "relative");
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     EXPECT_EQ(CLogFile::DefaultPath(), home.empty() ? "" : home + "/.local/state/skerrow/skerrow.log");
-    if (saved)
-        ::setenv("XDG_STATE_HOME", keep.c_str(), 1);
-    else
-        ::unsetenv("XDG_STATE_HOME");
 }
 
 // A server that echoes the password in its replies: neither the log nor the row's error shows it.

@@ -18,6 +18,7 @@
 #include "app/CSkerrowApp.h"
 #include "app/StringIds.h"
 #include "gui/transfer/CRunWindowTest.h"
+#include "support/CScopedEnv.h"
 #include "log/CCommandLog.h"
 #include "transfer/CLogPane.h"
 #include "transfer/CSkerrowView.h"
@@ -33,17 +34,7 @@ protected:
     void SetUp() override
     {
         CRunWindowTest::SetUp();
-        const char* saved = std::getenv("XDG_STATE_HOME");
-        m_savedState = saved ? std::optional<std::string>(saved) : std::nullopt;
-        ::setenv("XDG_STATE_HOME", m_state.Str().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        CRunWindowTest::TearDown();
-        if (m_savedState)
-            ::setenv("XDG_STATE_HOME", m_savedState->c_str(), 1);
-        else
-            ::unsetenv("XDG_STATE_HOME");
+        m_env.Set("XDG_STATE_HOME", m_state.Str());
     }
     std::filesystem::path LogFile() const { return m_state.Path() / "skerrow" / "skerrow.log"; }
 
@@ -56,7 +47,7 @@ protected:
     }
 
     skerrow::test::CTempDir m_state;
-    std::optional<std::string> m_savedState;
+    skerrow::test::CScopedEnv m_env; // put back when the test object goes, after TearDown
 };
 
 TEST_F(RunProgressWindowTest, ARunShowsItsProgressAndItsCommandsInTheLog)
