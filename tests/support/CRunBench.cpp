@@ -102,6 +102,11 @@ bool CRunBench::ServedMatches(const std::string& rowName)
     return copy == local || copy == wire;
 }
 
+bool CRunBench::Served(const std::string& relative) const
+{
+    return std::filesystem::exists(m_served.Path() / relative);
+}
+
 std::string CRunBench::LastRun()
 {
     CSettingsFile file;

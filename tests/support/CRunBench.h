@@ -43,6 +43,8 @@ public:
     // The server's copy of a row's file is the local file, byte for byte; a text file may have
     // been stored with the CR LF line ends it was sent with (as vsftpd and our own server do).
     bool ServedMatches(const std::string& rowName);
+    // Whether the served directory holds relative (a file or a directory).
+    bool Served(const std::string& relative) const;
     std::string LastRun();
 
     CTempDir m_settingsDir, m_local, m_served;

@@ -86,6 +86,9 @@ TEST(CliUsageTest, UsageErrorsExitTwoAndSayWhatIsWrong)
         {{"--quiet=1", "upload"}, "--quiet takes no value"},
         {{"upload", "-q", "-v"}, "exclude each other"},
         {{"upload", "--password-env", "A", "--password-file", "B"}, "either --password-env or --password-file"},
+        {{"find", "--delete-leftovers"}, "--delete-leftovers does not go with find"},
+        {{"tree-delete", "d", "--delete-leftovers"}, "--delete-leftovers does not go with tree-delete"},
+        {{"upload", "--yes"}, "--yes does not go with upload"},
     };
     for (const auto& c : cases) {
         const CCliResult result = CCliProcess::Run(c.args);
@@ -316,4 +319,30 @@ TEST_F(CliTest, CtrlCStopsTheUploadAndWhatWasNotSentIsSavedAndFoundAgain)
         EXPECT_NE(RowStateOf(row.word), kRowDone);
         EXPECT_EQ(next.count(row.name), 1u) << row.name << " is not found again";
     }
+}
+
+// upload --delete-leftovers: the leftovers are printed, deleted only with --yes, and excluded files
+// are never touched.
+TEST_F(CliTest, LeftoversAreListedWithoutYesDeletedWithYesAndExcludedFilesKept)
+{
+    m_served.WriteFile("site/old.html", "o");
+    m_served.WriteFile("site/gone/a.htm", "a");
+    m_served.WriteFile("site/.htaccess", "deny");
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Exclusions", "Count", "1");
+    WriteSetting("Exclusions", "Pattern1", ".htaccess");
+
+    const CCliResult listed = Cli({"upload", "--delete-leftovers"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(Lines(listed.out), (std::set<std::string>{"/site/old.html", "/site/gone/a.htm", "/site/gone/"}));
+    EXPECT_NE(listed.err.find("3 server leftovers listed; nothing was deleted"), std::string::npos) << listed.err;
+    EXPECT_TRUE(ServedMatches("index.html")); // the upload itself went on
+    EXPECT_TRUE(Served("site/old.html") && Served("site/gone/a.htm"));
+
+    const CCliResult deleted = Cli({"upload", "--delete-leftovers", "--yes"});
+    EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
+    EXPECT_FALSE(Served("site/old.html"));
+    EXPECT_FALSE(Served("site/gone"));
+    EXPECT_TRUE(Served("site/.htaccess"));
+    EXPECT_TRUE(ServedMatches("index.html"));
 }

@@ -59,13 +59,7 @@ TEST(UploadReaderSpecialFile, OnlyRegularFilesOpen)
     ::close(pipeEnds);
     EXPECT_FALSE(CInternetError::Description(kErrorNotRegularFile).empty());
 
-    // A regular file still reads in full after the guarded open.
-    CFtpUploadReader reader;
-    ASSERT_EQ(reader.Open(regular.string(), true), 0);
-    char buffer[64];
-    size_t produced = 0;
-    ASSERT_TRUE(reader.Read(buffer, sizeof buffer, produced));
-    EXPECT_EQ(std::string(buffer, produced), "<html>\n");
+    // (What a regular file reads as after this open: FtpUploadReaderTest.)
 }
 
 // In a pass, such a row fails with that code while the regular files around it are sent.

@@ -18,7 +18,6 @@ using test::FtpServerKind;
 
 class LeftoverRunTest : public test::RunControlTest {
 protected:
-    bool Served(const std::string& relative) const { return std::filesystem::exists(m_served.Path() / relative); }
     std::vector<std::string> LeftoverRows() const
     {
         std::vector<std::string> names;
