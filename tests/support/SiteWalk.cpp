@@ -6,6 +6,7 @@
 
 #include "discovery/CUploadDirWalk.h"
 #include "list/CTransferList.h"
+#include "support/RowNames.h"
 
 namespace skerrow::test {
 
@@ -17,11 +18,7 @@ std::vector<std::string> WalkSite(const std::filesystem::path& site, const std::
     if (rules)
         walk.SetExclusions(*rules);
     EXPECT_TRUE(walk.Walk(site.string(), "*.*"));
-    std::vector<std::string> names;
-    for (const CTransferRow& row : list.Snapshot())
-        names.push_back(row.name);
-    std::sort(names.begin(), names.end());
-    return names;
+    return Sorted(RowNames(list));
 }
 
 } // namespace skerrow::test

@@ -17,6 +17,7 @@
 #include "run/CRunController.h"
 #include "list/CTransferList.h"
 #include "support/CRunTestHost.h"
+#include "support/RowNames.h"
 
 using namespace skerrow;
 
@@ -41,11 +42,7 @@ protected:
     {
         CRunController controller(m_list, m_settings, m_sink, m_sink, m_progress, m_host);
         controller.FindFiles();
-        std::vector<std::string> names;
-        for (const CTransferRow& row : m_list.Snapshot())
-            names.push_back(row.name);
-        std::sort(names.begin(), names.end());
-        return names;
+        return test::Sorted(test::RowNames(m_list));
     }
 
     test::CTempDir m_settingsDir, m_site;

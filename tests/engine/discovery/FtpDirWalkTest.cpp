@@ -6,6 +6,7 @@
 #include "discovery/CTreeDelDirWalk.h"
 #include "support/CFtpTestBench.h"
 #include "list/RowWord.h"
+#include "support/RowNames.h"
 
 namespace skerrow {
 namespace {
@@ -14,14 +15,6 @@ using test::CFtpServerProcess;
 using test::CFtpTestBench;
 using test::CTempDir;
 using test::FtpServerKind;
-
-std::vector<std::string> Names(const CTransferList& list)
-{
-    std::vector<std::string> names;
-    for (const CTransferRow& row : list.Snapshot())
-        names.push_back(row.name);
-    return names;
-}
 
 class FtpDirWalkTest : public ::testing::TestWithParam<FtpServerKind> {
 protected:
@@ -56,7 +49,7 @@ TEST_P(FtpDirWalkTest, ListsEveryEntryBelowTheStartEachDirectoryAfterItsContents
     ASSERT_TRUE(m_bench->Connection().SetCurrentDirectory("/"));
     CTreeDelDirWalk walk;
     ASSERT_TRUE(Walk(walk, "/t"));
-    std::vector<std::string> names = Names(m_bench->List());
+    std::vector<std::string> names = test::RowNames(m_bench->List());
     auto at = [&names](const std::string& name) {
         return std::find(names.begin(), names.end(), name) - names.begin();
     };
@@ -112,7 +105,7 @@ TEST(FtpDirWalkListing, NamesWithSlashesAndDotEntriesNeverBecomeRows)
     CTreeDelDirWalk walk;
     walk.Setup(&bench.List());
     ASSERT_TRUE(walk.Walk(&bench.Connection(), "/t", "*"));
-    EXPECT_EQ(Names(bench.List()), (std::vector<std::string>{"/t/ok.txt"}));
+    EXPECT_EQ(test::RowNames(bench.List()), (std::vector<std::string>{"/t/ok.txt"}));
 }
 
 } // namespace

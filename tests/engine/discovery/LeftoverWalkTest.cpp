@@ -9,6 +9,7 @@
 #include "discovery/CLeftoverDirWalk.h"
 #include "list/RowWord.h"
 #include "support/CFtpTestBench.h"
+#include "support/RowNames.h"
 
 namespace skerrow {
 namespace {
@@ -140,10 +141,7 @@ TEST(LeftoverWalk, NamesALyingListingGivesAreNeverListed)
     CLeftoverDirWalk walk;
     walk.Setup(&list, "/site", local.Str(), {});
     ASSERT_TRUE(walk.WalkServer(&bench.Connection()));
-    std::vector<std::string> names;
-    for (const CTransferRow& row : list.Snapshot())
-        names.push_back(row.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"/site/d/old.htm", "/site/d/"}));
+    EXPECT_EQ(test::RowNames(list), (std::vector<std::string>{"/site/d/old.htm", "/site/d/"}));
 }
 
 } // namespace

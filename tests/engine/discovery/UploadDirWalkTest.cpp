@@ -15,8 +15,11 @@
 #include "support/CScopedZone.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
+#include "support/RowNames.h"
 
 using namespace skerrow;
+using test::RowNames;
+using test::Sorted;
 namespace fs = std::filesystem;
 
 namespace {
@@ -62,20 +65,6 @@ void ExpectedEvents(const std::string& dir, std::vector<std::string>& events)
         ExpectedEvents(dir + "/" + name, events);
         events.push_back("leave " + name);
     }
-}
-
-std::vector<std::string> Names(const CTransferList& list)
-{
-    std::vector<std::string> names;
-    for (const CTransferRow& row : list.Snapshot())
-        names.push_back(row.name);
-    return names;
-}
-
-std::vector<std::string> Sorted(std::vector<std::string> names)
-{
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 void SetModified(const fs::path& path, std::time_t when)
@@ -141,7 +130,7 @@ TEST(UploadDirWalk, RowsNamesSizesAndUnderscoreDirectories)
     CUploadDirWalk walk;
     walk.Setup(&list, root + "/", true);
     ASSERT_TRUE(walk.Walk(root + "/", "*.*"));
-    const std::vector<std::string> names = Names(list);
+    const std::vector<std::string> names = RowNames(list);
     EXPECT_EQ(Sorted(names), Sorted({"index.html", ".htaccess", "empty.txt", "/img/a.png", "/img/small/b.gif",
                                      "/_private/pub/open.txt", "/_vti_cnf/sub/deep.html"}));
     EXPECT_EQ(walk.RowCount(), names.size());
@@ -169,7 +158,7 @@ TEST(UploadDirWalk, RowsNamesSizesAndUnderscoreDirectories)
     CUploadDirWalk second;
     second.Setup(&underscored, (dir.Path() / "_web").string(), true);
     ASSERT_TRUE(second.Walk((dir.Path() / "_web").string(), "*.*"));
-    EXPECT_EQ(Names(underscored), std::vector<std::string>{"/sub/inner.html"});
+    EXPECT_EQ(RowNames(underscored), std::vector<std::string>{"/sub/inner.html"});
 }
 
 TEST(UploadDirWalk, LastUploadThresholdInLocalTime)
@@ -192,13 +181,13 @@ TEST(UploadDirWalk, LastUploadThresholdInLocalTime)
     walk.Setup(&list, (dir.Path() / "site").string(), false);
     walk.m_lastUpload = CDateTime{2024, 7, 10, 12, 0, 0};
     ASSERT_TRUE(walk.Walk((dir.Path() / "site").string(), "*.*"));
-    EXPECT_EQ(Sorted(Names(list)), Sorted({"after.html", "same-second.html"}));
+    EXPECT_EQ(Sorted(RowNames(list)), Sorted({"after.html", "same-second.html"}));
 
     // Every file, whatever its date, when all files are wanted; still no underscore directories.
     CTransferList all;
     walk.Setup(&all, (dir.Path() / "site").string(), true);
     ASSERT_TRUE(walk.Walk((dir.Path() / "site").string(), "*.*"));
-    EXPECT_EQ(Sorted(Names(all)), Sorted({"after.html", "before.html", "same-second.html", "one-second-older.html"}));
+    EXPECT_EQ(Sorted(RowNames(all)), Sorted({"after.html", "before.html", "same-second.html", "one-second-older.html"}));
 
     // The default last run lets every file through.
     CTransferList fromDefault;
@@ -224,7 +213,7 @@ TEST(UploadDirWalk, LinksAreFollowedWithoutLooping)
     CUploadDirWalk walk;
     walk.Setup(&list, (dir.Path() / "site").string(), true);
     ASSERT_TRUE(walk.Walk((dir.Path() / "site").string(), "*.*"));
-    const std::vector<std::string> names = Names(list);
+    const std::vector<std::string> names = RowNames(list);
     EXPECT_TRUE(std::find(names.begin(), names.end(), "/css/common.css") != names.end());
     EXPECT_TRUE(std::find(names.begin(), names.end(), "page.html") != names.end());
     std::string linkedSize;
@@ -257,7 +246,7 @@ TEST(UploadDirWalk, UnreadableDirectoryIsSkipped)
         CUploadDirWalk walk;
         walk.Setup(&list, (dir.Path() / "site").string(), true);
         return walk.Walk((dir.Path() / "site").string(), "*.*")
-               && Sorted(Names(list)) == Sorted({"/a/before.html", "/c/after.html"});
+               && Sorted(RowNames(list)) == Sorted({"/a/before.html", "/c/after.html"});
     };
     if (::geteuid() != 0) {
         EXPECT_TRUE(walkFindsTheOthers());
@@ -293,7 +282,7 @@ TEST(UploadDirWalk, EveryFileWantedEvenWhenTheLastRunIsLaterThanEveryFile)
         walk.Setup(&list, root, uploadAll);
         walk.m_lastUpload = lastRun;
         ASSERT_TRUE(walk.Walk(root, "*.*"));
-        EXPECT_EQ(Sorted(Names(list)), uploadAll ? Sorted(everyFile) : std::vector<std::string>{})
+        EXPECT_EQ(Sorted(RowNames(list)), uploadAll ? Sorted(everyFile) : std::vector<std::string>{})
             << "upload all: " << uploadAll;
     }
 }

@@ -7,6 +7,7 @@
 #include "discovery/CTreeDelDirWalk.h"
 #include "ftp/CFtpListParser.h"
 #include "support/CFtpTestBench.h"
+#include "support/RowNames.h"
 
 namespace skerrow {
 namespace {
@@ -113,10 +114,8 @@ TEST(FtpListing, TreeOfEveryListingStyleHoldsOnlyEntriesOfTheWalkedDirectory)
         CTreeDelDirWalk walk;
         walk.Setup(&bench->List());
         ASSERT_TRUE(walk.Walk(&bench->Connection(), "/t", "*"));
-        std::vector<std::string> names;
-        for (const CTransferRow& row : bench->List().Snapshot())
-            names.push_back(row.name);
-        EXPECT_EQ(names, (std::vector<std::string>{"/t/ok.txt", "/t/sub/in.txt", "/t/sub/"})) << options.back();
+        EXPECT_EQ(test::RowNames(bench->List()), (std::vector<std::string>{"/t/ok.txt", "/t/sub/in.txt", "/t/sub/"}))
+            << options.back();
         const bool mlsd = options.back() == "--mlsd";
         EXPECT_EQ(std::count(log.begin(), log.end(), "> MLSD"), mlsd ? 2 : 0) << options.back();
         EXPECT_EQ(std::count(log.begin(), log.end(), "> FEAT"), 1) << options.back();
