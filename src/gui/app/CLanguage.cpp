@@ -62,6 +62,11 @@ std::string CLanguage::CatalogPath(int language)
     return (CProgramFiles(CSettingsFile::ExecutablePath()).DataDir() / file).string();
 }
 
+const char* CLanguage::Code(int language)
+{
+    return language == kFrench ? "fr" : language == kGerman ? "de" : "en";
+}
+
 bool CLanguage::Apply(int setting)
 {
     CStringTable::Unload();
@@ -70,7 +75,7 @@ bool CLanguage::Apply(int setting)
     // Without our catalog the interface is English, and so are wx's texts and the help.
     const int shown = loaded ? language : kEnglish;
     ApplyToolkitLanguage(shown);
-    CHelpLauncher::SetLanguage(shown == kFrench ? "fr" : shown == kGerman ? "de" : "en");
+    CHelpLauncher::SetLanguage(Code(shown));
     return loaded;
 }
 
@@ -87,7 +92,7 @@ void CLanguage::ApplyToolkitLanguage(int language)
     ApplySystemLanguage(language);
     // A fresh set each time: a catalog once loaded would otherwise stay in the earlier language.
     auto* translations = new wxTranslations;
-    translations->SetLanguage(language == kFrench ? "fr" : language == kGerman ? "de" : "en");
+    translations->SetLanguage(Code(language));
     if (language != kEnglish)
         translations->AddStdCatalog();
     wxTranslations::Set(translations);
@@ -104,7 +109,7 @@ void CLanguage::ApplySystemLanguage(int language)
         std::setlocale(LC_MESSAGES, "C.UTF-8");
     // Changed only when it differs: setenv may not run beside another thread's getenv, and a
     // language switch is the only time it runs while a worker may be busy.
-    const char* wanted = language == kFrench ? "fr" : language == kGerman ? "de" : "en";
+    const char* wanted = Code(language);
     const char* current = std::getenv("LANGUAGE");
     if (current && std::strcmp(current, wanted) == 0)
         return;

@@ -24,6 +24,8 @@ public:
     // catalog, as the system ships it). A missing or broken catalog leaves English in use,
     // silently; the result says whether our catalog of the wanted language was loaded.
     static bool Apply(int setting);
+    // The two-letter code of a language: "fr", "de", else "en".
+    static const char* Code(int language);
     // wxWidgets' own texts (stock buttons, the help viewer, file dialog messages) in language.
     static void ApplyToolkitLanguage(int language);
     // GTK's and the system libraries' own texts in language (gettext's LANGUAGE).

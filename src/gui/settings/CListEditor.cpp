@@ -9,6 +9,7 @@
 
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "settings/CSingleLineFilter.h"
 
 CListEditor::CListEditor(wxWindow* parent, int listId, int addId, int deleteId, const Labels& labels)
     : wxPanel(parent, wxID_ANY), m_removeFailed(labels.removeFailed)
@@ -42,14 +43,14 @@ void CListEditor::SetItems(const std::vector<std::string>& items)
 {
     m_list->DeleteAllItems();
     for (const std::string& item : items)
-        m_list->InsertItem(m_list->GetItemCount(), wxString::FromUTF8(OneLine(item)));
+        m_list->InsertItem(m_list->GetItemCount(), CSingleLineFilter::WithoutLineBreaks(wxString::FromUTF8(item)));
 }
 
 std::vector<std::string> CListEditor::Items() const
 {
     std::vector<std::string> texts;
     for (int i = 0; i < m_list->GetItemCount(); ++i)
-        texts.push_back(OneLine(m_list->GetItemText(i).utf8_string()));
+        texts.push_back(CSingleLineFilter::WithoutLineBreaks(m_list->GetItemText(i)).utf8_string());
     return texts;
 }
 
@@ -79,12 +80,6 @@ void CListEditor::FinishEdit()
 {
     if (m_list->GetEditControl())
         m_list->EndEditLabel(false);
-}
-
-std::string CListEditor::OneLine(std::string text)
-{
-    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }), text.end());
-    return text;
 }
 
 long CListEditor::FirstSelected() const
@@ -142,11 +137,10 @@ void CListEditor::OnEndEdit(wxListEvent& event)
     event.Skip();
     if (event.IsEditCancelled())
         return;
-    const std::string typed = event.GetLabel().utf8_string();
-    const std::string cleaned = OneLine(typed);
-    if (cleaned == typed)
+    const wxString cleaned = CSingleLineFilter::WithoutLineBreaks(event.GetLabel());
+    if (cleaned == event.GetLabel())
         return;
     event.Skip(false);
     event.Veto();
-    m_list->SetItemText(event.GetIndex(), wxString::FromUTF8(cleaned));
+    m_list->SetItemText(event.GetIndex(), cleaned);
 }

@@ -41,9 +41,6 @@ public:
     // Ends an open edit, keeping the typed text.
     void FinishEdit();
 
-    // text without its carriage returns and line feeds.
-    static std::string OneLine(std::string text);
-
 private:
     long FirstSelected() const;
     void EditFirstSelected();
