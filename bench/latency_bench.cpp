@@ -3,8 +3,7 @@
 // between it and the server.
 //
 // usage: latency_bench HOST PORT USER PASSWORD LOCAL_DIR START_DIR CONNECTIONS
-// Prints "files N failed F seconds S", or "n/a" (exit status 3) for a number of connections outside
-// 1 to 8. With LATENCY_TRACE set in the environment, every command and reply of every connection
+// Prints "files N failed F seconds S"; CONNECTIONS is 1 to 8. With LATENCY_TRACE set in the environment, every command and reply of every connection
 // goes to standard error, with the milliseconds since the start and the connection's number.
 
 #include <atomic>
@@ -24,6 +23,7 @@
 #include "list/RowWord.h"
 #include "run/CFTPTransfer.h"
 #include "run/CUploadLanes.h"
+#include "settings/CSettingsFile.h"
 
 using namespace skerrow;
 
@@ -51,9 +51,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const int connections = std::atoi(argv[7]);
-    if (connections < 1 || connections > 8) {
-        std::printf("n/a\n");
-        return 3;
+    if (connections < 1 || connections > ini::kMostConnections) {
+        std::fprintf(stderr, "CONNECTIONS is 1 to %d\n", ini::kMostConnections);
+        return 2;
     }
     CBenchPass pass;
     CTransferList& list = pass.list;

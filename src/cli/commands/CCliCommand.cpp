@@ -22,9 +22,27 @@ int CCliCommand::Conclude(int code, const std::string& doneWord, const std::stri
     const size_t failed = list.CountInState(kRowFailed);
     terminal.Info(doneWord + ": " + std::to_string(done) + ", failed: " + std::to_string(failed) + ", " + notDoneWord +
                   ": " + std::to_string(total - done - failed) + " (of " + std::to_string(total) + " " + items + ").");
+    return SaveListIfAsked(code);
+}
+
+int CCliCommand::SaveListIfAsked(int code)
+{
     if (!m_options.saveList.empty() && !m_session.SaveUnfinished(m_options.saveList) && code == kExitAllSent)
         return kExitSomeFailed;
     return code;
+}
+
+void CCliCommand::ListServerEntriesBeforeQuestion()
+{
+    CCliSession& session = m_session;
+    session.Prompt().SetBeforeQuestion([&session] {
+        if (session.Terminal().Quiet())
+            return;
+        for (const CTransferRow& row : session.List().Snapshot()) {
+            if (RowKindOf(row.word) == kKindFtpEntry)
+                session.Terminal().Out(row.name);
+        }
+    });
 }
 
 } // namespace skerrow::cli

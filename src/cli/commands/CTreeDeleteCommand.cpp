@@ -19,13 +19,8 @@ int CTreeDeleteCommand::Run()
         return kExitUsage;
     }
     // What the confirmation is about: every entry listed, before the answer.
+    ListServerEntriesBeforeQuestion();
     CCliSession& session = m_session;
-    session.Prompt().SetBeforeQuestion([&session] {
-        if (session.Terminal().Quiet())
-            return;
-        for (const CTransferRow& row : session.List().Snapshot())
-            session.Terminal().Out(row.name);
-    });
     session.Controller().OnTreeDelete();
     session.RunToEnd();
     const int code = session.Outcome(m_options.yes);
@@ -35,9 +30,7 @@ int CTreeDeleteCommand::Run()
         terminal.Info(std::to_string(session.List().Count()) +
                       " entries listed; nothing was deleted (--yes deletes them).");
     }
-    if (!m_options.saveList.empty() && !session.SaveUnfinished(m_options.saveList) && code == 0)
-        return kExitSomeFailed;
-    return code;
+    return SaveListIfAsked(code);
 }
 
 } // namespace skerrow::cli

@@ -35,15 +35,8 @@ int CUploadCommand::Run()
 // answered by --yes, after they have been printed.
 int CUploadCommand::RunWithLeftovers()
 {
+    ListServerEntriesBeforeQuestion();
     CCliSession& session = m_session;
-    session.Prompt().SetBeforeQuestion([&session] {
-        if (session.Terminal().Quiet())
-            return;
-        for (const CTransferRow& row : session.List().Snapshot()) {
-            if (RowKindOf(row.word) == kKindFtpEntry)
-                session.Terminal().Out(row.name);
-        }
-    });
     session.Controller().OnFindLeftovers();
     session.RunToEnd();
     if (!session.Interrupted() && session.Controller().IsConnected() && session.List().Count() > 0) {
