@@ -16,6 +16,7 @@
 #include "app/CModalDialogTracker.h"
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "gui/CScreenshot.h"
 #include "gui/app/CMainWindowTest.h"
 #include "run/CLeftoverDeletion.h"
 #include "transfer/CSkerrowView.h"
@@ -51,35 +52,11 @@ protected:
               std::to_string(m_language) + "\n");
     }
 
-    static void LetPaint(wxWindow& window)
+    void Grab(const wxRect& r, const std::string& name) { EXPECT_TRUE(GrabScreen(r, Path(name))); }
+    void Capture(wxDialog& dialog, const std::string& name) { CaptureDialog(dialog, Path(name)); }
+    std::string Path(const std::string& name) const
     {
-        for (int i = 0; i < 200 && !window.IsShownOnScreen(); ++i)
-            wxTheApp->Yield(true);
-        for (int i = 0; i < 10; ++i) {
-            window.Update();
-            wxTheApp->Yield(true);
-            wxMilliSleep(50);
-        }
-    }
-
-    void Grab(const wxRect& r, const std::string& name)
-    {
-        const std::string out = m_outDir + "/" + name + "-" + kSuffixes[m_language] + ".png";
-        const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
-                                    std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
-                                    std::to_string(r.y) + " +repage '" + out + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    }
-
-    // Shows the dialog modelessly, lets it paint and grabs its part of the screen.
-    void Capture(wxDialog& dialog, const std::string& name)
-    {
-        dialog.InitDialog();
-        dialog.CentreOnScreen();
-        dialog.Show();
-        LetPaint(dialog);
-        Grab(dialog.GetScreenRect(), name);
-        dialog.Hide();
+        return m_outDir + "/" + name + "-" + kSuffixes[m_language] + ".png";
     }
 
     std::string m_outDir;

@@ -11,6 +11,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/StringIds.h"
+#include "gui/CScreenshot.h"
 #include "gui/app/CMainWindowTest.h"
 #include "settings/CPCDirDlg.h"
 #include "transfer/CSkerrowView.h"
@@ -64,10 +65,7 @@ TEST_F(CMainWindowTest, MainWindowScreenshot)
     LetItPaint();
     Frame()->Update();
     LetItPaint();
-    const wxRect rect = Frame()->GetScreenRect();
-    const wxString command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage %s", rect.width, rect.height,
-                                              rect.x, rect.y, wxString::FromUTF8(out));
-    EXPECT_EQ(wxExecute(command, wxEXEC_SYNC), 0);
+    EXPECT_TRUE(GrabScreen(Frame()->GetScreenRect(), out));
 }
 
 // The About box beside it, when SKERROW_ABOUT_SCREENSHOT names the PNG.
@@ -85,8 +83,5 @@ TEST_F(CMainWindowTest, AboutBoxScreenshot)
     LetItPaint();
     about.Update();
     LetItPaint();
-    const wxRect rect = about.GetScreenRect();
-    const wxString command = wxString::Format("import -window root -crop %dx%d+%d+%d +repage %s", rect.width, rect.height,
-                                              rect.x, rect.y, wxString::FromUTF8(out));
-    EXPECT_EQ(wxExecute(command, wxEXEC_SYNC), 0);
+    EXPECT_TRUE(GrabScreen(about.GetScreenRect(), out));
 }

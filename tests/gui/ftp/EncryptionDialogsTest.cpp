@@ -11,6 +11,7 @@
 #include "../settings/SettingsDialogTest.h"
 #include "ftp/CCertificateDlg.h"
 #include "gui/CExpectModal.h"
+#include "gui/CScreenshot.h"
 #include "settings/CAdvancedDlg.h"
 
 namespace skerrow::test {
@@ -106,22 +107,7 @@ TEST_F(EncryptionDialogsTest, Screenshots)
             dlg = std::make_unique<CCertificateDlg>(nullptr, Certificate(i ? kOtherFingerprint : ""));
         else
             dlg = std::make_unique<CAdvancedDlg>(nullptr);
-        dlg->InitDialog();
-        dlg->CentreOnScreen();
-        dlg->Show();
-        for (int k = 0; k < 200 && !dlg->IsShownOnScreen(); ++k)
-            wxTheApp->Yield(true);
-        for (int k = 0; k < 10; ++k) {
-            dlg->Update();
-            wxTheApp->Yield(true);
-            wxMilliSleep(50);
-        }
-        const wxRect r = dlg->GetScreenRect();
-        const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
-                                    std::to_string(r.height) + "+" + std::to_string(r.x) + "+" + std::to_string(r.y) +
-                                    " +repage '" + std::string(dir) + "/" + names[i] + suffix + ".png'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        dlg->Hide();
+        CaptureDialog(*dlg, std::string(dir) + "/" + names[i] + suffix + ".png");
     }
     CStringTable::Unload();
 }

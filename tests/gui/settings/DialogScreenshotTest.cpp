@@ -12,6 +12,7 @@
 #include "settings/CPCDirDlg.h"
 #include "settings/CTreeDeleteDlg.h"
 #include "SettingsDialogTest.h"
+#include "gui/CScreenshot.h"
 
 namespace skerrow::test {
 namespace {
@@ -40,28 +41,7 @@ protected:
         CSettingsDialogTest::TearDown();
     }
 
-    // Shows the dialog, lets it paint, and grabs its part of the screen.
-    void Capture(wxDialog& dlg, const std::string& name)
-    {
-        dlg.InitDialog();
-        dlg.CentreOnScreen();
-        dlg.Show();
-        for (int i = 0; i < 200 && !dlg.IsShownOnScreen(); ++i)
-            wxTheApp->Yield(true);
-        // Painting happens on GTK's frame clock; give it a few rounds.
-        for (int i = 0; i < 10; ++i) {
-            dlg.Update();
-            wxTheApp->Yield(true);
-            wxMilliSleep(50);
-        }
-        const wxRect r = dlg.GetScreenRect();
-        const std::string out = m_outDir + "/" + name + m_suffix + ".png";
-        const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
-                                    std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
-                                    std::to_string(r.y) + " +repage '" + out + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        dlg.Hide();
-    }
+    void Capture(wxDialog& dlg, const std::string& name) { CaptureDialog(dlg, m_outDir + "/" + name + m_suffix + ".png"); }
 
     std::string m_outDir;
     std::string m_suffix;
