@@ -73,6 +73,14 @@ void CMainWindowTest::Command(int commandId)
     PumpPending();
 }
 
+void CMainWindowTest::PressDeleteKey()
+{
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = WXK_DELETE;
+    key.SetEventObject(ListCtrl());
+    ListCtrl()->GetEventHandler()->ProcessEvent(key);
+}
+
 CMainFrame* CMainWindowTest::Frame() const
 {
     return SkerrowApp().GetMainFrame();

@@ -26,6 +26,8 @@ protected:
     void Start(const std::string& iniText);
     // Sends a menu command (by the program's command id) as the menu would.
     void Command(int commandId);
+    // The Delete key pressed in the list, as the list hands it on (no pumping).
+    void PressDeleteKey();
 
     CMainFrame* Frame() const;
     CSkerrowView* View() const;

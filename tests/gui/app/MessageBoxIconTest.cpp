@@ -9,6 +9,7 @@
 #include "app/CMainFrame.h"
 #include "app/CModalDialogTracker.h"
 #include "gui/app/CMainWindowTest.h"
+#include "support/ParamByName.h"
 
 namespace {
 
@@ -71,4 +72,4 @@ INSTANTIATE_TEST_SUITE_P(
                     BoxCase{"Information", wxOK | wxICON_INFORMATION, wxID_OK, wxID_OK},
                     BoxCase{"QuestionNoByDefault", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, wxID_NO, wxID_NO},
                     BoxCase{"StopYesNo", wxYES_NO | wxNO_DEFAULT | wxICON_ERROR, wxID_YES, wxID_NO}),
-    [](const testing::TestParamInfo<BoxCase>& tested) { return std::string(tested.param.name); });
+    skerrow::test::ParamByName());

@@ -13,6 +13,7 @@
 #include "gui/app/CMainWindowTest.h"
 #include "gui/transfer/CRunWindowTest.h"
 #include "transfer/CSkerrowView.h"
+#include "support/ParamByName.h"
 
 using namespace skerrow;
 using skerrow::test::FtpServerKind;
@@ -87,11 +88,6 @@ TEST_P(QuitSignalDialogTest, EndsAnOpenDialogFirst)
     EXPECT_EQ(after.find("LastRun"), std::string::npos) << "the dialog was saved";
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalTest,
-                         testing::Values(SignalCase{"Term", SIGTERM}, SignalCase{"Interrupt", SIGINT},
-                                         SignalCase{"HangUp", SIGHUP}),
-                         [](const testing::TestParamInfo<SignalCase>& tested) { return std::string(tested.param.name); });
-INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalDialogTest,
-                         testing::Values(SignalCase{"Term", SIGTERM}, SignalCase{"Interrupt", SIGINT},
-                                         SignalCase{"HangUp", SIGHUP}),
-                         [](const testing::TestParamInfo<SignalCase>& tested) { return std::string(tested.param.name); });
+const SignalCase kSignals[] = {{"Term", SIGTERM}, {"Interrupt", SIGINT}, {"HangUp", SIGHUP}};
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalTest, testing::ValuesIn(kSignals), skerrow::test::ParamByName());
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalDialogTest, testing::ValuesIn(kSignals), skerrow::test::ParamByName());

@@ -27,6 +27,7 @@
 #include "app/CModalDialogTracker.h"
 #include "support/CScopedEnv.h"
 #include "support/CTempDir.h"
+#include "support/ParamByName.h"
 
 namespace fs = std::filesystem;
 
@@ -205,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeDirCase{"SharedRuntimeDirIsPassedOver", true, 0755, 0, "tmp/"},
                     RuntimeDirCase{"NoRuntimeDir", false, 0, 0, "tmp/"},
                     RuntimeDirCase{"NoRuntimeDirAndTempNameTaken", false, 0, 0777, "cache/skerrow-run"}),
-    [](const testing::TestParamInfo<RuntimeDirCase>& tested) { return std::string(tested.param.name); });
+    skerrow::test::ParamByName());
 
 TEST_F(CMainWindowTest, RaiseBringsAnOpenMessageBoxToTheFront)
 {

@@ -10,6 +10,7 @@
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
 #include "gui/app/CMainWindowTest.h"
+#include "support/ParamByName.h"
 
 using namespace skerrow;
 
@@ -63,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Enregistrer sous", "A_nnuler"},
                     ToolkitCase{"German", CLanguage::kGerman, "Abbrechen", "Bitte wählen Sie eine bestehende Datei.",
                                 "Öffnen", "Speichern unter", "_Abbrechen"}),
-    [](const testing::TestParamInfo<ToolkitCase>& tested) { return std::string(tested.param.name); });
+    skerrow::test::ParamByName());
 
 TEST_F(CMainWindowTest, WxTextsGoBackToEnglishWithTheInterface)
 {

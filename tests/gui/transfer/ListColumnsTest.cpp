@@ -18,6 +18,7 @@
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
 #include "list/RowWord.h"
+#include "support/ParamByName.h"
 
 using namespace skerrow;
 
@@ -106,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FitCase{"TreeDeleteWalkShort", Filled::ByWorker, 30, false},
                     FitCase{"TreeDeleteWalkLong", Filled::ByWorker, 400, true},
                     FitCase{"OpenedShort", Filled::Replaced, 30, false}, FitCase{"OpenedLong", Filled::Replaced, 400, true}),
-    [](const testing::TestParamInfo<FitCase>& tested) { return std::string(tested.param.name); });
+    skerrow::test::ParamByName());
 
 TEST_F(CMainWindowTest, FullErrorTextShowsAsTooltipAndInTheDetailsBox)
 {

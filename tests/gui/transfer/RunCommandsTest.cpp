@@ -292,10 +292,7 @@ TEST_F(RunCommandsTest, WhileARunGoesNothingReplacesItsListOrStartsASecondRun)
     // File > Open asks for no file, the Delete key and Re-set leave the rows as they are.
     Command(ID_FILE_OPEN); // a file dialog shown here would fail the test as unexpected
     ListCtrl()->SelectRows(0, 0, true);
-    wxKeyEvent key(wxEVT_KEY_DOWN);
-    key.m_keyCode = WXK_DELETE;
-    key.SetEventObject(ListCtrl());
-    ListCtrl()->GetEventHandler()->ProcessEvent(key);
+    PressDeleteKey();
     CommandOnly(ID_RESET);
     EXPECT_EQ(ListCtrl()->GetItemCount(), rows);
     EXPECT_EQ(PaneText(CMainFrame::kMessagePane), refused);

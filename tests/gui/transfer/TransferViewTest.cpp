@@ -108,11 +108,8 @@ TEST_F(CMainWindowTest, ResetAndDeleteKeyChangeOnlyTheList)
     EXPECT_EQ(list->OnGetItemText(1, kColErrors), "");
     EXPECT_EQ(View()->GetRunState(), 1);
 
-    auto pressDelete = [list] {
-        wxKeyEvent key(wxEVT_KEY_DOWN);
-        key.m_keyCode = WXK_DELETE;
-        key.SetEventObject(list);
-        list->GetEventHandler()->ProcessEvent(key);
+    auto pressDelete = [this] {
+        PressDeleteKey();
         PumpPending();
     };
     pressDelete(); // nothing selected: nothing goes
@@ -205,10 +202,7 @@ TEST_F(CMainWindowTest, DeleteKeyOnHalfOfALongListKeepsTheOtherHalfInOrder)
     for (size_t row = 0; row < 100000; row += 2)
         list->SelectRows(row, row, true);
     list->SetItemState(99998, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
-    wxKeyEvent key(wxEVT_KEY_DOWN);
-    key.m_keyCode = WXK_DELETE;
-    key.SetEventObject(list);
-    list->GetEventHandler()->ProcessEvent(key);
+    PressDeleteKey();
     PumpPending();
     ASSERT_EQ(list->GetItemCount(), 50000);
     EXPECT_EQ(list->SelectedCount(), 0u);
