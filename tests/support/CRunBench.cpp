@@ -6,6 +6,7 @@
 #include "discovery/CUploadDirWalk.h"
 #include "settings/CPasswordCodec.h"
 #include "settings/CSettingsFile.h"
+#include "support/LineEnds.h"
 
 namespace skerrow::test {
 
@@ -96,10 +97,7 @@ bool CRunBench::ServedMatches(const std::string& rowName)
         return false;
     const std::string copy = m_served.ReadFile("site/" + Relative(rowName));
     const std::string local = m_local.ReadFile(Relative(rowName));
-    std::string wire;
-    for (char c : local)
-        wire += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return copy == local || copy == wire;
+    return copy == local || copy == LfToCrLf(local);
 }
 
 bool CRunBench::Served(const std::string& relative) const

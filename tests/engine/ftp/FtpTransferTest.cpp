@@ -11,6 +11,7 @@
 #include "ftp/CInternetError.h"
 #include "support/CFtpTestBench.h"
 #include "list/RowWord.h"
+#include "support/LineEnds.h"
 
 namespace skerrow {
 namespace {
@@ -44,27 +45,11 @@ protected:
     // keeps the CR LF of the wire.
     std::string AsciiStored(const std::string& lines) const
     {
-        if (GetParam() == FtpServerKind::Vsftpd) {
-            std::string crlf;
-            for (char c : lines)
-                crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-            return crlf;
-        }
-        return lines;
+        return GetParam() == FtpServerKind::Vsftpd ? test::LfToCrLf(lines) : lines;
     }
 
     std::unique_ptr<CFtpTestBench> m_bench;
 };
-
-// What the upload reader hands to curl in ASCII mode: every CR LF as LF, a lone CR as it stands.
-std::string CrLfToLf(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n')
-            out += text[i];
-    return out;
-}
 
 // A text longer than two of curl's reads (512 KB each, or any power of two): one byte, then lines
 // of four, so that each read ends between the CR and the LF of a line; lone CRs at the end.
@@ -171,7 +156,7 @@ TEST_P(FtpTransferTest, TextSuffixesChooseAsciiAndNoLineEndIsDoubled)
     // A lone CR stays; no CR is lost or doubled where a read of the file ends.
     EXPECT_EQ(Stored("t/mixed.txt"), AsciiStored("a\nb\nc\rd\n"));
     const std::string longStored = Stored("t/long.txt");
-    const std::string longExpected = AsciiStored(CrLfToLf(LongText()));
+    const std::string longExpected = AsciiStored(test::CrLfToLf(LongText()));
     EXPECT_EQ(longStored.size(), longExpected.size());
     EXPECT_TRUE(longStored == longExpected) << "long.txt is not stored as sent";
 }

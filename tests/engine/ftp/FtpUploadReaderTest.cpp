@@ -1,5 +1,6 @@
 // The upload reader on its own: what it hands to curl for every way the line ends of a file can
-// fall on the boundaries of curl's read buffer.
+// fall on the boundaries of curl's read buffer. In ASCII mode that is every CR LF pair as a bare
+// LF (curl puts the CR back), a lone CR and a lone LF as they stand.
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,10 @@
 
 #include "ftp/CFtpUploadReader.h"
 #include "support/CTempDir.h"
+#include "support/LineEnds.h"
 
 namespace skerrow {
 namespace {
-
-// What the reader must hand over in ASCII mode: every CR LF pair as a bare LF (curl puts the CR
-// back), a lone CR and a lone LF as they stand.
-std::string Expected(const std::string& file)
-{
-    std::string out;
-    for (size_t i = 0; i < file.size(); ++i) {
-        if (file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n')
-            continue;
-        out += file[i];
-    }
-    return out;
-}
 
 // Where two long texts first differ ("" when they are equal), so a failure prints no megabytes.
 std::string Difference(const std::string& got, const std::string& expected)
@@ -74,7 +63,7 @@ TEST(FtpUploadReader, EveryLineEndOnEveryBufferBoundary)
             // A new file each time: rewriting one file in place is slow on some file systems.
             const std::string path = dir.WriteFile(std::to_string(++files), file).string();
             for (size_t bufferSize = 2; bufferSize <= 5; ++bufferSize) {
-                ASSERT_EQ(ReadAll(path, true, bufferSize), Expected(file))
+                ASSERT_EQ(ReadAll(path, true, bufferSize), test::CrLfToLf(file))
                     << ::testing::PrintToString(file) << " with a buffer of " << bufferSize;
                 ASSERT_EQ(ReadAll(path, false, bufferSize), file)
                     << ::testing::PrintToString(file) << " in binary with a buffer of " << bufferSize;
@@ -95,7 +84,7 @@ TEST(FtpUploadReader, LongFilesMatchTheReferenceConversion)
         for (char& c : file)
             c = letters[random() % sizeof letters];
         const std::string path = dir.WriteFile("long" + std::to_string(round), file).string();
-        const std::string expected = Expected(file);
+        const std::string expected = test::CrLfToLf(file);
         for (size_t bufferSize : {3u, 7u, 1024u, 16384u, 65536u}) {
             EXPECT_EQ(Difference(ReadAll(path, true, bufferSize), expected), "") << "buffer " << bufferSize;
             EXPECT_EQ(Difference(ReadAll(path, false, bufferSize), file), "") << "binary, buffer " << bufferSize;
