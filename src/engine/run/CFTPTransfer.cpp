@@ -11,7 +11,6 @@
 #include "run/CDirectoryClaims.h"
 #include "run/CDirectoryReach.h"
 #include "run/CRunFence.h"
-#include "run/CStopSignal.h"
 #include "run/CUploadQueue.h"
 #include "run/CTempNameUpload.h"
 #include "run/CProgressMeter.h"
@@ -93,11 +92,6 @@ bool CFTPTransfer::Apply(const std::function<void()>& change)
     return m_context.fence->Apply(change);
 }
 
-bool CFTPTransfer::Stopped()
-{
-    return m_context.stop.IsSet() || (m_context.fence && m_context.fence->IsReleased());
-}
-
 void CFTPTransfer::UploadRows()
 {
     // The rows as they are now, by identity: rows the list gains or loses meanwhile change nothing.
@@ -111,7 +105,7 @@ void CFTPTransfer::UploadRows()
     if (m_context.overall)
         m_context.overall->BeginPass(CRunProgress::Kind::Upload, m_context.list, queue.Rows(), m_context.pcDir);
     UploadFrom(queue, base);
-    if (Stopped())
+    if (m_context.Stopped())
         m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
     else
         SetFinalStatus();
@@ -129,7 +123,7 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
     m_reach = &directories;
     // With several connections only one reports the bytes of its file to the overall progress.
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
-    while (!Stopped()) {
+    while (!m_context.Stopped()) {
         std::optional<RowId> ahead;
         const std::optional<RowId> row = queue.Next(&ahead);
         if (!row)
@@ -214,7 +208,7 @@ void CFTPTransfer::DeleteRows()
         m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, rows, std::string());
     m_errorCount = 0;
     for (size_t i = 0; i < rows.size() && m_errorCount < m_errorLimit; ++i) {
-        if (Stopped()) {
+        if (m_context.Stopped()) {
             m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
             return;
         }

@@ -70,7 +70,6 @@ private:
     bool DeleteRow(RowId row);
     // Applies a change of the rows through the run's fence; false once the run was set aside.
     bool Apply(const std::function<void()>& change);
-    bool Stopped();
     void CountError();
     void MarkDone(RowId row);
     void SetFinalStatus();

@@ -14,7 +14,6 @@
 #include "list/CTransferList.h"
 #include "run/CFTPTransfer.h"
 #include "run/CProgressMeter.h"
-#include "run/CRunFence.h"
 #include "run/CRunProgress.h"
 #include "run/CStopSignal.h"
 #include "run/CTransferContext.h"
@@ -97,8 +96,7 @@ void CUploadLanes::Run()
     for (const auto& lane : lanes)
         lane->thread.join();
     m_used = 1 + static_cast<int>(std::count_if(lanes.begin(), lanes.end(), [](const auto& lane) { return lane->used.load(); }));
-    const bool stopped = m_first.stop.IsSet() || (m_first.fence && m_first.fence->IsReleased());
-    if (stopped)
+    if (m_first.Stopped())
         m_first.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
     else
         m_first.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
