@@ -97,18 +97,31 @@ void CFTPTransfer::UploadRows()
     // The rows as they are now, by identity: rows the list gains or loses meanwhile change nothing.
     CUploadQueue queue(m_context.list.Ids(), m_context.maxErrors);
     std::string base;
+    if (!BeginUpload(queue, base))
+        return;
+    UploadFrom(queue, base);
+    EndUpload(queue);
+}
+
+bool CFTPTransfer::BeginUpload(const CUploadQueue& queue, std::string& base)
+{
     if (!m_context.connection.GetCurrentDirectory(base)) {
         CInternetError(&m_context.connection)
             .ShowError(m_context.connection.LastError(), m_context.prompt, PromptIcon::Error);
-        return;
+        return false;
     }
     if (m_context.overall)
         m_context.overall->BeginPass(CRunProgress::Kind::Upload, m_context.list, queue.Rows(), m_context.pcDir);
-    UploadFrom(queue, base);
+    return true;
+}
+
+void CFTPTransfer::EndUpload(const CUploadQueue& queue)
+{
+    // The queue's count: with several connections, theirs are in it too.
     if (m_context.Stopped())
         m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
     else
-        SetFinalStatus();
+        m_context.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
 }
 
 void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
