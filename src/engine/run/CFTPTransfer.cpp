@@ -161,7 +161,7 @@ std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::strin
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone ||
         RowKindOf(data.word) != kKindPcFile)
         return std::nullopt;
-    const std::string path = !data.name.empty() && data.name[0] == '/' ? data.name.substr(1) : data.name;
+    const std::string path = data.LocalName();
     if (!IsSendableName(path))
         return std::nullopt;
     return SplitRemotePath(base, m_context.ftpStartDir, path).directory;
@@ -175,10 +175,8 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     // A server entry to delete (a leftover listed beside the files to send) is no file to send.
     if (RowKindOf(data.word) != kKindPcFile)
         return true;
-    std::string path = data.name;
-    if (!path.empty() && path[0] == '/')
-        path.erase(0, 1);
-    const std::string localPath = m_context.pcDir + "/" + path;
+    const std::string path = data.LocalName();
+    const std::string localPath = data.LocalPath(m_context.pcDir);
     const RemoteTarget target = SplitRemotePath(base, m_context.ftpStartDir, path);
     m_context.status.SetStatusText(FormatText(Tr("T.Transfering", "Transfering:- %s").c_str(), target.remotePath.c_str()));
     if (!IsSendableName(path)) {
