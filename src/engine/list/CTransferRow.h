@@ -18,6 +18,11 @@ struct CTransferRow {
     std::string size;  // column 2, "Size KB"
     std::string error; // column 3, "Errors"
     RowId id = 0;      // given by the list; 0 in a row not yet inserted
+
+    // A file to send: its path below the PC directory ("/" separated, no leading "/"), and that
+    // path joined to pcDir.
+    std::string LocalName() const;
+    std::string LocalPath(const std::string& pcDir) const;
 };
 
 } // namespace skerrow

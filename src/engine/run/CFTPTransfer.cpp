@@ -11,7 +11,6 @@
 #include "run/CDirectoryClaims.h"
 #include "run/CDirectoryReach.h"
 #include "run/CRunFence.h"
-#include "run/CStopSignal.h"
 #include "run/CUploadQueue.h"
 #include "run/CTempNameUpload.h"
 #include "run/CProgressMeter.h"
@@ -93,28 +92,36 @@ bool CFTPTransfer::Apply(const std::function<void()>& change)
     return m_context.fence->Apply(change);
 }
 
-bool CFTPTransfer::Stopped()
-{
-    return m_context.stop.IsSet() || (m_context.fence && m_context.fence->IsReleased());
-}
-
 void CFTPTransfer::UploadRows()
 {
     // The rows as they are now, by identity: rows the list gains or loses meanwhile change nothing.
     CUploadQueue queue(m_context.list.Ids(), m_context.maxErrors);
     std::string base;
+    if (!BeginUpload(queue, base))
+        return;
+    UploadFrom(queue, base);
+    EndUpload(queue);
+}
+
+bool CFTPTransfer::BeginUpload(const CUploadQueue& queue, std::string& base)
+{
     if (!m_context.connection.GetCurrentDirectory(base)) {
         CInternetError(&m_context.connection)
             .ShowError(m_context.connection.LastError(), m_context.prompt, PromptIcon::Error);
-        return;
+        return false;
     }
     if (m_context.overall)
         m_context.overall->BeginPass(CRunProgress::Kind::Upload, m_context.list, queue.Rows(), m_context.pcDir);
-    UploadFrom(queue, base);
-    if (Stopped())
+    return true;
+}
+
+void CFTPTransfer::EndUpload(const CUploadQueue& queue)
+{
+    // The queue's count: with several connections, theirs are in it too.
+    if (m_context.Stopped())
         m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
     else
-        SetFinalStatus();
+        m_context.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
 }
 
 void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
@@ -129,7 +136,7 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
     m_reach = &directories;
     // With several connections only one reports the bytes of its file to the overall progress.
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
-    while (!Stopped()) {
+    while (!m_context.Stopped()) {
         std::optional<RowId> ahead;
         const std::optional<RowId> row = queue.Next(&ahead);
         if (!row)
@@ -154,7 +161,7 @@ std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::strin
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone ||
         RowKindOf(data.word) != kKindPcFile)
         return std::nullopt;
-    const std::string path = !data.name.empty() && data.name[0] == '/' ? data.name.substr(1) : data.name;
+    const std::string path = data.LocalName();
     if (!IsSendableName(path))
         return std::nullopt;
     return SplitRemotePath(base, m_context.ftpStartDir, path).directory;
@@ -168,10 +175,8 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     // A server entry to delete (a leftover listed beside the files to send) is no file to send.
     if (RowKindOf(data.word) != kKindPcFile)
         return true;
-    std::string path = data.name;
-    if (!path.empty() && path[0] == '/')
-        path.erase(0, 1);
-    const std::string localPath = m_context.pcDir + "/" + path;
+    const std::string path = data.LocalName();
+    const std::string localPath = data.LocalPath(m_context.pcDir);
     const RemoteTarget target = SplitRemotePath(base, m_context.ftpStartDir, path);
     m_context.status.SetStatusText(FormatText(Tr("T.Transfering", "Transfering:- %s").c_str(), target.remotePath.c_str()));
     if (!IsSendableName(path)) {
@@ -214,7 +219,7 @@ void CFTPTransfer::DeleteRows()
         m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, rows, std::string());
     m_errorCount = 0;
     for (size_t i = 0; i < rows.size() && m_errorCount < m_errorLimit; ++i) {
-        if (Stopped()) {
+        if (m_context.Stopped()) {
             m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
             return;
         }

@@ -27,6 +27,13 @@ public:
     // the queue until none is left, the limit is reached or the run stops. base is the server
     // directory the remote paths are joined to. Leaves the closing status text to the caller.
     void UploadFrom(CUploadQueue& queue, const std::string& base);
+    // The start of an upload pass over queue: base receives the server directory the remote paths
+    // are joined to (on failure the error is shown and false returned), and the overall progress
+    // learns the pass's rows.
+    bool BeginUpload(const CUploadQueue& queue, std::string& base);
+    // The end of an upload pass over queue: "Transfer Stopped", "Too many errors, Transfer stopped"
+    // or "Finished" in the status pane.
+    void EndUpload(const CUploadQueue& queue);
     // Whether the bytes of each file go to the overall progress (one connection of several does).
     void SetFileBytesToOverall(bool report) { m_fileBytesToOverall = report; }
     // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
@@ -70,7 +77,6 @@ private:
     bool DeleteRow(RowId row);
     // Applies a change of the rows through the run's fence; false once the run was set aside.
     bool Apply(const std::function<void()>& change);
-    bool Stopped();
     void CountError();
     void MarkDone(RowId row);
     void SetFinalStatus();

@@ -7,8 +7,6 @@
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CFTPTransfer.h"
-#include "run/CRunFence.h"
-#include "run/CStopSignal.h"
 
 namespace skerrow {
 
@@ -40,7 +38,7 @@ std::string CLeftoverDeletion::QuestionText(size_t files, size_t directories, co
 
 void CLeftoverDeletion::Run()
 {
-    if (m_context.stop.IsSet() || (m_context.fence && m_context.fence->IsReleased()))
+    if (m_context.Stopped())
         return;
     // A leftover is often the old name of a file sent under a new one: while any file is not on the
     // server, its old copy may be all the site has of it.

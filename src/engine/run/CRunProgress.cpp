@@ -12,11 +12,10 @@ namespace {
 constexpr auto kRateWindow = std::chrono::seconds(5);
 constexpr auto kRateMinimum = std::chrono::milliseconds(500);
 
-uint64_t LocalSize(const std::string& pcDir, const std::string& name)
+uint64_t LocalSize(const std::string& pcDir, const CTransferRow& row)
 {
-    const std::string relative = !name.empty() && name[0] == '/' ? name.substr(1) : name;
     std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(pcDir + "/" + relative, ec);
+    const uintmax_t size = std::filesystem::file_size(row.LocalPath(pcDir), ec);
     return ec ? 0 : static_cast<uint64_t>(size);
 }
 
@@ -31,7 +30,7 @@ void CRunProgress::BeginPass(Kind kind, const CTransferList& list, const std::ve
     for (RowId row : rows) {
         if (!list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
             continue;
-        const uint64_t size = kind == Kind::Upload ? LocalSize(pcDir, data.name) : 0;
+        const uint64_t size = kind == Kind::Upload ? LocalSize(pcDir, data) : 0;
         sizes.emplace(row, size);
         total += size;
     }

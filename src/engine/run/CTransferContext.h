@@ -32,6 +32,9 @@ struct CTransferContext {
     CRunProgress* overall = nullptr;
     // Advanced/TempNameUpload: which files go under a temporary name first (CTempNameUpload).
     int tempNameUpload = 0;
+
+    // The run was stopped, or its fence released: the pass ends at the next row.
+    bool Stopped() const;
 };
 
 } // namespace skerrow

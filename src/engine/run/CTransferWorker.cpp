@@ -76,8 +76,7 @@ std::vector<std::string> CTransferWorker::UnsentLocalPaths() const
     for (const CTransferRow& row : m_context.list.Snapshot()) {
         if (RowStateOf(row.word) == kRowDone || RowKindOf(row.word) != kKindPcFile)
             continue;
-        const std::string name = !row.name.empty() && row.name[0] == '/' ? row.name.substr(1) : row.name;
-        paths.push_back(m_context.settings.pcDir + "/" + name);
+        paths.push_back(row.LocalPath(m_context.settings.pcDir));
     }
     return paths;
 }

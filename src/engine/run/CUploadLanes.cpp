@@ -5,17 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/CStringTable.h"
 #include "app/IStatusSink.h"
-#include "app/IUserPrompt.h"
-#include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
-#include "ftp/CInternetError.h"
 #include "list/CTransferList.h"
 #include "run/CFTPTransfer.h"
 #include "run/CProgressMeter.h"
-#include "run/CRunFence.h"
-#include "run/CRunProgress.h"
 #include "run/CStopSignal.h"
 #include "run/CTransferContext.h"
 #include "run/CUploadQueue.h"
@@ -49,13 +43,10 @@ struct CLane {
 void CUploadLanes::Run()
 {
     CUploadQueue queue(m_first.list.Ids(), m_first.maxErrors);
+    CFTPTransfer first(m_first);
     std::string base;
-    if (!m_first.connection.GetCurrentDirectory(base)) {
-        CInternetError(&m_first.connection).ShowError(m_first.connection.LastError(), m_first.prompt, PromptIcon::Error);
+    if (!first.BeginUpload(queue, base))
         return;
-    }
-    if (m_first.overall)
-        m_first.overall->BeginPass(CRunProgress::Kind::Upload, m_first.list, queue.Rows(), m_first.pcDir);
     const int wanted = std::clamp(m_setup.connections, 1, ini::kMostConnections);
     // Far enough ahead that the other connections are still on earlier rows when a directory is made.
     if (wanted > 1)
@@ -88,7 +79,7 @@ void CUploadLanes::Run()
         });
         lanes.push_back(std::move(lane));
     }
-    CFTPTransfer(m_first).UploadFrom(queue, base);
+    first.UploadFrom(queue, base);
     // Connections still logging in when the rows are gone have nothing left to do.
     for (const auto& lane : lanes) {
         if (!lane->settled.load())
@@ -97,11 +88,7 @@ void CUploadLanes::Run()
     for (const auto& lane : lanes)
         lane->thread.join();
     m_used = 1 + static_cast<int>(std::count_if(lanes.begin(), lanes.end(), [](const auto& lane) { return lane->used.load(); }));
-    const bool stopped = m_first.stop.IsSet() || (m_first.fence && m_first.fence->IsReleased());
-    if (stopped)
-        m_first.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
-    else
-        m_first.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
+    first.EndUpload(queue);
 }
 
 } // namespace skerrow
