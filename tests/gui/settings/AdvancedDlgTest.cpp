@@ -14,13 +14,7 @@ class AdvancedDlgTest : public CSettingsDialogTest {
 protected:
     static wxListCtrl* List(CAdvancedDlg& dlg) { return Control<wxListCtrl>(dlg, CAdvancedDlg::ID_SUFFIXES); }
 
-    static std::vector<std::string> Items(CAdvancedDlg& dlg)
-    {
-        std::vector<std::string> items;
-        for (int i = 0; i < List(dlg)->GetItemCount(); ++i)
-            items.push_back(List(dlg)->GetItemText(i).utf8_string());
-        return items;
-    }
+    static std::vector<std::string> Items(CAdvancedDlg& dlg) { return ListItems(List(dlg)); }
 
     std::vector<std::string> StoredSuffixes() const { return CIniFile::GetSection(m_iniPath, "TextSuffices"); }
 

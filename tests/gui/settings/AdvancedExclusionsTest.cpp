@@ -15,13 +15,7 @@ class AdvancedExclusionsTest : public CSettingsDialogTest {
 protected:
     static wxListCtrl* List(CAdvancedDlg& dlg) { return Control<wxListCtrl>(dlg, CAdvancedDlg::ID_EXCLUSIONS); }
 
-    static std::vector<std::string> Shown(CAdvancedDlg& dlg)
-    {
-        std::vector<std::string> items;
-        for (int i = 0; i < List(dlg)->GetItemCount(); ++i)
-            items.push_back(List(dlg)->GetItemText(i).utf8_string());
-        return items;
-    }
+    static std::vector<std::string> Shown(CAdvancedDlg& dlg) { return ListItems(List(dlg)); }
 
     std::vector<std::string> Stored() const
     {

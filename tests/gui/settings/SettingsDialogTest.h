@@ -9,10 +9,12 @@
 // a click that never comes.
 #define wxTEST_DIALOG_HOOK_CLASS skerrow::test::CTestModalHook
 #include <wx/testing.h>
+#include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/CStringTable.h"
 #include "settings/CIniFile.h"
@@ -90,6 +92,14 @@ protected:
     }
 
     static wxTextCtrl* Edit(wxWindow& dialog, int id) { return Control<wxTextCtrl>(dialog, id); }
+    // The texts of a list's items, first to last.
+    static std::vector<std::string> ListItems(wxListCtrl* list)
+    {
+        std::vector<std::string> items;
+        for (int i = 0; i < list->GetItemCount(); ++i)
+            items.push_back(list->GetItemText(i).utf8_string());
+        return items;
+    }
 
     CTempDir m_dir;
     std::string m_iniPath;
