@@ -9,9 +9,9 @@
 #include "CBenchSink.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
-#include "run/CProgressMeter.h"
-#include "run/CStopSignal.h"
-#include "run/CTransferContext.h"
+#include "transfer/CProgressMeter.h"
+#include "transfer/CStopSignal.h"
+#include "transfer/CTransferContext.h"
 
 struct CBenchPass {
     skerrow::CTransferList list;

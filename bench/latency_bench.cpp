@@ -21,8 +21,8 @@
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
-#include "run/CFTPTransfer.h"
-#include "run/CUploadLanes.h"
+#include "transfer/CFTPTransfer.h"
+#include "transfer/CUploadLanes.h"
 #include "settings/CSettingsFile.h"
 
 using namespace skerrow;

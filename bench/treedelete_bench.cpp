@@ -10,9 +10,9 @@
 
 #include "CBenchPass.h"
 #include "discovery/CTreeDelDirWalk.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
-#include "run/CStopSignal.h"
+#include "transfer/CStopSignal.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "ftp/CFtpConnection.h"
-#include "run/CTransferContext.h"
+#include "transfer/CTransferContext.h"
 #include "support/CFtpRecordingSink.h"
 #include "support/CFtpServerProcess.h"
 #include "support/CTempDir.h"
-#include "run/CStopSignal.h"
-#include "run/CProgressMeter.h"
+#include "transfer/CStopSignal.h"
+#include "transfer/CProgressMeter.h"
 #include "list/CTransferList.h"
 
 namespace skerrow::test {

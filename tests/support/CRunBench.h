@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "list/CTransferList.h"
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 #include "run/CRunController.h"
 #include "settings/CViewSettings.h"
 #include "support/CAnsweringSink.h"

@@ -13,7 +13,7 @@
 #include "list/CTransferList.h"
 #include "output/CCliProgress.h"
 #include "output/CCliTerminal.h"
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 #include "run/CRunController.h"
 #include "settings/CViewSettings.h"
 

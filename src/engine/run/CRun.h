@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "run/CRunFence.h"
-#include "run/CRunProgress.h"
-#include "run/CStopSignal.h"
+#include "transfer/CRunFence.h"
+#include "transfer/CRunProgress.h"
+#include "transfer/CStopSignal.h"
 
 namespace skerrow {
 

@@ -13,7 +13,7 @@
 #include "ftp/CTrustedCertificates.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 #include "log/CCommandLog.h"
 #include "run/CLeftoverFindWorker.h"
 #include "run/CRun.h"

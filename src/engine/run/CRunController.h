@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "run/CConnectionCloser.h"
-#include "run/CRunProgress.h"
+#include "transfer/CRunProgress.h"
 #include "settings/CDateTime.h"
 
 namespace skerrow {

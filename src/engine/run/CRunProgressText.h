@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "run/CRunProgress.h"
+#include "transfer/CRunProgress.h"
 
 namespace skerrow {
 

@@ -1,6 +1,6 @@
 #include "run/CRunStatusSink.h"
 
-#include "run/CRunFence.h"
+#include "transfer/CRunFence.h"
 
 namespace skerrow {
 

@@ -3,10 +3,10 @@
 // and returns its exit code. Everything it changes that the window shares goes through the run's
 // fence.
 
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 #include "run/CRunPrompt.h"
 #include "run/CRunStatusSink.h"
-#include "run/CTransferContext.h"
+#include "transfer/CTransferContext.h"
 #include "run/CWorkerContext.h"
 
 namespace skerrow {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "run/CRunWorker.h"
-#include "run/CTransferContext.h"
+#include "transfer/CTransferContext.h"
 
 namespace skerrow {
 

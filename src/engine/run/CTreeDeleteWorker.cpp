@@ -8,7 +8,7 @@
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "list/CTransferList.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "run/CRun.h"
 #include "settings/CSettingsFile.h"
 

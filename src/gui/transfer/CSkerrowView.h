@@ -15,7 +15,7 @@
 #include <wx/weakref.h>
 
 #include "settings/CViewSettings.h"
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 #include "run/CRunController.h"
 #include "list/CTransferList.h"
 #include "run/IRunHost.h"

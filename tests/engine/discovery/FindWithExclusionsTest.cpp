@@ -13,7 +13,7 @@
 #include "settings/CViewSettings.h"
 #include "support/CFtpRecordingSink.h"
 #include "support/CTempDir.h"
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 #include "run/CRunController.h"
 #include "list/CTransferList.h"
 #include "support/CRunTestHost.h"

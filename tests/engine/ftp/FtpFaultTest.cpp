@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <future>
 
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "support/CFtpTestBench.h"
 #include "list/RowWord.h"

@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "ftp/CFtpConnection.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "support/CFtpTestBench.h"
 
 namespace skerrow {

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "discovery/CTreeDelDirWalk.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "ftp/CTrustedCertificates.h"
 #include "support/CFtpTestBench.h"

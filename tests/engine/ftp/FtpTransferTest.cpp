@@ -7,7 +7,7 @@
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "discovery/CTreeDelDirWalk.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "support/CFtpTestBench.h"
 #include "list/RowWord.h"

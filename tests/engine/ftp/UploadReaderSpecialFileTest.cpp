@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CFtpUploadReader.h"
 #include "ftp/CInternetError.h"

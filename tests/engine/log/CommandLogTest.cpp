@@ -12,7 +12,7 @@
 #include "list/RowWord.h"
 #include "log/CCommandLog.h"
 #include "log/CLogFile.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 #include "support/CFtpTestBench.h"
 #include "support/CScopedEnv.h"
 #include "support/CTempDir.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "list/RowWord.h"
-#include "run/CLeftoverDeletion.h"
+#include "transfer/CLeftoverDeletion.h"
 #include "support/CRunControlFixture.h"
 
 namespace skerrow {

@@ -18,7 +18,7 @@
 #include "app/StringIds.h"
 #include "gui/CScreenshot.h"
 #include "gui/app/CMainWindowTest.h"
-#include "run/CLeftoverDeletion.h"
+#include "transfer/CLeftoverDeletion.h"
 #include "transfer/CSkerrowView.h"
 #include "settings/CAdvancedDlg.h"
 #include "settings/CConnectDlg.h"

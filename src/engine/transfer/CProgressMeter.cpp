@@ -1,4 +1,4 @@
-#include "run/CProgressMeter.h"
+#include "transfer/CProgressMeter.h"
 
 #include <cstdlib>
 

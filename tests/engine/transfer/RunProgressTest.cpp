@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "list/RowWord.h"
-#include "run/CFTPTransfer.h"
-#include "run/CRunProgress.h"
+#include "transfer/CFTPTransfer.h"
+#include "transfer/CRunProgress.h"
 #include "run/CRunProgressText.h"
 #include "support/CFtpTestBench.h"
 #include "support/CTempDir.h"

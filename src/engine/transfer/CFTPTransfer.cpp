@@ -1,4 +1,4 @@
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,13 +8,13 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
-#include "run/CDirectoryClaims.h"
-#include "run/CDirectoryReach.h"
-#include "run/CRunFence.h"
-#include "run/CUploadQueue.h"
-#include "run/CTempNameUpload.h"
-#include "run/CProgressMeter.h"
-#include "run/CRunProgress.h"
+#include "transfer/CDirectoryClaims.h"
+#include "transfer/CDirectoryReach.h"
+#include "transfer/CRunFence.h"
+#include "transfer/CUploadQueue.h"
+#include "transfer/CTempNameUpload.h"
+#include "transfer/CProgressMeter.h"
+#include "transfer/CRunProgress.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"

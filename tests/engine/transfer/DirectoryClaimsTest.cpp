@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "list/RowWord.h"
-#include "run/CDirectoryClaims.h"
-#include "run/CUploadLanes.h"
+#include "transfer/CDirectoryClaims.h"
+#include "transfer/CUploadLanes.h"
 #include "support/CFtpTestBench.h"
 
 namespace skerrow {

@@ -1,7 +1,7 @@
-#include "run/CTransferContext.h"
+#include "transfer/CTransferContext.h"
 
-#include "run/CRunFence.h"
-#include "run/CStopSignal.h"
+#include "transfer/CRunFence.h"
+#include "transfer/CStopSignal.h"
 
 namespace skerrow {
 

@@ -1,4 +1,4 @@
-#include "run/CRunProgress.h"
+#include "transfer/CRunProgress.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "list/CTransferList.h"
-#include "run/CTransferContext.h"
+#include "transfer/CTransferContext.h"
 #include "settings/CTextSuffixList.h"
 
 namespace skerrow {

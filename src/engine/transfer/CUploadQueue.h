@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "list/CTransferList.h"
-#include "run/CDirectoryClaims.h"
+#include "transfer/CDirectoryClaims.h"
 
 namespace skerrow {
 

@@ -8,8 +8,8 @@
 
 #include "ftp/CFtpConnection.h"
 #include "list/RowWord.h"
-#include "run/CFTPTransfer.h"
-#include "run/CTempNameUpload.h"
+#include "transfer/CFTPTransfer.h"
+#include "transfer/CTempNameUpload.h"
 #include "support/CFtpTestBench.h"
 #include "support/CRunControlFixture.h"
 

@@ -1,4 +1,4 @@
-#include "run/CRunFence.h"
+#include "transfer/CRunFence.h"
 
 namespace skerrow {
 

@@ -1,4 +1,4 @@
-#include "run/CDirectoryClaims.h"
+#include "transfer/CDirectoryClaims.h"
 
 namespace skerrow {
 

@@ -1,4 +1,4 @@
-#include "run/CUploadQueue.h"
+#include "transfer/CUploadQueue.h"
 
 #include <algorithm>
 

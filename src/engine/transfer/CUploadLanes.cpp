@@ -1,4 +1,4 @@
-#include "run/CUploadLanes.h"
+#include "transfer/CUploadLanes.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,11 +8,11 @@
 #include "app/IStatusSink.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
-#include "run/CFTPTransfer.h"
-#include "run/CProgressMeter.h"
-#include "run/CStopSignal.h"
-#include "run/CTransferContext.h"
-#include "run/CUploadQueue.h"
+#include "transfer/CFTPTransfer.h"
+#include "transfer/CProgressMeter.h"
+#include "transfer/CStopSignal.h"
+#include "transfer/CTransferContext.h"
+#include "transfer/CUploadQueue.h"
 #include "settings/CSettingsFile.h"
 
 namespace skerrow {

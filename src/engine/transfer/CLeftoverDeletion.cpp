@@ -1,4 +1,4 @@
-#include "run/CLeftoverDeletion.h"
+#include "transfer/CLeftoverDeletion.h"
 
 #include "app/CStringTable.h"
 #include "app/IStatusSink.h"
@@ -6,7 +6,7 @@
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
-#include "run/CFTPTransfer.h"
+#include "transfer/CFTPTransfer.h"
 
 namespace skerrow {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "run/CTransferContext.h"
+#include "transfer/CTransferContext.h"
 
 namespace skerrow {
 

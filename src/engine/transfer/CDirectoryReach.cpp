@@ -1,7 +1,7 @@
-#include "run/CDirectoryReach.h"
+#include "transfer/CDirectoryReach.h"
 
 #include "ftp/CFtpConnection.h"
-#include "run/CDirectoryClaims.h"
+#include "transfer/CDirectoryClaims.h"
 
 namespace skerrow {
 

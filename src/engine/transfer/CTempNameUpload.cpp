@@ -1,4 +1,4 @@
-#include "run/CTempNameUpload.h"
+#include "transfer/CTempNameUpload.h"
 
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
