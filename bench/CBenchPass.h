@@ -11,6 +11,7 @@
 #include "list/CTransferList.h"
 #include "transfer/CProgressMeter.h"
 #include "transfer/CStopSignal.h"
+#include "settings/CTextSuffixList.h"
 #include "transfer/CTransferContext.h"
 
 struct CBenchPass {
@@ -31,9 +32,10 @@ struct CBenchPass {
         return true;
     }
 
-    // A pass over the list from pcDir to startDir, with no settings file of its own.
+    // A pass over the list from pcDir to startDir, with the default text suffixes.
     skerrow::CTransferContext Context(const std::string& pcDir, const std::string& startDir)
     {
-        return {list, connection, sink, sink, stop, progress, pcDir, startDir, 32000, "/nonexistent.ini"};
+        return {list, connection, sink, sink, stop, progress, pcDir, startDir, 32000,
+                skerrow::CTextSuffixList::Defaults()};
     }
 };

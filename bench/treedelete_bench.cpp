@@ -10,6 +10,7 @@
 
 #include "CBenchPass.h"
 #include "discovery/CTreeDelDirWalk.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
 #include "ftp/CFtpConnection.h"
 #include "transfer/CStopSignal.h"
@@ -46,7 +47,7 @@ int main(int argc, char** argv)
     walk.Walk(&connection, argv[5], "*");
     CTransferContext context = pass.Context(std::string(), std::string());
     CFTPTransfer transfer(context);
-    transfer.DeleteRows();
+    transfer.DeleteRows(CDeletePlan::TreeDelete(CFtpConnection::ResolvePath("/", argv[5])));
     connection.Close();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("entries %zu failed %zu seconds %.3f commands %d status %s\n", list.Count(),

@@ -10,7 +10,6 @@ CFtpTestBench::CFtpTestBench(FtpServerKind kind, const Prepare& prepare)
     if (prepare)
         args = prepare(m_served);
     m_server = std::make_unique<CFtpServerProcess>(kind, m_served.Str(), args);
-    m_settings.WriteFile("skerrow.ini", "[TextSuffices]\n.htm=1\n.txt=1\n");
 }
 
 std::string CFtpTestBench::Skip() const
@@ -27,7 +26,7 @@ bool CFtpTestBench::Open(long stallSeconds)
 CTransferContext& CFtpTestBench::Context(const std::string& ftpStartDir, int maxErrors)
 {
     m_context.reset(new CTransferContext{m_list, m_connection, m_sink, m_sink, m_stop, m_progress, m_local.Str(),
-                                         ftpStartDir, maxErrors, (m_settings.Path() / "skerrow.ini").string()});
+                                         ftpStartDir, maxErrors, {".htm", ".txt"}});
     return *m_context;
 }
 

@@ -38,7 +38,7 @@ public:
     CTransferList& List() { return m_list; }
     CFtpRecordingSink& Sink() { return m_sink; }
     CStopSignal& Stop() { return m_stop; }
-    // A context over the rows; pcDir = Local(), settings from a file that lists ".htm" and ".txt".
+    // A context over the rows; pcDir = Local(), ".htm" and ".txt" files go in ASCII.
     CTransferContext& Context(const std::string& ftpStartDir, int maxErrors = 32000);
     // Adds a Pending PC-file row.
     void AddRow(const std::string& name, const std::string& sizeText = "1");
@@ -47,7 +47,6 @@ public:
 private:
     CTempDir m_local;
     CTempDir m_served;
-    CTempDir m_settings;
     std::unique_ptr<CFtpServerProcess> m_server;
     CFtpConnection m_connection;
     CTransferList m_list;

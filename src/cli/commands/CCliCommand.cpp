@@ -39,7 +39,7 @@ void CCliCommand::ListServerEntriesBeforeQuestion()
         if (session.Terminal().Quiet())
             return;
         for (const CTransferRow& row : session.List().Snapshot()) {
-            if (RowKindOf(row.word) == kKindFtpEntry)
+            if (IsServerEntry(row.word))
                 session.Terminal().Out(row.name);
         }
     });

@@ -24,7 +24,7 @@ int CSendCommand::Run()
     // A list of server entries is deleted by Tree Delete in the window, never sent.
     const bool deletions = runState == 2 || runState == 3 ||
                            std::any_of(rows.begin(), rows.end(),
-                                       [](const CPackedRow& row) { return RowKindOf(row.word) == kKindFtpEntry; });
+                                       [](const CPackedRow& row) { return IsServerEntry(row.word); });
     if (deletions) {
         terminal.Error("error: the list " + path + " holds server entries to delete, not files to send");
         return kExitUsage;

@@ -1,5 +1,6 @@
 #include "commands/CTreeDeleteCommand.h"
 
+#include "ftp/CFtpConnection.h"
 #include "options/CCliArguments.h"
 #include "options/CliExitCode.h"
 #include "host/CCliSession.h"
@@ -12,9 +13,17 @@ int CTreeDeleteCommand::Run()
 {
     CCliTerminal& terminal = m_session.Terminal();
     // The directory is stored as the Tree Delete dialog stores it; the worker reads it from there.
+    const std::string directory = NormaliseTreeDeletePath(m_options.operand);
+    // "/", ".", ".." or nothing: the whole account, which a script must name on purpose.
+    if (CFtpConnection::ResolvePath("/", directory) == "/" && !m_options.wholeAccount) {
+        terminal.Error("error: " + m_options.operand +
+                       " names the top of the server, so everything this account reaches would be deleted; "
+                       "give --whole-account to mean that");
+        return kExitUsage;
+    }
     CSettingsFile settings;
     settings.GetPath(".ini");
-    if (!settings.WriteString(ini::kConfigure, ini::kFtpDirTreeDel, NormaliseTreeDeletePath(m_options.operand))) {
+    if (!settings.WriteString(ini::kConfigure, ini::kFtpDirTreeDel, directory)) {
         terminal.Error("error: cannot write the settings file " + settings.CurrentPath());
         return kExitUsage;
     }

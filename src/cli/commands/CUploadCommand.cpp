@@ -13,7 +13,7 @@ size_t LeftoversNotDone(const CTransferList& list)
 {
     size_t count = 0;
     for (const CTransferRow& row : list.Snapshot()) {
-        if (RowKindOf(row.word) == kKindFtpEntry && RowStateOf(row.word) != kRowDone)
+        if (RowKindOf(row.word) == kKindLeftover && RowStateOf(row.word) != kRowDone)
             ++count;
     }
     return count;
@@ -39,7 +39,9 @@ int CUploadCommand::RunWithLeftovers()
     CCliSession& session = m_session;
     session.Controller().OnFindLeftovers();
     session.RunToEnd();
-    if (!session.Interrupted() && session.Controller().IsConnected() && session.List().Count() > 0) {
+    // A refused mass deletion sends nothing either: the folder or the Start Dir is likely wrong.
+    if (!session.Interrupted() && session.Controller().IsConnected() && !session.Controller().RefusedForSafety() &&
+        session.List().Count() > 0) {
         session.Controller().OnTransferDelete();
         session.RunToEnd();
     }

@@ -39,6 +39,7 @@ void CCliHost::AdjustSettings(CViewSettings& settings)
         settings.password = *m_password;
     if (m_allFiles)
         settings.uploadAllFiles = true;
+    settings.maxLeftoverDeletes = m_maxLeftoverDeletes;
 }
 
 void CCliHost::PrepareConnection(CFtpConnection& connection)

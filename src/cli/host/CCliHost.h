@@ -28,6 +28,7 @@ public:
     // What the command line puts in place of the stored settings.
     void SetPassword(std::optional<std::string> password) { m_password = std::move(password); }
     void SetAllFiles(bool all) { m_allFiles = all; }
+    void SetMaxLeftoverDeletes(long most) { m_maxLeftoverDeletes = most; }
     // The fingerprint given with --trust ("" for none): the one certificate accepted without a
     // window; any other the trust store refuses fails the connection.
     void SetTrustedFingerprint(std::string fingerprint) { m_trust = std::move(fingerprint); }
@@ -54,6 +55,7 @@ private:
     CRunController* m_controller = nullptr;
     std::optional<std::string> m_password;
     bool m_allFiles = false;
+    long m_maxLeftoverDeletes = -1;
     std::string m_trust;
     bool m_missingSite = false;
     CUiCallQueue m_calls;

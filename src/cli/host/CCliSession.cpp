@@ -25,6 +25,7 @@ CCliSession::CCliSession(const CCliOptions& options, std::optional<std::string> 
     m_host.SetController(m_controller.get());
     m_host.SetPassword(std::move(password));
     m_host.SetAllFiles(options.all);
+    m_host.SetMaxLeftoverDeletes(options.maxDelete);
     m_host.SetTrustedFingerprint(options.trust);
 }
 
@@ -51,7 +52,7 @@ int CCliSession::Outcome(bool allDoneWanted)
 {
     if (m_interrupted)
         return kExitSomeFailed;
-    if (m_host.MissingSite())
+    if (m_host.MissingSite() || m_controller->RefusedForSafety())
         return kExitUsage;
     if (!m_controller->IsConnected())
         return kExitNoConnection;
@@ -69,7 +70,7 @@ bool CCliSession::SaveUnfinished(const std::string& path)
     for (CPackedRow& row : m_list.PackedSnapshot()) {
         if (RowStateOf(row.word) == kRowDone)
             continue;
-        deletions = deletions || RowKindOf(row.word) == kKindFtpEntry;
+        deletions = deletions || IsServerEntry(row.word);
         rows.push_back(std::move(row));
     }
     int runState = rows.empty() ? 0 : m_controller->RunState();

@@ -73,10 +73,11 @@ bool CCliArguments::TakeOption(const std::vector<std::string>& args, size_t& ind
         const char* shortName;
         bool CCliOptions::*field;
     };
-    static constexpr std::array<Flag, 7> kFlags{{
+    static constexpr std::array<Flag, 8> kFlags{{
         {"--all", "-a", &CCliOptions::all},
         {"--yes", "-y", &CCliOptions::yes},
         {"--delete-leftovers", nullptr, &CCliOptions::deleteLeftovers},
+        {"--whole-account", nullptr, &CCliOptions::wholeAccount},
         {"--quiet", "-q", &CCliOptions::quiet},
         {"--verbose", "-v", &CCliOptions::verbose},
         {"--help", "-h", &CCliOptions::help},
@@ -115,9 +116,22 @@ bool CCliArguments::TakeOption(const std::vector<std::string>& args, size_t& ind
         m_options.*(option.field) = value;
         return true;
     }
+    if (name == "--max-delete") {
+        if (!hasValue && index + 1 < args.size())
+            return TakeMaxDelete(args[++index]);
+        return TakeMaxDelete(inlineValue);
+    }
     if (name == "--password" || name == "-p")
         return Fail("a password is never taken on the command line: use --password-env VAR or --password-file FILE");
     return Fail("unknown option " + name);
+}
+
+bool CCliArguments::TakeMaxDelete(const std::string& value)
+{
+    if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos)
+        return Fail("option --max-delete needs a number of entries");
+    m_options.maxDelete = std::stol(value);
+    return true;
 }
 
 bool CCliArguments::TakeWord(const std::string& word)
@@ -154,6 +168,10 @@ bool CCliArguments::CheckCombination()
         return Fail("--all" + where);
     if (m_options.deleteLeftovers && command != CliCommand::Upload)
         return Fail("--delete-leftovers" + where);
+    if (m_options.maxDelete >= 0 && !m_options.deleteLeftovers)
+        return Fail("--max-delete" + where + " without --delete-leftovers");
+    if (m_options.wholeAccount && command != CliCommand::TreeDelete)
+        return Fail("--whole-account" + where);
     if (m_options.yes && command != CliCommand::TreeDelete && !m_options.deleteLeftovers)
         return Fail("--yes" + where);
     if (!m_options.saveList.empty() && command == CliCommand::Find)

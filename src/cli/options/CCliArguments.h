@@ -17,6 +17,8 @@ struct CCliOptions {
     std::string passwordFile; // --password-file
     std::string saveList;     // --save-list
     std::string trust;        // --trust: a certificate's SHA-256 fingerprint to accept
+    long maxDelete = -1;      // --max-delete N: leftovers that may go past the mass-deletion guard
+    bool wholeAccount = false; // --whole-account: tree-delete of the server's top directory
     bool all = false;
     bool yes = false;
     bool deleteLeftovers = false; // upload: also list (and with --yes delete) server leftovers
@@ -44,6 +46,7 @@ private:
     // The options given fit the command, and the command has the operand it needs.
     bool CheckCombination();
     bool Fail(const std::string& error);
+    bool TakeMaxDelete(const std::string& value);
 
     CCliOptions m_options;
     std::string m_error;

@@ -50,7 +50,7 @@ void CCliProgress::Finish()
 void CCliProgress::Report(const CTransferRow& row)
 {
     const int32_t state = RowStateOf(row.word);
-    const bool deleting = RowKindOf(row.word) == kKindFtpEntry;
+    const bool deleting = IsServerEntry(row.word);
     if (state == kRowFailed)
         m_terminal.Error("failed: " + row.name + ": " + CCliTerminal::OneLine(row.error));
     else if (state == kRowDone && !m_terminal.ShowsBar())

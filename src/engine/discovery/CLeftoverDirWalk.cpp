@@ -1,9 +1,6 @@
 #include "discovery/CLeftoverDirWalk.h"
 
-#include <filesystem>
-
 #include "app/CStringTable.h"
-#include "discovery/CUploadDirWalk.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
@@ -16,12 +13,6 @@ std::string ParentOf(const std::string& relative)
 {
     const size_t slash = relative.rfind('/');
     return slash == std::string::npos ? std::string() : relative.substr(0, slash);
-}
-
-std::string LastPart(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -37,18 +28,14 @@ void CLeftoverDirWalk::Setup(CTransferList* list, const std::string& serverStart
     m_rules = rules;
     m_files = 0;
     m_directories = 0;
+    m_serverFiles = 0;
     m_holding.clear();
 }
 
 bool CLeftoverDirWalk::WalkServer(CFtpConnection* connection)
 {
-    m_exclusions = CExclusionMatcher();
-    m_exclusions.AddRules(m_rules);
     // Without a local folder every server file would look like a leftover.
-    if (m_localRoot.empty() || !std::filesystem::is_directory(m_localRoot))
-        return false;
-    const std::string ruleFile = m_localRoot + "/" + CUploadDirWalk::kRuleFileName;
-    if (m_exclusions.AddRulesFromFile(ruleFile) == CExclusionMatcher::FileResult::Unreadable)
+    if (!m_local.Setup(m_localRoot, m_rules))
         return false;
     return Walk(connection, m_start.c_str(), "*");
 }
@@ -74,26 +61,6 @@ std::string CLeftoverDirWalk::RelativePath(const std::string& start, const std::
     return relative;
 }
 
-bool CLeftoverDirWalk::HasLocalCounterpart(const std::string& relative) const
-{
-    std::error_code ec;
-    const auto status = std::filesystem::symlink_status(m_localRoot + "/" + relative, ec);
-    // Only a name that is plainly absent makes a leftover; anything unsure keeps the server's copy.
-    return status.type() != std::filesystem::file_type::not_found;
-}
-
-// What the local walk would never send, or does have.
-bool CLeftoverDirWalk::IsKeptFile(const std::string& relative) const
-{
-    const std::string directory = ParentOf(relative);
-    const std::string directoryName = directory.empty() ? LastPart(m_localRoot) : LastPart(directory);
-    if (!directoryName.empty() && directoryName[0] == '_')
-        return true;
-    if (relative == CUploadDirWalk::kRuleFileName)
-        return true;
-    return m_exclusions.ExcludesPath(relative, false) || HasLocalCounterpart(relative);
-}
-
 void CLeftoverDirWalk::HoldParents(const std::string& relative)
 {
     for (std::string parent = ParentOf(relative); !parent.empty(); parent = ParentOf(parent))
@@ -105,7 +72,7 @@ bool CLeftoverDirWalk::ShouldEnter(const CFindRecord& record)
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return false;
-    if (m_exclusions.ExcludesPath(relative, true)) {
+    if (m_local.ExcludesDirectory(relative)) {
         HoldParents(relative);
         return false;
     }
@@ -117,7 +84,8 @@ void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return;
-    if (IsKeptFile(relative)) {
+    ++m_serverFiles;
+    if (m_local.KeepsFile(relative)) {
         HoldParents(relative);
         return;
     }
@@ -130,7 +98,7 @@ void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return;
-    if (m_holding.count(relative) != 0 || m_exclusions.ExcludesPath(relative, true) || HasLocalCounterpart(relative)) {
+    if (m_holding.count(relative) != 0 || m_local.KeepsDirectory(relative)) {
         HoldParents(relative);
         return;
     }
@@ -141,7 +109,7 @@ void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection
 void CLeftoverDirWalk::AddRow(const CFindRecord& record)
 {
     if (m_list)
-        m_list->Insert(m_list->Count(), kKindFtpEntry << 4, record.name, FormatText("%u", SizeInKb(record.size)));
+        m_list->Insert(m_list->Count(), kKindLeftover << 4, record.name, FormatText("%u", SizeInKb(record.size)));
 }
 
 } // namespace skerrow

@@ -2,11 +2,9 @@
 // The server side of a site: lists, as delete rows, the files and directories below the server's
 // start directory that the local folder no longer has.
 //
-// Only what an upload could have put there is ever listed: an entry the exclusion rules leave out
-// (the settings' rules and those of .skerrowignore, applied to the server's paths as to the local
-// ones), a file lying directly in a directory whose name begins with "_", and .skerrowignore itself
-// are kept, and so is every directory that keeps something. An entry with any local counterpart
-// (file, directory or link of that name) is kept too. Each directory comes after everything in it,
+// Only what an upload could have put there is ever listed: what CLocalCounterpart keeps (a local
+// counterpart, letter case ignored; the exclusion rules; "_" directories; .skerrowignore) stays,
+// and so does every directory that keeps something. Each directory comes after everything in it,
 // as in a tree deletion, so that it is empty by the time its row is reached. A path that does not
 // lie below the start directory is never listed, whatever the server's listing says.
 
@@ -14,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "discovery/CExclusionMatcher.h"
 #include "discovery/CFTPDirWalk.h"
+#include "discovery/CLocalCounterpart.h"
 
 namespace skerrow {
 
@@ -35,6 +33,12 @@ public:
 
     size_t Files() const { return m_files; }
     size_t Directories() const { return m_directories; }
+    // The start directory, resolved.
+    const std::string& Root() const { return m_start; }
+    // Every file the walk saw below the start directory, leftover or not.
+    size_t ServerFiles() const { return m_serverFiles; }
+    // What tells a leftover from a file of the site (after WalkServer).
+    const CLocalCounterpart& Counterparts() const { return m_local; }
 
     // The path of a server entry below start ("a/b.htm" for "/site/a/b.htm" below "/site"), without
     // a trailing "/"; "" when it does not lie below start or holds an empty, "." or ".." part.
@@ -46,8 +50,6 @@ protected:
     bool ShouldEnter(const CFindRecord& record) override;
 
 private:
-    bool IsKeptFile(const std::string& relative) const;
-    bool HasLocalCounterpart(const std::string& relative) const;
     // The directories that hold relative keep something, and are never listed.
     void HoldParents(const std::string& relative);
     void AddRow(const CFindRecord& record);
@@ -56,10 +58,11 @@ private:
     std::string m_start;
     std::string m_localRoot;
     std::vector<std::string> m_rules;
-    CExclusionMatcher m_exclusions;
+    CLocalCounterpart m_local;
     std::set<std::string> m_holding;
     size_t m_files = 0;
     size_t m_directories = 0;
+    size_t m_serverFiles = 0;
 };
 
 } // namespace skerrow

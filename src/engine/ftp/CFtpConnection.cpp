@@ -72,6 +72,10 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
         d.refusedCertificate = CCertificateInfo();
     }
     d.currentDir = d.entryDirectory.empty() || d.entryDirectory[0] != '/' ? "/" : ResolvePath("/", d.entryDirectory);
+    {
+        std::lock_guard result(d.resultMutex);
+        d.loginDirectory = d.currentDir;
+    }
     d.currentVerified = false;
     d.currentAssumed = false;
     d.featuresRead = false;
@@ -101,6 +105,12 @@ bool CFtpConnection::GetCurrentDirectory(std::string& directory)
     directory = m_impl->currentDir;
     m_impl->SetResult(kErrorNone);
     return true;
+}
+
+std::string CFtpConnection::LoginDirectory() const
+{
+    std::lock_guard lock(m_impl->resultMutex);
+    return m_impl->loginDirectory;
 }
 
 bool CFtpConnection::SetCurrentDirectory(const std::string& path)

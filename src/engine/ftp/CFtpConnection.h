@@ -80,6 +80,8 @@ public:
     bool IsOpen() const;
 
     bool GetCurrentDirectory(std::string& directory);
+    // The directory the server put the last login in (its PWD reply); "/" when it named none.
+    std::string LoginDirectory() const;
     // Absolute or relative; checked on the server unless it is the directory already entered.
     bool SetCurrentDirectory(const std::string& path);
     // Takes path as the current directory without asking the server: for a directory known to

@@ -67,6 +67,7 @@ struct CFtpConnection::Impl {
     std::atomic<bool> encrypted{false};
     std::atomic<bool> fellBack{false};
     CCertificateInfo refusedCertificate; // guarded by resultMutex
+    std::string loginDirectory = "/";     // guarded by resultMutex
 
     bool sawLogin = false; // the call (re)connected and logged in
     // What FEAT announced, read before the first listing: MLSD lists with exact names and types.

@@ -6,10 +6,19 @@
 namespace skerrow {
 
 enum RowState : int32_t { kRowPending = 0, kRowDone = 1, kRowFailed = 2 };
-enum RowKind : int32_t { kKindPcFile = 0, kKindFtpEntry = 3 };
+// A server entry is either one of a tree delete (below the tree's directory) or a server leftover
+// (below the Start Dir, deleted only while the PC folder still lacks it): each keeps its kind in a
+// saved list, so a refused tree delete never comes back as leftovers.
+enum RowKind : int32_t { kKindPcFile = 0, kKindFtpEntry = 3, kKindLeftover = 4 };
 
 inline int32_t RowStateOf(int32_t word) { return word & 0xF; }
 inline int32_t RowKindOf(int32_t word) { return (word >> 4) & 0xFFF; }
+// A row that names a server entry to delete, of a tree delete or a leftover.
+inline bool IsServerEntry(int32_t word)
+{
+    const int32_t kind = RowKindOf(word);
+    return kind == kKindFtpEntry || kind == kKindLeftover;
+}
 
 // A change of state keeps the kind; bits above 15 are cleared.
 inline int32_t WithRowState(int32_t word, int32_t state) { return (word & 0xFFF0) | state; }
@@ -22,7 +31,8 @@ inline int RowImage(int32_t word)
         return 1;
     if (state == kRowFailed)
         return 2;
-    return static_cast<int>(word >> 4);
+    // Both kinds of server entry show the same "to delete" image.
+    return RowKindOf(word) == kKindLeftover ? static_cast<int>(kKindFtpEntry) : static_cast<int>(word >> 4);
 }
 
 // Size in kilobytes as shown: (low 32 bits of the size + 1024) / 1024, unsigned 32-bit.

@@ -7,34 +7,27 @@
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "run/CRun.h"
-#include "settings/CExclusionList.h"
 
 namespace skerrow {
 
 int CLeftoverFindWorker::Run()
 {
-    try {
-        return Steps();
-    } catch (...) {
-        // Nothing escapes the thread.
-    }
-    return 1;
+    return Guarded([this] { return Steps(); });
 }
 
 int CLeftoverFindWorker::Steps()
 {
     CFtpConnection& connection = *m_context.connection;
     m_status.SetStatusText(Tr("T.FindingLeftovers", "Finding server leftovers"));
-    CExclusionList exclusions;
-    exclusions.Load();
     // The walk fills a list of its own; its rows reach the window's list in one step, through the
     // fence, and only when the walk was complete: a partial walk lists nothing.
     CTransferList walked;
     CLeftoverDirWalk walk;
-    walk.Setup(&walked, m_context.settings.ftpStartDir, m_context.settings.pcDir, exclusions.Patterns());
+    const std::string root = ServerRoot(connection);
+    walk.Setup(&walked, root, m_context.settings.pcDir, m_context.settings.exclusions);
     walk.SetStopCheck([this] { return Stopped(); });
     walk.SetPrompt(&m_prompt);
-    const bool walkedAll = connection.SetCurrentDirectory("/") && walk.WalkServer(&connection);
+    const bool walkedAll = walk.WalkServer(&connection);
     if (Stopped())
         return 0;
     if (!walkedAll) {
@@ -42,11 +35,13 @@ int CLeftoverFindWorker::Steps()
         m_prompt.ShowMessage(FormatText(Tr("T.LeftoversNotListed", "The server directory %s could not be listed: no "
                                                                    "server leftover is shown.")
                                             .c_str(),
-                                        CFtpConnection::ResolvePath("/", m_context.settings.ftpStartDir).c_str()),
+                                        root.c_str()),
                              PromptIcon::Stop);
         CheckAllDone();
         return 0;
     }
+    if (RefuseMassDeletion(walk))
+        return 0;
     std::vector<CTransferRow> rows = walked.Snapshot();
     m_context.run->Fence().Apply([this, &rows] {
         for (CTransferRow& row : rows)
@@ -56,6 +51,48 @@ int CLeftoverFindWorker::Steps()
                                       static_cast<unsigned>(walk.Files()), static_cast<unsigned>(walk.Directories())));
     CheckAllDone();
     return 1;
+}
+
+bool CLeftoverFindWorker::RefuseMassDeletion(const CLeftoverDirWalk& walk)
+{
+    const size_t leftovers = walk.Files();
+    const bool emptyFolder = !walk.Counterparts().HoldsAnyFile();
+    if (!IsMassDeletion(leftovers, walk.ServerFiles(), emptyFolder))
+        return false;
+    const long allowed = m_context.settings.maxLeftoverDeletes;
+    if (allowed >= 0 && leftovers + walk.Directories() <= static_cast<size_t>(allowed))
+        return false;
+    m_status.SetStatusText(std::string());
+    m_context.run->RefuseForSafety();
+    const std::string server = walk.Root();
+    const std::string text =
+        emptyFolder
+            ? FormatText(Tr("T.LeftoversEmptyFolder",
+                            "The PC folder %s holds no file to send, so all %u files below %s on the server would be "
+                            "deleted as leftovers. Nothing is listed for deletion: check that the folder is the right "
+                            "one and is mounted.")
+                             .c_str(),
+                         m_context.settings.pcDir.c_str(), static_cast<unsigned>(leftovers), server.c_str())
+            : FormatText(Tr("T.LeftoversTooMany",
+                            "%u of the %u files below %s on the server are not in the PC folder %s. Deleting more "
+                            "than half of a site is refused: nothing is listed for deletion. Check the PC folder "
+                            "and the Start Dir.")
+                             .c_str(),
+                         static_cast<unsigned>(leftovers), static_cast<unsigned>(walk.ServerFiles()), server.c_str(),
+                         m_context.settings.pcDir.c_str());
+    m_prompt.ShowMessage(text, PromptIcon::Stop);
+    CheckAllDone();
+    return true;
+}
+
+bool CLeftoverFindWorker::IsMassDeletion(size_t leftovers, size_t serverFiles, bool emptyFolder)
+{
+    if (leftovers == 0)
+        return false;
+    if (emptyFolder)
+        return true;
+    // A run that removes a page or two is ordinary, whatever the size of the site.
+    return leftovers > 2 && leftovers * 2 > serverFiles;
 }
 
 } // namespace skerrow

@@ -69,6 +69,9 @@ public:
     // The worker has put its own words for the stop in the status bar.
     void MarkStopReported() { m_stopReported.store(true); }
     bool StopReported() const { return m_stopReported.load(); }
+    // The run refused to delete what a safety rule protects (a mass deletion); any thread.
+    void RefuseForSafety() { m_refusedForSafety.store(true); }
+    bool RefusedForSafety() const { return m_refusedForSafety.load(); }
 
 private:
     const uint64_t m_id;
@@ -84,6 +87,7 @@ private:
     std::atomic<bool> m_waitingForUser{false};
     std::atomic<bool> m_stopReported{false};
     std::atomic<bool> m_automatic{false};
+    std::atomic<bool> m_refusedForSafety{false};
 };
 
 } // namespace skerrow

@@ -248,6 +248,7 @@ void CRunController::EndRun()
 {
     const bool stopped = m_stopping;
     const bool reported = m_run && m_run->StopReported();
+    m_refusedForSafety = m_refusedForSafety || (m_run && m_run->RefusedForSafety());
     m_run.reset();
     m_stopping = false;
     m_host.KillStopTimer();
@@ -349,8 +350,17 @@ void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
 
 CWorkerContext CRunController::MakeContext(const std::shared_ptr<CRun>& run)
 {
-    CWorkerContext context{m_list,     m_status,      m_prompt,         m_runState,     run, run->Connection(),
-                           m_settings, m_listTakenAt, m_connectSeconds, m_stallSeconds, {}};
+    CWorkerContext context{m_list,
+                           m_status,
+                           m_prompt,
+                           m_runState,
+                           run,
+                           run->Connection(),
+                           CRunSettings::Take(m_settings, CSettingsFile().GetPath(".ini")),
+                           m_listTakenAt,
+                           m_connectSeconds,
+                           m_stallSeconds,
+                           {}};
     // The run's further connections log as its first one does.
     context.prepareConnection = [self = this](CFtpConnection& connection) { self->PrepareConnection(connection); };
     return context;

@@ -73,6 +73,8 @@ public:
     bool HasUnfinishedRows() const;
 
     int RunState() const { return m_runState.load(); }
+    // A run refused a deletion that a safety rule protects (the headless command's exit 2).
+    bool RefusedForSafety() const { return m_refusedForSafety; }
     void SetRunState(int state) { m_runState.store(state); }
 
     // The list was filled by other means (an opened saved list): no find time belongs to it.
@@ -131,6 +133,7 @@ private:
 
     std::atomic<int> m_runState{0};
     bool m_stopping = false;
+    bool m_refusedForSafety = false;
     std::shared_ptr<CFtpConnection> m_connection;
     std::shared_ptr<CRun> m_run;
     RunKind m_runKind = RunKind::Connect;

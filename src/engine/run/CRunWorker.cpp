@@ -1,7 +1,11 @@
 #include "run/CRunWorker.h"
 
+#include <exception>
+#include <new>
+
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CRun.h"
@@ -34,16 +38,42 @@ bool CRunWorker::Stopped() const
     return m_context.run->Stop().IsSet() || m_context.run->Fence().IsReleased();
 }
 
+std::string CRunWorker::ServerRoot(const CFtpConnection& connection) const
+{
+    return CFtpConnection::ResolvePath(connection.LoginDirectory(), m_context.settings.ftpStartDir);
+}
+
 CTransferContext CRunWorker::TransferContext(CFtpConnection& connection)
 {
     CTransferContext transfer{m_context.list,          connection,
                               m_status,                m_prompt,
                               m_context.run->Stop(),   m_progress,
-                              m_context.settings.pcDir, m_context.settings.ftpStartDir,
-                              m_context.settings.maxErrors, std::string(),
+                              m_context.settings.pcDir, ServerRoot(connection),
+                              m_context.settings.maxErrors, m_context.settings.textSuffixes,
                               &m_context.run->Fence()};
     transfer.overall = &m_context.run->Progress();
+    transfer.tempNameUpload = m_context.settings.tempNameUpload;
     return transfer;
+}
+
+int CRunWorker::Guarded(const std::function<int()>& steps)
+{
+    std::string what;
+    try {
+        return steps();
+    } catch (const std::bad_alloc&) {
+        what = Tr("T.OutOfMemory", "not enough memory");
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+        what = Tr("T.UnknownFault", "an unknown fault");
+    }
+    const std::string text =
+        FormatText(Tr("T.RunFailed", "The run ended early because of %s. What was not done is not marked Done.").c_str(),
+                   what.c_str());
+    m_status.SetStatusText(text);
+    m_prompt.ShowMessage(text, PromptIcon::Error);
+    return 0;
 }
 
 void CRunWorker::ReportFailedRows()

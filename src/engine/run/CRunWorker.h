@@ -3,6 +3,8 @@
 // and returns its exit code. Everything it changes that the window shares goes through the run's
 // fence.
 
+#include <functional>
+
 #include "transfer/CProgressMeter.h"
 #include "run/CRunPrompt.h"
 #include "run/CRunStatusSink.h"
@@ -26,10 +28,16 @@ protected:
     // "Transmission failure, %d errors have been found." when any row is Failed.
     void ReportFailedRows();
     void SetRunState(int state);
+    // Runs steps; anything it throws (no memory for a huge listing, a fault) ends the run as failed,
+    // with a message: nothing is swallowed. Returns what steps returned, 0 after a failure.
+    int Guarded(const std::function<int()>& steps);
     bool Stopped() const;
     // What a pass of this run needs: the rows, the connection, the run's sinks, stop signal,
     // fence and progress, the cached settings.
     CTransferContext TransferContext(CFtpConnection& connection);
+    // The server directory the site lies in: the Start Dir, an empty or relative one taken from the
+    // directory the server put the login in.
+    std::string ServerRoot(const CFtpConnection& connection) const;
 
     CWorkerContext m_context;
     CRunStatusSink m_status;

@@ -15,30 +15,29 @@ namespace skerrow {
 
 int CTransferWorker::Run()
 {
-    try {
+    Guarded([this] {
         CFtpConnection& connection = *m_context.connection;
         connection.SetCurrentDirectory("/");
         SetRunState(1);
-        // With no find in this run, the list counts as taken when the pass starts.
-        const CDateTime passStart = CDateTime::Now();
         CTransferContext transfer = TransferContext(connection);
-        transfer.tempNameUpload = m_context.settings.tempNameUpload;
         // Server leftovers in the list are deleted after the upload, and only if the user says so now.
-        CLeftoverDeletion leftovers(transfer);
+        CLeftoverDeletion leftovers(transfer, m_context.settings.exclusions);
         const bool deleteLeftovers = leftovers.Confirm();
         if (m_context.settings.connections > 1)
             UploadOnSeveralConnections(transfer);
         else
             CFTPTransfer(transfer).UploadRows();
         // The new last-upload date is the moment the list was taken, so that a file changed while
-        // the upload ran is found by the next run; never past a listed file that was not sent.
-        WriteLastRun(m_context.listTakenAt.value_or(passStart));
+        // the upload ran is found by the next run; never past a listed file that was not sent. A
+        // list that no find of the whole folder took (a saved list) moves no date: a file it does
+        // not hold may have changed since the date, and must be found next time.
+        if (m_context.listTakenAt)
+            WriteLastRun(*m_context.listTakenAt);
         if (deleteLeftovers)
             leftovers.Run();
         CheckAllDone();
-    } catch (...) {
-        // Nothing escapes the thread; the failed rows are still counted.
-    }
+        return 1;
+    });
     ReportFailedRows();
     return 1;
 }

@@ -10,19 +10,13 @@
 #include "list/CTransferList.h"
 #include "transfer/CFTPTransfer.h"
 #include "run/CRun.h"
-#include "settings/CSettingsFile.h"
+#include "transfer/CDeletePlan.h"
 
 namespace skerrow {
 
 int CTreeDeleteWorker::Run()
 {
-    try {
-        return Steps();
-    } catch (...) {
-        // Nothing escapes the thread; the failed rows are still counted.
-    }
-    ReportFailedRows();
-    return 1;
+    return Guarded([this] { return Steps(); });
 }
 
 int CTreeDeleteWorker::Steps()
@@ -34,9 +28,7 @@ int CTreeDeleteWorker::Steps()
         CInternetError(&connection).ShowError(connection.LastError(), m_prompt, PromptIcon::Stop);
         return 0;
     }
-    CSettingsFile settings;
-    settings.GetPath(".ini");
-    const std::string directory = settings.ReadString(ini::kConfigure, ini::kFtpDirTreeDel);
+    const std::string& directory = m_context.settings.treeDeleteDir;
     if (m_context.runState.load() != 3)
         WalkTree(directory);
     if (Stopped())
@@ -48,9 +40,10 @@ int CTreeDeleteWorker::Steps()
     }
     SetRunState(2);
     // A Stop while the question is open is honoured whatever the answer: nothing is deleted then.
-    if (m_prompt.AskYesNo(LoadString(IDS_CONFIRM_DELETE), PromptIcon::Question) && !Stopped()) {
+    const std::string root = CFtpConnection::ResolvePath("/", directory);
+    if (m_prompt.AskYesNo(ConfirmationText(root), PromptIcon::Question) && !Stopped()) {
         CTransferContext transfer = TransferContext(connection);
-        CFTPTransfer(transfer).DeleteRows();
+        CFTPTransfer(transfer).DeleteRows(CDeletePlan::TreeDelete(root));
         CheckAllDone();
     }
     if (!Stopped())
@@ -76,6 +69,15 @@ void CTreeDeleteWorker::WalkTree(const std::string& directory)
     walk.Walk(m_context.connection.get(), directory.c_str(), "*");
     std::vector<CTransferRow> rows = walked.Snapshot();
     m_context.run->Fence().Apply([this, &rows] { m_context.list.Replace(std::move(rows)); });
+}
+
+std::string CTreeDeleteWorker::ConfirmationText(const std::string& root)
+{
+    if (root != "/")
+        return LoadString(IDS_CONFIRM_DELETE);
+    return Tr("T.ConfirmWholeAccount", "The directory to delete is the top of the server (/): every file and "
+                                       "directory that this account reaches on the server is deleted.\n\n") +
+           LoadString(IDS_CONFIRM_DELETE);
 }
 
 int CTreeDeleteWorker::EndStopped()

@@ -17,6 +17,8 @@ private:
     void WalkTree(const std::string& directory);
     // A Stop during the walk: nothing is deleted and the user is told so.
     int EndStopped();
+    // The question before the deletion; one that names the whole account says so in words.
+    static std::string ConfirmationText(const std::string& root);
 };
 
 } // namespace skerrow

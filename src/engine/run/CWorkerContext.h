@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "settings/CDateTime.h"
-#include "settings/CViewSettings.h"
+#include "settings/CRunSettings.h"
 
 namespace skerrow {
 
@@ -28,8 +28,8 @@ struct CWorkerContext {
     std::shared_ptr<CRun> run;
     // The connection of this run; Stop aborts it, after which every call fails at once.
     std::shared_ptr<CFtpConnection> connection;
-    // The settings cache as it was when the worker started.
-    CViewSettings settings;
+    // The settings as they were when the worker started; the run reads no other.
+    CRunSettings settings;
     // When the list was taken by the find of this run; none when the run had no find.
     std::optional<CDateTime> listTakenAt;
     // The time-outs of the run's further connections: connect, and no progress (seconds).

@@ -26,6 +26,9 @@ struct CViewSettings {
     int connections = 4;                     // Advanced/Connections, 1 to 8
 
     int tempNameUpload = 0;                  // Advanced/TempNameUpload (CTempNameUpload::Mode)
+    // Never stored; only the headless command's --max-delete sets it: how many server leftovers a
+    // run may delete although the guard against mass deletion refuses (-1: the guard holds).
+    long maxLeftoverDeletes = -1;
 
     // Reads every key above from the settings file (LoadSettings).
     void Load();

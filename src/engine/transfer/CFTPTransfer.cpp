@@ -8,6 +8,7 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CDirectoryClaims.h"
 #include "transfer/CDirectoryReach.h"
 #include "transfer/CRunFence.h"
@@ -126,10 +127,6 @@ void CFTPTransfer::EndUpload(const CUploadQueue& queue)
 
 void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
 {
-    if (m_context.iniPath.empty())
-        m_suffixes.Load();
-    else
-        m_suffixes.LoadFrom(m_context.iniPath);
     m_queue = &queue;
     m_errorLimit = queue.Limit();
     CDirectoryReach directories(m_context.connection, queue.Directories());
@@ -211,7 +208,7 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     return true;
 }
 
-void CFTPTransfer::DeleteRows()
+void CFTPTransfer::DeleteRows(const CDeletePlan& plan)
 {
     m_errorLimit = std::max(1, m_context.maxErrors);
     const std::vector<RowId> rows = m_context.list.Ids();
@@ -223,32 +220,57 @@ void CFTPTransfer::DeleteRows()
             m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
             return;
         }
-        DeleteRow(rows[i]);
+        DeleteRow(rows[i], plan);
         if (m_context.overall)
             m_context.overall->RowEnded(rows[i]);
     }
     SetFinalStatus();
 }
 
-bool CFTPTransfer::DeleteRow(RowId row)
+bool CFTPTransfer::DeleteRow(RowId row, const CDeletePlan& plan)
 {
     CTransferRow data;
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
         return true;
-    // A file to send holds a path below the PC directory, never a server path to delete.
-    if (RowKindOf(data.word) != kKindFtpEntry)
+    // A file to send, or an entry of another kind of deletion, is no entry of this plan.
+    if (RowKindOf(data.word) != plan.RowKind())
         return true;
-    const std::string path = data.name.empty() ? std::string() : data.name.substr(1);
-    const bool directory = !path.empty() && path.back() == '/';
+    std::string why;
+    const std::optional<CDeletePlan::Entry> entry = plan.Take(data.name, why);
+    if (!entry || !plan.MayDelete(*entry, why)) {
+        CountError();
+        SetRowError(&row, why);
+        return false;
+    }
+    const std::string& path = entry->path.Full();
     m_context.status.SetStatusText(FormatText(LoadString(IDS_DELETING).c_str(), path.c_str()));
     CFtpConnection& connection = m_context.connection;
-    const bool ok = directory ? connection.RemoveDirectory(path) : connection.DeleteFile(path);
+    const bool ok = entry->directory ? connection.RemoveDirectory(path) : connection.DeleteFile(path);
+    // A refusal for an entry that is gone already (a temporary file the upload renamed meanwhile)
+    // is no failure: what was asked for is true.
     if (!ok) {
-        ReportRowError(&row, connection.LastError());
-        return false;
+        std::string text; // the refusal's own, before a listing replaces the server's last reply
+        CInternetError(&connection).GetErrorText(connection.LastError(), text);
+        if (connection.LastError() != kErrorExtended || StillListed(entry->path)) {
+            CountError();
+            SetRowError(&row, text);
+            return false;
+        }
     }
     MarkDone(row);
     return true;
+}
+
+bool CFTPTransfer::StillListed(const CRemotePath& path)
+{
+    CFtpConnection& connection = m_context.connection;
+    std::vector<CFindRecord> records;
+    bool listed = true;
+    if (connection.SetCurrentDirectory(path.Parent().Full()) && connection.List("*", records)) {
+        const std::string name = path.Name();
+        listed = std::any_of(records.begin(), records.end(), [&name](const CFindRecord& r) { return r.name == name; });
+    }
+    return listed;
 }
 
 void CFTPTransfer::CountError()
@@ -270,7 +292,7 @@ bool CFTPTransfer::MakeRemoteDirectories(const std::string& path)
 
 int CFTPTransfer::GetTransferType(const std::string& extension) const
 {
-    for (const std::string& suffix : m_suffixes.Suffixes()) {
+    for (const std::string& suffix : m_context.textSuffixes) {
         if (strcasecmp(suffix.c_str(), extension.c_str()) == 0)
             return kTransferAscii;
     }

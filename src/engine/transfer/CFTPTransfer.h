@@ -8,11 +8,12 @@
 
 #include "list/CTransferList.h"
 #include "transfer/CTransferContext.h"
-#include "settings/CTextSuffixList.h"
 
 namespace skerrow {
 
+class CDeletePlan;
 class CDirectoryReach;
+class CRemotePath;
 class CUploadQueue;
 
 class CFTPTransfer {
@@ -36,8 +37,9 @@ public:
     void EndUpload(const CUploadQueue& queue);
     // Whether the bytes of each file go to the overall progress (one connection of several does).
     void SetFileBytesToOverall(bool report) { m_fileBytesToOverall = report; }
-    // Deletes the file or removes the directory ("/" at the end) of every row that is not Done.
-    void DeleteRows();
+    // Deletes the file or removes the directory ("/" at the end) of every row of the plan's kind
+    // that is not Done, each only once the plan allows it right before its command.
+    void DeleteRows(const CDeletePlan& plan);
 
     // Enters path ("/" separators), else creates its missing levels from the top; the levels this
     // pass already knows cost nothing, and the pass's other connections wait only for a level one
@@ -52,7 +54,6 @@ public:
 
     int ErrorCount() const { return m_errorCount; }
     int ErrorLimit() const { return m_errorLimit; }
-    CTextSuffixList& TextSuffixes() { return m_suffixes; }
 
     // The parts of a row's upload: the remote path as the status bar shows it, the remote directory
     // below base, the remote file name and its extension; "/" separators, never two in a row.
@@ -74,7 +75,9 @@ private:
     bool UploadRow(RowId row, const std::string& base);
     // The server directory of a row's file; none for a row that sends nothing.
     std::optional<std::string> DirectoryOf(RowId row, const std::string& base) const;
-    bool DeleteRow(RowId row);
+    bool DeleteRow(RowId row, const CDeletePlan& plan);
+    // After a refused DELE or RMD: whether the entry is still listed in its directory (unsure: yes).
+    bool StillListed(const CRemotePath& path);
     // Applies a change of the rows through the run's fence; false once the run was set aside.
     bool Apply(const std::function<void()>& change);
     void CountError();
@@ -84,7 +87,6 @@ private:
     CTransferContext& m_context;
     int m_errorCount = 0;
     int m_errorLimit = 2147483647;
-    CTextSuffixList m_suffixes;
     CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
     CDirectoryReach* m_reach = nullptr; // this connection's way to them, while uploading
     bool m_fileBytesToOverall = true;

@@ -6,7 +6,10 @@
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
+#include "discovery/CLocalCounterpart.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
+#include "transfer/CRemotePath.h"
 
 namespace skerrow {
 
@@ -15,7 +18,7 @@ bool CLeftoverDeletion::Confirm()
     m_files = 0;
     m_directories = 0;
     for (const CTransferRow& row : m_context.list.Snapshot()) {
-        if (RowKindOf(row.word) != kKindFtpEntry || RowStateOf(row.word) == kRowDone)
+        if (RowKindOf(row.word) != kKindLeftover || RowStateOf(row.word) == kRowDone)
             continue;
         if (!row.name.empty() && row.name.back() == '/')
             ++m_directories;
@@ -24,7 +27,7 @@ bool CLeftoverDeletion::Confirm()
     }
     if (m_files + m_directories == 0)
         return false;
-    const std::string where = CFtpConnection::ResolvePath("/", m_context.ftpStartDir);
+    const std::string where = CRemotePath::Root(m_context.ftpStartDir).Full();
     return m_context.prompt.AskYesNo(QuestionText(m_files, m_directories, where), PromptIcon::Question);
 }
 
@@ -49,10 +52,16 @@ void CLeftoverDeletion::Run()
             return;
         }
     }
-    // The rows hold absolute server paths, taken relative to the root by the delete pass.
-    if (!m_context.connection.SetCurrentDirectory("/"))
+    CLocalCounterpart local;
+    if (!local.Setup(m_context.pcDir, m_rules) || !local.HoldsAnyFile()) {
+        m_context.prompt.ShowMessage(FormatText(Tr("T.LeftoversFolderEmpty", "The PC folder %s holds no file to "
+                                                                            "send: no server leftover is deleted.")
+                                                    .c_str(),
+                                                m_context.pcDir.c_str()),
+                                     PromptIcon::Stop);
         return;
-    CFTPTransfer(m_context).DeleteRows();
+    }
+    CFTPTransfer(m_context).DeleteRows(CDeletePlan::Leftovers(m_context.ftpStartDir, local));
 }
 
 } // namespace skerrow

@@ -3,6 +3,7 @@
 // run's stop signal and fence, the percent pane and the cached settings.
 
 #include <string>
+#include <vector>
 
 namespace skerrow {
 
@@ -23,9 +24,9 @@ struct CTransferContext {
     CStopSignal& stop;
     CProgressMeter& progress;
     std::string pcDir;       // Configure/PCDir
-    std::string ftpStartDir; // Configure/FTPStartDir
+    std::string ftpStartDir; // the run's server root: Configure/FTPStartDir, resolved at the login
     int maxErrors = 32000;   // Advanced/MaxErrors
-    std::string iniPath;     // settings file for the text suffixes; "" = the program's own
+    std::vector<std::string> textSuffixes; // TextSuffices: these files go in ASCII
     // The run's fence: every change of a row goes through it. None: the pass owns its list.
     CRunFence* fence = nullptr;
     // The run's overall progress (rows and bytes of the pass); none: not followed.

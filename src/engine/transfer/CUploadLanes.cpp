@@ -69,7 +69,7 @@ void CUploadLanes::Run()
             state->used.store(true);
             CTransferContext context{m_first.list,  *state->connection, silent,        m_first.prompt,
                                      m_first.stop,  noPercent,          m_first.pcDir, m_first.ftpStartDir,
-                                     m_first.maxErrors, m_first.iniPath, m_first.fence};
+                                     m_first.maxErrors, m_first.textSuffixes, m_first.fence};
             context.overall = m_first.overall;
             context.tempNameUpload = m_first.tempNameUpload;
             CFTPTransfer share(context);

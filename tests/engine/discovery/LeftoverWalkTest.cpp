@@ -44,7 +44,7 @@ protected:
         EXPECT_EQ(walk.WalkServer(&bench.Connection()), expectWalked);
         std::vector<std::string> names;
         for (const CTransferRow& row : list.Snapshot()) {
-            EXPECT_EQ(RowKindOf(row.word), kKindFtpEntry) << row.name;
+            EXPECT_EQ(RowKindOf(row.word), kKindLeftover) << row.name;
             EXPECT_EQ(RowStateOf(row.word), kRowPending) << row.name;
             names.push_back(row.name);
         }

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "discovery/CTreeDelDirWalk.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "ftp/CTrustedCertificates.h"
@@ -137,7 +138,7 @@ TEST_F(FtpTlsTest, SelfSignedCertificateTrustedOnceCarriesUploadListingAndDeleti
     ASSERT_TRUE(walk.Walk(&Connection(), "/t", "*"));
     EXPECT_EQ(m_bench->List().Count(), 5u); // index.htm, old.txt, a/, logo.gif, img/
     ASSERT_TRUE(Connection().SetCurrentDirectory("/"));
-    CFTPTransfer(m_bench->Context("t")).DeleteRows();
+    CFTPTransfer(m_bench->Context("t")).DeleteRows(CDeletePlan::TreeDelete("/t"));
     EXPECT_TRUE(std::filesystem::is_empty(m_bench->Served().Path() / "t"));
     EXPECT_EQ(asker.asked.size(), 1u); // the data connections never ask
 }

@@ -7,6 +7,7 @@
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "discovery/CTreeDelDirWalk.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
 #include "support/CFtpTestBench.h"
@@ -218,7 +219,7 @@ TEST_P(FtpTransferTest, DeletePassRemovesExactlyTheListedTree)
     ASSERT_EQ(m_bench->List().Count(), 5u);
 
     CFTPTransfer remover(m_bench->Context(""));
-    remover.DeleteRows();
+    remover.DeleteRows(CDeletePlan::TreeDelete("/t"));
     EXPECT_EQ(m_bench->List().CountInState(kRowDone), 5u);
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Finished");
     EXPECT_TRUE(StoredExists("t"));

@@ -22,7 +22,7 @@ protected:
     {
         std::vector<std::string> names;
         for (const CTransferRow& row : m_list.Snapshot()) {
-            if (RowKindOf(row.word) == kKindFtpEntry)
+            if (RowKindOf(row.word) == kKindLeftover)
                 names.push_back(row.name);
         }
         return names;
@@ -87,7 +87,7 @@ TEST_F(LeftoverRunTest, NothingIsDeletedUntilYesAndRowsTakenOutStay)
 
     // A file that cannot be sent keeps every leftover on the server: it may be the old copy.
     m_served.WriteFile("site/later.html", "l");
-    m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/later.html", "1");
+    m_list.Insert(m_list.Count(), kKindLeftover << 4, "/site/later.html", "1");
     m_list.Insert(m_list.Count(), kKindPcFile, "/back\\slash.htm", "1");
     Controller().OnTransferDelete();
     ASSERT_TRUE(m_host.PumpUntilIdle());

@@ -14,6 +14,7 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "run/CRun.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
 #include "transfer/CStopSignal.h"
 #include "transfer/CTransferContext.h"
@@ -115,7 +116,7 @@ TEST_F(RunFaultsTest, AReleasedWorkerChangesNothingTheWindowShares)
         m_list.Insert(m_list.Count(), kKindPcFile, "/slow/f" + std::to_string(i) + ".bin", "30");
     auto connection = std::make_shared<CFtpConnection>();
     ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), "u", "p", true));
-    CViewSettings settings;
+    CRunSettings settings;
     settings.Load();
     std::atomic<int> runState{7};
     auto run = std::make_shared<CRun>(1);
@@ -358,7 +359,7 @@ TEST_F(RunFaultsTest, TheLastUploadDateIsWhenTheListWasTakenToTheMinute)
     m_list.Insert(0, kKindPcFile, "index.html", "1");
     auto connection = std::make_shared<CFtpConnection>();
     ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
-    CViewSettings settings;
+    CRunSettings settings;
     settings.Load();
     settings.connections = 1;
     std::atomic<int> runState{1};
@@ -393,23 +394,26 @@ TEST_F(RunFaultsTest, TheDeletePassStopsBetweenRowsAndAtExactlyTheErrorLimit)
     CProgressMeter progress(sink);
     for (int i = 0; i < 5; ++i)
         m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/old/f" + std::to_string(i) + ".txt", "1");
-    CTransferContext context{m_list, *connection, sink, sink, stop, progress, m_local.Str(), "", 32000, ""};
+    CTransferContext context{m_list, *connection, sink, sink, stop, progress, m_local.Str(), "", 32000, {}};
     ASSERT_TRUE(connection->SetCurrentDirectory("/"));
-    CFTPTransfer(context).DeleteRows();
+    CFTPTransfer(context).DeleteRows(CDeletePlan::TreeDelete("/site"));
     std::vector<int32_t> states;
     for (const CTransferRow& row : m_list.Snapshot())
         states.push_back(RowStateOf(row.word));
     EXPECT_EQ(states, (std::vector<int32_t>{kRowDone, kRowDone, kRowPending, kRowPending, kRowPending}));
     EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/f2.txt"));
 
-    // Rows naming nothing on the server fail; with a limit of 2 the pass ends after the second.
+    // Directories the server will not remove (they are not empty) fail; with a limit of 2 the pass
+    // ends after the second.
     m_list.DeleteAll();
-    for (int i = 0; i < 5; ++i)
-        m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/gone/g" + std::to_string(i) + ".txt", "1");
+    for (int i = 0; i < 5; ++i) {
+        m_served.WriteFile("site/full/g" + std::to_string(i) + "/kept.txt", "k");
+        m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/full/g" + std::to_string(i) + "/", "1");
+    }
     CStopSignal never;
-    CTransferContext limited{m_list, *connection, m_sink, m_sink, never, progress, m_local.Str(), "", 2, ""};
+    CTransferContext limited{m_list, *connection, m_sink, m_sink, never, progress, m_local.Str(), "", 2, {}};
     CFTPTransfer pass(limited);
-    pass.DeleteRows();
+    pass.DeleteRows(CDeletePlan::TreeDelete("/site"));
     EXPECT_EQ(pass.ErrorCount(), 2);
     EXPECT_EQ(m_list.CountInState(kRowFailed), 2u);
     EXPECT_EQ(m_list.CountInState(kRowPending), 3u);

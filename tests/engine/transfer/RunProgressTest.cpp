@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "list/RowWord.h"
+#include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
 #include "transfer/CRunProgress.h"
 #include "run/CRunProgressText.h"
@@ -141,7 +142,7 @@ TEST(RunProgress, ADeletePassCountsItsEntries)
     CTransferContext& context = bench.Context("");
     context.overall = &progress;
     ASSERT_TRUE(bench.Connection().SetCurrentDirectory("/"));
-    CFTPTransfer(context).DeleteRows();
+    CFTPTransfer(context).DeleteRows(CDeletePlan::TreeDelete("/"));
     EXPECT_EQ(bench.States(), (std::vector<int32_t>{kRowDone, kRowDone, kRowDone}));
     const CRunProgressSnapshot s = progress.Snapshot(CRunProgress::Clock::now());
     EXPECT_EQ(s.kind, Kind::Delete);
