@@ -11,6 +11,7 @@
 #include "transfer/CDeletePlan.h"
 #include "transfer/CDirectoryClaims.h"
 #include "transfer/CDirectoryReach.h"
+#include "transfer/CRemotePath.h"
 #include "transfer/CRunFence.h"
 #include "transfer/CUploadQueue.h"
 #include "transfer/CTempNameUpload.h"
@@ -159,7 +160,7 @@ std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::strin
         RowKindOf(data.word) != kKindPcFile)
         return std::nullopt;
     const std::string path = data.LocalName();
-    if (!IsSendableName(path))
+    if (!IsSendableName(path) || !CRemotePath::IsSafeRelative(path))
         return std::nullopt;
     return SplitRemotePath(base, m_context.ftpStartDir, path).directory;
 }
@@ -181,6 +182,14 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
         SetRowError(&row, Tr("T.NameWithBackslash",
                              "The name contains \"\\\", which the server would take for a directory separator: "
                              "rename the file to send it."));
+        return false;
+    }
+    // A row of a saved list may say anything: only a name inside the PC folder is read, and only a
+    // place below the Start Dir is written.
+    if (!CRemotePath::IsSafeRelative(path)) {
+        CountError();
+        SetRowError(&row, Tr("T.NameOutside", "The name does not stay inside the folder (it holds \"..\", an empty "
+                                              "part or a control character): the file is not sent."));
         return false;
     }
     CFtpConnection& connection = m_context.connection;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -346,3 +347,78 @@ TEST_F(CliTest, LeftoversAreListedWithoutYesDeletedWithYesAndExcludedFilesKept)
     EXPECT_TRUE(Served("site/.htaccess"));
     EXPECT_TRUE(ServedMatches("index.html"));
 }
+
+// What the command never deletes or sends, whatever the folder, the saved list or the operand
+// says. Each case starts from the bench's site (index.html, img/logo.gif, about/team/people.htm).
+struct SafetyCase {
+    const char* name;
+    std::vector<std::string> serverFiles; // below the served directory before the command
+    std::vector<std::string> args;        // "LIST" stands for a saved list with rows that point out
+    int exitCode;
+    std::vector<std::string> untouched; // server copies that stay as they were
+    std::vector<std::string> absent;    // not served afterwards
+    std::vector<std::string> present;   // served afterwards
+    bool emptyFolder = false;
+};
+
+class CliSafetyTest : public CliTest, public ::testing::WithParamInterface<SafetyCase> {};
+
+TEST_P(CliSafetyTest, HarmfulDeletionsAreRefusedAndEveryPathStaysBelowItsRoot)
+{
+    const SafetyCase& c = GetParam();
+    m_local.WriteFile("up.txt", "sent");
+    for (const std::string& file : c.serverFiles)
+        m_served.WriteFile(file, "server copy");
+    if (c.emptyFolder) {
+        for (const auto& entry : std::filesystem::directory_iterator(m_local.Path()))
+            std::filesystem::remove_all(entry.path());
+    }
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Data", "LastRun", "2000\\01\\01 00:00");
+    // Rows that climb out of the folder to a file that exists beside it, and out of the Start Dir.
+    const std::string beside = "../" + m_settingsDir.Path().filename().string();
+    m_settingsDir.WriteFile("outside.txt", "not part of the site");
+    const std::string list = m_settingsDir.Str() + "/rows.txt";
+    m_settingsDir.WriteFile("rows.txt", "1\n0\t/" + beside + "/outside.txt\t1\n0\tup.txt\t1\n0\t" + beside +
+                                            "/../secret.txt\t1\n0\t../../secret.txt\t1\n");
+    std::vector<std::string> args = c.args;
+    std::replace(args.begin(), args.end(), std::string("LIST"), list);
+    const CCliResult result = Cli(args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+    for (const std::string& file : c.untouched)
+        EXPECT_EQ(m_served.ReadFile(file), "server copy") << file;
+    for (const std::string& file : c.absent)
+        EXPECT_FALSE(Served(file)) << file;
+    for (const std::string& file : c.present)
+        EXPECT_TRUE(Served(file)) << file;
+    // Nothing was written anywhere but below the Start Dir.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_served.Path())) {
+        const std::string relative = std::filesystem::relative(entry.path(), m_served.Path()).string();
+        const bool before = std::find(c.serverFiles.begin(), c.serverFiles.end(), relative) != c.serverFiles.end();
+        EXPECT_TRUE(before || relative.rfind("site", 0) == 0) << relative;
+    }
+    if (args[0] == "send") {
+        EXPECT_EQ(LastRun(), "2000\\01\\01 00:00"); // a saved list moves no date
+    }
+}
+
+const std::vector<std::string> kUploadAll{"upload", "--all", "--delete-leftovers", "--yes"};
+const std::vector<std::string> kFourOld{"site/a.htm", "site/b.htm", "site/c.htm", "site/d/e.htm"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliSafetyTest,
+    ::testing::Values(
+        SafetyCase{"LetterCaseRenamed", {"site/IMG/Logo.GIF", "site/Index.html"}, kUploadAll, 0,
+                   {"site/IMG/Logo.GIF", "site/Index.html"}, {}, {"site/img/logo.gif"}},
+        SafetyCase{"EmptyFolder", {"site/a.htm", "site/b.htm"}, kUploadAll, 2, {"site/a.htm", "site/b.htm"}, {}, {},
+                   true},
+        SafetyCase{"MostOfTheSite", kFourOld, kUploadAll, 2, kFourOld, {"site/index.html"}, {}},
+        SafetyCase{"MostOfTheSiteAllowed", kFourOld, {"upload", "--all", "--delete-leftovers", "--yes", "--max-delete", "5"},
+                   0, {}, {"site/a.htm", "site/d"}, {"site/index.html"}},
+        SafetyCase{"APageOrTwo", {"site/index.html", "site/img/logo.gif", "site/old.htm", "site/older.htm"}, kUploadAll,
+                   0, {}, {"site/old.htm", "site/older.htm"}, {"site/index.html"}},
+        SafetyCase{"WholeAccount", {"site/a.htm", "other.htm"}, {"tree-delete", "/", "--yes"}, 2,
+                   {"site/a.htm", "other.htm"}, {}, {}},
+        SafetyCase{"SavedRowsPointingOut", {"secret.txt"}, {"send", "LIST"}, 1, {"secret.txt"}, {},
+                   {"site/up.txt"}}),
+    [](const ::testing::TestParamInfo<SafetyCase>& param) { return std::string(param.param.name); });
