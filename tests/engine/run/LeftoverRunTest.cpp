@@ -95,5 +95,39 @@ TEST_F(LeftoverRunTest, NothingIsDeletedUntilYesAndRowsTakenOutStay)
     EXPECT_EQ(RowStateOf(m_list.Snapshot()[RowIndex("/site/later.html")].word), kRowPending);
 }
 
+// While the question is open the user restores a file in the folder and another leftover vanishes
+// from the server: the restored one stays, the vanished one is no failure. Rows of a tree delete in
+// the same list are never deleted as leftovers.
+TEST_F(LeftoverRunTest, EachLeftoverIsCheckedAgainRightBeforeItsDeletion)
+{
+    // Three leftovers among six files: half of the site, which the guard against mass deletion allows.
+    for (const char* name : {"site/restored.html", "site/vanished.html", "site/old.html", "site/index.html",
+                             "site/img/logo.gif", "site/about/team/people.htm"})
+        m_served.WriteFile(name, "old");
+    m_served.WriteFile("tree/kept.html", "not below the Start Dir");
+    StartServer(FtpServerKind::Pyftpdlib);
+    Controller().OnFindLeftovers();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    ASSERT_EQ(LeftoverRows().size(), 3u);
+    m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/tree/kept.html", "1");
+
+    m_sink.Hold();
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntil([this] { return m_sink.Waiting() > 0; }, std::chrono::seconds(20)));
+    m_local.WriteFile("Restored.html", "back in the folder, in other letters");
+    std::filesystem::remove(m_served.Path() / "site/vanished.html");
+    m_sink.Answer(true);
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+
+    EXPECT_TRUE(Served("site/restored.html"));
+    EXPECT_FALSE(Served("site/old.html"));
+    EXPECT_TRUE(Served("tree/kept.html"));
+    const auto state = [this](const std::string& name) { return RowStateOf(m_list.Snapshot()[RowIndex(name)].word); };
+    EXPECT_EQ(state("/site/restored.html"), kRowFailed);
+    EXPECT_EQ(state("/site/vanished.html"), kRowDone);
+    EXPECT_EQ(state("/site/old.html"), kRowDone);
+    EXPECT_EQ(state("/tree/kept.html"), kRowPending);
+}
+
 } // namespace
 } // namespace skerrow
