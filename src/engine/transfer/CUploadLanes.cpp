@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -30,15 +31,16 @@ private:
     IStatusSink& m_status;
 };
 
+} // namespace
+
 // One further connection: logs in, then sends its share.
-struct CLane {
+struct CUploadLanes::Lane {
     std::shared_ptr<CFtpConnection> connection = std::make_shared<CFtpConnection>();
     std::atomic<bool> settled{false}; // logged in, or given up
     std::atomic<bool> used{false};
+    std::string fault; // what ended the lane's thread by an exception; read after the join
     std::thread thread;
 };
-
-} // namespace
 
 void CUploadLanes::Run()
 {
@@ -55,27 +57,22 @@ void CUploadLanes::Run()
     const bool withoutTls = m_first.connection.FellBackToPlain();
     CSilentStatus silent(m_first.status);
     CProgressMeter noPercent(silent);
-    std::vector<std::unique_ptr<CLane>> lanes;
+    std::vector<std::unique_ptr<Lane>> lanes;
     for (int i = 1; i < wanted && m_setup.open && !queue.Drained(); ++i) {
-        auto lane = std::make_unique<CLane>();
+        auto lane = std::make_unique<Lane>();
         if (m_setup.track)
             m_setup.track(lane->connection);
         lane->connection->SetTlsKnownAbsent(withoutTls);
         lane->thread = std::thread([this, &queue, &base, &silent, &noPercent, state = lane.get()] {
-            const bool opened = !m_first.stop.IsSet() && m_setup.open(*state->connection);
+            // Whatever the lane meets ends the lane, never the program; the run hears of it after the join.
+            try {
+                SendOnLane(*state, queue, base, silent, noPercent);
+            } catch (const std::exception& error) {
+                state->fault = error.what();
+            } catch (...) {
+                state->fault = "an unknown fault";
+            }
             state->settled.store(true);
-            if (!opened)
-                return;
-            state->used.store(true);
-            CTransferContext context{m_first.list,  *state->connection, silent,        m_first.prompt,
-                                     m_first.stop,  noPercent,          m_first.pcDir, m_first.ftpStartDir,
-                                     m_first.maxErrors, m_first.textSuffixes, m_first.fence};
-            context.overall = m_first.overall;
-            context.tempNameUpload = m_first.tempNameUpload;
-            CFTPTransfer share(context);
-            share.SetFileBytesToOverall(false);
-            share.UploadFrom(queue, base);
-            state->connection->Close();
         });
         lanes.push_back(std::move(lane));
     }
@@ -89,6 +86,30 @@ void CUploadLanes::Run()
         lane->thread.join();
     m_used = 1 + static_cast<int>(std::count_if(lanes.begin(), lanes.end(), [](const auto& lane) { return lane->used.load(); }));
     first.EndUpload(queue);
+    for (const auto& lane : lanes) {
+        if (!lane->fault.empty())
+            throw std::runtime_error(lane->fault);
+    }
+}
+
+void CUploadLanes::SendOnLane(Lane& lane, CUploadQueue& queue, const std::string& base, IStatusSink& silent,
+                              CProgressMeter& noPercent)
+{
+    // A connection that is not logged in takes no row.
+    const bool opened = !m_first.stop.IsSet() && m_setup.open(*lane.connection);
+    lane.settled.store(true);
+    if (!opened)
+        return;
+    lane.used.store(true);
+    CTransferContext context{m_first.list,      *lane.connection,     silent,       m_first.prompt,
+                             m_first.stop,      noPercent,            m_first.pcDir, m_first.ftpStartDir,
+                             m_first.maxErrors, m_first.textSuffixes, m_first.fence};
+    context.overall = m_first.overall;
+    context.tempNameUpload = m_first.tempNameUpload;
+    CFTPTransfer share(context);
+    share.SetFileBytesToOverall(false);
+    share.UploadFrom(queue, base);
+    lane.connection->Close();
 }
 
 } // namespace skerrow

@@ -11,6 +11,9 @@
 namespace skerrow {
 
 class CFtpConnection;
+class CProgressMeter;
+class CUploadQueue;
+class IStatusSink;
 struct CTransferContext;
 
 class CUploadLanes {
@@ -33,6 +36,11 @@ public:
     int ConnectionsUsed() const { return m_used; }
 
 private:
+    struct Lane;
+    // The body of a further connection's thread: logs in, then sends rows until none is left.
+    void SendOnLane(Lane& lane, CUploadQueue& queue, const std::string& base, IStatusSink& silent,
+                    CProgressMeter& noPercent);
+
     CTransferContext& m_first;
     Setup m_setup;
     int m_used = 1;
