@@ -1,5 +1,6 @@
 #include "discovery/CDirWalk.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -64,6 +65,7 @@ bool CDirWalk::Walk(const std::string& root, const std::string& pattern)
     if (m_realRoot.empty())
         m_realRoot = m_directory;
     m_entered.clear();
+    m_tooLong.clear();
     m_entered.emplace(info.st_dev, info.st_ino);
     ScanDirectory(fd);
     m_entered.clear();
@@ -173,6 +175,8 @@ void CDirWalk::ScanSubDirectory(const std::string& name)
 {
     const size_t parentLength = AppendToPath(name);
     const int fd = OpenDirectory(m_directory.c_str());
+    if (fd < 0 && errno == ENAMETOOLONG)
+        m_tooLong.push_back(m_directory);
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !m_entered.emplace(info.st_dev, info.st_ino).second) {
         if (fd >= 0)

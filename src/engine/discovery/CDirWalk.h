@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <utility>
+#include <vector>
 
 namespace skerrow {
 
@@ -42,6 +43,9 @@ public:
     // match every name, dotted or not; otherwise shell wildcards, ignoring case). A trailing "/"
     // of root is ignored. False when root cannot be opened as a directory (nothing is reported).
     virtual bool Walk(const std::string& root, const std::string& pattern);
+    // The directories the last walk could not enter because their path is longer than the system
+    // allows: their files are not listed, and the caller says so.
+    const std::vector<std::string>& TooLong() const { return m_tooLong; }
 
 protected:
     // An entry was found in directory (its full path, no trailing separator except for "/").
@@ -71,6 +75,7 @@ private:
     std::string m_directory; // the directory being scanned
     std::string m_realRoot;  // the root with every link resolved
     std::set<std::pair<dev_t, ino_t>> m_entered; // every directory entered in this walk
+    std::vector<std::string> m_tooLong;
 };
 
 } // namespace skerrow

@@ -223,6 +223,12 @@ void CRunController::FindFiles()
                                             .c_str(),
                                         walk.RuleFilePath().c_str()),
                              PromptIcon::Stop);
+    else if (!walk.TooLong().empty())
+        m_prompt.ShowMessage(FormatText(Tr("T.PathsTooLong", "%u folders have a path longer than the system allows, "
+                                                             "so their files are not listed, for example:\n%s")
+                                            .c_str(),
+                                        static_cast<unsigned>(walk.TooLong().size()), walk.TooLong().front().c_str()),
+                             PromptIcon::Stop);
     else if (m_list.Count() == 0)
         m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
 }
