@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <random>
 #include <set>
 
@@ -28,6 +30,7 @@ public:
     std::vector<std::string> Run()
     {
         MakeSite();
+        SeedServer();
         if (!StartServer())
             return {"skip: " + m_bench.m_server->Error()};
         const int steps = Pick(3, 9);
@@ -70,15 +73,108 @@ private:
         }
     }
 
+    // What the server holds before the first run: old copies of some of the site's files, files the
+    // folder no longer has, a file outside the start directory, and links out of the site and back
+    // into it, which no walk may follow.
+    void SeedServer()
+    {
+        std::vector<std::string> local;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_bench.m_local.Path())) {
+            if (entry.is_regular_file())
+                local.push_back(std::filesystem::relative(entry.path(), m_bench.m_local.Path()).string());
+        }
+        std::sort(local.begin(), local.end());
+        for (const std::string& relative : local) {
+            if (relative.rfind("_drafts/", 0) != 0 && Pick(0, 3) == 0)
+                Seed("site/" + relative, "old copy of " + relative);
+        }
+        for (int i = Pick(0, 3); i > 0; --i)
+            Seed("site/gone/g" + std::to_string(i) + ".html", "gone " + std::to_string(i));
+        Seed("outside/keep.txt", "outside the start directory");
+        std::error_code ec;
+        if (Pick(0, 2) != 0)
+            std::filesystem::create_directory_symlink("../outside", m_bench.m_served.Path() / "site/link", ec);
+        if (Pick(0, 2) == 0)
+            std::filesystem::create_directory_symlink("..", m_bench.m_served.Path() / "site/loop", ec);
+        for (const std::string& relative : local)
+            m_present[relative] = true;
+    }
+
+    void Seed(const std::string& relative, const std::string& contents)
+    {
+        m_bench.m_served.WriteFile(relative, contents);
+        m_seeded[relative] = contents;
+    }
+
+    // The user's hand on the folder during a run: a file taken away (a leftover now) or put back,
+    // or the whole folder emptied (an unmounted share) and brought back.
+    void ChangeFolder()
+    {
+        const std::filesystem::path aside = m_aside.Path();
+        if (!m_emptied && Pick(0, 3) == 0) {
+            Note("the folder is emptied");
+            for (const auto& entry : std::filesystem::directory_iterator(m_bench.m_local.Path()))
+                std::filesystem::rename(entry.path(), aside / ("all-" + entry.path().filename().string()));
+            for (auto& [relative, present] : m_present)
+                present = false;
+            m_emptied = true;
+        } else if (m_emptied) {
+            Note("the folder comes back");
+            RestoreFolder();
+        } else if (!m_present.empty()) {
+            auto file = m_present.begin();
+            std::advance(file, Pick(0, static_cast<int>(m_present.size()) - 1));
+            const std::filesystem::path local = m_bench.m_local.Path() / file->first;
+            const std::filesystem::path kept = aside / ("one-" + std::to_string(std::hash<std::string>()(file->first)));
+            std::error_code ec;
+            if (std::filesystem::exists(local)) {
+                Note("a file is taken out of the folder: " + file->first);
+                std::filesystem::rename(local, kept, ec);
+                file->second = false;
+            } else if (std::filesystem::exists(kept)) {
+                Note("a file is put back: " + file->first);
+                std::filesystem::rename(kept, local, ec);
+                // Restored as a copy is: changed now, so the next find lists it.
+                std::filesystem::last_write_time(local, std::filesystem::file_time_type::clock::now(), ec);
+            }
+        }
+    }
+
+    void RestoreFolder()
+    {
+        const std::filesystem::path aside = m_aside.Path();
+        for (const auto& entry : std::filesystem::directory_iterator(aside)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("all-", 0) == 0)
+                std::filesystem::rename(entry.path(), m_bench.m_local.Path() / name.substr(4));
+        }
+        const auto now = std::filesystem::file_time_type::clock::now();
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_bench.m_local.Path()))
+            std::filesystem::last_write_time(entry.path(), now);
+        m_emptied = false;
+    }
+
     bool StartServer()
     {
         std::vector<std::string> args;
-        if (m_kind == FtpServerKind::Misbehaving)
+        if (m_kind == FtpServerKind::Misbehaving) {
             args = {"--slow-stor", std::to_string(Pick(200000, 2000000))};
+            // Each of the ways real servers misbehave, now and then together.
+            const std::vector<std::vector<std::string>> faults = {
+                {"--mlsd"}, {"--refuse-rename-over"}, {"--max-sessions", "2"},
+            };
+            for (const std::vector<std::string>& fault : faults) {
+                if (Pick(0, 2) == 0)
+                    args.insert(args.end(), fault.begin(), fault.end());
+            }
+            m_cannotRename = std::find(args.begin(), args.end(), "--refuse-rnfr") != args.end();
+        }
         m_serverArgs = args;
         if (!m_bench.StartServer(m_kind, args))
             return false;
         m_bench.WriteSetting("Advanced", "MaxErrors", std::to_string(Pick(0, 1) ? 32000 : Pick(1, 4)));
+        m_tempNameAll = Pick(0, 2) == 0;
+        m_bench.WriteSetting("Advanced", "TempNameUpload", m_tempNameAll ? "1" : "0");
         m_connections = Pick(0, 1) ? 1 : 4;
         m_bench.WriteSetting("Advanced", "Connections", std::to_string(m_connections));
         m_bench.Controller();
@@ -94,7 +190,7 @@ private:
     void Act()
     {
         CRunController& run = m_bench.Controller();
-        switch (Pick(0, 9)) {
+        switch (Pick(0, 11)) {
         case 0:
         case 1:
             Note("Find Files & Transfer");
@@ -133,6 +229,18 @@ private:
             break;
         case 8:
             Close();
+            break;
+        case 9:
+            ChangeFolder();
+            break;
+        case 10:
+            Note("Find Files and Server Leftovers");
+            CountRefusal(run, [&run] { run.OnFindLeftovers(); });
+            // Often the user answers the list at once with Transfer/Delete and Yes.
+            if (Pick(0, 1) && m_bench.m_host.PumpUntilIdle(std::chrono::seconds(20)) && !run.IsRunActive()) {
+                Note("Transfer/Delete, Yes");
+                run.OnTransferDelete();
+            }
             break;
         default:
             Note("pause");
@@ -194,6 +302,8 @@ private:
 
     void Finish()
     {
+        if (m_emptied)
+            RestoreFolder();
         if (m_closed)
             return;
         m_bench.m_server->Resume();
@@ -202,8 +312,41 @@ private:
         Close();
     }
 
+    // What no run may do to the server, whatever it met: touch what lies outside the start
+    // directory, delete a file the folder kept all along, or leave a published file that is
+    // neither its old self nor the whole new one (for the files sent under a temporary name).
+    void CheckServer()
+    {
+        for (const auto& [relative, contents] : m_seeded) {
+            const bool inSite = relative.rfind("site/", 0) == 0;
+            const std::string local = inSite ? relative.substr(5) : std::string();
+            const bool keptAllAlong = inSite && m_present.count(local) != 0 && m_present.at(local);
+            if (!inSite && m_bench.m_served.ReadFile(relative) != contents)
+                Violation(relative + " lies outside the start directory and was changed or deleted");
+            if (keptAllAlong && !m_bench.Served(relative))
+                Violation(relative + " was deleted although the folder had it all along");
+        }
+        for (const auto& [relative, present] : m_present) {
+            const std::string served = "site/" + relative;
+            if (!m_bench.Served(served) || !SentUnderTemporaryName(relative))
+                continue;
+            const auto seeded = m_seeded.find(served);
+            const bool old = seeded != m_seeded.end() && m_bench.m_served.ReadFile(served) == seeded->second;
+            if (!old && !m_bench.ServedMatches(relative))
+                Violation(served + " holds neither its old content nor the whole new one");
+        }
+    }
+
+    bool SentUnderTemporaryName(const std::string& relative) const
+    {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(m_bench.m_local.Path() / relative, ec);
+        return !ec && (m_tempNameAll || size >= 1024 * 1024) && !m_cannotRename;
+    }
+
     void Check()
     {
+        CheckServer();
         const std::set<std::string> next = m_bench.NextFindNames();
         for (const auto& entry : std::filesystem::recursive_directory_iterator(m_bench.m_local.Path())) {
             if (!entry.is_regular_file())
@@ -216,12 +359,17 @@ private:
                 Violation(relative + " is neither on the server nor listed by the next find");
         }
         for (const auto& entry : std::filesystem::recursive_directory_iterator(m_bench.m_served.Path())) {
-            const std::string relative = std::filesystem::relative(entry.path(), m_bench.m_served.Path()).string();
+            const std::string relative = entry.path().lexically_relative(m_bench.m_served.Path()).string();
+            if (relative == "outside" || m_seeded.count(relative) != 0)
+                continue; // checked for change by CheckServer
             if (relative != "site" && relative.rfind("site/", 0) != 0)
                 Violation(relative + " was written outside the start directory");
         }
         for (const CTransferRow& row : m_bench.m_list.Snapshot()) {
-            if (RowStateOf(row.word) == kRowDone && !m_bench.ServedMatches(row.name))
+            // A file's row (not a deleted entry's) whose file the user has not taken out of the folder.
+            const bool stillLocal = std::filesystem::exists(m_bench.m_local.Path() / CRunBench::Relative(row.name));
+            if (RowKindOf(row.word) == kKindPcFile && stillLocal && RowStateOf(row.word) == kRowDone &&
+                !m_bench.ServedMatches(row.name))
                 Violation(row.name + " is Done but its server copy differs");
         }
     }
@@ -235,6 +383,13 @@ private:
     std::vector<std::string> m_violations;
     bool m_closed = false;
     int m_connections = 1;
+    CTempDir m_aside; // where the folder's files wait while the user has them out
+    std::map<std::string, std::string> m_seeded;  // the server's files before the first run
+    std::map<std::string, bool> m_present;        // the site's files: still never out of the folder
+    bool m_emptied = false;
+    bool m_tempNameAll = false; // every file goes under a temporary name
+    bool m_cannotRename = false; // the server refuses RNFR: files go directly
+
 };
 
 } // namespace
