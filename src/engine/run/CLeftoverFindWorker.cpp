@@ -33,17 +33,18 @@ int CLeftoverFindWorker::Steps()
     CLeftoverDirWalk walk;
     walk.Setup(&walked, m_context.settings.ftpStartDir, m_context.settings.pcDir, exclusions.Patterns());
     walk.SetStopCheck([this] { return Stopped(); });
-    walk.SetPrompt(&m_prompt);
     const bool walkedAll = connection.SetCurrentDirectory("/") && walk.WalkServer(&connection);
     if (Stopped())
         return 0;
     if (!walkedAll) {
         m_status.SetStatusText(std::string());
-        m_prompt.ShowMessage(FormatText(Tr("T.LeftoversNotListed", "The server directory %s could not be listed: no "
-                                                                   "server leftover is shown.")
-                                            .c_str(),
-                                        CFtpConnection::ResolvePath("/", m_context.settings.ftpStartDir).c_str()),
-                             PromptIcon::Stop);
+        std::string text = FormatText(Tr("T.LeftoversNotListed", "The server directory %s could not be listed: no "
+                                                                 "server leftover is shown.")
+                                          .c_str(),
+                                      CFtpConnection::ResolvePath("/", m_context.settings.ftpStartDir).c_str());
+        if (!walk.Failure().empty())
+            text += "\n" + walk.Failure();
+        m_prompt.ShowMessage(text, PromptIcon::Stop);
         CheckAllDone();
         return 0;
     }
