@@ -1,7 +1,6 @@
-// Both FTP walks (tree deletion, server leftovers) on server trees with links out of the walked
-// directory and back up, directories inside themselves, refused and cut-off listings: a walk
-// reports nothing outside its start, enters no directory twice, ends by itself, and fails whenever
-// a listing does.
+// Both FTP walks (tree deletion, server leftovers) on trees with links out and back up, directories
+// inside themselves, refused and cut-off listings: nothing outside the start is reported, no
+// directory entered twice, the walk ends, and it fails whenever a listing does.
 
 #include <gtest/gtest.h>
 
@@ -32,11 +31,6 @@ struct Behaviour {
     bool entersToTell = false;            // no unique fact: an alias is told by its path, once entered
 };
 
-void PrintTo(const Behaviour& behaviour, std::ostream* out)
-{
-    *out << behaviour.name;
-}
-
 const Behaviour kBehaviours[] = {
     {"pyftpdlib_links", FtpServerKind::Pyftpdlib, {}, {}},
     {"list_links", FtpServerKind::Misbehaving, {}, {}},
@@ -54,32 +48,16 @@ const Behaviour kBehaviours[] = {
      {"/www could not be listed", "426 Connection closed"}},
 };
 
-class WalkSafetyTest : public ::testing::TestWithParam<Behaviour> {
-protected:
-    // Walks /www with the leftover walk or the tree deletion's; the rows go to the bench's list.
-    bool Walk(bool leftovers, CFtpTestBench& bench, std::string& failure)
-    {
-        bench.List().DeleteAll();
-        CTreeDelDirWalk tree;
-        CLeftoverDirWalk left; // every server entry is a leftover of the empty local folder
-        tree.Setup(&bench.List());
-        left.Setup(&bench.List(), "/www", m_local.Str(), {});
-        CFtpConnection* connection = &bench.Connection();
-        const bool walked = leftovers ? left.WalkServer(connection) : tree.Walk(connection, "/www", "*");
-        failure = leftovers ? left.Failure() : tree.Failure();
-        return walked;
-    }
-    // The real directory a CWD entered: "again" stands for the directory that holds it.
-    static fs::path RealDirectory(const fs::path& served, const std::string& path)
-    {
-        fs::path real = served;
-        for (const fs::path& part : fs::path(path).relative_path())
-            real /= part == "again" ? fs::path(".") : part;
-        return fs::canonical(real);
-    }
+// The real directory a CWD entered: "again" stands for the directory that holds it.
+fs::path RealDirectory(const fs::path& served, const std::string& path)
+{
+    fs::path real = served;
+    for (const fs::path& part : fs::path(path).relative_path())
+        real /= part == "again" ? fs::path(".") : part;
+    return fs::canonical(real);
+}
 
-    CTempDir m_local;
-};
+class WalkSafetyTest : public ::testing::TestWithParam<Behaviour> {};
 
 TEST_P(WalkSafetyTest, StaysInsideEntersEachDirectoryOnceAndFailsWithAListing)
 {
@@ -104,12 +82,20 @@ TEST_P(WalkSafetyTest, StaysInsideEntersEachDirectoryOnceAndFailsWithAListing)
             listed.push_back(entered.back());
     });
     const fs::path www = fs::canonical(bench.Served().Path() / "www");
+    CFtpConnection& connection = bench.Connection();
+    CTempDir local; // empty: every server entry is a leftover
     for (const bool leftovers : {false, true}) {
         SCOPED_TRACE(leftovers ? "leftovers" : "tree deletion");
         entered.clear();
         listed.clear();
-        std::string failure;
-        EXPECT_EQ(Walk(leftovers, bench, failure), c.failureSays.empty()) << failure;
+        bench.List().DeleteAll();
+        CTreeDelDirWalk tree;
+        CLeftoverDirWalk left;
+        tree.Setup(&bench.List());
+        left.Setup(&bench.List(), "/www", local.Str(), {});
+        const bool walked = leftovers ? left.WalkServer(&connection) : tree.Walk(&connection, "/www", "*");
+        const std::string& failure = leftovers ? left.Failure() : tree.Failure();
+        EXPECT_EQ(walked, c.failureSays.empty()) << failure;
         for (const std::string& part : c.failureSays)
             EXPECT_NE(failure.find(part), std::string::npos) << failure;
         std::vector<std::string> rows = test::RowNames(bench.List());
