@@ -43,8 +43,10 @@ int main(int argc, char** argv)
     CTreeDelDirWalk walk;
     walk.Setup(&list);
     walk.SetStopCheck([&stop] { return stop.IsSet(); });
-    walk.SetPrompt(&sink);
-    walk.Walk(&connection, argv[5], "*");
+    if (!walk.Walk(&connection, argv[5], "*")) {
+        std::fprintf(stderr, "%s\n", walk.Failure().c_str());
+        return 1;
+    }
     CTransferContext context = pass.Context(std::string(), std::string());
     CFTPTransfer transfer(context);
     transfer.DeleteRows(CDeletePlan::TreeDelete(CFtpConnection::ResolvePath("/", argv[5])));

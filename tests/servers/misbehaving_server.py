@@ -16,12 +16,26 @@ and password log in. Faults, chosen by option or by the name of the uploaded fil
                                     name starting "echo" is refused with a reply that names it
   --refuse-rename-over              RNTO to a name that exists gets "553 File exists.", as some
                                     servers never rename over a file
+  --refuse-list SUBSTRING           a listing of a directory whose path holds SUBSTRING gets
+                                    "550 Permission denied." (or --refuse-list-reply REPLY)
+  --truncate-list                   every listing sends half its lines, then the data connection is
+                                    closed and "426 Connection closed; transfer aborted." follows
+  --self-dir NAME                   every listing also names a directory NAME, and a path component
+                                    NAME stands for the directory that holds it: a directory inside
+                                    itself
+  --pwd-resolves                    PWD reports the real directory (without --self-dir components),
+                                    as servers that resolve links do; else the path as entered
+Symbolic links in the served tree show as links in LIST ("l", then " -> target"), while MLSD shows
+what a link points to, as pyftpdlib does. With --mlsd, FEAT offers the "unique" fact without "*":
+MLSD and MLST lines carry unique=<dev>g<ino> (of what a link points to) only once OPTS MLST has
+enabled it.
 """
 import argparse
 import os
 import posixpath
 import socket
 import socketserver
+import stat
 import sys
 import threading
 import time
@@ -35,6 +49,7 @@ class Session(socketserver.StreamRequestHandler):
         self.cwd = "/"
         self.passive = None
         self.logged_in = False
+        self.facts = ["type", "size", "modify"]
 
     def reply(self, text):
         self.wfile.write((text + "\r\n").encode("utf-8", "surrogateescape"))
@@ -43,7 +58,11 @@ class Session(socketserver.StreamRequestHandler):
     def local(self, path):
         full = posixpath.normpath(posixpath.join(self.cwd, path))
         full = "/" + full.lstrip("/")
-        return full, os.path.join(OPTIONS.root, full.lstrip("/"))
+        return full, os.path.join(OPTIONS.root, *self.real_parts(full))
+
+    @staticmethod
+    def real_parts(full):
+        return [part for part in full.split("/") if part and part != OPTIONS.self_dir]
 
     def handle(self):
         if not Session.enter():
@@ -104,7 +123,8 @@ class Session(socketserver.StreamRequestHandler):
         return "close"
 
     def do_PWD(self, arg):
-        self.reply('257 "%s" is the current directory.' % self.cwd)
+        shown = "/" + "/".join(self.real_parts(self.cwd)) if OPTIONS.pwd_resolves else self.cwd
+        self.reply('257 "%s" is the current directory.' % shown)
 
     def do_CWD(self, arg):
         full, path = self.local(arg)
@@ -206,37 +226,54 @@ class Session(socketserver.StreamRequestHandler):
             return
         self.reply("211-Features:")
         self.reply(" MDTM")
-        self.reply(" MLST type*;size*;modify*;")
+        self.reply(" MLST type*;size*;modify*;unique;")
         self.reply(" SIZE")
         self.reply("211 End")
 
     @staticmethod
-    def list_line(style, is_dir, size, name):
+    def list_line(style, is_dir, size, name, target=None, unique=None):
         if style == "mlsd":
-            return "type=%s;size=%d;modify=20200101120000; %s" % ("dir" if is_dir else "file", size, name)
+            facts = "type=%s;size=%d;modify=20200101120000;" % ("dir" if is_dir else "file", size)
+            return facts + ("unique=%s;" % unique if unique else "") + " " + name
         if style == "dos":
             if is_dir:
                 return "01-01-20  11:05PM       <DIR>          %s" % name
             return "01-01-20  11:05PM %20d %s" % (size, name)
+        if target is not None:
+            return "lrwxrwxrwx 1 user group %d Jan 01 2020 %s -> %s" % (len(target), name, target)
         return "%srwxr-xr-x 1 user group %d Jan 01 2020 %s" % ("d" if is_dir else "-", size, name)
 
+    def entry_line(self, style, full, name):
+        """The line of an entry: a link as a link in LIST, as what it points to in MLSD."""
+        st = os.stat(full)
+        target = os.readlink(full) if os.path.islink(full) else None
+        unique = "%xg%x" % (st.st_dev, st.st_ino) if "unique" in self.facts else None
+        return self.list_line(style, stat.S_ISDIR(st.st_mode), st.st_size, name, target, unique)
+
     def send_listing(self, style):
-        path = self.local(".")[1]
+        logical, path = self.local(".")
+        if OPTIONS.refuse_list and OPTIONS.refuse_list in logical:
+            self.reply(OPTIONS.refuse_list_reply)
+            return
         conn = self.accept_data()
         if conn is None:
             return
         self.reply("150 Here comes the listing.")
-        lines = []
-        for name in sorted(os.listdir(path)):
-            full = os.path.join(path, name)
-            lines.append(self.list_line(style, os.path.isdir(full), os.path.getsize(full), name))
+        lines = [self.entry_line(style, os.path.join(path, name), name) for name in sorted(os.listdir(path))]
+        if OPTIONS.self_dir:
+            lines.append(self.entry_line(style, path, OPTIONS.self_dir))
         if OPTIONS.bad_list:
             for name in ("../x", "a/b", "a\\b", ".", ".."):
                 lines.append(self.list_line(style, True, 0, name))
                 lines.append(self.list_line(style, False, 5, name))
+        if OPTIONS.truncate_list:
+            lines = lines[: len(lines) // 2]
         conn.sendall(("\r\n".join(lines) + "\r\n").encode("utf-8", "surrogateescape") if lines else b"")
         conn.close()
-        self.reply("226 Listing sent.")
+        if OPTIONS.truncate_list:
+            self.reply("426 Connection closed; transfer aborted.")
+        else:
+            self.reply("226 Listing sent.")
 
     def do_LIST(self, arg):
         self.send_listing("dos" if OPTIONS.dos_list else "unix")
@@ -246,6 +283,24 @@ class Session(socketserver.StreamRequestHandler):
             self.reply("502 Command not implemented.")
             return
         self.send_listing("mlsd")
+
+    def do_MLST(self, arg):
+        logical, path = self.local(arg or ".")
+        if not OPTIONS.mlsd or not os.path.exists(path):
+            self.reply("550 No such file or directory." if OPTIONS.mlsd else "502 Command not implemented.")
+            return
+        self.reply("250-Listing %s" % logical)
+        self.reply(" " + self.entry_line("mlsd", path, logical))
+        self.reply("250 End.")
+
+    def do_OPTS(self, arg):
+        command, _, facts = arg.partition(" ")
+        if not OPTIONS.mlsd or command.upper() != "MLST":
+            self.reply("501 Option not understood.")
+            return
+        known = ("type", "size", "modify", "unique")
+        self.facts = [fact for fact in facts.lower().split(";") if fact in known]
+        self.reply("200 MLST OPTS %s" % "".join(fact + ";" for fact in self.facts))
 
     def do_STOR(self, arg):
         full, path = self.local(arg)
@@ -303,6 +358,11 @@ def main():
     parser.add_argument("--max-sessions", type=int, default=0)
     parser.add_argument("--echo-pass", action="store_true")
     parser.add_argument("--refuse-rename-over", action="store_true")
+    parser.add_argument("--refuse-list", default="")
+    parser.add_argument("--refuse-list-reply", default="550 Permission denied.")
+    parser.add_argument("--truncate-list", action="store_true")
+    parser.add_argument("--self-dir", default="")
+    parser.add_argument("--pwd-resolves", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

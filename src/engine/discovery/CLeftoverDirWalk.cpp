@@ -79,6 +79,14 @@ bool CLeftoverDirWalk::ShouldEnter(const CFindRecord& record)
     return true;
 }
 
+// Left on the server, it keeps the directories that hold it.
+void CLeftoverDirWalk::OnAlreadyEntered(const CFindRecord& record)
+{
+    const std::string relative = RelativePath(m_start, record.name);
+    if (!relative.empty())
+        HoldParents(relative);
+}
+
 void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
 {
     const std::string relative = RelativePath(m_start, record.name);

@@ -28,7 +28,8 @@ public:
 
     // Reads .skerrowignore at the top of the local folder, then walks the server from the start
     // directory. False when that file exists but cannot be read (its rules may be what protects a
-    // server file: nothing is listed), or when the walk itself cannot start.
+    // server file: nothing is listed), or when the walk failed (Failure says why; what it listed
+    // must not be offered for deletion).
     bool WalkServer(CFtpConnection* connection);
 
     size_t Files() const { return m_files; }
@@ -48,6 +49,7 @@ protected:
     void OnFileFound(const CFindRecord& record, CFtpConnection& connection) override;
     void OnDirectoryDone(const CFindRecord& record, CFtpConnection& connection) override;
     bool ShouldEnter(const CFindRecord& record) override;
+    void OnAlreadyEntered(const CFindRecord& record) override;
 
 private:
     // The directories that hold relative keep something, and are never listed.

@@ -14,6 +14,8 @@ struct CFindRecord {
     uint64_t size = 0;           // bytes, 0 when the listing gives none
     std::time_t lastWriteTime = 0; // UTC seconds; 0 when unknown
     std::string name;            // bare name from the listing; the walk puts the full path here
+    bool link = false;           // a symbolic link, whatever it points to: never entered
+    std::string unique;          // the MLSD "unique" fact (of what a link points to); "" when not given
 
     bool IsDirectory() const { return (attributes & kFileAttributeDirectory) != 0; }
 };

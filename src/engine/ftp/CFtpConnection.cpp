@@ -1,7 +1,5 @@
 #include "ftp/CFtpConnection.h"
 
-#include <fnmatch.h>
-
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnectionImpl.h"
 #include "ftp/CFtpListParser.h"
@@ -209,34 +207,60 @@ bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& 
     if (!d.CheckOpen())
         return false;
     d.ReadFeatures();
-    // A listing is of the server's directory: one only assumed is entered first.
-    if (d.currentAssumed) {
-        if (!d.Quote("CWD " + d.currentDir))
-            return false;
-        d.currentVerified = true;
-        d.currentAssumed = false;
-    }
     std::string listing;
-    CURLcode raw = CURLE_OK;
-    int code = d.ListCurrent(listing, raw);
-    if (d.sawLogin && code == kErrorNone) {
-        // A new control connection starts in the login directory: enter ours and list again.
-        if (!d.Quote("CWD " + d.currentDir))
-            return false;
-        code = d.ListCurrent(listing, raw);
-    }
-    if (raw == CURLE_REMOTE_FILE_NOT_FOUND) {
-        d.SetResult(kErrorNone); // an empty directory
-        return true;
-    }
-    if (code != kErrorNone)
+    if (!d.ListDirectory(d.ListCommand(), false, listing))
         return false;
-    for (CFindRecord& record : CFtpListParser::ParseListing(listing, d.useMlsd)) {
-        if (!Impl::IsSafeEntryName(record.name))
-            continue;
-        if (pattern.empty() || pattern == "*" || fnmatch(pattern.c_str(), record.name.c_str(), FNM_PERIOD) == 0)
-            records.push_back(std::move(record));
+    records = Impl::KeepEntries(CFtpListParser::ParseListing(listing, d.useMlsd), pattern);
+    return true;
+}
+
+bool CFtpConnection::ListForWalk(const std::string& pattern, std::vector<CFindRecord>& records)
+{
+    Impl& d = *m_impl;
+    std::lock_guard lock(d.opMutex);
+    records.clear();
+    if (!d.CheckOpen())
+        return false;
+    d.ReadFeatures();
+    std::string listing;
+    if (!d.ListDirectory(d.ListCommand(), true, listing))
+        return false;
+    std::vector<CFindRecord> listed = Impl::KeepEntries(CFtpListParser::ParseListing(listing, d.useMlsd), pattern);
+    if (d.useMlsd) {
+        // "LIST -a" shows links as links ("l"), where MLSD may show what they point to.
+        std::string plain;
+        if (!d.ListDirectory("LIST -a", true, plain))
+            return false;
+        CFtpListParser::MarkLinks(listed, CFtpListParser::ParseListing(plain, false));
     }
+    records = std::move(listed);
+    return true;
+}
+
+bool CFtpConnection::CurrentDirectoryIdentity(std::string& identity)
+{
+    Impl& d = *m_impl;
+    std::lock_guard lock(d.opMutex);
+    if (!d.CheckOpen())
+        return false;
+    d.ReadFeatures();
+    if (!d.EnterAssumed())
+        return false;
+    if (d.UniqueFactOn() && d.Quote("MLST")) {
+        const std::string unique = CFtpListParser::MlstUnique(d.quoteReply);
+        if (!unique.empty()) {
+            identity = "unique:" + unique;
+            return true;
+        }
+    }
+    if (!d.Quote("PWD"))
+        return false;
+    const std::string path = Impl::ParsePwdReply(d.quoteReply);
+    if (path.empty()) {
+        d.SetResult(kErrorExtended); // the text then shows the reply that named no directory
+        return false;
+    }
+    identity = "path:" + path;
     return true;
 }
 

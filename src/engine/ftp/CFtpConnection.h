@@ -98,6 +98,16 @@ public:
     bool PutFile(const std::string& localPath, const std::string& remoteName, int transferType);
     // Lists the current directory (hidden entries too), keeping the names that match pattern.
     bool List(const std::string& pattern, std::vector<CFindRecord>& records);
+    // Lists the current directory as List does, for a walk that enters the directories it finds:
+    // each entry that is a link is marked so. MLSD describes a link as what it points to on some
+    // servers, so with MLSD in use the directory is listed with "LIST -a" as well (see
+    // CFtpListParser::MarkLinks). Where the server offers the MLSD "unique" fact, the entries carry
+    // it (enabled with OPTS MLST once per login when the server does not send it unasked).
+    bool ListForWalk(const std::string& pattern, std::vector<CFindRecord>& records);
+    // Names the server's current directory for a walk that must not enter one twice: "unique:" and
+    // its unique fact (MLST) where the server offers that fact, else "path:" and the path the
+    // server reports with PWD.
+    bool CurrentDirectoryIdentity(std::string& identity);
 
     // How the next Open protects the connection (default: explicit TLS if available).
     void SetEncryption(FtpEncryption encryption);

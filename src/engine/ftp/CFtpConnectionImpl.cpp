@@ -8,10 +8,14 @@
 #include <linux/sockios.h>
 #endif
 
+#include <fnmatch.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
 #include <strings.h>
+
+#include "ftp/CFtpListParser.h"
 
 namespace skerrow {
 namespace {
@@ -80,8 +84,10 @@ void CFtpConnection::Impl::OnCommand(std::string line)
     ++commandsSent;
     awaitingPwd = line == "PWD";
     awaitingAuth = line.compare(0, 5, "AUTH ") == 0;
-    if (line.compare(0, 5, "USER ") == 0)
+    if (line.compare(0, 5, "USER ") == 0) {
         sawLogin = true;
+        ++logins;
+    }
     awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
     if (!log)
         return;
@@ -277,17 +283,102 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     return code;
 }
 
-int CFtpConnection::Impl::ListCurrent(std::string& listing, CURLcode& raw)
+int CFtpConnection::Impl::ListCurrent(const char* command, std::string& listing, CURLcode& raw)
 {
     listing.clear();
     ResetRequest();
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, useMlsd ? "MLSD" : "LIST -a");
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &listing);
     const int code = Perform(baseUrl, true, &raw);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
     return code;
+}
+
+bool CFtpConnection::Impl::EnterAssumed()
+{
+    if (!currentAssumed)
+        return true;
+    if (!Quote("CWD " + currentDir))
+        return false;
+    currentVerified = true;
+    currentAssumed = false;
+    return true;
+}
+
+bool CFtpConnection::Impl::ListDirectory(const char* command, bool walk, std::string& listing)
+{
+    // A listing is of the server's directory: one only assumed is entered first.
+    if (!EnterAssumed())
+        return false;
+    if (walk)
+        UniqueFactOn();
+    CURLcode raw = CURLE_OK;
+    int code = ListCurrent(command, listing, raw);
+    if (sawLogin && code == kErrorNone) {
+        // A new control connection starts in the login directory: enter ours and list again.
+        if (!Quote("CWD " + currentDir))
+            return false;
+        if (walk)
+            UniqueFactOn();
+        code = ListCurrent(command, listing, raw);
+    }
+    if (walk && code == kErrorNone && performReplyCode == 450) {
+        SetResult(kErrorExtended); // refused for now ("file busy"): no empty directory for a walk
+        return false;
+    }
+    if (raw == CURLE_REMOTE_FILE_NOT_FOUND) {
+        listing.clear();
+        SetResult(kErrorNone); // an empty directory
+        return true;
+    }
+    return code == kErrorNone;
+}
+
+std::vector<CFindRecord> CFtpConnection::Impl::KeepEntries(std::vector<CFindRecord> parsed, const std::string& pattern)
+{
+    std::vector<CFindRecord> records;
+    for (CFindRecord& record : parsed) {
+        if (!IsSafeEntryName(record.name))
+            continue;
+        if (pattern.empty() || pattern == "*" || fnmatch(pattern.c_str(), record.name.c_str(), FNM_PERIOD) == 0)
+            records.push_back(std::move(record));
+    }
+    return records;
+}
+
+bool CFtpConnection::Impl::UniqueFactOn()
+{
+    if (!useMlsd || !uniqueOffered)
+        return false;
+    if (uniqueSentUnasked)
+        return true;
+    if (uniqueLogin != logins) {
+        // Refused, it leaves the facts as they were: the walk then goes by the paths PWD reports.
+        uniqueEnabled = Quote("OPTS MLST " + mlstFactsOn + "unique;");
+        uniqueLogin = logins; // read after the call, which may have logged in again itself
+    }
+    return uniqueEnabled;
+}
+
+void CFtpConnection::Impl::ReadMlstFacts(const std::string& facts)
+{
+    std::istringstream list(facts);
+    std::string fact;
+    while (std::getline(list, fact, ';')) {
+        const bool on = !fact.empty() && fact.back() == '*';
+        if (on)
+            fact.pop_back();
+        if (fact.empty())
+            continue;
+        if (strcasecmp(fact.c_str(), "unique") == 0) {
+            uniqueOffered = true;
+            uniqueSentUnasked = on;
+        } else if (on) {
+            mlstFactsOn += fact + ";";
+        }
+    }
 }
 
 CURLcode CFtpConnection::Impl::Run()
@@ -358,6 +449,10 @@ void CFtpConnection::Impl::ReadFeatures()
         return;
     featuresRead = true;
     useMlsd = false;
+    mlstFactsOn.clear();
+    uniqueOffered = false;
+    uniqueSentUnasked = false;
+    uniqueLogin = -1;
     if (Quote("FEAT")) {
         std::istringstream lines(quoteReply);
         std::string line;
@@ -368,6 +463,8 @@ void CFtpConnection::Impl::ReadFeatures()
             const std::string name = start == std::string::npos ? "" : line.substr(start, 4);
             if (strncasecmp(name.c_str(), "MLST", 4) == 0 || strncasecmp(name.c_str(), "MLSD", 4) == 0)
                 useMlsd = true;
+            if (strncasecmp(name.c_str(), "MLST", 4) == 0 && line.size() > start + 5)
+                ReadMlstFacts(line.substr(start + 5));
         }
     }
     SetResult(kErrorNone);

@@ -73,6 +73,16 @@ struct CFtpConnection::Impl {
     // What FEAT announced, read before the first listing: MLSD lists with exact names and types.
     bool featuresRead = false;
     bool useMlsd = false;
+    // The MLST facts FEAT announced: those sent unasked ("type;size;" of "type*;size*;"), whether
+    // "unique" is offered and whether it is sent unasked.
+    std::string mlstFactsOn;
+    bool uniqueOffered = false;
+    bool uniqueSentUnasked = false;
+    // Logins of this connection (curl logs in again on a new control connection, which forgets
+    // OPTS): the one on which OPTS MLST was last answered, and whether it enabled "unique".
+    int logins = 0;
+    int uniqueLogin = -1;
+    bool uniqueEnabled = false;
     std::atomic<int> commandsSent{0};
     StatusCallback status;
     LogCallback log;
@@ -122,9 +132,22 @@ struct CFtpConnection::Impl {
     // listing (notify) reports its start, progress and end through the status callback.
     int Perform(const std::string& url, bool notify = false, CURLcode* raw = nullptr);
 
-    // MLSD of the server's current directory when FEAT announced it, else "LIST -a" (hidden
-    // entries too; some servers hide them from a plain LIST).
-    int ListCurrent(std::string& listing, CURLcode& raw);
+    // The listing command on the server's current directory: MLSD, or "LIST -a" (hidden entries
+    // too; some servers hide them from a plain LIST).
+    int ListCurrent(const char* command, std::string& listing, CURLcode& raw);
+    const char* ListCommand() const { return useMlsd ? "MLSD" : "LIST -a"; }
+    // Enters the current directory on the server when it was only assumed.
+    bool EnterAssumed();
+    // Lists the current directory with command, again after a new login (in the current directory
+    // then). A "file not found" is an empty directory. For a walk, the unique fact is enabled first
+    // on each login, and a 450 (which curl reads as "no files") fails the listing.
+    bool ListDirectory(const char* command, bool walk, std::string& listing);
+    // The entries of a parsed listing that name entries of the listed directory and match pattern.
+    static std::vector<CFindRecord> KeepEntries(std::vector<CFindRecord> parsed, const std::string& pattern);
+    // Whether MLSD entries carry the unique fact on this login; when the server offers it without
+    // sending it unasked, OPTS MLST enables it (with the facts already on) once per login.
+    bool UniqueFactOn();
+    void ReadMlstFacts(const std::string& facts);
 
     // curl_easy_perform on our own multi handle, with a bounded wait.
     CURLcode Run();

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <strings.h>
 
@@ -202,6 +203,7 @@ bool CFtpListParser::ParseUnixLine(const std::string& line, CFindRecord& record)
             return false;
         record.size = std::strtoull(tokens[m - 1].text.c_str(), nullptr, 10);
         record.attributes = kind == 'd' ? kFileAttributeDirectory : 0;
+        record.link = kind == 'l';
         record.lastWriteTime = UnixListTime(month, tokens[m + 1].text, tokens[m + 2].text);
         return true;
     }
@@ -254,7 +256,8 @@ bool CFtpListParser::ParseMlsdLine(const std::string& line, CFindRecord& record)
         std::string key = fact.substr(0, eq);
         for (char& c : key)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        std::string value = fact.substr(eq + 1);
+        const std::string raw = fact.substr(eq + 1);
+        std::string value = raw;
         for (char& c : value)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (key == "type") {
@@ -262,6 +265,10 @@ bool CFtpListParser::ParseMlsdLine(const std::string& line, CFindRecord& record)
                 record.attributes = kFileAttributeDirectory;
             else if (value == "cdir" || value == "pdir")
                 isEntry = false;
+            // "OS.unix=slink:/target" (RFC 3659's example) or "OS.unix=symlink".
+            record.link = value.rfind("os.unix=slink", 0) == 0 || value.rfind("os.unix=symlink", 0) == 0;
+        } else if (key == "unique") {
+            record.unique = raw;
         } else if (key == "size") {
             record.size = std::strtoull(value.c_str(), nullptr, 10);
         } else if (key == "modify") {
@@ -289,6 +296,37 @@ std::vector<CFindRecord> CFtpListParser::ParseListing(const std::string& listing
         records.push_back(std::move(record));
     }
     return records;
+}
+
+std::string CFtpListParser::MlstUnique(const std::string& reply)
+{
+    std::istringstream lines(reply);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        CFindRecord record;
+        if (line.size() > 1 && line[0] == ' ' && line.find(' ', 1) != std::string::npos) {
+            ParseMlsdLine(line.substr(1), record);
+            return record.unique;
+        }
+    }
+    return std::string();
+}
+
+void CFtpListParser::MarkLinks(std::vector<CFindRecord>& mlsd, const std::vector<CFindRecord>& list)
+{
+    std::map<std::string, const CFindRecord*> byName;
+    for (const CFindRecord& record : list)
+        byName.emplace(record.name, &record);
+    for (CFindRecord& record : mlsd) {
+        const auto found = byName.find(record.name);
+        const CFindRecord* plain = found == byName.end() ? nullptr : found->second;
+        if (plain && plain->link)
+            record.link = true;
+        else if (record.IsDirectory() && (!plain || !plain->IsDirectory()))
+            record.link = true;
+    }
 }
 
 } // namespace skerrow

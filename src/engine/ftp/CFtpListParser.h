@@ -19,6 +19,13 @@ public:
     // Every entry of a whole listing, in the server's order. An MLSD listing is read as fact lines
     // only (its names may look like anything); a LIST listing line by line in any style.
     static std::vector<CFindRecord> ParseListing(const std::string& listing, bool mlsd = false);
+    // The unique fact of the entry an MLST reply describes (its one line that starts with a
+    // blank); "" when the reply gives none.
+    static std::string MlstUnique(const std::string& reply);
+    // Marks as a link each MLSD entry that the LIST listing of the same directory shows as a link:
+    // MLSD may describe a link as what it points to. A directory in MLSD that LIST does not show as
+    // a directory is marked too: the two disagree on what it is, so it is never entered.
+    static void MarkLinks(std::vector<CFindRecord>& mlsd, const std::vector<CFindRecord>& list);
 
 private:
     static bool ParseUnixLine(const std::string& line, CFindRecord& record);

@@ -26,17 +26,18 @@ int CLeftoverFindWorker::Steps()
     const std::string root = ServerRoot(connection);
     walk.Setup(&walked, root, m_context.settings.pcDir, m_context.settings.exclusions);
     walk.SetStopCheck([this] { return Stopped(); });
-    walk.SetPrompt(&m_prompt);
     const bool walkedAll = walk.WalkServer(&connection);
     if (Stopped())
         return 0;
     if (!walkedAll) {
         m_status.SetStatusText(std::string());
-        m_prompt.ShowMessage(FormatText(Tr("T.LeftoversNotListed", "The server directory %s could not be listed: no "
-                                                                   "server leftover is shown.")
-                                            .c_str(),
-                                        root.c_str()),
-                             PromptIcon::Stop);
+        std::string text = FormatText(Tr("T.LeftoversNotListed", "The server directory %s could not be listed: no "
+                                                                 "server leftover is shown.")
+                                          .c_str(),
+                                      root.c_str());
+        if (!walk.Failure().empty())
+            text += "\n" + walk.Failure();
+        m_prompt.ShowMessage(text, PromptIcon::Stop);
         CheckAllDone();
         return 0;
     }

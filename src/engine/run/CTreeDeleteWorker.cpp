@@ -29,10 +29,11 @@ int CTreeDeleteWorker::Steps()
         return 0;
     }
     const std::string& directory = m_context.settings.treeDeleteDir;
-    if (m_context.runState.load() != 3)
-        WalkTree(directory);
+    const bool walked = m_context.runState.load() == 3 || WalkTree(directory);
     if (Stopped())
         return EndStopped();
+    if (!walked)
+        return EndWalkFailed();
     if (m_context.list.Count() == 0) {
         m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND_TREE), PromptIcon::Information);
         SetRunState(0);
@@ -52,23 +53,38 @@ int CTreeDeleteWorker::Steps()
     return 1;
 }
 
-void CTreeDeleteWorker::WalkTree(const std::string& directory)
+bool CTreeDeleteWorker::WalkTree(const std::string& directory)
 {
     m_context.run->Fence().Apply([this] { m_context.list.DeleteAll(); });
     m_status.SetStatusText(Tr("T.FindingFilesTree", "Finding Files"));
     // A key never set names no directory: nothing is listed (and so nothing deleted).
     if (directory.empty())
-        return;
+        return true;
     // The walk fills a list of its own; the rows reach the window's list in one step, through the
     // fence, so a walk set aside by the stop timer adds nothing to a later run's list.
     CTransferList walked;
     CTreeDelDirWalk walk;
     walk.Setup(&walked);
     walk.SetStopCheck([this] { return Stopped(); });
-    walk.SetPrompt(&m_prompt);
-    walk.Walk(m_context.connection.get(), directory.c_str(), "*");
+    if (!walk.Walk(m_context.connection.get(), directory.c_str(), "*")) {
+        // A walk that failed may have missed what makes a directory unsafe to delete: none of its
+        // rows is used.
+        m_walkFailure = walk.Failure();
+        return false;
+    }
     std::vector<CTransferRow> rows = walked.Snapshot();
     m_context.run->Fence().Apply([this, &rows] { m_context.list.Replace(std::move(rows)); });
+    return true;
+}
+
+int CTreeDeleteWorker::EndWalkFailed()
+{
+    const std::string nothing = Tr("T.TreeDeleteFailed", "Tree Delete failed: nothing has been deleted.");
+    m_status.SetStatusText(nothing);
+    // Shown as an error: the run failed (the headless command exits with a failure for it).
+    m_prompt.ShowMessage(m_walkFailure + "\n" + nothing, PromptIcon::Stop);
+    SetRunState(0);
+    return 0;
 }
 
 std::string CTreeDeleteWorker::ConfirmationText(const std::string& root)

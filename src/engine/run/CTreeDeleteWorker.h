@@ -2,6 +2,8 @@
 // The tree-delete worker: lists the server tree named by the settings (unless the list is to be
 // used as it is), asks for confirmation, and deletes what was listed.
 
+#include <string>
+
 #include "run/CRunWorker.h"
 
 namespace skerrow {
@@ -14,11 +16,16 @@ public:
 
 private:
     int Steps();
-    void WalkTree(const std::string& directory);
+    // False when the walk failed (nothing is listed then; m_walkFailure says why).
+    bool WalkTree(const std::string& directory);
+    // A failed walk: the user is told why, and nothing is deleted.
+    int EndWalkFailed();
     // A Stop during the walk: nothing is deleted and the user is told so.
     int EndStopped();
     // The question before the deletion; one that names the whole account says so in words.
     static std::string ConfirmationText(const std::string& root);
+
+    std::string m_walkFailure;
 };
 
 } // namespace skerrow

@@ -293,6 +293,25 @@ TEST_F(CliTest, TreeDeleteListsEverythingAndDeletesOnlyWithYes)
     EXPECT_TRUE(std::filesystem::is_empty(m_served.Path() / "site/old"));
 }
 
+TEST_F(CliTest, ARefusedListingFailsTheTreeDeleteAndNothingIsDeleted)
+{
+    m_served.WriteFile("site/old/a.htm", "a");
+    m_served.WriteFile("site/old/sub/b.htm", "b");
+    // A sub-directory's listing refused, then the start directory's.
+    for (const std::string refused : {"/site/old/sub", "/site/old"}) {
+        StartServer(FtpServerKind::Misbehaving, {"--refuse-list", refused});
+        const CCliResult result = Cli({"--yes", "tree-delete", "site/old"});
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        const std::string said = "error: The server directory " + refused + " could not be listed. error code: "
+                                 "12003 Message: An extended error was returned from the server. 550 Permission "
+                                 "denied. Tree Delete failed: nothing has been deleted.";
+        EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/a.htm"));
+        EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/sub/b.htm"));
+    }
+}
+
 TEST_F(CliTest, CtrlCStopsTheUploadAndWhatWasNotSentIsSavedAndFoundAgain)
 {
     // Every upload is read at 1000 bytes per second: the big file takes long enough to be stopped.

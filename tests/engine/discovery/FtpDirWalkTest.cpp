@@ -24,9 +24,9 @@ protected:
             served.WriteFile("t/a/b/f.txt", std::string(3000, 'x'));
             served.WriteFile("t/.htaccess", "deny");
             served.MakeDir("t/empty");
-            served.WriteFile("t/locked/secret.txt", "s");
+            served.WriteFile("u/locked/secret.txt", "s");
             served.WriteFile("other.txt", "o");
-            return CFtpServerProcess::NoEnterArgs(GetParam(), served.Str(), "t/locked");
+            return CFtpServerProcess::NoEnterArgs(GetParam(), served.Str(), "u/locked");
         });
         if (!m_bench->Ready())
             GTEST_SKIP() << m_bench->Skip();
@@ -37,7 +37,6 @@ protected:
     {
         walk.Setup(&m_bench->List());
         walk.SetStopCheck([this] { return m_bench->Stop().IsSet(); });
-        walk.SetPrompt(&m_bench->Sink());
         return walk.Walk(&m_bench->Connection(), start, "*");
     }
 
@@ -53,7 +52,7 @@ TEST_P(FtpDirWalkTest, ListsEveryEntryBelowTheStartEachDirectoryAfterItsContents
     auto at = [&names](const std::string& name) {
         return std::find(names.begin(), names.end(), name) - names.begin();
     };
-    // The locked directory is skipped with its contents; the start directory never gets a row.
+    // The start directory never gets a row.
     ASSERT_EQ(names.size(), 5u);
     EXPECT_LT(at("/t/a/b/f.txt"), at("/t/a/b/"));
     EXPECT_EQ(at("/t/a/b/f.txt") + 1, at("/t/a/b/"));
@@ -74,11 +73,14 @@ TEST_P(FtpDirWalkTest, ListsEveryEntryBelowTheStartEachDirectoryAfterItsContents
     EXPECT_EQ(current, "/");
 }
 
-TEST_P(FtpDirWalkTest, MissingStartAndStopLeaveNoRows)
+TEST_P(FtpDirWalkTest, MissingStartLockedDirectoryAndStopLeaveNoRows)
 {
     CTreeDelDirWalk walk;
     EXPECT_FALSE(Walk(walk, "/no/such"));
     EXPECT_EQ(m_bench->List().Count(), 0u);
+    // A listed directory that cannot be entered fails the walk; it is not left out quietly.
+    EXPECT_FALSE(Walk(walk, "/u"));
+    EXPECT_NE(walk.Failure().find("/u/locked could not be entered"), std::string::npos) << walk.Failure();
     EXPECT_FALSE(Walk(walk, ""));
     EXPECT_EQ(m_bench->List().Count(), 0u);
     EXPECT_FALSE(walk.Walk(nullptr, "/t", "*"));

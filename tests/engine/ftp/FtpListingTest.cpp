@@ -91,6 +91,33 @@ TEST(FtpListParser, RecordedListingsOfSeveralServerKinds)
     EXPECT_EQ(record.lastWriteTime, 1577925000); // 2020-01-02 00:30
 }
 
+// What a walk needs of each entry: whether it is a link, and its unique fact.
+std::vector<std::string> Links(const std::vector<CFindRecord>& records)
+{
+    std::vector<std::string> links;
+    for (const CFindRecord& record : records)
+        links.push_back(record.name + (record.link ? " link " : " ") + record.unique);
+    return links;
+}
+
+TEST(FtpListParser, LinksUniqueFactsAndAnMlsdDirectoryThatListDoesNotShowAsOne)
+{
+    EXPECT_EQ(Links(CFtpListParser::ParseListing("type=OS.unix=slink:/etc;unique=801g2; etc\n"
+                                                 "type=OS.unix=symlink; up\ntype=dir;UNIQUE=FD01U1; d\n",
+                                                 true)),
+              (std::vector<std::string>{"etc link 801g2", "up link ", "d FD01U1"}));
+    EXPECT_EQ(CFtpListParser::MlstUnique("250-Listing /www\n type=dir;unique=fe00g1; /www\n250 End.\n"), "fe00g1");
+
+    // LIST shows a as a directory, b and e as links, c as a file and d not at all.
+    std::vector<CFindRecord> mlsd =
+        CFtpListParser::ParseListing("type=dir; a\ntype=dir; b\ntype=dir; c\ntype=dir; d\ntype=file; e\n", true);
+    CFtpListParser::MarkLinks(mlsd, CFtpListParser::ParseListing("drwx------ 1 u g 1 Jan 01 2020 a\n"
+                                                                 "lrwx------ 1 u g 1 Jan 01 2020 b -> x\n"
+                                                                 "-rwx------ 1 u g 1 Jan 01 2020 c\n"
+                                                                 "lrwx------ 1 u g 1 Jan 01 2020 e -> f\n"));
+    EXPECT_EQ(Links(mlsd), (std::vector<std::string>{"a ", "b link ", "c link ", "d link ", "e link "}));
+}
+
 // A misbehaving server with the given listing options, serving t/ok.txt and t/sub/in.txt.
 std::unique_ptr<CFtpTestBench> ListingBench(const std::vector<std::string>& options)
 {
