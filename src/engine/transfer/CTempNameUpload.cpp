@@ -42,7 +42,7 @@ bool CTempNameUpload::Put(const std::string& localPath, const std::string& name,
 
 bool CTempNameUpload::RenameOver(const std::string& part, const std::string& name)
 {
-    if (m_connection.Rename(part, name))
+    if (m_connection.Rename(part, name) == CFtpConnection::RenameResult::Done)
         return true;
     TakeError();
     // Refused by the server (not a lost connection): some servers never rename over an existing
@@ -54,7 +54,7 @@ bool CTempNameUpload::RenameOver(const std::string& part, const std::string& nam
     m_connection.LogNote(FormatText(
         Tr("T.RenameOverDeleted", "The server refused to rename %s over %s: deleting %s, then renaming.").c_str(),
         part.c_str(), name.c_str(), name.c_str()));
-    if (m_connection.Rename(part, name))
+    if (m_connection.Rename(part, name) == CFtpConnection::RenameResult::Done)
         return true;
     // The old file is gone and the temporary one is whole: it stays for the next upload to rename.
     TakeError();
