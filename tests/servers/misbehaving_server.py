@@ -21,6 +21,7 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
   --refuse-rnfr                     every RNFR gets "550 Permission denied.", as on a server or an
                                     account that allows no renaming
   --refuse-rnto                     every RNTO gets "553 Rename not allowed."
+  --refuse-rnto-from SUFFIX         so does the RNTO of a file whose name ends with SUFFIX
   --drop-rnto                       the control connection is closed instead of answering RNTO
 """
 import argparse
@@ -170,7 +171,7 @@ class Session(socketserver.StreamRequestHandler):
         if OPTIONS.drop_rnto:
             self.request.shutdown(socket.SHUT_RDWR)
             return "close"
-        if OPTIONS.refuse_rnto:
+        if OPTIONS.refuse_rnto or (OPTIONS.refuse_rnto_from and source.endswith(OPTIONS.refuse_rnto_from)):
             self.reply("553 Rename not allowed.")
             return
         path = self.local(arg)[1]
@@ -321,6 +322,7 @@ def main():
     parser.add_argument("--refuse-rename-over", action="store_true")
     parser.add_argument("--refuse-rnfr", action="store_true")
     parser.add_argument("--refuse-rnto", action="store_true")
+    parser.add_argument("--refuse-rnto-from", default="")
     parser.add_argument("--drop-rnto", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
