@@ -25,7 +25,7 @@ struct CViewSettings {
     int encryption = 0;                      // Advanced/Encryption
     int connections = 4;                     // Advanced/Connections, 1 to 8
 
-    int tempNameUpload = 0;                  // Advanced/TempNameUpload (CTempNameUpload::Mode)
+    int tempNameUpload = 0;                  // Advanced/TempNameUpload (CFileSender::Mode)
 
     // Reads every key above from the settings file (LoadSettings).
     void Load();

@@ -85,7 +85,7 @@ private:
     int m_errorCount = 0;
     int m_errorLimit = 2147483647;
     CTextSuffixList m_suffixes;
-    CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
+    CUploadQueue* m_queue = nullptr; // the pass's shared rows, directories and renames, while uploading
     CDirectoryReach* m_reach = nullptr; // this connection's way to them, while uploading
     bool m_fileBytesToOverall = true;
 };

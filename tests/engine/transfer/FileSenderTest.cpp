@@ -1,5 +1,6 @@
-// Uploads under a temporary name: which files take that way, a server that will not rename over a
-// file, and a Stop or a lost server in the middle of a large file, against real servers.
+// Sending a file: which files go under a temporary name, what each kind of server leaves under the
+// name, a server that renames nothing, and a Stop or a lost server in the middle of a large file,
+// against real servers.
 
 #include <gtest/gtest.h>
 
@@ -7,11 +8,13 @@
 #include <filesystem>
 
 #include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
 #include "list/RowWord.h"
 #include "transfer/CFTPTransfer.h"
-#include "transfer/CTempNameUpload.h"
+#include "transfer/CFileSender.h"
 #include "support/CFtpTestBench.h"
 #include "support/CRunControlFixture.h"
+#include "support/ParamByName.h"
 
 namespace skerrow {
 namespace {
@@ -20,9 +23,9 @@ using test::CFtpTestBench;
 using test::FtpServerKind;
 using namespace std::chrono_literals;
 
-constexpr uint64_t kMiB = CTempNameUpload::kLargeFileBytes;
+constexpr uint64_t kMiB = CFileSender::kLargeFileBytes;
 
-TEST(TempNameUpload, TheModeAndTheSizeChooseTheWay)
+TEST(FileSender, TheModeAndTheSizeChooseTheWay)
 {
     const std::string longName(242, 'n'); // with its dot and suffix: 256 bytes
     struct Case {
@@ -37,87 +40,147 @@ TEST(TempNameUpload, TheModeAndTheSizeChooseTheWay)
         {1, 5, longName, false},      {1, 5, longName.substr(1), true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CTempNameUpload::Applies(c.mode, c.size, c.name), c.applies)
+        EXPECT_EQ(CFileSender::Applies(c.mode, c.size, c.name), c.applies)
             << c.mode << " " << c.size << " " << c.name.size();
-    EXPECT_EQ(CTempNameUpload::PartName("index.html"), ".index.html.skerrow-part");
+    EXPECT_EQ(CFileSender::PartName("index.html"), ".index.html.skerrow-part");
+    EXPECT_EQ(CFileSender::AsideName("index.html"), ".index.html.skerrow-old");
 }
 
-// One file sent with every file under a temporary name, onto a server that holds what the case says.
-struct RenameCase {
+std::string Head(int code)
+{
+    return "error code: " + std::to_string(code) + " Message: " + CInternetError::Description(code) + " ";
+}
+
+// What a server does with a file sent under a temporary name, and what the row ends with: 0 when the
+// new file is published, else the row's error code and the server's reply in it.
+struct ServerBehaviour {
     const char* title;
     FtpServerKind kind;
-    bool refuseRenameOver;
-    bool oldFile;      // site/page.bin exists before
-    bool oldDirectory; // site/page.bin is a directory: nothing may replace it
+    const char* option; // the misbehaving server's
+    const char* file;   // its name: the misbehaving server fails a STOR of "full..." or "drop..."
+    int error;
+    const char* reply;
+    bool directoryToo; // also sent onto a directory of that name
 };
 
-class TempNameRenameTest : public ::testing::TestWithParam<RenameCase> {};
+const ServerBehaviour kServers[] = {
+    {"Pyftpdlib", FtpServerKind::Pyftpdlib, nullptr, "page.bin", 0, "", true},
+    {"Vsftpd", FtpServerKind::Vsftpd, nullptr, "page.bin", 0, "", true},
+    {"Renames", FtpServerKind::Misbehaving, nullptr, "page.bin", 0, "", true},
+    {"RefusesRnfr", FtpServerKind::Misbehaving, "--refuse-rnfr", "page.bin", 0, "", false},
+    {"RefusesRenameOver", FtpServerKind::Misbehaving, "--refuse-rename-over", "page.bin", 0, "", true},
+    {"RefusesRnto", FtpServerKind::Misbehaving, "--refuse-rnto", "page.bin", 12003, "553 Rename not allowed. ", true},
+    {"RefusesRntoOfPart", FtpServerKind::Misbehaving, "--refuse-rnto-from=.skerrow-part", "page.bin", 12003,
+     "553 Rename not allowed. ", false},
+    {"DropsAtRnto", FtpServerKind::Misbehaving, "--drop-rnto", "page.bin", 12030, "", false},
+    {"RefusesStor", FtpServerKind::Misbehaving, nullptr, "full.bin", 12003, "452 Insufficient storage space. ", false},
+    {"DropsInStor", FtpServerKind::Misbehaving, nullptr, "drop.bin", 12030, "", false},
+};
 
-TEST_P(TempNameRenameTest, TheFileLandsWholeUnderItsNameOrTheOldOneStays)
+// What the server holds under the name before: nothing, an old file, or a directory, which no
+// file may replace.
+enum class Before { Nothing, OldFile, Directory };
+
+struct SendCase {
+    ServerBehaviour server;
+    Before before;
+    std::string name;
+};
+
+std::vector<SendCase> SendCases()
 {
-    const RenameCase& c = GetParam();
-    CFtpTestBench bench(c.kind, [&c](test::CTempDir& served) {
+    std::vector<SendCase> cases;
+    for (const ServerBehaviour& server : kServers) {
+        for (Before before : {Before::Nothing, Before::OldFile, Before::Directory}) {
+            static const char* const kOnto[] = {"_OntoNothing", "_OntoOldFile", "_OntoDirectory"};
+            if (before != Before::Directory || server.directoryToo)
+                cases.push_back({server, before, server.title + std::string(kOnto[static_cast<int>(before)])});
+        }
+    }
+    return cases;
+}
+
+class FileSenderTest : public ::testing::TestWithParam<SendCase> {};
+
+TEST_P(FileSenderTest, ThePublishedNameHoldsTheOldOrTheWholeNewFile)
+{
+    const ServerBehaviour& s = GetParam().server;
+    const Before before = GetParam().before;
+    const std::string name = s.file;
+    const std::string published = "site/" + name;
+    CFtpTestBench bench(s.kind, [&](test::CTempDir& served) {
         served.MakeDir("site");
-        if (c.oldFile)
-            served.WriteFile("site/page.bin", "old");
-        if (c.oldDirectory)
-            served.WriteFile("site/page.bin/inside.txt", "kept");
-        return c.refuseRenameOver ? std::vector<std::string>{"--refuse-rename-over"} : std::vector<std::string>{};
+        if (before == Before::OldFile)
+            served.WriteFile(published, "old");
+        if (before == Before::Directory)
+            served.WriteFile(published + "/inside.txt", "kept");
+        return s.option ? std::vector<std::string>{s.option} : std::vector<std::string>{};
     });
     if (!bench.Ready())
         GTEST_SKIP() << bench.Skip();
     ASSERT_TRUE(bench.Open());
-    std::vector<std::string> log;
-    bench.Connection().SetLogCallback([&log](const std::string& line) { log.push_back(line); });
-    bench.Local().WriteFile("page.bin", "the new page");
-    bench.AddRow("/page.bin");
+    const std::string content(64 * 1024, 'n'); // more than a dropped upload leaves on the server
+    bench.Local().WriteFile(name, content);
+    bench.AddRow("/" + name);
     CTransferContext& context = bench.Context("site");
-    context.tempNameUpload = CTempNameUpload::kAllFiles;
+    context.tempNameUpload = CFileSender::kAllFiles;
     ASSERT_TRUE(bench.Connection().SetCurrentDirectory("/"));
-    CFTPTransfer transfer(context);
-    transfer.UploadRows();
+    CFTPTransfer(context).UploadRows();
 
-    // Commands of this verb naming this path.
-    auto count = [&log](const std::string& verb, const std::string& path = "") {
-        return std::count_if(log.begin(), log.end(), [&](const std::string& line) {
-            return line.rfind(verb, 0) == 0 && line.find(path) != std::string::npos;
-        });
-    };
-    const std::string part = ".page.bin.skerrow-part";
+    const bool done = s.error == 0 && before != Before::Directory;
+    EXPECT_EQ(bench.States(), std::vector<int32_t>{done ? kRowDone : kRowFailed});
     const std::filesystem::path site = bench.Served().Path() / "site";
-    EXPECT_FALSE(std::filesystem::exists(site / ".page.bin.skerrow-part")) << c.title;
-    EXPECT_EQ(count("> STOR", part), 1) << c.title;
-    EXPECT_EQ(count("> RNFR", part), c.refuseRenameOver && c.oldFile ? 2 : 1) << c.title;
-    const bool deletedFirst = c.refuseRenameOver && c.oldFile;
-    EXPECT_EQ(count("* The server refused to rename"), deletedFirst ? 1 : 0) << c.title;
-    if (c.oldDirectory) {
-        EXPECT_EQ(bench.States(), std::vector<int32_t>{kRowFailed}) << c.title;
-        EXPECT_EQ(transfer.ErrorCount(), 1) << c.title;
-        EXPECT_EQ(bench.Served().ReadFile("site/page.bin/inside.txt"), "kept") << c.title;
-        EXPECT_EQ(count("> DELE", part), 1) << c.title;
+    if (done) {
+        EXPECT_EQ(bench.Served().ReadFile(published), content);
+    } else if (before == Before::OldFile) {
+        EXPECT_EQ(bench.Served().ReadFile(published), "old");
+    } else if (before == Before::Directory) {
+        EXPECT_EQ(bench.Served().ReadFile(published + "/inside.txt"), "kept");
     } else {
-        EXPECT_EQ(bench.States(), std::vector<int32_t>{kRowDone}) << c.title;
-        EXPECT_EQ(bench.Served().ReadFile("site/page.bin"), "the new page") << c.title;
-        EXPECT_EQ(count("> DELE"), deletedFirst ? 1 : 0) << c.title;
+        EXPECT_FALSE(std::filesystem::exists(site / name));
+    }
+    EXPECT_FALSE(std::filesystem::exists(site / CFileSender::PartName(name)));
+    EXPECT_FALSE(std::filesystem::exists(site / CFileSender::AsideName(name)));
+    if (!done && before != Before::Directory) {
+        EXPECT_EQ(bench.List().GetText(0, kColErrors), Head(s.error) + s.reply);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Servers, TempNameRenameTest,
-    ::testing::Values(RenameCase{"Replaces", FtpServerKind::Pyftpdlib, false, true, false},
-                      RenameCase{"RefusedOver", FtpServerKind::Misbehaving, true, true, false},
-                      RenameCase{"NothingToReplace", FtpServerKind::Misbehaving, true, false, false},
-                      RenameCase{"OverADirectory", FtpServerKind::Pyftpdlib, false, false, true},
-                      RenameCase{"RefusedOverADirectory", FtpServerKind::Misbehaving, true, false, true}),
-    [](const ::testing::TestParamInfo<RenameCase>& p) { return std::string(p.param.title); });
+INSTANTIATE_TEST_SUITE_P(Servers, FileSenderTest, ::testing::ValuesIn(SendCases()), test::ParamByName());
+
+TEST(FileSender, OnceTheServerRefusedARenameThePassSendsDirectly)
+{
+    CFtpTestBench bench(FtpServerKind::Misbehaving, [](test::CTempDir& served) {
+        served.MakeDir("site");
+        return std::vector<std::string>{"--refuse-rnfr"};
+    });
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    std::vector<std::string> log;
+    bench.Connection().SetLogCallback([&log](const std::string& line) { log.push_back(line); });
+    for (const std::string name : {"a.bin", "b.bin", "c.bin"}) {
+        bench.Local().WriteFile(name, name);
+        bench.AddRow("/" + name);
+    }
+    CTransferContext& context = bench.Context("site");
+    context.tempNameUpload = CFileSender::kAllFiles;
+    CFTPTransfer(context).UploadRows();
+    EXPECT_EQ(bench.States(), std::vector<int32_t>(3, kRowDone));
+    auto count = [&log](const std::string& start) {
+        return std::count_if(log.begin(), log.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+    };
+    EXPECT_EQ(count("> RNFR"), 1);
+    EXPECT_EQ(count("> STOR"), 4); // the first file's temporary one, then each under its own name
+    EXPECT_EQ(count("* This server renames no file"), 1);
+}
 
 // A large file is interrupted on its way; the old copy on the server must stay whole, and the next
 // upload must leave no temporary file behind.
 enum class Interruption { Stop, ServerKilled };
 
-class TempNameInterruptionTest : public test::RunControlTest, public ::testing::WithParamInterface<Interruption> {};
+class FileSenderInterruptionTest : public test::RunControlTest, public ::testing::WithParamInterface<Interruption> {};
 
-TEST_P(TempNameInterruptionTest, TheOldFileStaysWholeAndTheNextUploadLeavesNoPart)
+TEST_P(FileSenderInterruptionTest, TheOldFileStaysWholeAndTheNextUploadLeavesNoPart)
 {
     const std::string old = "the old big file, whole";
     m_served.WriteFile("site/big.bin", old);
@@ -154,7 +217,7 @@ TEST_P(TempNameInterruptionTest, TheOldFileStaysWholeAndTheNextUploadLeavesNoPar
     EXPECT_FALSE(std::filesystem::exists(part));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, TempNameInterruptionTest, ::testing::Values(Interruption::Stop, Interruption::ServerKilled),
+INSTANTIATE_TEST_SUITE_P(Ways, FileSenderInterruptionTest, ::testing::Values(Interruption::Stop, Interruption::ServerKilled),
                          [](const ::testing::TestParamInfo<Interruption>& p) {
                              return p.param == Interruption::Stop ? "Stop" : "ServerKilled";
                          });
