@@ -74,10 +74,11 @@ bool CFileSender::SendThroughPart(const std::string& localPath, const std::strin
 bool CFileSender::SendWithoutRenames(const std::string& localPath, const std::string& name, int transferType,
                                      const std::string& part)
 {
+    m_connection.LogNote(FormatText(Tr("T.RenameRefused", "The server refused to rename %s: deleting it, then "
+                                                          "sending %s under its own name.")
+                                        .c_str(),
+                                    part.c_str(), name.c_str()));
     RemovePart(part);
-    m_connection.LogNote(FormatText(
-        Tr("T.RenameRefused", "The server refused to rename %s: deleting it, then sending %s under its own name.").c_str(),
-        part.c_str(), name.c_str()));
     if (m_renames.Record())
         m_connection.LogNote(
             Tr("T.NoRenames", "This server renames no file: the later files of this upload go under their own names."));
@@ -88,33 +89,24 @@ bool CFileSender::ReplaceAside(const std::string& part, const std::string& name)
 {
     TakeError(); // the row's error, unless the old file can be moved aside
     const std::string aside = AsideName(name);
-    if (IsDirectory(name)) {
-        m_connection.LogNote(FormatText(
-            Tr("T.RenameOverDirectory", "The server refused to rename %s to %s, a directory, which stays: deleting %s.")
-                .c_str(),
-            part.c_str(), name.c_str(), part.c_str()));
-        RemovePart(part);
-        return false;
-    }
+    if (IsDirectory(name))
+        return GiveUp(part, FormatText(Tr("T.RenameOverDirectory", "The server refused to rename %s to %s, a "
+                                                                   "directory, which stays: deleting %s.")
+                                           .c_str(),
+                                       part.c_str(), name.c_str(), part.c_str()));
     const Renamed moved = m_connection.Rename(name, aside);
     if (moved == Renamed::Failed) {
         // Whether the old file moved is unknown; the temporary file stays for the next upload.
         TakeError();
-        const std::string where =
-            FormatText(Tr("T.OldFileMaybeAside", "The old file may now be %s.").c_str(), aside.c_str());
-        m_errorText += where + "\n";
-        m_connection.LogNote(where);
+        TellWhere(FormatText(Tr("T.OldFileMaybeAside", "The old file may now be %s.").c_str(), aside.c_str()));
         return false;
     }
-    if (moved != Renamed::Done) {
-        // No file of that name, or one the server will not move: the refusal had another reason.
-        m_connection.LogNote(FormatText(Tr("T.NotMovedAside", "The server refused to rename %s to %s, and %s "
-                                                              "cannot be moved aside: deleting %s.")
-                                            .c_str(),
-                                        part.c_str(), name.c_str(), name.c_str(), part.c_str()));
-        RemovePart(part);
-        return false;
-    }
+    // Refused: no file of that name, or one the server will not move; the refusal had another reason.
+    if (moved != Renamed::Done)
+        return GiveUp(part, FormatText(Tr("T.NotMovedAside", "The server refused to rename %s to %s, and %s "
+                                                             "cannot be moved aside: deleting %s.")
+                                           .c_str(),
+                                       part.c_str(), name.c_str(), name.c_str(), part.c_str()));
     m_connection.LogNote(FormatText(
         Tr("T.MovedAside", "The server refused to rename %s over %s: %s moved aside to %s, then renaming.").c_str(),
         part.c_str(), name.c_str(), name.c_str(), aside.c_str()));
@@ -136,16 +128,26 @@ bool CFileSender::TakeName(const std::string& part, const std::string& name, con
 
 void CFileSender::PutBack(const std::string& part, const std::string& name, const std::string& aside)
 {
-    if (m_connection.Rename(aside, name) == Renamed::Done) {
+    if (m_connection.Rename(aside, name) == Renamed::Done)
         m_connection.LogNote(FormatText(
             Tr("T.OldFileBack", "%s could not be renamed to %s: the old file is back under its name.").c_str(),
             part.c_str(), name.c_str()));
-    } else {
-        const std::string where = FormatText(Tr("T.OldFileAside", "The old file is now %s.").c_str(), aside.c_str());
-        m_errorText += where + "\n";
-        m_connection.LogNote(where);
-    }
+    else
+        TellWhere(FormatText(Tr("T.OldFileAside", "The old file is now %s.").c_str(), aside.c_str()));
     RemovePart(part);
+}
+
+bool CFileSender::GiveUp(const std::string& part, const std::string& note)
+{
+    m_connection.LogNote(note);
+    RemovePart(part);
+    return false;
+}
+
+void CFileSender::TellWhere(const std::string& oldFile)
+{
+    m_errorText += oldFile + "\n";
+    m_connection.LogNote(oldFile);
 }
 
 bool CFileSender::IsDirectory(const std::string& name)

@@ -60,6 +60,10 @@ private:
     // The old file is aside: the part takes the name, or the old file comes back.
     bool TakeName(const std::string& part, const std::string& name, const std::string& aside);
     void PutBack(const std::string& part, const std::string& name, const std::string& aside);
+    // Logs why the part goes, deletes it and fails; the error is the one taken before.
+    bool GiveUp(const std::string& part, const std::string& note);
+    // Where the old file is, when it may not be under its name: in the error and in the log.
+    void TellWhere(const std::string& oldFile);
     // Whether name is a directory; the connection stays in the directory it was in.
     bool IsDirectory(const std::string& name);
     // Takes the text of the failure that just happened, before any cleanup command replaces it.

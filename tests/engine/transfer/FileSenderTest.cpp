@@ -167,7 +167,7 @@ TEST(FileSender, OnceTheServerRefusedARenameThePassSendsDirectly)
     CFTPTransfer(context).UploadRows();
     EXPECT_EQ(bench.States(), std::vector<int32_t>(3, kRowDone));
     auto count = [&log](const std::string& start) {
-        return std::count_if(log.begin(), log.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+        return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
     };
     EXPECT_EQ(count("> RNFR"), 1);
     EXPECT_EQ(count("> STOR"), 4); // the first file's temporary one, then each under its own name
