@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "support/CRunBench.h"
+#include "transfer/CFileSender.h"
 
 using namespace skerrow;
 using namespace skerrow::test;
@@ -22,7 +23,7 @@ bool StallInTheMiddle(CRunBench& bench)
     bench.m_local.MakeFileOfSize("big.bin", 256u * 1024 * 1024);
     bench.WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
     bench.Controller().OnFindFilesTransfer();
-    const auto served = bench.m_served.Path() / "site/.big.bin.skerrow-part"; // sent under a temporary name
+    const auto served = bench.m_served.Path() / "site" / CFileSender::PartName("big.bin"); // sent under a temporary name
     const bool started = bench.m_host.PumpUntil(
         [&served] {
             std::error_code ec;

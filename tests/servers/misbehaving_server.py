@@ -2,8 +2,10 @@
 """A small FTP server (standard library only, 127.0.0.1) that misbehaves on purpose, for the tests.
 
 Prints its port as the first line of standard output. Files are stored below --root. Any user name
-and password log in. Faults, chosen by option or by the name of the uploaded file:
-  STOR of a name starting "drop"   the control and data connections are closed in the middle
+and password log in. Faults, chosen by option or by the name of the uploaded file (leading dots
+aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
+  STOR of a name starting "drop"   the control and data connections are closed in the middle; the
+                                    bytes that came so far stay in the file
   STOR of a name starting "full"   refused with "452 Insufficient storage space."
   STOR of a name starting "stall"  the data connection is accepted but never read
   --slow-stor N                     every upload is read at N bytes per second at most
@@ -25,6 +27,11 @@ and password log in. Faults, chosen by option or by the name of the uploaded fil
                                     itself
   --pwd-resolves                    PWD reports the real directory (without --self-dir components),
                                     as servers that resolve links do; else the path as entered
+  --refuse-rnfr                     every RNFR gets "550 Permission denied.", as on a server or an
+                                    account that allows no renaming
+  --refuse-rnto                     every RNTO gets "553 Rename not allowed."
+  --refuse-rnto-from SUFFIX         so does the RNTO of a file whose name ends with SUFFIX
+  --drop-rnto                       the control connection is closed instead of answering RNTO
 Symbolic links in the served tree show as links in LIST ("l", then " -> target"), while MLSD shows
 what a link points to, as pyftpdlib does. With --mlsd, FEAT offers the "unique" fact without "*":
 MLSD and MLST lines carry unique=<dev>g<ino> (of what a link points to) only once OPTS MLST has
@@ -167,6 +174,9 @@ class Session(socketserver.StreamRequestHandler):
 
     def do_RNFR(self, arg):
         full, path = self.local(arg)
+        if OPTIONS.refuse_rnfr:
+            self.reply("550 Permission denied.")
+            return
         if not os.path.exists(path):
             self.reply("550 No such file.")
             return
@@ -177,6 +187,12 @@ class Session(socketserver.StreamRequestHandler):
         source, self.rename_from = getattr(self, "rename_from", None), None
         if source is None:
             self.reply("503 RNFR first.")
+            return
+        if OPTIONS.drop_rnto:
+            self.request.shutdown(socket.SHUT_RDWR)
+            return "close"
+        if OPTIONS.refuse_rnto or (OPTIONS.refuse_rnto_from and source.endswith(OPTIONS.refuse_rnto_from)):
+            self.reply("553 Rename not allowed.")
             return
         path = self.local(arg)[1]
         if OPTIONS.refuse_rename_over and os.path.exists(path):
@@ -304,7 +320,7 @@ class Session(socketserver.StreamRequestHandler):
 
     def do_STOR(self, arg):
         full, path = self.local(arg)
-        name = posixpath.basename(full)
+        name = posixpath.basename(full).lstrip(".")
         if OPTIONS.echo_pass and name.startswith("echo"):
             self.reply("553 Not allowed for password %s." % getattr(self, "password", ""))
             return
@@ -322,7 +338,8 @@ class Session(socketserver.StreamRequestHandler):
             conn.close()
             return "close"
         if name.startswith("drop"):
-            conn.recv(1024)
+            with open(path, "wb") as out:
+                out.write(conn.recv(1024))
             conn.close()
             self.request.shutdown(socket.SHUT_RDWR)
             return "close"
@@ -363,6 +380,10 @@ def main():
     parser.add_argument("--truncate-list", action="store_true")
     parser.add_argument("--self-dir", default="")
     parser.add_argument("--pwd-resolves", action="store_true")
+    parser.add_argument("--refuse-rnfr", action="store_true")
+    parser.add_argument("--refuse-rnto", action="store_true")
+    parser.add_argument("--refuse-rnto-from", default="")
+    parser.add_argument("--drop-rnto", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

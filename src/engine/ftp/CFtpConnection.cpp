@@ -160,13 +160,25 @@ bool CFtpConnection::DeleteFile(const std::string& path)
     return m_impl->CheckPath(path) && m_impl->Quote("DELE " + ResolvePath(m_impl->currentDir, path));
 }
 
-bool CFtpConnection::Rename(const std::string& from, const std::string& to)
+CFtpConnection::RenameResult CFtpConnection::Rename(const std::string& from, const std::string& to)
 {
     Impl& d = *m_impl;
     std::lock_guard lock(d.opMutex);
     if (!d.CheckPath(from) || !d.CheckPath(to))
-        return false;
-    return d.Quote("RNTO " + ResolvePath(d.currentDir, to), "RNFR " + ResolvePath(d.currentDir, from));
+        return RenameResult::Failed;
+    // Refused: the server answered the command itself with an error, on a connection that works.
+    auto refused = [&d, this] { return d.quoteReplyCode >= 400 && LastError() == kErrorExtended; };
+    if (!d.Quote("RNFR " + ResolvePath(d.currentDir, from)))
+        return refused() ? RenameResult::FromRefused : RenameResult::Failed;
+    const bool done = d.Quote("RNTO " + ResolvePath(d.currentDir, to));
+    if (!done && d.sawLogin) {
+        // The connection that took the RNFR was gone: a new one refuses an RNTO it never prepared.
+        d.SetResult(kErrorConnectionAborted);
+        return RenameResult::Failed;
+    }
+    if (!done)
+        return refused() ? RenameResult::ToRefused : RenameResult::Failed;
+    return RenameResult::Done;
 }
 
 bool CFtpConnection::PutFile(const std::string& localPath, const std::string& remoteName, int transferType)

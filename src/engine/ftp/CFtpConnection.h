@@ -91,9 +91,14 @@ public:
     bool CreateDirectory(const std::string& path);
     bool RemoveDirectory(const std::string& path);
     bool DeleteFile(const std::string& path);
-    // RNFR from, RNTO to (absolute or relative); whether the server replaces an existing file of
-    // that name is up to the server.
-    bool Rename(const std::string& from, const std::string& to);
+    // What a rename came to: done; refused by the server at RNFR (from is missing, or may not be
+    // renamed) or at RNTO (to may not be taken: some servers never rename over a file); or failed
+    // otherwise, with nothing known of what the server did (a lost connection, an abort, a bad
+    // path). LastError and LastResponse tell the rest.
+    enum class RenameResult { Done, FromRefused, ToRefused, Failed };
+    // RNFR from, then RNTO to (absolute or relative), each a call of its own on the same control
+    // connection; whether the server replaces an existing file of that name is up to the server.
+    RenameResult Rename(const std::string& from, const std::string& to);
     // Sends a local file into the current directory; transferType is FtpTransferType.
     bool PutFile(const std::string& localPath, const std::string& remoteName, int transferType);
     // Lists the current directory (hidden entries too), keeping the names that match pattern.

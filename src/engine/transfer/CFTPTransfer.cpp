@@ -14,7 +14,7 @@
 #include "transfer/CRemotePath.h"
 #include "transfer/CRunFence.h"
 #include "transfer/CUploadQueue.h"
-#include "transfer/CTempNameUpload.h"
+#include "transfer/CFileSender.h"
 #include "transfer/CProgressMeter.h"
 #include "transfer/CRunProgress.h"
 #include "list/CTransferList.h"
@@ -201,16 +201,11 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     const uintmax_t size = std::filesystem::file_size(localPath, ec);
     const uint64_t bytes = ec ? 0 : static_cast<uint64_t>(size);
     m_context.progress.SetProgressBytes(bytes);
-    const int type = GetTransferType(target.extension);
-    if (CTempNameUpload::Applies(m_context.tempNameUpload, bytes, target.name)) {
-        CTempNameUpload upload(connection);
-        if (!upload.Put(localPath, target.name, type)) {
-            CountError();
-            SetRowError(&row, upload.ErrorText());
-            return false;
-        }
-    } else if (!connection.PutFile(localPath, target.name, type)) {
-        ReportRowError(&row, connection.LastError());
+    CFileSender sender(connection, m_queue->Renames());
+    if (!sender.Send(localPath, target.name, GetTransferType(target.extension),
+                     CFileSender::Applies(m_context.tempNameUpload, bytes, target.name))) {
+        CountError();
+        SetRowError(&row, sender.ErrorText());
         return false;
     }
     MarkDone(row);

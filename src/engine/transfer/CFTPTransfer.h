@@ -87,7 +87,7 @@ private:
     CTransferContext& m_context;
     int m_errorCount = 0;
     int m_errorLimit = 2147483647;
-    CUploadQueue* m_queue = nullptr; // the pass's shared rows and directories, while uploading
+    CUploadQueue* m_queue = nullptr; // the pass's shared rows, directories and renames, while uploading
     CDirectoryReach* m_reach = nullptr; // this connection's way to them, while uploading
     bool m_fileBytesToOverall = true;
 };

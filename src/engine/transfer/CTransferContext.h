@@ -31,7 +31,7 @@ struct CTransferContext {
     CRunFence* fence = nullptr;
     // The run's overall progress (rows and bytes of the pass); none: not followed.
     CRunProgress* overall = nullptr;
-    // Advanced/TempNameUpload: which files go under a temporary name first (CTempNameUpload).
+    // Advanced/TempNameUpload: which files go under a temporary name first (CFileSender).
     int tempNameUpload = 0;
 
     // The run was stopped, or its fence released: the pass ends at the next row.

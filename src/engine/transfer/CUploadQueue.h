@@ -1,7 +1,7 @@
 #pragma once
 // What the connections of one upload pass share: the rows still to send (taken one at a time, in
-// list order), the error count against its limit, and the server directories of the pass, so that
-// each is made once, by whichever connection comes to it first.
+// list order), the error count against its limit, the server directories of the pass, so that
+// each is made once, by whichever connection comes to it first, and whether the server renames.
 
 #include <atomic>
 #include <optional>
@@ -9,6 +9,7 @@
 
 #include "list/CTransferList.h"
 #include "transfer/CDirectoryClaims.h"
+#include "transfer/CRenameRefusal.h"
 
 namespace skerrow {
 
@@ -31,6 +32,7 @@ public:
     bool Drained() const;
 
     CDirectoryClaims& Directories() { return m_directories; }
+    CRenameRefusal& Renames() { return m_renames; }
 
 private:
     const std::vector<RowId> m_rows;
@@ -39,6 +41,7 @@ private:
     std::atomic<int> m_errors{0};
     size_t m_lookahead = 0; // set before the connections start
     CDirectoryClaims m_directories;
+    CRenameRefusal m_renames;
 };
 
 } // namespace skerrow

@@ -1,0 +1,226 @@
+// Sending a file: which files go under a temporary name, what each kind of server leaves under the
+// name, a server that renames nothing, and a Stop or a lost server in the middle of a large file,
+// against real servers.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
+#include "list/RowWord.h"
+#include "transfer/CFTPTransfer.h"
+#include "transfer/CFileSender.h"
+#include "support/CFtpTestBench.h"
+#include "support/CRunControlFixture.h"
+#include "support/ParamByName.h"
+
+namespace skerrow {
+namespace {
+
+using test::CFtpTestBench;
+using test::FtpServerKind;
+using namespace std::chrono_literals;
+
+constexpr uint64_t kMiB = CFileSender::kLargeFileBytes;
+
+TEST(FileSender, TheModeAndTheSizeChooseTheWay)
+{
+    const std::string longName(242, 'n'); // with its dot and suffix: 256 bytes
+    struct Case {
+        int mode;
+        uint64_t size;
+        std::string name;
+        bool applies;
+    } cases[] = {
+        {0, 0, "a.htm", false},       {0, kMiB - 1, "a.htm", false}, {0, kMiB, "a.htm", true},
+        {1, 0, "a.htm", true},        {2, 50 * kMiB, "a.htm", false},
+        {7, kMiB, "a.htm", true},     {-1, 10, "a.htm", false}, // unknown values: the default
+        {1, 5, longName, false},      {1, 5, longName.substr(1), true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CFileSender::Applies(c.mode, c.size, c.name), c.applies)
+            << c.mode << " " << c.size << " " << c.name.size();
+    EXPECT_EQ(CFileSender::PartName("index.html"), ".index.html.skerrow-part");
+    EXPECT_EQ(CFileSender::AsideName("index.html"), ".index.html.skerrow-old");
+}
+
+std::string Head(int code)
+{
+    return "error code: " + std::to_string(code) + " Message: " + CInternetError::Description(code) + " ";
+}
+
+// What a server does with a file sent under a temporary name, and what the row ends with: 0 when the
+// new file is published, else the row's error code and the server's reply in it.
+struct ServerBehaviour {
+    const char* title;
+    FtpServerKind kind;
+    const char* option; // the misbehaving server's
+    const char* file;   // its name: the misbehaving server fails a STOR of "full..." or "drop..."
+    int error;
+    const char* reply;
+    bool directoryToo; // also sent onto a directory of that name
+};
+
+const ServerBehaviour kServers[] = {
+    {"Pyftpdlib", FtpServerKind::Pyftpdlib, nullptr, "page.bin", 0, "", true},
+    {"Vsftpd", FtpServerKind::Vsftpd, nullptr, "page.bin", 0, "", true},
+    {"Renames", FtpServerKind::Misbehaving, nullptr, "page.bin", 0, "", true},
+    {"RefusesRnfr", FtpServerKind::Misbehaving, "--refuse-rnfr", "page.bin", 0, "", false},
+    {"RefusesRenameOver", FtpServerKind::Misbehaving, "--refuse-rename-over", "page.bin", 0, "", true},
+    {"RefusesRnto", FtpServerKind::Misbehaving, "--refuse-rnto", "page.bin", 12003, "553 Rename not allowed. ", true},
+    {"RefusesRntoOfPart", FtpServerKind::Misbehaving, "--refuse-rnto-from=.skerrow-part", "page.bin", 12003,
+     "553 Rename not allowed. ", false},
+    {"DropsAtRnto", FtpServerKind::Misbehaving, "--drop-rnto", "page.bin", 12030, "", false},
+    {"RefusesStor", FtpServerKind::Misbehaving, nullptr, "full.bin", 12003, "452 Insufficient storage space. ", false},
+    {"DropsInStor", FtpServerKind::Misbehaving, nullptr, "drop.bin", 12030, "", false},
+};
+
+// What the server holds under the name before: nothing, an old file, or a directory, which no
+// file may replace.
+enum class Before { Nothing, OldFile, Directory };
+
+struct SendCase {
+    ServerBehaviour server;
+    Before before;
+    std::string name;
+};
+
+std::vector<SendCase> SendCases()
+{
+    std::vector<SendCase> cases;
+    for (const ServerBehaviour& server : kServers) {
+        for (Before before : {Before::Nothing, Before::OldFile, Before::Directory}) {
+            static const char* const kOnto[] = {"_OntoNothing", "_OntoOldFile", "_OntoDirectory"};
+            if (before != Before::Directory || server.directoryToo)
+                cases.push_back({server, before, server.title + std::string(kOnto[static_cast<int>(before)])});
+        }
+    }
+    return cases;
+}
+
+class FileSenderTest : public ::testing::TestWithParam<SendCase> {};
+
+TEST_P(FileSenderTest, ThePublishedNameHoldsTheOldOrTheWholeNewFile)
+{
+    const ServerBehaviour& s = GetParam().server;
+    const Before before = GetParam().before;
+    const std::string name = s.file;
+    const std::string published = "site/" + name;
+    CFtpTestBench bench(s.kind, [&](test::CTempDir& served) {
+        served.MakeDir("site");
+        if (before == Before::OldFile)
+            served.WriteFile(published, "old");
+        if (before == Before::Directory)
+            served.WriteFile(published + "/inside.txt", "kept");
+        return s.option ? std::vector<std::string>{s.option} : std::vector<std::string>{};
+    });
+    if (!bench.Ready())
+        GTEST_SKIP() << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    const std::string content(64 * 1024, 'n'); // more than a dropped upload leaves on the server
+    bench.Local().WriteFile(name, content);
+    bench.AddRow("/" + name);
+    CTransferContext& context = bench.Context("site");
+    context.tempNameUpload = CFileSender::kAllFiles;
+    ASSERT_TRUE(bench.Connection().SetCurrentDirectory("/"));
+    CFTPTransfer(context).UploadRows();
+
+    const bool done = s.error == 0 && before != Before::Directory;
+    EXPECT_EQ(bench.States(), std::vector<int32_t>{done ? kRowDone : kRowFailed});
+    const std::filesystem::path site = bench.Served().Path() / "site";
+    if (done) {
+        EXPECT_EQ(bench.Served().ReadFile(published), content);
+    } else if (before == Before::OldFile) {
+        EXPECT_EQ(bench.Served().ReadFile(published), "old");
+    } else if (before == Before::Directory) {
+        EXPECT_EQ(bench.Served().ReadFile(published + "/inside.txt"), "kept");
+    } else {
+        EXPECT_FALSE(std::filesystem::exists(site / name));
+    }
+    EXPECT_FALSE(std::filesystem::exists(site / CFileSender::PartName(name)));
+    EXPECT_FALSE(std::filesystem::exists(site / CFileSender::AsideName(name)));
+    if (!done && before != Before::Directory) {
+        EXPECT_EQ(bench.List().GetText(0, kColErrors), Head(s.error) + s.reply);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, FileSenderTest, ::testing::ValuesIn(SendCases()), test::ParamByName());
+
+TEST(FileSender, OnceTheServerRefusedARenameThePassSendsDirectly)
+{
+    CFtpTestBench bench(FtpServerKind::Misbehaving, [](test::CTempDir& served) {
+        served.MakeDir("site");
+        return std::vector<std::string>{"--refuse-rnfr"};
+    });
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    std::vector<std::string> log;
+    bench.Connection().SetLogCallback([&log](const std::string& line) { log.push_back(line); });
+    for (const std::string name : {"a.bin", "b.bin", "c.bin"}) {
+        bench.Local().WriteFile(name, name);
+        bench.AddRow("/" + name);
+    }
+    CTransferContext& context = bench.Context("site");
+    context.tempNameUpload = CFileSender::kAllFiles;
+    CFTPTransfer(context).UploadRows();
+    EXPECT_EQ(bench.States(), std::vector<int32_t>(3, kRowDone));
+    auto count = [&log](const std::string& start) {
+        return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    };
+    EXPECT_EQ(count("> RNFR"), 1);
+    EXPECT_EQ(count("> STOR"), 4); // the first file's temporary one, then each under its own name
+    EXPECT_EQ(count("* This server renames no file"), 1);
+}
+
+// A large file is interrupted on its way; the old copy on the server must stay whole, and the next
+// upload must leave no temporary file behind.
+enum class Interruption { Stop, ServerKilled };
+
+class FileSenderInterruptionTest : public test::RunControlTest, public ::testing::WithParamInterface<Interruption> {};
+
+TEST_P(FileSenderInterruptionTest, TheOldFileStaysWholeAndTheNextUploadLeavesNoPart)
+{
+    const std::string old = "the old big file, whole";
+    m_served.WriteFile("site/big.bin", old);
+    m_local.MakeFileOfSize("big.bin", 3 * kMiB); // the default: 1 MiB and more
+    StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "300000"});
+    Controller().OnFindFilesTransfer();
+    const auto part = m_served.Path() / "site/.big.bin.skerrow-part";
+    ASSERT_TRUE(m_host.PumpUntil(
+        [&part] {
+            std::error_code ec;
+            return std::filesystem::file_size(part, ec) > 0 && !ec;
+        },
+        20s));
+    if (GetParam() == Interruption::Stop)
+        Controller().StopActivity();
+    else
+        m_server->Kill();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_served.ReadFile("site/big.bin"), old);
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (Relative(row.name) == "big.bin") {
+            EXPECT_EQ(RowStateOf(row.word), kRowFailed);
+        }
+    }
+
+    // The next upload of the file, on a server that is there again.
+    Controller().OnShutdownConnection();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    StartServer(FtpServerKind::Misbehaving);
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    EXPECT_TRUE(ServedMatches("big.bin"));
+    EXPECT_FALSE(std::filesystem::exists(part));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, FileSenderInterruptionTest, ::testing::Values(Interruption::Stop, Interruption::ServerKilled),
+                         [](const ::testing::TestParamInfo<Interruption>& p) {
+                             return p.param == Interruption::Stop ? "Stop" : "ServerKilled";
+                         });
+
+} // namespace
+} // namespace skerrow
