@@ -161,10 +161,12 @@ private:
             args = {"--slow-stor", std::to_string(Pick(200000, 2000000))};
             // Each of the ways real servers misbehave, now and then together.
             const std::vector<std::vector<std::string>> faults = {
-                {"--mlsd"}, {"--refuse-rename-over"}, {"--max-sessions", "2"},
+                {"--mlsd"},           {"--refuse-rename-over"}, {"--max-sessions", "2"}, {"--refuse-rnfr"},
+                {"--drop-rnto"},      {"--refuse-rnto-from", ".skerrow-part"},          {"--self-dir", "self"},
+                {"--refuse-list", "gone"}, {"--truncate-list"}, {"--pwd-resolves"},
             };
             for (const std::vector<std::string>& fault : faults) {
-                if (Pick(0, 2) == 0)
+                if (Pick(0, 4) == 0)
                     args.insert(args.end(), fault.begin(), fault.end());
             }
             m_cannotRename = std::find(args.begin(), args.end(), "--refuse-rnfr") != args.end();
