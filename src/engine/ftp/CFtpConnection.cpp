@@ -213,20 +213,15 @@ bool CFtpConnection::PutFile(const std::string& localPath, const std::string& re
 
 bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& records)
 {
-    Impl& d = *m_impl;
-    std::lock_guard lock(d.opMutex);
-    records.clear();
-    if (!d.CheckOpen())
-        return false;
-    d.ReadFeatures();
-    std::string listing;
-    if (!d.ListDirectory(d.ListCommand(), false, listing))
-        return false;
-    records = Impl::KeepEntries(CFtpListParser::ParseListing(listing, d.useMlsd), pattern);
-    return true;
+    return ListEntries(pattern, records, false);
 }
 
 bool CFtpConnection::ListForWalk(const std::string& pattern, std::vector<CFindRecord>& records)
+{
+    return ListEntries(pattern, records, true);
+}
+
+bool CFtpConnection::ListEntries(const std::string& pattern, std::vector<CFindRecord>& records, bool walk)
 {
     Impl& d = *m_impl;
     std::lock_guard lock(d.opMutex);
@@ -235,10 +230,10 @@ bool CFtpConnection::ListForWalk(const std::string& pattern, std::vector<CFindRe
         return false;
     d.ReadFeatures();
     std::string listing;
-    if (!d.ListDirectory(d.ListCommand(), true, listing))
+    if (!d.ListDirectory(d.ListCommand(), walk, listing))
         return false;
     std::vector<CFindRecord> listed = Impl::KeepEntries(CFtpListParser::ParseListing(listing, d.useMlsd), pattern);
-    if (d.useMlsd) {
+    if (walk && d.useMlsd) {
         // "LIST -a" shows links as links ("l"), where MLSD may show what they point to.
         std::string plain;
         if (!d.ListDirectory("LIST -a", true, plain))

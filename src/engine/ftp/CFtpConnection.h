@@ -160,6 +160,9 @@ public:
     static std::string ResolvePath(const std::string& base, const std::string& path);
 
 private:
+    // List and ListForWalk: walk asks for the links too, and fails on every refused listing.
+    bool ListEntries(const std::string& pattern, std::vector<CFindRecord>& records, bool walk);
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -159,10 +159,17 @@ std::optional<std::string> CFTPTransfer::DirectoryOf(RowId row, const std::strin
     if (!m_context.list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone ||
         RowKindOf(data.word) != kKindPcFile)
         return std::nullopt;
-    const std::string path = data.LocalName();
-    if (!IsSendableName(path) || !CRemotePath::IsSafeRelative(path))
+    const std::optional<CRemotePath> target = Target(base, data.LocalName());
+    if (!target)
         return std::nullopt;
-    return SplitRemotePath(base, m_context.ftpStartDir, path).directory;
+    return target->Parent().Full();
+}
+
+std::optional<CRemotePath> CFTPTransfer::Target(const std::string& base, const std::string& path) const
+{
+    if (!IsSendableName(path))
+        return std::nullopt;
+    return CRemotePath::Root(CFtpConnection::ResolvePath(base, SlashPath(m_context.ftpStartDir))).Join(path);
 }
 
 bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
@@ -192,8 +199,9 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
                                               "part or a control character): the file is not sent."));
         return false;
     }
+    const CRemotePath place = *Target(base, path);
     CFtpConnection& connection = m_context.connection;
-    if (!MakeRemoteDirectories(target.directory)) {
+    if (!MakeRemoteDirectories(place.Parent().Full())) {
         ReportRowError(&row, connection.LastError());
         return false;
     }
@@ -202,8 +210,8 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     const uint64_t bytes = ec ? 0 : static_cast<uint64_t>(size);
     m_context.progress.SetProgressBytes(bytes);
     CFileSender sender(connection, m_queue->Renames());
-    if (!sender.Send(localPath, target.name, GetTransferType(target.extension),
-                     CFileSender::Applies(m_context.tempNameUpload, bytes, target.name))) {
+    if (!sender.Send(localPath, place.Name(), GetTransferType(target.extension),
+                     CFileSender::Applies(m_context.tempNameUpload, bytes, place.Name()))) {
         CountError();
         SetRowError(&row, sender.ErrorText());
         return false;

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "list/CTransferList.h"
+#include "transfer/CRemotePath.h"
 #include "transfer/CTransferContext.h"
 
 namespace skerrow {
 
 class CDeletePlan;
 class CDirectoryReach;
-class CRemotePath;
 class CUploadQueue;
 
 class CFTPTransfer {
@@ -73,6 +73,9 @@ public:
 
 private:
     bool UploadRow(RowId row, const std::string& base);
+    // Where a file of the PC folder goes: below the Start Dir (taken from base when relative);
+    // none for a name that would leave it.
+    std::optional<CRemotePath> Target(const std::string& base, const std::string& path) const;
     // The server directory of a row's file; none for a row that sends nothing.
     std::optional<std::string> DirectoryOf(RowId row, const std::string& base) const;
     bool DeleteRow(RowId row, const CDeletePlan& plan);
