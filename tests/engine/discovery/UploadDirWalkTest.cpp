@@ -286,3 +286,38 @@ TEST(UploadDirWalk, EveryFileWantedEvenWhenTheLastRunIsLaterThanEveryFile)
             << "upload all: " << uploadAll;
     }
 }
+
+// Folders deeper than the system's longest path cannot be opened by their path: the walk names
+// them instead of leaving their files out in silence. The chain is made and removed through
+// directory handles, as no path reaches its bottom.
+TEST(UploadDirWalk, FoldersBeyondTheLongestPathAreReported)
+{
+    test::CTempDir root;
+    const std::string part(250, 'd');
+    constexpr int kLevels = 18; // 18 * 251 bytes: past the 4096 of PATH_MAX
+    int fd = ::open(root.Str().c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < kLevels && fd >= 0; ++level) {
+        ASSERT_EQ(::mkdirat(fd, part.c_str(), 0700), 0);
+        const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    const int file = ::openat(fd, "deep.htm", O_WRONLY | O_CREAT, 0600);
+    ::close(file);
+    CTransferList list;
+    CUploadDirWalk walk;
+    walk.Setup(&list, root.Str(), true);
+    walk.Walk(root.Str(), "*.*");
+    EXPECT_FALSE(walk.TooLong().empty());
+    EXPECT_EQ(list.Count(), 0u);
+    // Back up the chain, removing each level from its parent's handle.
+    ::unlinkat(fd, "deep.htm", 0);
+    for (int level = 0; level < kLevels; ++level) {
+        const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = parent;
+        ::unlinkat(fd, part.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fd);
+}
