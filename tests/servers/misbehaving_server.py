@@ -27,6 +27,8 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
                                     itself
   --pwd-resolves                    PWD reports the real directory (without --self-dir components),
                                     as servers that resolve links do; else the path as entered
+  --fold-case                       names are matched in any letter case, as on Windows servers:
+                                    a STOR of Logo.png replaces logo.png, which keeps its name
   --refuse-rnfr                     every RNFR gets "550 Permission denied.", as on a server or an
                                     account that allows no renaming
   --refuse-rnto                     every RNTO gets "553 Rename not allowed."
@@ -65,7 +67,21 @@ class Session(socketserver.StreamRequestHandler):
     def local(self, path):
         full = posixpath.normpath(posixpath.join(self.cwd, path))
         full = "/" + full.lstrip("/")
-        return full, os.path.join(OPTIONS.root, *self.real_parts(full))
+        return full, Session.folded(os.path.join(OPTIONS.root, *self.real_parts(full)))
+
+    @staticmethod
+    def folded(path):
+        """With --fold-case, each part of path names the entry that matches it in any letter case."""
+        if not OPTIONS.fold_case:
+            return path
+        at = OPTIONS.root
+        for part in os.path.relpath(path, OPTIONS.root).split(os.sep):
+            if part in (".", ""):
+                continue
+            if not os.path.exists(os.path.join(at, part)) and os.path.isdir(at):
+                part = next((name for name in os.listdir(at) if name.lower() == part.lower()), part)
+            at = os.path.join(at, part)
+        return at
 
     @staticmethod
     def real_parts(full):
@@ -373,6 +389,7 @@ def main():
     parser.add_argument("--mlsd", action="store_true")
     parser.add_argument("--slow-stor", type=int, default=0)
     parser.add_argument("--max-sessions", type=int, default=0)
+    parser.add_argument("--fold-case", action="store_true")
     parser.add_argument("--echo-pass", action="store_true")
     parser.add_argument("--refuse-rename-over", action="store_true")
     parser.add_argument("--refuse-list", default="")

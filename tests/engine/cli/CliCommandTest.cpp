@@ -378,6 +378,7 @@ struct SafetyCase {
     std::vector<std::string> absent;    // not served afterwards
     std::vector<std::string> present;   // served afterwards
     bool emptyFolder = false;
+    std::vector<std::string> serverArgs = {}; // given: the misbehaving server with these, else pyftpdlib
 };
 
 class CliSafetyTest : public CliTest, public ::testing::WithParamInterface<SafetyCase> {};
@@ -392,7 +393,10 @@ TEST_P(CliSafetyTest, HarmfulDeletionsAreRefusedAndEveryPathStaysBelowItsRoot)
         for (const auto& entry : std::filesystem::directory_iterator(m_local.Path()))
             std::filesystem::remove_all(entry.path());
     }
-    StartServer(FtpServerKind::Pyftpdlib);
+    if (c.serverArgs.empty())
+        StartServer(FtpServerKind::Pyftpdlib);
+    else
+        StartServer(FtpServerKind::Misbehaving, c.serverArgs);
     WriteSetting("Data", "LastRun", "2000\\01\\01 00:00");
     // Rows that climb out of the folder to a file that exists beside it, and out of the Start Dir.
     const std::string beside = "../" + m_settingsDir.Path().filename().string();
@@ -429,6 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SafetyCase{"LetterCaseRenamed", {"site/IMG/Logo.GIF", "site/Index.html"}, kUploadAll, 0,
                    {"site/IMG/Logo.GIF", "site/Index.html"}, {}, {"site/img/logo.gif"}},
+        SafetyCase{"LetterCaseFoldedByTheServer", {"site/img/LOGO.GIF", "site/INDEX.HTML"}, kUploadAll, 0, {}, {},
+                   {"site/img/LOGO.GIF", "site/INDEX.HTML"}, false, {"--fold-case", "--mlsd"}},
         SafetyCase{"EmptyFolder", {"site/a.htm", "site/b.htm"}, kUploadAll, 2, {"site/a.htm", "site/b.htm"}, {}, {},
                    true},
         SafetyCase{"MostOfTheSite", kFourOld, kUploadAll, 2, kFourOld, {"site/index.html"}, {}},
