@@ -163,7 +163,7 @@ private:
             const std::vector<std::vector<std::string>> faults = {
                 {"--mlsd"},           {"--refuse-rename-over"}, {"--max-sessions", "2"}, {"--refuse-rnfr"},
                 {"--drop-rnto"},      {"--refuse-rnto-from", ".skerrow-part"},          {"--self-dir", "self"},
-                {"--refuse-list", "gone"}, {"--truncate-list"}, {"--pwd-resolves"},
+                {"--refuse-list", "gone"}, {"--truncate-list"}, {"--pwd-resolves"}, {"--fold-case"},
             };
             for (const std::vector<std::string>& fault : faults) {
                 if (Pick(0, 4) == 0)
