@@ -1,5 +1,7 @@
 #include "support/CRunTestHost.h"
 
+#include <stdexcept>
+
 #include <thread>
 
 #include "run/CRunController.h"
@@ -73,6 +75,12 @@ std::vector<bool> CRunTestHost::Running() const
 {
     std::lock_guard lock(m_mutex);
     return m_running;
+}
+
+void CRunTestHost::PrepareConnection(CFtpConnection&)
+{
+    if (faultyConnections.load())
+        throw std::runtime_error("a fault made by the test");
 }
 
 } // namespace skerrow::test

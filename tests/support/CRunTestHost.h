@@ -31,6 +31,8 @@ public:
     void KillStopTimer() override;
     void PostToUi(std::function<void()> call) override;
     CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
+    // Throws when faultyConnections is set: a fault inside a connection's thread.
+    void PrepareConnection(CFtpConnection& connection) override;
 
     // Carries out the posted calls and the stop timer, as the UI thread's loop would.
     void Pump();
@@ -49,6 +51,7 @@ public:
     std::atomic<int> certificateQuestions{0};
     bool lastConnectDeleting = false;
     bool connectAnswer = true;
+    std::atomic<bool> faultyConnections{false};
 
 private:
     CRunController* m_controller = nullptr;

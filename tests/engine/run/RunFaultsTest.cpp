@@ -421,5 +421,23 @@ TEST_F(RunFaultsTest, TheDeletePassStopsBetweenRowsAndAtExactlyTheErrorLimit)
     EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_TOO_MANY_ERRORS));
 }
 
+// A fault inside a further connection's thread ends neither the program nor the run in silence: the
+// run fails with the fault's text, and the file that connection held is not marked Done.
+TEST_F(RunFaultsTest, AFaultInAConnectionsThreadFailsTheRunWithItsText)
+{
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Advanced", "Connections", "2");
+    Controller().OnConnect();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    m_host.faultyConnections.store(true);
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    const std::vector<std::string> messages = m_sink.Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("a fault made by the test"), std::string::npos) << messages.back();
+    for (const CTransferRow& row : m_list.Snapshot())
+        EXPECT_TRUE(RowStateOf(row.word) != kRowDone || ServedMatches(row.name)) << row.name;
+}
+
 } // namespace
 } // namespace skerrow
