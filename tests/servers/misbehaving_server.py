@@ -27,6 +27,8 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
                                     itself
   --pwd-resolves                    PWD reports the real directory (without --self-dir components),
                                     as servers that resolve links do; else the path as entered
+  --home DIR                        a login starts in DIR (below --root), as on a server that does
+                                    not lock the account in its home directory
   --fold-case                       names are matched in any letter case, as on Windows servers:
                                     a STOR of Logo.png replaces logo.png, which keeps its name
   --refuse-rnfr                     every RNFR gets "550 Permission denied.", as on a server or an
@@ -55,7 +57,7 @@ OPTIONS = None
 class Session(socketserver.StreamRequestHandler):
     def setup(self):
         super().setup()
-        self.cwd = "/"
+        self.cwd = OPTIONS.home
         self.passive = None
         self.logged_in = False
         self.facts = ["type", "size", "modify"]
@@ -390,6 +392,7 @@ def main():
     parser.add_argument("--slow-stor", type=int, default=0)
     parser.add_argument("--max-sessions", type=int, default=0)
     parser.add_argument("--fold-case", action="store_true")
+    parser.add_argument("--home", default="/")
     parser.add_argument("--echo-pass", action="store_true")
     parser.add_argument("--refuse-rename-over", action="store_true")
     parser.add_argument("--refuse-list", default="")

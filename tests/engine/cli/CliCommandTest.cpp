@@ -379,6 +379,7 @@ struct SafetyCase {
     std::vector<std::string> present;   // served afterwards
     bool emptyFolder = false;
     std::vector<std::string> serverArgs = {}; // given: the misbehaving server with these, else pyftpdlib
+    const char* startDir = "site";
 };
 
 class CliSafetyTest : public CliTest, public ::testing::WithParamInterface<SafetyCase> {};
@@ -397,6 +398,7 @@ TEST_P(CliSafetyTest, HarmfulDeletionsAreRefusedAndEveryPathStaysBelowItsRoot)
         StartServer(FtpServerKind::Pyftpdlib);
     else
         StartServer(FtpServerKind::Misbehaving, c.serverArgs);
+    WriteSetting("Configure", "FTPStartDir", c.startDir);
     WriteSetting("Data", "LastRun", "2000\\01\\01 00:00");
     // Rows that climb out of the folder to a file that exists beside it, and out of the Start Dir.
     const std::string beside = "../" + m_settingsDir.Path().filename().string();
@@ -435,6 +437,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"site/IMG/Logo.GIF", "site/Index.html"}, {}, {"site/img/logo.gif"}},
         SafetyCase{"LetterCaseFoldedByTheServer", {"site/img/LOGO.GIF", "site/INDEX.HTML"}, kUploadAll, 0, {}, {},
                    {"site/img/LOGO.GIF", "site/INDEX.HTML"}, false, {"--fold-case", "--mlsd"}},
+        SafetyCase{"EmptyStartDirIsTheLoginDirectory", {"site/old.htm", "other.htm", "site/index.html"}, kUploadAll,
+                   0, {"other.htm"}, {"site/old.htm"}, {"site/img/logo.gif"}, false, {"--home", "/site"}, ""},
         SafetyCase{"EmptyFolder", {"site/a.htm", "site/b.htm"}, kUploadAll, 2, {"site/a.htm", "site/b.htm"}, {}, {},
                    true},
         SafetyCase{"MostOfTheSite", kFourOld, kUploadAll, 2, kFourOld, {"site/index.html"}, {}},
