@@ -17,10 +17,10 @@ std::string CFtpTestBench::Skip() const
     return m_server ? m_server->Error() : std::string("no server");
 }
 
-bool CFtpTestBench::Open(long stallSeconds)
+bool CFtpTestBench::Open(long stallSeconds, const std::string& host)
 {
     m_connection.SetTimeouts(5, stallSeconds);
-    return m_connection.Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true);
+    return m_connection.Open(host, m_server->Port(), m_server->User(), m_server->Password(), true);
 }
 
 CTransferContext& CFtpTestBench::Context(const std::string& ftpStartDir, int maxErrors)

@@ -29,7 +29,7 @@ public:
     bool Ready() const { return m_server && m_server->Started(); }
     std::string Skip() const;
     // Opens the connection (short time-outs: 5 s connect, stallSeconds without progress).
-    bool Open(long stallSeconds = 5);
+    bool Open(long stallSeconds = 5, const std::string& host = "127.0.0.1");
 
     CTempDir& Local() { return m_local; }
     CTempDir& Served() { return m_served; }

@@ -557,23 +557,32 @@ void CFtpConnection::Impl::SetupTls()
     case FtpEncryption::Implicit: use = CURLUSESSL_ALL; break;
     case FtpEncryption::Plain: use = CURLUSESSL_NONE; break;
     }
-    curl_easy_setopt(curl, CURLOPT_USE_SSL, use);
+    // Every option that protects the connection is checked: one that does not take fails the
+    // connection rather than letting it go on with less protection than asked for.
+    tlsSetupFailed = curl_easy_setopt(curl, CURLOPT_USE_SSL, use) != CURLE_OK;
     if (use == CURLUSESSL_NONE)
         return;
-    curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    tlsSetupFailed = tlsSetupFailed ||
+                     curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS)) != CURLE_OK;
     // TLS 1.2 only: under TLS 1.3 a data connection's new session ticket replaces the control
     // connection's session in curl's cache, and servers that insist on the control session
     // being resumed (vsftpd) then refuse the next data connection.
     constexpr long kTls12 = CURL_SSLVERSION_TLSv1_2;
-    curl_easy_setopt(curl, CURLOPT_SSLVERSION, kTls12 | (kTls12 << 16)); // at least and at most 1.2
+    tlsSetupFailed = tlsSetupFailed || // at least and at most 1.2
+                     curl_easy_setopt(curl, CURLOPT_SSLVERSION, kTls12 | (kTls12 << 16)) != CURLE_OK;
     curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 1L);
-    // The certificate check verifies the chain against the system's store and the host name,
-    // and fails the handshake unless both pass or the fingerprint is trusted; curl's own
-    // checks stay off, so that curl does not read the whole trust store for every connection.
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Impl::SslContext);
-    curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &tlsCheck);
+    // curl's own checks of the chain and the host name are on unless ours is installed: a curl
+    // built on another TLS library, which has no SSL_CTX for us, verifies as curl does.
+    tlsSetupFailed = tlsSetupFailed || curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) != CURLE_OK ||
+                     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) != CURLE_OK;
+    // Ours verifies the chain against the system's store and the host name, and fails the
+    // handshake unless both pass or the fingerprint is trusted; with it, curl's checks go off, so
+    // that curl does not read the whole trust store for every connection.
+    if (curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &tlsCheck) == CURLE_OK &&
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Impl::SslContext) == CURLE_OK) {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
 }
 
 bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std::string& user,
@@ -590,6 +599,11 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     authAccepted = false;
     baseUrl = BaseUrl(host, EffectivePort(port, encryption), encryption == FtpEncryption::Implicit);
     SetupHandle(user, password, passive);
+    if (tlsSetupFailed) {
+        SetResult(kErrorSecureChannel);
+        Cleanup();
+        return false;
+    }
     ResetRequest();
     entryDirectory.clear();
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);

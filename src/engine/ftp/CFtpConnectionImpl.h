@@ -62,6 +62,7 @@ struct CFtpConnection::Impl {
     std::string rememberedFingerprint;
     CertificateCheck certificateCheck;
     bool tlsKnownAbsent = false; // explicit TLS if available: skip the AUTH the server refuses
+    bool tlsSetupFailed = false; // an option that protects the connection did not take
     bool awaitingAuth = false;
     bool authAccepted = false;
     std::atomic<bool> encrypted{false};

@@ -13,8 +13,12 @@ constexpr const char* kSection = "Certificates";
 
 std::string CTrustedCertificates::Key(const std::string& host, int port)
 {
+    // An IPv6 address loses its brackets: a key that began with "[" would read as a section.
+    std::string bare = host;
+    if (bare.size() > 2 && bare.front() == '[' && bare.back() == ']')
+        bare = bare.substr(1, bare.size() - 2);
     std::string key;
-    for (char c : host)
+    for (char c : bare)
         key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return key + ":" + std::to_string(port);
 }

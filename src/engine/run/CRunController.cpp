@@ -270,6 +270,8 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
 {
     if (IsConnected()) {
         run->SetConnection(m_connection);
+        // The certificate the user trusted once for this connection holds for the run's others too.
+        run->SetAcceptedCertificate(m_connectionTrust);
         next();
         return;
     }
@@ -333,6 +335,7 @@ void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::stri
         return;
     }
     m_connection = run->Connection();
+    m_connectionTrust = run->AcceptedCertificate();
     next();
 }
 
@@ -445,8 +448,10 @@ void CRunController::ReleaseRun()
 
 void CRunController::DropConnection(const std::shared_ptr<CFtpConnection>& connection)
 {
-    if (connection && m_connection == connection)
+    if (connection && m_connection == connection) {
         m_connection.reset();
+        m_connectionTrust.clear();
+    }
 }
 
 // --- Connection ---------------------------------------------------------------------------------
@@ -461,6 +466,7 @@ bool CRunController::AskStayConnected()
 void CRunController::CloseConnection()
 {
     m_closer.Close(std::move(m_connection));
+    m_connectionTrust.clear();
     m_runState.store(0);
 }
 

@@ -135,6 +135,7 @@ private:
     bool m_stopping = false;
     bool m_refusedForSafety = false;
     std::shared_ptr<CFtpConnection> m_connection;
+    std::string m_connectionTrust; // the fingerprint trusted once when m_connection was opened
     std::shared_ptr<CRun> m_run;
     RunKind m_runKind = RunKind::Connect;
     uint64_t m_lastRunId = 0;

@@ -203,9 +203,22 @@ TEST_F(FtpTlsTest, TrustAlwaysIsRememberedInTheSettingsFileForTheHostAndPort)
     EXPECT_EQ(store.Remembered("127.0.0.1", m_bench->Server().Port()), certificate.fingerprint);
 }
 
+// By address and by name: a server reached as "localhost" must show a certificate for that name.
 TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
 {
-    for (const std::string altName : {"IP:127.0.0.1", "DNS:other.example"}) {
+    const struct {
+        const char* altName;
+        const char* host;
+        bool named;
+        const char* mismatch;
+    } cases[] = {
+        {"IP:127.0.0.1", "127.0.0.1", true, ""},
+        {"DNS:other.example", "127.0.0.1", false, "IP address mismatch"},
+        {"DNS:localhost", "localhost", true, ""},
+        {"DNS:other.example", "localhost", false, "hostname mismatch"},
+    };
+    for (const auto& c : cases) {
+        const std::string altName = c.altName;
         SignedCertificate certificate(altName);
         ASSERT_FALSE(certificate.cert.empty()) << "openssl could not sign a certificate";
         Start(FtpServerKind::Vsftpd, certificate.Args());
@@ -213,13 +226,13 @@ TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
         Asker asker;
         asker.answer = CertificateTrust::Reject;
         Connection().SetCertificateCheck("", asker.Check());
-        const bool named = altName == "IP:127.0.0.1";
-        EXPECT_EQ(m_bench->Open(), named) << altName;
+        const bool named = c.named;
+        EXPECT_EQ(m_bench->Open(5, c.host), named) << altName << " " << c.host;
         EXPECT_EQ(Connection().IsEncrypted(), named);
         ASSERT_EQ(asker.asked.size(), named ? 0u : 1u) << altName;
         if (!named) {
             EXPECT_EQ(asker.asked[0].issuer, "CN = Skerrow Test CA");
-            EXPECT_NE(asker.asked[0].problem.find("IP address mismatch"), std::string::npos) << asker.asked[0].problem;
+            EXPECT_NE(asker.asked[0].problem.find(c.mismatch), std::string::npos) << asker.asked[0].problem;
         }
         Connection().Close();
     }
@@ -324,6 +337,8 @@ TEST(TrustedCertificates, RemembersPerHostAndPortInTheSettingsFile)
     EXPECT_FALSE(store.Remember("ftp.example.org", 990, "not a fingerprint"));
     EXPECT_EQ(store.Remembered("ftp.example.org", 21), fp);
     EXPECT_EQ(store.Remembered("ftp.example.org", 990), "");
+    ASSERT_TRUE(store.Remember("[::1]", 21, fp)); // an IPv6 address as the Site field may hold it
+    EXPECT_EQ(CTrustedCertificates(ini).Remembered("[::1]", 21), fp);
 
     // The check remembers an Always, and only that; without anyone to ask it refuses.
     CCertificateInfo info;

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "app/CStringTable.h"
 #include "list/RowWord.h"
+#include "log/CCommandLog.h"
+#include "log/CLogFile.h"
 #include "support/CRunControlFixture.h"
 #include "support/CTestCertificate.h"
 
@@ -41,6 +45,21 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
     for (const CTransferRow& row : m_list.Snapshot())
         EXPECT_TRUE(ServedMatches(row.name)) << row.name;
+
+    // The next run on the same connection is not asked again and still logs its others in.
+    auto log = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(log);
+    WriteSetting("Configure", "UploadAllFiles", "1");
+    for (int i = 0; i < 40; ++i) // enough rows that the others log in before they run out
+        m_local.WriteFile("more/g" + std::to_string(i) + ".bin", std::string(20000, 'y'));
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_host.certificateQuestions.load(), 1);
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    size_t logins = 0;
+    for (const CLogLine& line : log->Drain(100000))
+        logins += line.text.rfind("> USER ", 0) == 0 ? 1 : 0;
+    EXPECT_GT(logins, 0u);
 }
 
 } // namespace
