@@ -5,7 +5,8 @@ Prints the port it listens on as the first line of its standard output, then ser
 killed. Options restrict parts of the tree: --readonly DIR (list and enter only), --no-enter DIR
 (cannot be entered), --refuse NAME (uploads of that file name are refused with 550).
 With --tls-cert and --tls-key (PEM files) it offers explicit TLS (AUTH TLS) without requiring it,
-or requires it for the login and the data connections with --tls-required.
+or requires it for the login and the data connections with --tls-required; --tls13-only speaks
+nothing older than TLS 1.3.
 """
 import argparse
 import os
@@ -27,6 +28,7 @@ def main():
     parser.add_argument("--tls-cert", default=None)
     parser.add_argument("--tls-key", default=None)
     parser.add_argument("--tls-required", action="store_true")
+    parser.add_argument("--tls13-only", action="store_true")
     args = parser.parse_args()
 
     root = os.path.realpath(args.root)
@@ -47,6 +49,9 @@ def main():
         base.keyfile = args.tls_key
         base.tls_control_required = args.tls_required
         base.tls_data_required = args.tls_required
+        if args.tls13_only:
+            from OpenSSL import SSL
+            base.ssl_options |= SSL.OP_NO_TLSv1 | SSL.OP_NO_TLSv1_1 | SSL.OP_NO_TLSv1_2
 
     class Handler(base):
         def ftp_STOR(self, file, mode="w"):

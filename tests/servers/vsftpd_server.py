@@ -70,12 +70,18 @@ def tls_config(args):
         return ""
     lines = [
         "ssl_enable=YES", "rsa_cert_file=%s" % args.tls_cert, "rsa_private_key_file=%s" % args.tls_key,
-        "force_local_logins_ssl=YES", "force_local_data_ssl=YES", "require_ssl_reuse=YES",
+        "force_local_logins_ssl=YES", "force_local_data_ssl=YES",
+        # With TLS 1.3 alone, as some hosts now run it, the data connections need not resume the
+        # control connection's session.
+        "require_ssl_reuse=%s" % ("NO" if args.tls13_only else "YES"),
         # vsftpd counts the user "ftp" of the tests as anonymous for its TLS rules.
         "allow_anon_ssl=YES", "force_anon_logins_ssl=YES", "force_anon_data_ssl=YES",
-        "ssl_ciphers=HIGH", "ssl_tlsv1=YES", "ssl_sslv2=NO", "ssl_sslv3=NO", "ssl_request_cert=NO",
+        "ssl_sslv2=NO", "ssl_sslv3=NO", "ssl_request_cert=NO",
         "implicit_ssl=%s" % ("YES" if args.implicit_tls else "NO"),
     ]
+    # vsftpd has no switch per TLS version: with only PSK suites for TLS 1.2 and older (and no
+    # key to use them), nothing but TLS 1.3, whose suites are set apart, can be agreed.
+    lines += ["ssl_tlsv1=YES", "ssl_ciphers=%s" % ("PSK" if args.tls13_only else "HIGH")]
     return "\n".join(lines) + "\n"
 
 
@@ -101,6 +107,7 @@ def main():
     parser.add_argument("--tls-cert", default=None)
     parser.add_argument("--tls-key", default=None)
     parser.add_argument("--implicit-tls", action="store_true")
+    parser.add_argument("--tls13-only", action="store_true")
     args = parser.parse_args()
     if os.geteuid() != 0 or not os.access(VSFTPD, os.X_OK):
         print("vsftpd needs root and %s" % VSFTPD, file=sys.stderr)

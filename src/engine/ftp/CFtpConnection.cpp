@@ -46,6 +46,11 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
         return false;
     }
     d.secret = password;
+    d.openHost = host;
+    d.openPort = port;
+    d.openUser = user;
+    d.openPassive = passive;
+    d.tls12Cap = false;
     d.tlsCheck.Reset(HostName(host), EffectivePort(port, d.encryption), d.rememberedFingerprint);
     // A certificate the user trusts is accepted on a new attempt; a server that shows yet another
     // one then is asked about again, a few times at most.
@@ -191,11 +196,21 @@ bool CFtpConnection::PutFile(const std::string& localPath, const std::string& re
         d.SetResult(kErrorInvalidName);
         return false;
     }
-    const bool ascii = transferType == kTransferAscii;
+    int code = d.PutOnce(localPath, remoteName, transferType == kTransferAscii);
+    // A server that wants the control connection's TLS session on every data connection may
+    // refuse one under TLS 1.3: the file goes again on a connection capped at TLS 1.2.
+    if (d.CapTlsAfter(code))
+        code = d.PutOnce(localPath, remoteName, transferType == kTransferAscii);
+    return code == kErrorNone;
+}
+
+int CFtpConnection::Impl::PutOnce(const std::string& localPath, const std::string& remoteName, bool ascii)
+{
+    Impl& d = *this;
     CFtpUploadReader reader;
     if (const int code = reader.Open(localPath, ascii); code != 0) {
         d.SetResult(code);
-        return false;
+        return code;
     }
     d.ResetRequest();
     curl_easy_setopt(d.curl, CURLOPT_UPLOAD, 1L);
@@ -208,7 +223,7 @@ bool CFtpConnection::PutFile(const std::string& localPath, const std::string& re
     curl_easy_setopt(d.curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     const int code = d.Perform(d.DirectoryUrl(d.currentDir) + d.Escape(remoteName), true);
     curl_easy_setopt(d.curl, CURLOPT_READDATA, nullptr);
-    return code == kErrorNone;
+    return code;
 }
 
 bool CFtpConnection::List(const std::string& pattern, std::vector<CFindRecord>& records)

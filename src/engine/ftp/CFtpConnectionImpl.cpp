@@ -1,5 +1,7 @@
 #include "ftp/CFtpConnectionImpl.h"
 
+#include "app/CStringTable.h"
+
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -283,6 +285,33 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     return code;
 }
 
+bool CFtpConnection::Impl::CapTlsAfter(int code)
+{
+    if (code == kErrorNone || !encrypted.load() || tls12Cap || performReplyCode != 522 || abortRequested.load())
+        return false;
+    tls12Cap = true;
+    std::string reply;
+    {
+        std::lock_guard lock(resultMutex);
+        reply = lastResponse;
+    }
+    while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
+        reply.pop_back();
+    if (log)
+        log("! " + FormatText(Tr("FTP.Tls12Fallback", "The server refused a TLS 1.3 data connection (%s): this "
+                                                      "connection speaks TLS 1.2 from now on.")
+                                  .c_str(),
+                              reply.c_str()));
+    const std::string directory = currentDir;
+    if (!OpenOnce(openHost, openPort, openUser, secret, openPassive))
+        return false;
+    open = true;
+    currentDir = directory;
+    currentVerified = false;
+    currentAssumed = true; // the new login starts elsewhere: a listing enters the directory first
+    return true;
+}
+
 int CFtpConnection::Impl::ListCurrent(const char* command, std::string& listing, CURLcode& raw)
 {
     listing.clear();
@@ -316,6 +345,11 @@ bool CFtpConnection::Impl::ListDirectory(const char* command, bool walk, std::st
         UniqueFactOn();
     CURLcode raw = CURLE_OK;
     int code = ListCurrent(command, listing, raw);
+    if (CapTlsAfter(code)) {
+        if (!EnterAssumed())
+            return false;
+        code = ListCurrent(command, listing, raw);
+    }
     if (sawLogin && code == kErrorNone) {
         // A new control connection starts in the login directory: enter ours and list again.
         if (!Quote("CWD " + currentDir))
@@ -564,12 +598,13 @@ void CFtpConnection::Impl::SetupTls()
         return;
     tlsSetupFailed = tlsSetupFailed ||
                      curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS)) != CURLE_OK;
-    // TLS 1.2 only: under TLS 1.3 a data connection's new session ticket replaces the control
-    // connection's session in curl's cache, and servers that insist on the control session
-    // being resumed (vsftpd) then refuse the next data connection.
-    constexpr long kTls12 = CURL_SSLVERSION_TLSv1_2;
-    tlsSetupFailed = tlsSetupFailed || // at least and at most 1.2
-                     curl_easy_setopt(curl, CURLOPT_SSLVERSION, kTls12 | (kTls12 << 16)) != CURLE_OK;
+    // TLS 1.2 at least, 1.3 when the server speaks it. Under TLS 1.3 a data connection's new
+    // session ticket replaces the control connection's session in curl's cache, and servers that
+    // insist on the control session being resumed (vsftpd) then refuse the next data connection:
+    // CapTlsAfter caps such a connection at 1.2.
+    const long range = static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
+                       (tls12Cap ? static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2) : static_cast<long>(CURL_SSLVERSION_MAX_DEFAULT));
+    tlsSetupFailed = tlsSetupFailed || curl_easy_setopt(curl, CURLOPT_SSLVERSION, range) != CURLE_OK;
     curl_easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 1L);
     // curl's own checks of the chain and the host name are on unless ours is installed: a curl
     // built on another TLS library, which has no SSL_CTX for us, verifies as curl does.

@@ -63,6 +63,13 @@ struct CFtpConnection::Impl {
     CertificateCheck certificateCheck;
     bool tlsKnownAbsent = false; // explicit TLS if available: skip the AUTH the server refuses
     bool tlsSetupFailed = false; // an option that protects the connection did not take
+    // TLS 1.3 is used unless a data connection under it was refused (vsftpd's session reuse): from
+    // then on this connection speaks TLS 1.2, logging in again with what Open was given.
+    bool tls12Cap = false;
+    std::string openHost;
+    int openPort = 0;
+    std::string openUser;
+    bool openPassive = true;
     bool awaitingAuth = false;
     bool authAccepted = false;
     std::atomic<bool> encrypted{false};
@@ -128,6 +135,12 @@ struct CFtpConnection::Impl {
     // curl calls ------------------------------------------------------------------------------------
 
     void ResetRequest();
+
+    // One STOR of localPath as remoteName in the current directory; the error code.
+    int PutOnce(const std::string& localPath, const std::string& remoteName, bool ascii);
+    // After a failed call: when the server refused a TLS 1.3 data connection (reply 522), caps the
+    // connection at TLS 1.2, logs in again and says so in the log; true when the call may be repeated.
+    bool CapTlsAfter(int code);
 
     // Runs the prepared request; records and returns the error code (0 on success). An upload or a
     // listing (notify) reports its start, progress and end through the status callback.

@@ -238,6 +238,27 @@ TEST_F(FtpTlsTest, CertificateOfATrustedAuthorityPassesOnlyForItsOwnName)
     }
 }
 
+// A server that speaks only TLS 1.3 takes uploads and listings.
+TEST_F(FtpTlsTest, AServerOfTls13AloneIsReached)
+{
+    test::CTestCertificate certificate("tls13-only");
+    ASSERT_FALSE(certificate.fingerprint.empty()) << "openssl could not make a certificate";
+    std::vector<std::string> args = certificate.Args();
+    args.push_back("--tls13-only");
+    Start(FtpServerKind::Vsftpd, args);
+    Connection().SetEncryption(FtpEncryption::RequireExplicit);
+    Connection().SetCertificateCheck(certificate.fingerprint, nullptr);
+    ASSERT_TRUE(m_bench->Open()) << Connection().LastError() << " " << Connection().LastResponse();
+    EXPECT_TRUE(Connection().IsEncrypted());
+    m_bench->Local().WriteFile("a.htm", "a\n");
+    m_bench->AddRow("a.htm");
+    CFTPTransfer(m_bench->Context("")).UploadRows();
+    EXPECT_EQ(m_bench->States(), (std::vector<int32_t>{kRowDone})) << m_bench->List().GetText(0, kColErrors);
+    std::vector<CFindRecord> records;
+    ASSERT_TRUE(Connection().List("*", records));
+    EXPECT_EQ(records.size(), 2u); // a.htm and t
+}
+
 TEST_F(FtpTlsTest, ImplicitTlsUploads)
 {
     test::CTestCertificate certificate("implicit");

@@ -44,7 +44,7 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     EXPECT_EQ(m_host.certificateQuestions.load(), 1);
     EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
     for (const CTransferRow& row : m_list.Snapshot())
-        EXPECT_TRUE(ServedMatches(row.name)) << row.name;
+        EXPECT_TRUE(ServedMatches(row.name)) << row.name << " " << row.error;
 
     // The next run on the same connection is not asked again and still logs its others in.
     auto log = std::make_shared<CCommandLog>();
