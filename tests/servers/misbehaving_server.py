@@ -27,6 +27,8 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
                                     itself
   --pwd-resolves                    PWD reports the real directory (without --self-dir components),
                                     as servers that resolve links do; else the path as entered
+  --drip-list                       listings arrive one byte every half second
+  --huge-list N                     listings also name N made-up files
   --home DIR                        a login starts in DIR (below --root), as on a server that does
                                     not lock the account in its home directory
   --fold-case                       names are matched in any letter case, as on Windows servers:
@@ -302,7 +304,18 @@ class Session(socketserver.StreamRequestHandler):
                 lines.append(self.list_line(style, False, 5, name))
         if OPTIONS.truncate_list:
             lines = lines[: len(lines) // 2]
-        conn.sendall(("\r\n".join(lines) + "\r\n").encode("utf-8", "surrogateescape") if lines else b"")
+        if OPTIONS.huge_list:
+            lines += ["-rw-r--r-- 1 u g 1 Jan 01 2020 n%d" % i for i in range(OPTIONS.huge_list)]
+        data = ("\r\n".join(lines) + "\r\n").encode("utf-8", "surrogateescape") if lines else b""
+        try:
+            if OPTIONS.drip_list:
+                for i in range(len(data)):
+                    conn.sendall(data[i:i + 1])
+                    time.sleep(0.5)
+            else:
+                conn.sendall(data)
+        except OSError:
+            pass  # the client has had enough
         conn.close()
         if OPTIONS.truncate_list:
             self.reply("426 Connection closed; transfer aborted.")
@@ -393,6 +406,8 @@ def main():
     parser.add_argument("--max-sessions", type=int, default=0)
     parser.add_argument("--fold-case", action="store_true")
     parser.add_argument("--home", default="/")
+    parser.add_argument("--drip-list", action="store_true")
+    parser.add_argument("--huge-list", type=int, default=0)
     parser.add_argument("--echo-pass", action="store_true")
     parser.add_argument("--refuse-rename-over", action="store_true")
     parser.add_argument("--refuse-list", default="")

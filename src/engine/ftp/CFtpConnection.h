@@ -49,6 +49,7 @@ enum FtpError : int {
     kErrorInvalidCa = 12045,          // a certificate that was not trusted
     kErrorSecureChannel = 12157,      // TLS could not be set up
     kErrorTlsNotOffered = 12158,      // TLS is required and the server does not offer it (ours)
+    kErrorListingTooLong = 12159,     // a directory listing past kMostListedEntries lines (ours)
 };
 
 // The values stored in the settings file.
@@ -61,6 +62,11 @@ enum FtpTransferType : int { kTransferAscii = 1, kTransferBinary = 2 };
 
 class CFtpConnection {
 public:
+    // A listing of more lines than this is not read: it would only eat the memory.
+    static constexpr size_t kMostListedEntries = 2000000;
+    // A listing that arrives slower than this many bytes a second for the stall time is cut: a
+    // server that drips it would otherwise hold the run for ever.
+    static constexpr long kSlowestListing = 1024;
     // status is one of FtpStatus; info is the number of bytes sent so far for kStatusRequestSent.
     using StatusCallback = std::function<void(int status, uint64_t info)>;
     // Every command sent ("> ...", the password masked) and every reply line ("< ...").

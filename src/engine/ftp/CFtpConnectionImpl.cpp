@@ -12,6 +12,7 @@
 
 #include <fnmatch.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
@@ -192,7 +193,13 @@ curl_off_t CFtpConnection::Impl::BytesTaken(curl_off_t handed) const
 
 size_t CFtpConnection::Impl::Collect(char* data, size_t size, size_t count, void* userdata)
 {
-    static_cast<std::string*>(userdata)->append(data, size * count);
+    auto* sink = static_cast<ListingSink*>(userdata);
+    sink->lines += static_cast<size_t>(std::count(data, data + size * count, '\n'));
+    if (sink->lines > kMostListedEntries) {
+        sink->tooLong = true;
+        return 0; // curl ends the transfer
+    }
+    sink->text->append(data, size * count);
     return size * count;
 }
 
@@ -318,10 +325,18 @@ int CFtpConnection::Impl::ListCurrent(const char* command, std::string& listing,
     ResetRequest();
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command);
+    ListingSink sink{&listing};
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &listing);
-    const int code = Perform(baseUrl, true, &raw);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kSlowestListing);
+    int code = Perform(baseUrl, true, &raw);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    if (sink.tooLong) {
+        listing.clear();
+        code = kErrorListingTooLong;
+        SetResult(code);
+    }
     return code;
 }
 

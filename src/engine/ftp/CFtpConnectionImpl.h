@@ -124,6 +124,12 @@ struct CFtpConnection::Impl {
 
     static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
+    // Where a listing goes while it arrives, and how many lines it has so far.
+    struct ListingSink {
+        std::string* text = nullptr;
+        size_t lines = 0;
+        bool tooLong = false;
+    };
     static size_t Collect(char* data, size_t size, size_t count, void* userdata);
     bool inTransferStatus = false;
 

@@ -27,6 +27,8 @@ std::string CInternetError::Description(int code)
     case 12031: return Tr("E.12031", "The connection with the server was reset");
     case kErrorInvalidCa: return Tr("E.12045", "The server's certificate is not trusted");
     case kErrorSecureChannel: return Tr("E.12157", "A secure (TLS) connection could not be set up");
+    case kErrorListingTooLong:
+        return Tr("E.12159", "The server's listing of this directory holds more than 2,000,000 entries: it is not read");
     case kErrorTlsNotOffered:
         return Tr("E.12158", "The server does not offer TLS, and the settings require an encrypted connection");
     default: return std::string();

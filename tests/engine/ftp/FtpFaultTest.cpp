@@ -128,5 +128,27 @@ TEST(FtpFaults, StalledUploadTimesOutAndAbortEndsItFromAnotherThread)
     EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(1));
 }
 
+// Listings that would hold a run for ever or eat the memory end with their own error.
+TEST(FtpFaults, ADrippingOrEndlessListingFailsWithItsReason)
+{
+    const struct {
+        std::vector<std::string> args;
+        long stallSeconds; // the server takes a moment to make a huge listing
+        int code;
+    } cases[] = {
+        {{"--drip-list", "--huge-list", "50"}, 2, kErrorTimeout},
+        {{"--huge-list", std::to_string(CFtpConnection::kMostListedEntries + 1)}, 20, kErrorListingTooLong},
+    };
+    for (const auto& c : cases) {
+        auto bench = StartBench(c.args);
+        ASSERT_TRUE(bench->Ready()) << bench->Skip();
+        ASSERT_TRUE(bench->Open(c.stallSeconds));
+        std::vector<CFindRecord> records;
+        EXPECT_FALSE(bench->Connection().List("*", records)) << c.args[0];
+        EXPECT_EQ(bench->Connection().LastError(), c.code) << c.args[0];
+        EXPECT_TRUE(records.empty());
+    }
+}
+
 } // namespace
 } // namespace skerrow
