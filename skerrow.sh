@@ -23,6 +23,10 @@ packages+=(libssl-dev openssl python3-openssl)
 # (the tests build and unpack it too).
 packages+=(dpkg-dev appstream)
 
+# What only the tests use: Debian's checks of the package they build, lintian on the .deb and
+# hardening-check (in devscripts) on both programs.
+test_packages=(lintian devscripts)
+
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)
 
@@ -54,7 +58,7 @@ start)
     exec build/release/bin/skerrow "${@:2}"
     ;;
 test)
-    install_missing
+    install_missing "${test_packages[@]}"
     build build/test -DCMAKE_BUILD_TYPE=Debug -DSKERROW_SANITIZE=ON
     # Every test runs once, within the time tests/CMakeLists.txt gives it: a test that fails, fails.
     (cd build/test && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2)

@@ -5,16 +5,11 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "app/CLinkEdit.h"
 #include "app/CStringTable.h"
 #include "app/CVersionInfo.h"
 #include "skerrow.xpm"
 
 using skerrow::Tr;
-
-const char* const CAboutDlg::kWebSiteAddress = "https://www.example.org/skerrow";
-const char* const CAboutDlg::kSupportAddress = "skerrow-support@example.org";
-const char* const CAboutDlg::kDonateAddress = "https://www.example.org/skerrow/donate";
 
 namespace {
 
@@ -30,7 +25,6 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
 {
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(CreateHeader(), wxSizerFlags().Expand().Border(wxALL, 10));
-    top->Add(CreateLinks(), wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, 10));
     SetSizerAndFit(top);
     CentreOnParent();
 }
@@ -57,28 +51,4 @@ wxSizer* CAboutDlg::CreateHeader()
     ok->SetDefault();
     header->Add(ok, wxSizerFlags().Top().Border(wxLEFT, 10));
     return header;
-}
-
-wxSizer* CAboutDlg::CreateLinks()
-{
-    struct Link {
-        int id;
-        std::string label;
-        const char* address;
-    };
-    const Link links[] = {{kWebSite, Tr("D100.WebSite", "Web Site:-"), kWebSiteAddress},
-                          {kSupport, Tr("D100.Support", "Support:-"), kSupportAddress},
-                          {kDonate, Tr("D100.Donate", "Donate:-"), kDonateAddress}};
-    auto* grid = new wxFlexGridSizer(2, 4, 6);
-    grid->AddGrowableCol(1);
-    for (const Link& link : links) {
-        grid->Add(new wxStaticText(this, wxID_ANY, Text(link.label), wxDefaultPosition, wxDefaultSize,
-                                   wxALIGN_RIGHT),
-                  wxSizerFlags().Right().CentreVertical());
-        auto* field = new CLinkEdit(this, link.id, link.address);
-        field->SetFixedAddress(kDonateAddress);
-        field->SetMinSize(wxSize(field->GetTextExtent(link.address).GetWidth() + 20, -1));
-        grid->Add(field, wxSizerFlags().Expand());
-    }
-    return grid;
 }
