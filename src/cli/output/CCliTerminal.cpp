@@ -3,6 +3,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "log/CControlCharacters.h"
+
 namespace skerrow::cli {
 
 CCliTerminal::CCliTerminal(bool quiet, bool verbose)
@@ -25,6 +27,11 @@ std::string CCliTerminal::OneLine(const std::string& text)
     while (!line.empty() && line.back() == ' ')
         line.pop_back();
     return line;
+}
+
+std::string CCliTerminal::Printable(const std::string& text)
+{
+    return CControlCharacters::Escape(OneLine(text));
 }
 
 int CCliTerminal::Width() const
@@ -59,9 +66,11 @@ void CCliTerminal::Detail(const std::string& line)
 
 void CCliTerminal::Write(std::FILE* stream, const std::string& line)
 {
+    // Names and replies come from the server: a control character in them is shown, never obeyed.
+    const std::string shown = CControlCharacters::Escape(line);
     std::lock_guard lock(m_mutex);
     ClearBarLocked();
-    std::fputs(line.c_str(), stream);
+    std::fputs(shown.c_str(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
     DrawBarLocked();
@@ -71,11 +80,12 @@ void CCliTerminal::Bar(const std::string& text)
 {
     if (!m_showsBar)
         return;
+    const std::string shown = CControlCharacters::Escape(text);
     std::lock_guard lock(m_mutex);
-    if (text == m_bar && m_barDrawn)
+    if (shown == m_bar && m_barDrawn)
         return;
     ClearBarLocked();
-    m_bar = text;
+    m_bar = shown;
     DrawBarLocked();
 }
 

@@ -2,6 +2,8 @@
 // Where the headless command writes, from any thread: listings on standard output; messages,
 // failures and the summary on standard error; and, when standard error is a terminal, one
 // progress bar line below them that every other line clears first and that is drawn again after.
+// Every text is written with its control characters escaped (CControlCharacters): a name or a
+// reply from the server can hold an ESC.
 
 #include <cstdio>
 #include <mutex>
@@ -29,13 +31,16 @@ public:
     void Info(const std::string& line);
     // The command log and status texts, only with --verbose.
     void Detail(const std::string& line);
-    // Replaces the bar ("" removes it); ignored unless ShowsBar.
+    // Replaces the bar ("" removes it); ignored unless ShowsBar. A text cut to Width must have been
+    // escaped before (Printable), or its escapes may make it longer than the line.
     void Bar(const std::string& text);
     // Columns of the terminal (80 when unknown).
     int Width() const;
 
     // The text on one line: line breaks become blanks, blanks at the end go.
     static std::string OneLine(const std::string& text);
+    // The text as it is shown: OneLine, then its control characters escaped.
+    static std::string Printable(const std::string& text);
 
 private:
     void Write(std::FILE* stream, const std::string& line);
