@@ -50,6 +50,10 @@ public:
     // A Connect dialog was asked for while the settings name no site.
     bool MissingSite() const { return m_missingSite; }
 
+    // Why a certificate is refused and how to know it again: the problem, a change from the one
+    // remembered, its names, dates and fingerprint.
+    static std::string RefusalText(const CCertificateInfo& info, bool trustGiven);
+
 private:
     CCliTerminal& m_terminal;
     CRunController* m_controller = nullptr;
