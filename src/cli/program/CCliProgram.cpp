@@ -75,7 +75,10 @@ int CCliProgram::Run(const std::vector<std::string>& args)
         return Refuse(settings.Error());
     std::optional<std::string> password;
     CCliSecret secret;
-    if (!secret.Resolve(options, password))
+    const bool resolved = secret.Resolve(options, password);
+    if (!secret.Warning().empty())
+        Say("warning: " + secret.Warning());
+    if (!resolved)
         return Refuse(secret.Error());
 
     CCliSignals::Install();
