@@ -40,6 +40,7 @@ void CCliHost::AdjustSettings(CViewSettings& settings)
     if (m_allFiles)
         settings.uploadAllFiles = true;
     settings.maxLeftoverDeletes = m_maxLeftoverDeletes;
+    settings.treeDeleteDirGiven = m_treeDeleteDir;
 }
 
 void CCliHost::PrepareConnection(CFtpConnection& connection)

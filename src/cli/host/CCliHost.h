@@ -29,6 +29,8 @@ public:
     void SetPassword(std::optional<std::string> password) { m_password = std::move(password); }
     void SetAllFiles(bool all) { m_allFiles = all; }
     void SetMaxLeftoverDeletes(long most) { m_maxLeftoverDeletes = most; }
+    // The server directory of tree-delete, as the settings file would store it.
+    void SetTreeDeleteDir(std::string directory) { m_treeDeleteDir = std::move(directory); }
     // The fingerprint given with --trust ("" for none): the one certificate accepted without a
     // window; any other the trust store refuses fails the connection.
     void SetTrustedFingerprint(std::string fingerprint) { m_trust = std::move(fingerprint); }
@@ -60,6 +62,7 @@ private:
     std::optional<std::string> m_password;
     bool m_allFiles = false;
     long m_maxLeftoverDeletes = -1;
+    std::string m_treeDeleteDir;
     std::string m_trust;
     bool m_missingSite = false;
     CUiCallQueue m_calls;
