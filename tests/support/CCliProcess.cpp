@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +22,8 @@ CCliResult CCliProcess::Run(const std::vector<std::string>& args, const std::vec
     return CCliProcess(args, extraEnvironment).Wait();
 }
 
-CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment,
+                         bool outputPipe)
 {
     const std::string outPath = (m_outputs.Path() / "out").string();
     const std::string errPath = (m_outputs.Path() / "err").string();
@@ -52,17 +54,33 @@ CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int pipeEnds[2] = {-1, -1};
+    if (outputPipe && ::pipe2(pipeEnds, O_CLOEXEC) == 0) {
+        m_outPipe = pipeEnds[0];
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
         m_pid = pid;
     posix_spawn_file_actions_destroy(&actions);
+    if (pipeEnds[1] >= 0)
+        ::close(pipeEnds[1]);
 }
 
 CCliProcess::~CCliProcess()
 {
     Wait();
+    if (m_outPipe >= 0)
+        ::close(m_outPipe);
+}
+
+bool CCliProcess::WaitForOutput(int limitMs) const
+{
+    pollfd ready{m_outPipe, POLLIN, 0};
+    return m_outPipe >= 0 && ::poll(&ready, 1, limitMs) == 1;
 }
 
 void CCliProcess::Signal(int signal)
@@ -77,6 +95,13 @@ CCliResult CCliProcess::Wait()
     if (m_pid <= 0)
         return result;
     if (!m_waited) {
+        char buffer[4096];
+        for (ssize_t got = 0; m_outPipe >= 0 && (got = ::read(m_outPipe, buffer, sizeof buffer)) != 0;) {
+            if (got > 0)
+                m_pipedOut.append(buffer, static_cast<size_t>(got));
+            else if (errno != EINTR)
+                break;
+        }
         int status = 0;
         while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
         }
@@ -85,7 +110,7 @@ CCliResult CCliProcess::Wait()
             m_exitCode = WEXITSTATUS(status);
     }
     result.exitCode = m_exitCode;
-    result.out = m_outputs.ReadFile("out");
+    result.out = m_outPipe >= 0 ? m_pipedOut : m_outputs.ReadFile("out");
     result.err = m_outputs.ReadFile("err");
     return result;
 }
