@@ -27,7 +27,7 @@ void CCliProgress::Update(const std::string& status, const std::string& percent)
         if (state != kRowPending)
             ++finished;
         else if (current.empty())
-            current = CCliTerminal::Printable(row.name);
+            current = row.name;
         int32_t& known = m_states.try_emplace(row.id, kRowPending).first->second;
         if (known != state) {
             known = state;
@@ -37,7 +37,7 @@ void CCliProgress::Update(const std::string& status, const std::string& percent)
     if (!m_terminal.ShowsBar())
         return;
     const int width = m_terminal.Width() - 1;
-    m_terminal.Bar(rows.empty() ? CCliTerminal::Printable(status).substr(0, static_cast<size_t>(width))
+    m_terminal.Bar(rows.empty() ? CCliTerminal::OneLine(status).substr(0, static_cast<size_t>(width))
                                 : BarText(finished, rows.size(), percent, current, width));
 }
 

@@ -29,11 +29,6 @@ std::string CCliTerminal::OneLine(const std::string& text)
     return line;
 }
 
-std::string CCliTerminal::Printable(const std::string& text)
-{
-    return CControlCharacters::Escape(OneLine(text));
-}
-
 int CCliTerminal::Width() const
 {
     winsize size{};
@@ -80,7 +75,11 @@ void CCliTerminal::Bar(const std::string& text)
 {
     if (!m_showsBar)
         return;
-    const std::string shown = CControlCharacters::Escape(text);
+    // Cut once escaped: the bar must stay on one line, or clearing it would leave a line behind.
+    std::string shown = CControlCharacters::Escape(text);
+    const size_t width = static_cast<size_t>(Width() - 1);
+    if (shown.size() > width)
+        shown.resize(width);
     std::lock_guard lock(m_mutex);
     if (shown == m_bar && m_barDrawn)
         return;

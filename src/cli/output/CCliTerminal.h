@@ -31,16 +31,14 @@ public:
     void Info(const std::string& line);
     // The command log and status texts, only with --verbose.
     void Detail(const std::string& line);
-    // Replaces the bar ("" removes it); ignored unless ShowsBar. A text cut to Width must have been
-    // escaped before (Printable), or its escapes may make it longer than the line.
+    // Replaces the bar ("" removes it), escaped and cut to the terminal's width; ignored unless
+    // ShowsBar.
     void Bar(const std::string& text);
     // Columns of the terminal (80 when unknown).
     int Width() const;
 
     // The text on one line: line breaks become blanks, blanks at the end go.
     static std::string OneLine(const std::string& text);
-    // The text as it is shown: OneLine, then its control characters escaped.
-    static std::string Printable(const std::string& text);
 
 private:
     void Write(std::FILE* stream, const std::string& line);
