@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <filesystem>
@@ -35,11 +36,19 @@ struct OutputCase {
     std::vector<std::string> notSaid = {};
     std::vector<std::string> environment = {};
     bool tls = false;          // vsftpd with a self-signed certificate, TLS required
+    std::vector<std::string> serverArgs = {}; // given: our misbehaving server with these
+    bool terminal = false;     // standard error is a terminal: the progress bar is drawn
     bool settingsKept = false; // the settings file is byte for byte as before
     std::function<void(CliOutputTest&)> prepare = nullptr;
     std::function<void(CliOutputTest&, CCliProcess&)> during = nullptr;
-    std::function<void(CliOutputTest&)> after = nullptr;
+    std::function<void(CliOutputTest&, const CCliResult&)> after = nullptr;
 };
+
+// A failing case is named, not dumped byte by byte.
+void PrintTo(const OutputCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class CliOutputTest : public RunControlTest, public ::testing::WithParamInterface<OutputCase> {
 public:
@@ -74,6 +83,8 @@ TEST_P(CliOutputTest, PrintsEscapedWritesNoLinkAndRefusesWhatCannotWork)
         ASSERT_FALSE(m_certificate->fingerprint.empty()) << "openssl could not make a certificate";
         StartServer(FtpServerKind::Vsftpd, m_certificate->Args());
         WriteSetting("Advanced", "Encryption", "1");
+    } else if (!c.serverArgs.empty()) {
+        StartServer(FtpServerKind::Misbehaving, c.serverArgs);
     } else {
         StartServer(FtpServerKind::Pyftpdlib);
     }
@@ -83,7 +94,7 @@ TEST_P(CliOutputTest, PrintsEscapedWritesNoLinkAndRefusesWhatCannotWork)
     std::vector<std::string> args{"--settings", m_settingsDir.Str() + "/skerrow.ini"};
     for (const std::string& arg : c.args)
         args.push_back(Expand(arg));
-    CCliProcess process(args, c.environment, true);
+    CCliProcess process(args, c.environment, c.terminal ? CliOutputs::ErrorTerminal : CliOutputs::OutputPipe);
     ASSERT_TRUE(process.Started());
     if (c.during)
         c.during(*this, process);
@@ -95,13 +106,16 @@ TEST_P(CliOutputTest, PrintsEscapedWritesNoLinkAndRefusesWhatCannotWork)
         EXPECT_EQ(result.err.find(text), std::string::npos) << result.err;
     for (const std::string& text : c.listed)
         EXPECT_NE(result.out.find(text + "\n"), std::string::npos) << result.out;
-    // Whatever the server names and says, no ESC reaches the terminal.
-    EXPECT_EQ((result.out + result.err).find('\x1b'), std::string::npos);
+    // Whatever the server names and says, no ESC reaches the terminal but the bar's own "clear line".
+    std::string shown = result.out + result.err;
+    for (size_t at; (at = shown.find("\x1b[K")) != std::string::npos;)
+        shown.erase(at, 3);
+    EXPECT_EQ(shown.find('\x1b'), std::string::npos) << shown;
     if (c.settingsKept) {
         EXPECT_EQ(m_settingsDir.ReadFile("skerrow.ini"), settingsBefore);
     }
     if (c.after)
-        c.after(*this);
+        c.after(*this, result);
 }
 
 using std::filesystem::perms;
@@ -118,6 +132,16 @@ INSTANTIATE_TEST_SUITE_P(
                        [](CliOutputTest& fx) {
                            fx.m_served.WriteFile("site/old/\x1b[2Jx/a\x1b]0;owned\x07.htm", "a");
                        }},
+        // A C1 CSI: a name that may be sent (C0 controls are not), drawn in the bar while it goes.
+        OutputCase{.name = "TheProgressBarEscapesTheName",
+                   .args = {"upload"},
+                   .exitCode = 0,
+                   .said = {"/4 ", "\\u009b2Jslow.bin"},
+                   .notSaid = {"\xc2\x9b"},
+                   .serverArgs = {"--slow-stor", "1000"},
+                   .terminal = true,
+                   .prepare =
+                       [](CliOutputTest& fx) { fx.m_local.WriteFile("\xc2\x9b" "2Jslow.bin", std::string(2000, 's')); }},
         OutputCase{.name = "TreeDeleteLeavesTheSettingsFileAlone",
                    .args = {"tree-delete", "site/old"},
                    .exitCode = 0,
@@ -139,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                            ASSERT_EQ(::symlink((fx.m_settingsDir.Str() + "/victim").c_str(), planted.c_str()), 0);
                        },
                    .after =
-                       [](CliOutputTest& fx) {
+                       [](CliOutputTest& fx, const CCliResult&) {
                            EXPECT_EQ(fx.m_settingsDir.ReadFile("victim"), "mine");
                            const auto list = std::filesystem::symlink_status(fx.ListPath());
                            EXPECT_TRUE(std::filesystem::is_regular_file(list));
@@ -196,7 +220,11 @@ INSTANTIATE_TEST_SUITE_P(
                        [](CliOutputTest&, CCliProcess& process) {
                            ASSERT_TRUE(process.WaitForOutput(30000));
                            process.Signal(SIGINT);
-                       }}),
+                       },
+                   // It stopped printing then, not once the pipe was read.
+                   .after = [](CliOutputTest&, const CCliResult& result) {
+                       EXPECT_LT(std::count(result.out.begin(), result.out.end(), '\n'), 3000);
+                   }}),
     [](const ::testing::TestParamInfo<OutputCase>& param) { return std::string(param.param.name); });
 
 } // namespace
