@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,10 +23,12 @@ CCliResult CCliProcess::Run(const std::vector<std::string>& args, const std::vec
     return CCliProcess(args, extraEnvironment).Wait();
 }
 
-CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment,
+                         CliOutputs outputs)
+    : m_outputs(outputs)
 {
-    const std::string outPath = (m_outputs.Path() / "out").string();
-    const std::string errPath = (m_outputs.Path() / "err").string();
+    const std::string outPath = (m_files.Path() / "out").string();
+    const std::string errPath = (m_files.Path() / "err").string();
 
     std::vector<std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
@@ -52,17 +56,48 @@ CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int pipeEnds[2] = {-1, -1};
+    if (outputs == CliOutputs::OutputPipe && ::pipe2(pipeEnds, O_CLOEXEC) == 0) {
+        m_captured = pipeEnds[0];
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
+    const std::string terminal = outputs == CliOutputs::ErrorTerminal ? OpenTerminal() : std::string();
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal.empty() ? errPath.c_str() : terminal.c_str(),
+                                     terminal.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_RDWR | O_NOCTTY, 0600);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
         m_pid = pid;
     posix_spawn_file_actions_destroy(&actions);
+    if (pipeEnds[1] >= 0)
+        ::close(pipeEnds[1]);
+}
+
+std::string CCliProcess::OpenTerminal()
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const char* slave = master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0 ? ::ptsname(master) : nullptr;
+    if (!slave) {
+        if (master >= 0)
+            ::close(master);
+        return std::string();
+    }
+    m_captured = master;
+    return slave;
 }
 
 CCliProcess::~CCliProcess()
 {
     Wait();
+    if (m_captured >= 0)
+        ::close(m_captured);
+}
+
+bool CCliProcess::WaitForOutput(int limitMs) const
+{
+    pollfd ready{m_captured, POLLIN, 0};
+    return m_captured >= 0 && ::poll(&ready, 1, limitMs) == 1;
 }
 
 void CCliProcess::Signal(int signal)
@@ -77,6 +112,14 @@ CCliResult CCliProcess::Wait()
     if (m_pid <= 0)
         return result;
     if (!m_waited) {
+        char buffer[4096];
+        // Until the command's side is closed: end of file for a pipe, EIO for a terminal.
+        for (ssize_t got = 0; m_captured >= 0 && (got = ::read(m_captured, buffer, sizeof buffer)) != 0;) {
+            if (got > 0)
+                m_capturedText.append(buffer, static_cast<size_t>(got));
+            else if (errno != EINTR)
+                break;
+        }
         int status = 0;
         while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
         }
@@ -85,8 +128,9 @@ CCliResult CCliProcess::Wait()
             m_exitCode = WEXITSTATUS(status);
     }
     result.exitCode = m_exitCode;
-    result.out = m_outputs.ReadFile("out");
-    result.err = m_outputs.ReadFile("err");
+    const bool terminal = m_outputs == CliOutputs::ErrorTerminal && m_captured >= 0;
+    result.out = m_outputs == CliOutputs::OutputPipe && m_captured >= 0 ? m_capturedText : m_files.ReadFile("out");
+    result.err = terminal ? m_capturedText : m_files.ReadFile("err");
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Find Files: lists what the next upload would send; nothing is sent, nothing written.
+// Find Files: lists what the next upload would send; nothing is sent, nothing written. Stopped by
+// Ctrl+C, it ends with kExitSomeFailed: the listing may be cut short.
 
 #include "commands/CCliCommand.h"
 

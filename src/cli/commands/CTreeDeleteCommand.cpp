@@ -4,7 +4,6 @@
 #include "options/CCliArguments.h"
 #include "options/CliExitCode.h"
 #include "host/CCliSession.h"
-#include "settings/CSettingsFile.h"
 #include "settings/CTreeDeletePath.h"
 
 namespace skerrow::cli {
@@ -12,7 +11,8 @@ namespace skerrow::cli {
 int CTreeDeleteCommand::Run()
 {
     CCliTerminal& terminal = m_session.Terminal();
-    // The directory is stored as the Tree Delete dialog stores it; the worker reads it from there.
+    // The directory in the form the Tree Delete dialog stores it, handed to the run without being
+    // stored: the dialog's setting stays the user's.
     const std::string directory = NormaliseTreeDeletePath(m_options.operand);
     // "/", ".", ".." or nothing: the whole account, which a script must name on purpose.
     if (CFtpConnection::ResolvePath("/", directory) == "/" && !m_options.wholeAccount) {
@@ -21,12 +21,7 @@ int CTreeDeleteCommand::Run()
                        "give --whole-account to mean that");
         return kExitUsage;
     }
-    CSettingsFile settings;
-    settings.GetPath(".ini");
-    if (!settings.WriteString(ini::kConfigure, ini::kFtpDirTreeDel, directory)) {
-        terminal.Error("error: cannot write the settings file " + settings.CurrentPath());
-        return kExitUsage;
-    }
+    m_session.Host().SetTreeDeleteDir(directory);
     // What the confirmation is about: every entry listed, before the answer.
     ListServerEntriesBeforeQuestion();
     CCliSession& session = m_session;

@@ -40,6 +40,7 @@ void CCliHost::AdjustSettings(CViewSettings& settings)
     if (m_allFiles)
         settings.uploadAllFiles = true;
     settings.maxLeftoverDeletes = m_maxLeftoverDeletes;
+    settings.treeDeleteDirGiven = m_treeDeleteDir;
 }
 
 void CCliHost::PrepareConnection(CFtpConnection& connection)
@@ -64,7 +65,24 @@ CertificateTrust CCliHost::AskCertificateTrust(const CCertificateInfo& info)
 {
     if (!m_trust.empty() && CTrustedCertificates::Normalize(m_trust) == info.fingerprint)
         return CertificateTrust::Always;
+    m_terminal.Error("error: " + RefusalText(info, !m_trust.empty()));
     return CertificateTrust::Reject;
+}
+
+std::string CCliHost::RefusalText(const CCertificateInfo& info, bool trustGiven)
+{
+    // The problem is the verification's own words: "certificate has expired", "hostname mismatch",
+    // "self-signed certificate", "unable to get local issuer certificate".
+    std::string text = "the certificate of " + info.host + ":" + std::to_string(info.port) + " is refused: " +
+                       (info.problem.empty() ? "the system does not trust it" : info.problem);
+    if (info.Changed())
+        text += "; it is not the certificate trusted before for this server (" + info.remembered + ")";
+    if (trustGiven)
+        text += "; --trust names another";
+    text += ". Issued to " + info.subject + " by " + info.issuer + ", valid from " + info.validFrom + " until " +
+            info.validUntil + ". SHA-256 fingerprint: " + info.fingerprint +
+            "; once it is checked with the server's owner, --trust with it accepts the certificate";
+    return text;
 }
 
 } // namespace skerrow::cli

@@ -29,6 +29,8 @@ public:
     void SetPassword(std::optional<std::string> password) { m_password = std::move(password); }
     void SetAllFiles(bool all) { m_allFiles = all; }
     void SetMaxLeftoverDeletes(long most) { m_maxLeftoverDeletes = most; }
+    // The server directory of tree-delete, as the settings file would store it.
+    void SetTreeDeleteDir(std::string directory) { m_treeDeleteDir = std::move(directory); }
     // The fingerprint given with --trust ("" for none): the one certificate accepted without a
     // window; any other the trust store refuses fails the connection.
     void SetTrustedFingerprint(std::string fingerprint) { m_trust = std::move(fingerprint); }
@@ -50,12 +52,17 @@ public:
     // A Connect dialog was asked for while the settings name no site.
     bool MissingSite() const { return m_missingSite; }
 
+    // Why a certificate is refused and how to know it again: the problem, a change from the one
+    // remembered, its names, dates and fingerprint.
+    static std::string RefusalText(const CCertificateInfo& info, bool trustGiven);
+
 private:
     CCliTerminal& m_terminal;
     CRunController* m_controller = nullptr;
     std::optional<std::string> m_password;
     bool m_allFiles = false;
     long m_maxLeftoverDeletes = -1;
+    std::string m_treeDeleteDir;
     std::string m_trust;
     bool m_missingSite = false;
     CUiCallQueue m_calls;

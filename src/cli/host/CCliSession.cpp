@@ -1,8 +1,5 @@
 #include "host/CCliSession.h"
 
-#include <filesystem>
-#include <unistd.h>
-
 #include "options/CCliArguments.h"
 #include "options/CliExitCode.h"
 #include "host/CCliSignals.h"
@@ -76,18 +73,10 @@ bool CCliSession::SaveUnfinished(const std::string& path)
     int runState = rows.empty() ? 0 : m_controller->RunState();
     if (!rows.empty() && runState == 0)
         runState = deletions ? 2 : 1;
-    // Written beside the file and renamed over it: an interrupted write never leaves half a list.
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
     CSavedListFile file;
-    std::error_code ec;
-    if (file.Write(temporary, runState, rows)) {
-        std::filesystem::rename(temporary, path, ec);
-        if (!ec)
-            return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    m_terminal.Error("error: cannot write the list " + path + ": " + (ec ? ec.message() : file.error()));
+    if (file.WriteReplacing(path, runState, rows))
+        return true;
+    m_terminal.Error("error: cannot write the list " + path + ": " + file.error());
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Ctrl+C and a polite kill (SIGINT, SIGTERM) ask the run to stop, as the Stop button does; the main
-// loop sees the request. A closed output pipe (SIGPIPE) does not end the program.
+// loop sees the request, and find between the lines it prints. A closed output pipe (SIGPIPE) does
+// not end the program.
 
 namespace skerrow::cli {
 

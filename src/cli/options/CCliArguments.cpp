@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "ftp/CTrustedCertificates.h"
+
 namespace skerrow::cli {
 namespace {
 
@@ -180,6 +182,10 @@ bool CCliArguments::CheckCombination()
         return Fail("--quiet and --verbose exclude each other");
     if (!m_options.passwordEnv.empty() && !m_options.passwordFile.empty())
         return Fail("give either --password-env or --password-file");
+    // A mistyped fingerprint matches no certificate: the connection would fail, less clearly.
+    if (!m_options.trust.empty() && CTrustedCertificates::Normalize(m_options.trust).empty())
+        return Fail("--trust needs a SHA-256 fingerprint: 64 hexadecimal digits, in pairs joined by colons or not "
+                    "(\"" + m_options.trust + "\" is none)");
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "log/CControlCharacters.h"
+
 namespace skerrow::cli {
 
 CCliTerminal::CCliTerminal(bool quiet, bool verbose)
@@ -59,9 +61,11 @@ void CCliTerminal::Detail(const std::string& line)
 
 void CCliTerminal::Write(std::FILE* stream, const std::string& line)
 {
+    // Names and replies come from the server: a control character in them is shown, never obeyed.
+    const std::string shown = CControlCharacters::Escape(line);
     std::lock_guard lock(m_mutex);
     ClearBarLocked();
-    std::fputs(line.c_str(), stream);
+    std::fputs(shown.c_str(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
     DrawBarLocked();
@@ -71,11 +75,16 @@ void CCliTerminal::Bar(const std::string& text)
 {
     if (!m_showsBar)
         return;
+    // Cut once escaped: the bar must stay on one line, or clearing it would leave a line behind.
+    std::string shown = CControlCharacters::Escape(text);
+    const size_t width = static_cast<size_t>(Width() - 1);
+    if (shown.size() > width)
+        shown.resize(width);
     std::lock_guard lock(m_mutex);
-    if (text == m_bar && m_barDrawn)
+    if (shown == m_bar && m_barDrawn)
         return;
     ClearBarLocked();
-    m_bar = text;
+    m_bar = shown;
     DrawBarLocked();
 }
 

@@ -2,6 +2,8 @@
 // Where the headless command writes, from any thread: listings on standard output; messages,
 // failures and the summary on standard error; and, when standard error is a terminal, one
 // progress bar line below them that every other line clears first and that is drawn again after.
+// Every text is written with its control characters escaped (CControlCharacters): a name or a
+// reply from the server can hold an ESC.
 
 #include <cstdio>
 #include <mutex>
@@ -29,7 +31,8 @@ public:
     void Info(const std::string& line);
     // The command log and status texts, only with --verbose.
     void Detail(const std::string& line);
-    // Replaces the bar ("" removes it); ignored unless ShowsBar.
+    // Replaces the bar ("" removes it), escaped and cut to the terminal's width; ignored unless
+    // ShowsBar.
     void Bar(const std::string& text);
     // Columns of the terminal (80 when unknown).
     int Width() const;

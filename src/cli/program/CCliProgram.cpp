@@ -9,6 +9,7 @@
 #include "commands/CUploadCommand.h"
 #include "host/CCliSession.h"
 #include "host/CCliSignals.h"
+#include "log/CControlCharacters.h"
 #include "options/CCliArguments.h"
 #include "options/CCliSecret.h"
 #include "options/CCliSettings.h"
@@ -18,9 +19,15 @@
 namespace skerrow::cli {
 namespace {
 
+// A line on standard error; what it quotes (an argument, a path from the settings) may hold an ESC.
+void Say(const std::string& line)
+{
+    std::fprintf(stderr, "skerrow-cli: %s\n", CControlCharacters::Escape(line).c_str());
+}
+
 int Refuse(const std::string& error)
 {
-    std::fprintf(stderr, "skerrow-cli: %s\n", error.c_str());
+    Say(error);
     return kExitUsage;
 }
 
@@ -68,7 +75,10 @@ int CCliProgram::Run(const std::vector<std::string>& args)
         return Refuse(settings.Error());
     std::optional<std::string> password;
     CCliSecret secret;
-    if (!secret.Resolve(options, password))
+    const bool resolved = secret.Resolve(options, password);
+    if (!secret.Warning().empty())
+        Say("warning: " + secret.Warning());
+    if (!resolved)
         return Refuse(secret.Error());
 
     CCliSignals::Install();

@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <unistd.h>
 
 #include "list/CSavedListParser.h"
 
@@ -25,6 +27,22 @@ void AppendLine(std::string& out, int32_t word, std::string_view name, std::stri
     out += '\t';
     out += error;
     out += "\r\n";
+}
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t wrote = ::write(fd, data.data(), data.size());
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            if (wrote == 0)
+                errno = EIO;
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(wrote));
+    }
+    return true;
 }
 
 } // namespace
@@ -76,26 +94,54 @@ bool CSavedListFile::Write(const std::string& path, int runState, const std::vec
 {
     m_error.clear();
     m_refusal = Refusal::None;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        m_error = std::strerror(errno);
-        return false;
-    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return Fail(errno);
+    const bool written = WriteRows(fd, runState, rows);
+    if (::close(fd) != 0 && written)
+        return Fail(errno);
+    return written;
+}
+
+bool CSavedListFile::WriteReplacing(const std::string& path, int runState, const std::vector<CPackedRow>& rows)
+{
+    m_error.clear();
+    m_refusal = Refusal::None;
+    // mkstemp creates a new file under a name nobody could foresee, and never through a link.
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return Fail(errno);
+    bool written = WriteRows(fd, runState, rows);
+    if (written && ::fsync(fd) != 0)
+        written = Fail(errno);
+    if (::close(fd) != 0 && written)
+        written = Fail(errno);
+    if (written && ::rename(temporary.c_str(), path.c_str()) != 0)
+        written = Fail(errno);
+    if (!written)
+        ::unlink(temporary.c_str());
+    return written;
+}
+
+bool CSavedListFile::WriteRows(int fd, int runState, const std::vector<CPackedRow>& rows)
+{
     std::string text = std::to_string(runState) + "\r\n";
     for (const CPackedRow& row : rows) {
         AppendLine(text, row.word, row.Name(), row.Size(), row.Error());
         if (text.size() >= kChunk) {
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            if (!WriteAll(fd, text))
+                return Fail(errno);
             text.clear();
         }
     }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-        m_error = std::strerror(errno ? errno : EIO);
-        return false;
-    }
-    return true;
+    return WriteAll(fd, text) || Fail(errno);
+}
+
+bool CSavedListFile::Fail(int code)
+{
+    m_error = std::strerror(code ? code : EIO);
+    return false;
 }
 
 bool CSavedListFile::Refuse(Refusal refusal)

@@ -31,6 +31,10 @@ public:
 
     // Writes the file (replacing it). False when it cannot be written; error() then says why.
     bool Write(const std::string& path, int runState, const std::vector<CPackedRow>& rows);
+    // The same, written to a new file of its own beside path (mode 0600), flushed to the disk and
+    // renamed over path: path is the old list or the whole new one, never half of it, and a link
+    // planted beside it is never written through. A link at path itself is replaced, not followed.
+    bool WriteReplacing(const std::string& path, int runState, const std::vector<CPackedRow>& rows);
 
     // Reads the file. False when it cannot be opened or read (error() says why) or is refused
     // (refusal() says why); runState and rows are then unchanged.
@@ -45,6 +49,9 @@ public:
 
 private:
     bool Refuse(Refusal refusal);
+    bool WriteRows(int fd, int runState, const std::vector<CPackedRow>& rows);
+    // error() from errno's code (EIO for none); false.
+    bool Fail(int code);
 
     std::string m_error;
     Refusal m_refusal = Refusal::None;

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "log/CControlCharacters.h"
+
 namespace skerrow {
 
 CLogFile::CLogFile(std::string path, uint64_t limitBytes)
@@ -70,17 +72,19 @@ void CLogFile::RotateLocked()
 
 void CLogFile::Write(const std::string& line)
 {
+    // A name or reply with an ESC would act on the terminal of whoever reads the log with cat.
+    const std::string text = CControlCharacters::Escape(line);
     std::lock_guard lock(m_mutex);
     if (!OpenLocked())
         return;
-    if (m_size > 0 && m_size + line.size() + 1 > m_limit) {
+    if (m_size > 0 && m_size + text.size() + 1 > m_limit) {
         RotateLocked();
         if (!OpenLocked())
             return;
     }
-    std::fwrite(line.data(), 1, line.size(), m_file);
+    std::fwrite(text.data(), 1, text.size(), m_file);
     std::fputc('\n', m_file);
-    m_size += line.size() + 1;
+    m_size += text.size() + 1;
 }
 
 void CLogFile::Flush()

@@ -18,9 +18,10 @@ public:
     CLogFile(const CLogFile&) = delete;
     CLogFile& operator=(const CLogFile&) = delete;
 
-    // Appends line and a line end; any thread. The lines reach the disk at Flush, when the buffer
-    // is full and when the object goes: a pass of small files makes no system call per line. A
-    // file that cannot be written is given up quietly: the log in the window goes on.
+    // Appends line, its control characters escaped (CControlCharacters), and a line end; any
+    // thread. The lines reach the disk at Flush, when the buffer is full and when the object goes:
+    // a pass of small files makes no system call per line. A file that cannot be written is given
+    // up quietly: the log in the window goes on.
     void Write(const std::string& line);
     void Flush();
     const std::string& Path() const { return m_path; }

@@ -17,7 +17,9 @@ CRunSettings CRunSettings::Take(const CViewSettings& view, const std::string& in
     CExclusionList exclusions;
     exclusions.LoadFrom(iniPath);
     settings.exclusions = exclusions.Patterns();
-    settings.treeDeleteDir = CIniFile::GetString(iniPath, ini::kConfigure, ini::kFtpDirTreeDel, "");
+    settings.treeDeleteDir = view.treeDeleteDirGiven.empty()
+                                 ? CIniFile::GetString(iniPath, ini::kConfigure, ini::kFtpDirTreeDel, "")
+                                 : view.treeDeleteDirGiven;
     return settings;
 }
 

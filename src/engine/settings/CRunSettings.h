@@ -13,7 +13,7 @@ namespace skerrow {
 struct CRunSettings : CViewSettings {
     std::vector<std::string> textSuffixes; // TextSuffices, with their dots
     std::vector<std::string> exclusions;   // Exclusions
-    std::string treeDeleteDir;             // Configure/FTPDirTreeDel as stored
+    std::string treeDeleteDir;             // treeDeleteDirGiven, else Configure/FTPDirTreeDel as stored
 
     // The view's cache, with the rest read now from the settings file at iniPath.
     static CRunSettings Take(const CViewSettings& view, const std::string& iniPath);

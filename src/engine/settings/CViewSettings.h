@@ -29,6 +29,10 @@ struct CViewSettings {
     // Never stored; only the headless command's --max-delete sets it: how many server leftovers a
     // run may delete although the guard against mass deletion refuses (-1: the guard holds).
     long maxLeftoverDeletes = -1;
+    // Never stored; only the headless command sets it: the directory its Tree Delete works on, in
+    // place of Configure/FTPDirTreeDel ("": the stored one). A script's run leaves the dialog's
+    // setting as the user typed it.
+    std::string treeDeleteDirGiven;
 
     // Reads every key above from the settings file (LoadSettings).
     void Load();

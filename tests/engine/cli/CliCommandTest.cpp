@@ -75,6 +75,7 @@ TEST(CliUsageTest, UsageErrorsExitTwoAndSayWhatIsWrong)
     } cases[] = {
         {{}, "no command given"},
         {{"fly"}, "unknown command \"fly\""},
+        {{"\x1b[2Jfly"}, "unknown command \"\\x1b[2Jfly\""}, // shown, not obeyed
         {{"upload", "--bogus"}, "unknown option --bogus"},
         {{"upload", "--password", "x"}, "never taken on the command line"},
         {{"--password=x", "upload"}, "never taken on the command line"},
