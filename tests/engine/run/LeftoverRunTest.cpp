@@ -129,5 +129,23 @@ TEST_F(LeftoverRunTest, EachLeftoverIsCheckedAgainRightBeforeItsDeletion)
     EXPECT_EQ(state("/tree/kept.html"), kRowPending);
 }
 
+// Leftovers listed while the folder was whole are not deleted once it is empty (a share unmounted
+// between the list and Transfer/Delete).
+TEST_F(LeftoverRunTest, NothingIsDeletedFromAFolderEmptiedAfterTheList)
+{
+    for (const char* name : {"site/old.html", "site/index.html", "site/img/logo.gif", "site/about/team/people.htm"})
+        m_served.WriteFile(name, "old");
+    StartServer(FtpServerKind::Pyftpdlib);
+    Controller().OnFindLeftovers();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    m_list.Delete({RowIndex("index.html"), RowIndex("/img/logo.gif"), RowIndex("/about/team/people.htm")});
+    ASSERT_EQ(LeftoverRows(), (std::vector<std::string>{"/site/old.html"}));
+    for (const auto& entry : std::filesystem::directory_iterator(m_local.Path()))
+        std::filesystem::remove_all(entry.path());
+    Controller().OnTransferDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_TRUE(Served("site/old.html"));
+}
+
 } // namespace
 } // namespace skerrow
