@@ -2,6 +2,7 @@
 
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
+#include "ftp/CRemotePath.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 
@@ -42,23 +43,8 @@ bool CLeftoverDirWalk::WalkServer(CFtpConnection* connection)
 
 std::string CLeftoverDirWalk::RelativePath(const std::string& start, const std::string& full)
 {
-    const std::string prefix = start == "/" ? start : start + "/";
-    if (full.size() <= prefix.size() || full.compare(0, prefix.size(), prefix) != 0)
-        return std::string();
-    std::string relative = full.substr(prefix.size());
-    if (!relative.empty() && relative.back() == '/')
-        relative.pop_back();
-    size_t pos = 0;
-    while (pos <= relative.size()) {
-        size_t next = relative.find('/', pos);
-        if (next == std::string::npos)
-            next = relative.size();
-        const std::string part = relative.substr(pos, next - pos);
-        if (part.empty() || part == "." || part == "..")
-            return std::string();
-        pos = next + 1;
-    }
-    return relative;
+    const std::optional<CRemotePath> place = CRemotePath::Root(start).Within(full);
+    return place ? place->Relative() : std::string();
 }
 
 void CLeftoverDirWalk::HoldParents(const std::string& relative)

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "discovery/CLocalCounterpart.h"
-#include "transfer/CRemotePath.h"
+#include "ftp/CRemotePath.h"
 
 namespace skerrow {
 

@@ -11,7 +11,7 @@
 #include "transfer/CDeletePlan.h"
 #include "transfer/CDirectoryClaims.h"
 #include "transfer/CDirectoryReach.h"
-#include "transfer/CRemotePath.h"
+#include "ftp/CRemotePath.h"
 #include "transfer/CRunFence.h"
 #include "transfer/CUploadQueue.h"
 #include "transfer/CFileSender.h"

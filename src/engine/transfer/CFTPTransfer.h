@@ -7,7 +7,7 @@
 #include <string>
 
 #include "list/CTransferList.h"
-#include "transfer/CRemotePath.h"
+#include "ftp/CRemotePath.h"
 #include "transfer/CTransferContext.h"
 
 namespace skerrow {

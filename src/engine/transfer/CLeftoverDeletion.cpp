@@ -9,7 +9,7 @@
 #include "discovery/CLocalCounterpart.h"
 #include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
-#include "transfer/CRemotePath.h"
+#include "ftp/CRemotePath.h"
 
 namespace skerrow {
 

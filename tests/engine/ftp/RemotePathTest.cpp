@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "transfer/CRemotePath.h"
+#include "ftp/CRemotePath.h"
 
 namespace skerrow {
 namespace {

@@ -1,4 +1,4 @@
-#include "transfer/CRemotePath.h"
+#include "ftp/CRemotePath.h"
 
 #include "ftp/CFtpConnection.h"
 
