@@ -3,7 +3,6 @@
 #include "app/CStringTable.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
-#include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "discovery/CLocalCounterpart.h"
