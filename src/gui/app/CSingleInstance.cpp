@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -63,6 +64,10 @@ wxDialog* LastShownDialog()
     }
     return nullptr;
 }
+
+// How long a later copy has to say what it wants once connected: a local process that connects and
+// says nothing is dropped after this, so that it holds neither the next copy nor the window's close.
+constexpr int kClientWaitMs = 2000;
 
 // Reads a short message; "" on failure.
 std::string ReadMessage(int fd)
@@ -186,34 +191,51 @@ bool CSingleInstance::StartListening(const wxString& exeFileName)
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0) {
+    int wake[2] = {-1, -1};
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0 ||
+        pipe2(wake, O_CLOEXEC) != 0) {
         close(fd);
         return false;
     }
     m_listenSocket = fd;
+    m_wakeRead = wake[0];
+    m_wakeWrite = wake[1];
     m_socketPath = path;
     m_answer = std::string(kAnswer) + "\n" + DisplayName().utf8_string();
     m_listener = std::thread(&CSingleInstance::Listen, this);
     return true;
 }
 
+// Waits until fd can be read or the listener is told to stop (false then, and on a time-out).
+bool CSingleInstance::WaitReadable(int fd, int timeoutMs) const
+{
+    pollfd watched[2] = {{fd, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+    for (;;) {
+        const int ready = poll(watched, 2, timeoutMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        return ready > 0 && watched[1].revents == 0 && watched[0].revents != 0;
+    }
+}
+
 void CSingleInstance::Listen()
 {
     std::weak_ptr<std::function<void()>> handler = m_raiseHandler;
-    for (;;) {
-        const int client = accept4(m_listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
+    while (WaitReadable(m_listenSocket, -1)) {
+        const int client = accept4(m_listenSocket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
+            if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN)
                 continue;
-            return; // the socket was shut down
+            return;
         }
-        if (ReadMessage(client) == kRaise) {
+        if (WaitReadable(client, kClientWaitMs) && ReadMessage(client) == kRaise) {
             if (wxTheApp)
                 wxTheApp->CallAfter([handler] {
                     if (auto h = handler.lock(); h && *h)
                         (*h)();
                 });
-            [[maybe_unused]] const ssize_t sent = write(client, m_answer.data(), m_answer.size());
+            // A few bytes into an empty socket buffer: a non-blocking write that cannot wait.
+            [[maybe_unused]] const ssize_t sent = send(client, m_answer.data(), m_answer.size(), MSG_NOSIGNAL);
         }
         close(client);
     }
@@ -223,11 +245,13 @@ void CSingleInstance::StopListening()
 {
     if (m_listenSocket < 0)
         return;
-    shutdown(m_listenSocket, SHUT_RDWR); // wakes the accept
+    [[maybe_unused]] const ssize_t woken = write(m_wakeWrite, "x", 1); // ends any wait of the listener
     if (m_listener.joinable())
         m_listener.join();
     close(m_listenSocket);
-    m_listenSocket = -1;
+    close(m_wakeRead);
+    close(m_wakeWrite);
+    m_listenSocket = m_wakeRead = m_wakeWrite = -1;
     unlink(m_socketPath.c_str());
     m_socketPath.clear();
 }

@@ -59,9 +59,12 @@ private:
     bool StartListening(const wxString& exeFileName);
     void StopListening();
     void Listen();
+    bool WaitReadable(int fd, int timeoutMs) const;
 
     int m_lockFd = -1;
     int m_listenSocket = -1;
+    int m_wakeRead = -1; // a byte written to m_wakeWrite ends the listener's waits
+    int m_wakeWrite = -1;
     std::string m_socketPath;
     std::string m_answer;
     std::thread m_listener;

@@ -7,7 +7,10 @@
 // Every test runs with HOME, XDG_RUNTIME_DIR, XDG_CACHE_HOME and TMPDIR of its own, and the
 // program is copied under a name of this test's own, so other runs of skerrow take no part.
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -119,6 +122,30 @@ TEST_F(SingleInstanceTest, SecondStartRaisesTheFirstAndEndsWithStatusZero)
     EXPECT_TRUE(fs::is_empty(m_dir.Path() / "home"));
     EXPECT_TRUE(fs::exists(CSingleInstance::LockPath(name).utf8_string()));
     EXPECT_EQ(fs::path(CSingleInstance::SocketPath(name).utf8_string()).parent_path(), m_dir.Path() / "runtime");
+}
+
+// A local process that connects and never writes holds neither the next copy's answer nor the
+// close of the window (the destructor would wait on the listener for ever).
+TEST_F(SingleInstanceTest, ASilentLocalClientHoldsNothing)
+{
+    const std::string name = UniqueName("skerrow-silent-");
+    const std::string path = CSingleInstance::SocketPath(name).utf8_string();
+    auto first = std::make_unique<CSingleInstance>();
+    first->SetRaiseHandler([] {});
+    ASSERT_TRUE(first->IsOnlyInstance("Skerrow", name));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    path.copy(address.sun_path, path.size());
+    const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_TRUE(CSingleInstance::SendRaise(name).has_value());
+    const int silentToo = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(connect(silentToo, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    first.reset();
+    EXPECT_FALSE(fs::exists(path));
+    close(silent);
+    close(silentToo);
 }
 
 TEST_F(SingleInstanceTest, CopyUnderAnotherNameRunsBesideTheFirst)
