@@ -2,6 +2,8 @@
 
 #include <wx/settings.h>
 
+#include "log/CControlCharacters.h"
+
 CLogPane::CLogPane(wxWindow* parent, int maxLines)
     : wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, wxSize(-1, 150),
                  wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2 | wxTE_DONTWRAP | wxTE_NOHIDESEL),
@@ -31,7 +33,9 @@ void CLogPane::Append(const std::vector<skerrow::CLogLine>& lines)
             flush();
             runIsError = line.error;
         }
-        run += wxString::FromUTF8(line.time + "  " + line.text) + "\n";
+        // A line break or escape in a server's name or reply would break the line count, and
+        // the text shown must be the text the log file keeps.
+        run += wxString::FromUTF8(line.time + "  " + skerrow::CControlCharacters::Escape(line.text)) + "\n";
     }
     flush();
     SetDefaultStyle(normal);

@@ -121,9 +121,9 @@ TEST_F(RunProgressWindowTest, LogPaneMarksRefusalsAndKeepsTheNewestLines)
     ASSERT_TRUE(pane.GetStyle(2, style));
     EXPECT_NE(style.GetTextColour(), *wxRED);
 
-    pane.Append({{"10:00:02", "> NOOP 1", false}, {"10:00:03", "> NOOP 2", false}, {"10:00:04", "> NOOP 3", false}});
+    pane.Append({{"10:00:02", "> NOOP 1", false}, {"10:00:03", "< 226 a\nb\x1b[2J", false}, {"10:00:04", "> NOOP 3", false}});
     EXPECT_EQ(pane.LineCount(), 4);
-    EXPECT_EQ(pane.GetValue(), "10:00:01  < 553 Not allowed.\n10:00:02  > NOOP 1\n10:00:03  > NOOP 2\n"
+    EXPECT_EQ(pane.GetValue(), "10:00:01  < 553 Not allowed.\n10:00:02  > NOOP 1\n10:00:03  < 226 a\\x0ab\\x1b[2J\n"
                                "10:00:04  > NOOP 3\n");
 }
 
