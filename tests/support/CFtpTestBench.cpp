@@ -10,6 +10,10 @@ CFtpTestBench::CFtpTestBench(FtpServerKind kind, const Prepare& prepare)
     if (prepare)
         args = prepare(m_served);
     m_server = std::make_unique<CFtpServerProcess>(kind, m_served.Str(), args);
+    // Most test servers speak plain FTP: the user has allowed that, unless a test says otherwise.
+    CPlainFtpPolicy plain;
+    plain.consent = [](const std::string&, int) { return PlainConsent::Once; };
+    m_connection.SetPlainFtpPolicy(plain);
 }
 
 std::string CFtpTestBench::Skip() const

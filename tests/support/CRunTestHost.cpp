@@ -27,6 +27,12 @@ CertificateTrust CRunTestHost::AskCertificateTrust(const CCertificateInfo&)
     return certificateAnswer.load();
 }
 
+PlainConsent CRunTestHost::AskPlainConsent(const std::string&, int)
+{
+    ++plainQuestions;
+    return plainAnswer.load();
+}
+
 void CRunTestHost::StartStopTimer(int milliseconds)
 {
     m_timerMs = milliseconds;

@@ -31,6 +31,7 @@ public:
     void KillStopTimer() override;
     void PostToUi(std::function<void()> call) override;
     CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
+    PlainConsent AskPlainConsent(const std::string& host, int port) override;
     // Throws when faultyConnections is set: a fault inside a connection's thread.
     void PrepareConnection(CFtpConnection& connection) override;
 
@@ -49,6 +50,9 @@ public:
     // The answer to a question about a certificate, and how many were asked.
     std::atomic<CertificateTrust> certificateAnswer{CertificateTrust::Reject};
     std::atomic<int> certificateQuestions{0};
+    // The answer to a server that offers no TLS (the test servers mostly do not), and how many.
+    std::atomic<PlainConsent> plainAnswer{PlainConsent::Once};
+    std::atomic<int> plainQuestions{0};
     bool lastConnectDeleting = false;
     bool connectAnswer = true;
     std::atomic<bool> faultyConnections{false};

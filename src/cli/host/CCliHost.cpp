@@ -69,6 +69,19 @@ CertificateTrust CCliHost::AskCertificateTrust(const CCertificateInfo& info)
     return CertificateTrust::Reject;
 }
 
+PlainConsent CCliHost::AskPlainConsent(const std::string& host, int port)
+{
+    if (m_requireTls) {
+        m_terminal.Error("error: " + host + ":" + std::to_string(port) +
+                         " does not offer encryption (TLS), and --require-tls refuses such a server; the "
+                         "password was not sent");
+        return PlainConsent::Refuse;
+    }
+    m_terminal.Error("warning: " + CFtpConnection::PlainFallbackText(host, port) +
+                     " (--require-tls refuses such a server)");
+    return PlainConsent::Once;
+}
+
 std::string CCliHost::RefusalText(const CCertificateInfo& info, bool trustGiven)
 {
     // The problem is the verification's own words: "certificate has expired", "hostname mismatch",

@@ -34,6 +34,9 @@ public:
     // The fingerprint given with --trust ("" for none): the one certificate accepted without a
     // window; any other the trust store refuses fails the connection.
     void SetTrustedFingerprint(std::string fingerprint) { m_trust = std::move(fingerprint); }
+    // --require-tls: a server that offers no TLS is refused; without it, it is reached unencrypted
+    // with a warning on standard error each time.
+    void SetRequireTls(bool require) { m_requireTls = require; }
 
     void SetRunning(bool /*running*/) override {}
     bool ShowConnectDialog(bool deleting) override;
@@ -46,6 +49,7 @@ public:
     void AdjustSettings(CViewSettings& settings) override;
     void PrepareConnection(CFtpConnection& connection) override;
     CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
+    PlainConsent AskPlainConsent(const std::string& host, int port) override;
 
     // Waits at most wait for a posted call or the stop timer, then carries out what is due.
     void Pump(std::chrono::milliseconds wait);
@@ -64,6 +68,7 @@ private:
     long m_maxLeftoverDeletes = -1;
     std::string m_treeDeleteDir;
     std::string m_trust;
+    bool m_requireTls = false;
     bool m_missingSite = false;
     CUiCallQueue m_calls;
 };

@@ -24,6 +24,7 @@ CCliSession::CCliSession(const CCliOptions& options, std::optional<std::string> 
     m_host.SetAllFiles(options.all);
     m_host.SetMaxLeftoverDeletes(options.maxDelete);
     m_host.SetTrustedFingerprint(options.trust);
+    m_host.SetRequireTls(options.requireTls);
 }
 
 CCliSession::~CCliSession()

@@ -75,11 +75,12 @@ bool CCliArguments::TakeOption(const std::vector<std::string>& args, size_t& ind
         const char* shortName;
         bool CCliOptions::*field;
     };
-    static constexpr std::array<Flag, 8> kFlags{{
+    static constexpr std::array<Flag, 9> kFlags{{
         {"--all", "-a", &CCliOptions::all},
         {"--yes", "-y", &CCliOptions::yes},
         {"--delete-leftovers", nullptr, &CCliOptions::deleteLeftovers},
         {"--whole-account", nullptr, &CCliOptions::wholeAccount},
+        {"--require-tls", nullptr, &CCliOptions::requireTls},
         {"--quiet", "-q", &CCliOptions::quiet},
         {"--verbose", "-v", &CCliOptions::verbose},
         {"--help", "-h", &CCliOptions::help},

@@ -19,6 +19,7 @@ struct CCliOptions {
     std::string trust;        // --trust: a certificate's SHA-256 fingerprint to accept
     long maxDelete = -1;      // --max-delete N: leftovers that may go past the mass-deletion guard
     bool wholeAccount = false; // --whole-account: tree-delete of the server's top directory
+    bool requireTls = false;   // --require-tls: never log in without encryption
     bool all = false;
     bool yes = false;
     bool deleteLeftovers = false; // upload: also list (and with --yes delete) server leftovers

@@ -52,9 +52,17 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     d.openPassive = passive;
     d.tls12Cap = false;
     d.tlsCheck.Reset(HostName(host), EffectivePort(port, d.encryption), d.rememberedFingerprint);
+    d.plainConsented = false;
     // A certificate the user trusts is accepted on a new attempt; a server that shows yet another
-    // one then is asked about again, a few times at most.
+    // one then is asked about again, a few times at most. A refused AUTH TLS is put to the plain-FTP
+    // policy, and the login runs again without TLS if it allows.
     for (int attempt = 0; !d.OpenOnce(host, port, user, password, passive); ++attempt) {
+        if (d.LastErrorCode() == kErrorTlsNotOffered && d.encryption == FtpEncryption::ExplicitIfAvailable &&
+            !d.plainConsented) {
+            if (!d.PlainAllowed(HostName(host), EffectivePort(port, d.encryption)))
+                return false;
+            continue;
+        }
         if (!d.tlsCheck.HasRefused())
             return false;
         const CCertificateInfo info = d.tlsCheck.Refused();
@@ -299,6 +307,12 @@ void CFtpConnection::SetCertificateCheck(const std::string& remembered, Certific
     m_impl->certificateCheck = std::move(check);
 }
 
+void CFtpConnection::SetPlainFtpPolicy(CPlainFtpPolicy policy)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->plainPolicy = std::move(policy);
+}
+
 void CFtpConnection::SetTlsKnownAbsent(bool absent)
 {
     std::lock_guard lock(m_impl->opMutex);
@@ -340,9 +354,12 @@ std::string CFtpConnection::HostName(const std::string& server)
     return host;
 }
 
-std::string CFtpConnection::PlainFallbackText()
+std::string CFtpConnection::PlainFallbackText(const std::string& host, int port)
 {
-    return Tr("FTP.PlainFallback", "The server does not offer TLS: this connection is not encrypted.");
+    return FormatText(Tr("FTP.PlainFallback", "%s:%d does not offer encryption (TLS): on this connection the "
+                                              "password and the files travel unencrypted.")
+                          .c_str(),
+                      host.c_str(), port);
 }
 
 void CFtpConnection::Abort()

@@ -12,7 +12,8 @@
 // thread.
 //
 // Encryption: explicit TLS (AUTH TLS) when the server offers it, explicit TLS or nothing, implicit
-// TLS, or plain FTP. Whenever TLS is used the data connections are protected too (PROT P) and
+// TLS, or plain FTP. "When the server offers it" never sends the password in clear on its own: the
+// login stops at a refused AUTH, and goes on without TLS only as the plain-FTP policy allows. Whenever TLS is used the data connections are protected too (PROT P) and
 // resume the control connection's TLS session. Certificates are checked against the system's
 // trust store and the host name; one that fails passes only when its fingerprint was trusted
 // before for this host and port, or when the certificate check says so.
@@ -27,6 +28,7 @@
 
 #include "ftp/CCertificateInfo.h"
 #include "ftp/CFindRecord.h"
+#include "ftp/CPlainFtpPolicy.h"
 
 namespace skerrow {
 
@@ -50,6 +52,8 @@ enum FtpError : int {
     kErrorSecureChannel = 12157,      // TLS could not be set up
     kErrorTlsNotOffered = 12158,      // TLS is required and the server does not offer it (ours)
     kErrorListingTooLong = 12159,     // a directory listing past kMostListedEntries lines (ours)
+    kErrorTlsWithdrawn = 12160,       // a server known to speak TLS refused it (ours)
+    kErrorPlainNotAllowed = 12161,    // no TLS offered, and no consent to go on without (ours)
 };
 
 // The values stored in the settings file.
@@ -125,12 +129,16 @@ public:
     // For the next Open: the fingerprint trusted before for this host and port ("" for none), and
     // what decides on a certificate the trust store refuses (none: the certificate is refused).
     void SetCertificateCheck(const std::string& remembered, CertificateCheck check);
-    // For the next Open with explicit TLS if available: another connection has just found that the
-    // server offers no TLS, so the login asks for none and goes on in plain FTP at once (still
-    // reported by FellBackToPlain and the log). The other encryption settings ignore it.
+    // For the next Open with explicit TLS if available: what a refused AUTH TLS leads to (by
+    // default, a failed Open with kErrorPlainNotAllowed).
+    void SetPlainFtpPolicy(CPlainFtpPolicy policy);
+    // For the next Open with explicit TLS if available: another connection of the same run has just
+    // found that the server offers no TLS and was allowed on without it, so the login asks for none
+    // and goes on in plain FTP at once (still reported by FellBackToPlain and the log). The other
+    // encryption settings ignore it.
     void SetTlsKnownAbsent(bool absent);
     // After Open: whether the connection is encrypted, and whether it is not only because the
-    // server does not offer TLS (explicit TLS if available; the log says so too).
+    // server does not offer TLS and the policy allowed it (the log says so too).
     bool IsEncrypted() const;
     bool FellBackToPlain() const;
     // The certificate the last Open refused (LastError kErrorInvalidCa); empty fingerprint if none.
@@ -139,8 +147,8 @@ public:
     static int EffectivePort(int port, FtpEncryption encryption);
     // The host name in a server setting (without "ftp://", "ftps://" or a trailing "/").
     static std::string HostName(const std::string& server);
-    // The notice of a connection that fell back to plain FTP.
-    static std::string PlainFallbackText();
+    // The notice of a connection that went on without TLS: host and port, and what travels in clear.
+    static std::string PlainFallbackText(const std::string& host, int port);
 
     // Makes the call in progress, and every later call, fail promptly with kErrorOperationCancelled;
     // any thread. An aborted connection stays aborted: open a new one.

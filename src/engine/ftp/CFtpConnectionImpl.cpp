@@ -601,7 +601,9 @@ void CFtpConnection::Impl::SetupTls()
 {
     long use = CURLUSESSL_NONE;
     switch (encryption) {
-    case FtpEncryption::ExplicitIfAvailable: use = tlsKnownAbsent ? CURLUSESSL_NONE : CURLUSESSL_TRY; break;
+    case FtpEncryption::ExplicitIfAvailable:
+        use = tlsKnownAbsent || plainConsented ? CURLUSESSL_NONE : CURLUSESSL_ALL;
+        break;
     case FtpEncryption::RequireExplicit:
     case FtpEncryption::Implicit: use = CURLUSESSL_ALL; break;
     case FtpEncryption::Plain: use = CURLUSESSL_NONE; break;
@@ -665,7 +667,29 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     encrypted = encryption == FtpEncryption::Implicit || (encryption != FtpEncryption::Plain && authAccepted);
     fellBack = encryption == FtpEncryption::ExplicitIfAvailable && !authAccepted;
     if (fellBack && log)
-        log("! " + PlainFallbackText());
+        log("! " + PlainFallbackText(HostName(host), EffectivePort(port, encryption)));
+    if (encrypted && plainPolicy.offered)
+        plainPolicy.offered(HostName(host), EffectivePort(port, encryption));
+    return true;
+}
+
+int CFtpConnection::Impl::LastErrorCode() const
+{
+    std::lock_guard lock(resultMutex);
+    return lastError;
+}
+
+bool CFtpConnection::Impl::PlainAllowed(const std::string& host, int port)
+{
+    if (plainPolicy.tlsExpected) {
+        SetResult(kErrorTlsWithdrawn);
+        return false;
+    }
+    if ((plainPolicy.consent ? plainPolicy.consent(host, port) : PlainConsent::Refuse) == PlainConsent::Refuse) {
+        SetResult(kErrorPlainNotAllowed);
+        return false;
+    }
+    plainConsented = true;
     return true;
 }
 

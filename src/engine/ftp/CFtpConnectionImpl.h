@@ -62,6 +62,8 @@ struct CFtpConnection::Impl {
     std::string rememberedFingerprint;
     CertificateCheck certificateCheck;
     bool tlsKnownAbsent = false; // explicit TLS if available: skip the AUTH the server refuses
+    CPlainFtpPolicy plainPolicy;
+    bool plainConsented = false; // this Open goes on without TLS: the policy allowed it
     bool tlsSetupFailed = false; // an option that protects the connection did not take
     // TLS 1.3 is used unless a data connection under it was refused (vsftpd's session reuse): from
     // then on this connection speaks TLS 1.2, logging in again with what Open was given.
@@ -136,6 +138,10 @@ struct CFtpConnection::Impl {
     // Results -------------------------------------------------------------------------------------
 
     void SetResult(int code);
+    int LastErrorCode() const;
+    // After a refused AUTH TLS: asks the plain-FTP policy; true when the login may go on without
+    // TLS, else the result says why not.
+    bool PlainAllowed(const std::string& host, int port);
     int MapCurlCode(CURLcode code) const;
 
     // curl calls ------------------------------------------------------------------------------------

@@ -29,6 +29,12 @@ std::string CInternetError::Description(int code)
     case kErrorSecureChannel: return Tr("E.12157", "A secure (TLS) connection could not be set up");
     case kErrorListingTooLong:
         return Tr("E.12159", "The server's listing of this directory holds more than 2,000,000 entries: it is not read");
+    case kErrorTlsWithdrawn:
+        return Tr("E.12160", "The server has offered encryption (TLS) before and refuses it now: someone between "
+                             "you and the server may be listening. The password was not sent.");
+    case kErrorPlainNotAllowed:
+        return Tr("E.12161", "The server does not offer encryption (TLS), and the connection was not allowed "
+                             "without it. The password was not sent.");
     case kErrorTlsNotOffered:
         return Tr("E.12158", "The server does not offer TLS, and the settings require an encrypted connection");
     default: return std::string();

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "ftp/CTlsHosts.h"
 #include "settings/CIniFile.h"
 
 namespace skerrow {
@@ -35,12 +36,26 @@ bool CTrustedCertificates::Remember(const std::string& host, int port, const std
 }
 
 void CTrustedCertificates::Apply(CFtpConnection& connection, const std::string& server, int port,
-                                 FtpEncryption encryption, CertificateCheck ask) const
+                                 FtpEncryption encryption, CertificateCheck ask, PlainCheck askPlain) const
 {
     connection.SetEncryption(encryption);
     const std::string host = CFtpConnection::HostName(server);
     const int used = CFtpConnection::EffectivePort(port, encryption);
-    connection.SetCertificateCheck(Remembered(host, used), RememberingCheck(std::move(ask)));
+    const std::string remembered = Remembered(host, used);
+    connection.SetCertificateCheck(remembered, RememberingCheck(std::move(ask)));
+    const CTlsHosts hosts(m_iniPath);
+    CPlainFtpPolicy policy;
+    policy.tlsExpected = !remembered.empty() || hosts.OfferedTls(host, used);
+    policy.consent = [hosts, askPlain = std::move(askPlain)](const std::string& name, int at) {
+        if (hosts.PlainAllowed(name, at))
+            return PlainConsent::Once;
+        const PlainConsent consent = askPlain ? askPlain(name, at) : PlainConsent::Refuse;
+        if (consent == PlainConsent::Always)
+            hosts.AllowPlain(name, at);
+        return consent;
+    };
+    policy.offered = [hosts](const std::string& name, int at) { hosts.RememberOfferedTls(name, at); };
+    connection.SetPlainFtpPolicy(std::move(policy));
 }
 
 CertificateCheck CTrustedCertificates::RememberingCheck(CertificateCheck ask) const

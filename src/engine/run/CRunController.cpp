@@ -294,6 +294,16 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
                    if (trust != CertificateTrust::Reject)
                        run->SetAcceptedCertificate(info.fingerprint);
                    return trust;
+               },
+               // A server that offers no TLS: the window asks; an automatic run goes on, as stored
+               // settings of plain-FTP sites rely on, and says so in the status and the log.
+               [&host = m_host, run = run.get()](const std::string& server, int port) {
+                   if (run->Automatic())
+                       return PlainConsent::Once;
+                   run->SetWaitingForUser(true);
+                   const PlainConsent consent = host.AskPlainConsent(server, port);
+                   run->SetWaitingForUser(false);
+                   return consent;
                });
     PrepareConnection(*connection);
     run->SetConnection(connection);
@@ -306,9 +316,12 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         if (!opened)
             CInternetError(connection.get()).GetErrorText(connection->LastError(), error);
         const bool plain = opened && connection->FellBackToPlain();
-        post([id, opened, plain, error, next](CRunController& self) {
+        const std::string host = CFtpConnection::HostName(settings.ftpServer);
+        const int port = CFtpConnection::EffectivePort(
+            settings.port, CTrustedCertificates::EncryptionFromSetting(settings.encryption));
+        post([id, opened, plain, error, next, host, port](CRunController& self) {
             if (plain)
-                self.m_textBeforeConnect = CFtpConnection::PlainFallbackText();
+                self.m_textBeforeConnect = CFtpConnection::PlainFallbackText(host, port);
             self.OnConnectEnded(id, opened, error, next);
         });
     });
@@ -336,6 +349,7 @@ void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::stri
     }
     m_connection = run->Connection();
     m_connectionTrust = run->AcceptedCertificate();
+    m_host.ShowUnencrypted(!m_connection->IsEncrypted());
     next();
 }
 
@@ -451,6 +465,7 @@ void CRunController::DropConnection(const std::shared_ptr<CFtpConnection>& conne
     if (connection && m_connection == connection) {
         m_connection.reset();
         m_connectionTrust.clear();
+        m_host.ShowUnencrypted(false);
     }
 }
 
@@ -467,6 +482,7 @@ void CRunController::CloseConnection()
 {
     m_closer.Close(std::move(m_connection));
     m_connectionTrust.clear();
+    m_host.ShowUnencrypted(false);
     m_runState.store(0);
 }
 

@@ -62,7 +62,8 @@ void CTransferWorker::UploadOnSeveralConnections(CTransferContext& transfer)
                    [accepted](const CCertificateInfo& info) {
                        return !accepted.empty() && info.fingerprint == accepted ? CertificateTrust::Once
                                                                                 : CertificateTrust::Reject;
-                   });
+                   },
+                   nullptr); // the first connection went on without TLS only if it was allowed to
         return connection.Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
     };
     CUploadLanes lanes(transfer, setup);

@@ -4,8 +4,10 @@
 // call carried out on the UI thread.
 
 #include <functional>
+#include <string>
 
 #include "ftp/CCertificateInfo.h"
+#include "ftp/CPlainFtpPolicy.h"
 
 namespace skerrow {
 
@@ -27,6 +29,13 @@ public:
     // A certificate the trust store refused: trust it once, always, or not. May be called from a
     // worker (the connection is opened there); without a window it is refused.
     virtual CertificateTrust AskCertificateTrust(const CCertificateInfo&) { return CertificateTrust::Reject; }
+
+    // A server that offers no TLS and was never allowed without it: log in unencrypted this time,
+    // always (remembered), or not. Called as AskCertificateTrust is; without a window it is refused.
+    virtual PlainConsent AskPlainConsent(const std::string& /*host*/, int /*port*/) { return PlainConsent::Refuse; }
+    // Whether the connection kept between runs is unencrypted (false also when there is none): the
+    // window shows it. UI thread.
+    virtual void ShowUnencrypted(bool /*unencrypted*/) {}
 
     // A find has filled the list (the window may size its columns to the names).
     virtual void OnFilesFound() {}

@@ -212,12 +212,24 @@ void CMainFrame::ShowOverallProgress(const wxString& text, const wxString& title
         }
         statusBar->SetStatusText(text, kOverallPane);
     }
-    if (titlePrefix == m_titlePrefix)
+    ComposeTitle(titlePrefix, m_titleSuffix);
+}
+
+void CMainFrame::ShowUnencrypted(bool unencrypted)
+{
+    ComposeTitle(m_titlePrefix,
+                 unencrypted ? " - " + wxString::FromUTF8(skerrow::Tr("T.Unencrypted", "not encrypted")) : wxString());
+}
+
+void CMainFrame::ComposeTitle(const wxString& prefix, const wxString& suffix)
+{
+    if (prefix == m_titlePrefix && suffix == m_titleSuffix)
         return;
-    if (m_titlePrefix.empty())
+    if (m_titlePrefix.empty() && m_titleSuffix.empty())
         m_bareTitle = GetTitle();
-    m_titlePrefix = titlePrefix;
-    SetTitle(titlePrefix + m_bareTitle);
+    m_titlePrefix = prefix;
+    m_titleSuffix = suffix;
+    SetTitle(prefix + m_bareTitle + suffix);
 }
 
 void CMainFrame::OnExit(wxCommandEvent&)

@@ -31,6 +31,8 @@ public:
     // The run's overall progress in a pane of its own (as wide as it needs, none when text is "")
     // and before the window title ("[42 %] "); empty texts when no run is under way.
     void ShowOverallProgress(const wxString& text, const wxString& titlePrefix);
+    // While the kept connection is not encrypted, the title says so after the program's name.
+    void ShowUnencrypted(bool unencrypted);
 
 private:
     void CreateToolBarButtons();
@@ -45,11 +47,14 @@ private:
     void OnKeyTimer(wxTimerEvent& event);
     void RestorePlacement();
     void OnMoveOrSize(wxEvent& event);
+    // Puts prefix and suffix around the title that was there before either was set.
+    void ComposeTitle(const wxString& prefix, const wxString& suffix);
 
     wxTimer m_keyTimer;
     int m_paneWidths[6] = {};
     wxString m_bareTitle;
     wxString m_titlePrefix;
+    wxString m_titleSuffix;
     bool m_running = false;
     // CAP, NUM, SCRL as loaded with the frame: the panes were sized for these texts.
     wxString m_keyTexts[3];

@@ -25,6 +25,7 @@
 #include "transfer/CRunMonitor.h"
 #include "transfer/CTransferListCtrl.h"
 #include "ftp/CCertificateDlg.h"
+#include "ftp/CPlainFtpDlg.h"
 #include "transfer/CUiCall.h"
 
 using namespace skerrow;
@@ -310,6 +311,17 @@ void CSkerrowView::ShowMessage(const std::string& text, PromptIcon icon, const s
 skerrow::CertificateTrust CSkerrowView::AskCertificateTrust(const skerrow::CCertificateInfo& info)
 {
     return CCertificateDlg::AskFromAnyThread([this] { return static_cast<wxWindow*>(GetMainFrame()); }, info);
+}
+
+skerrow::PlainConsent CSkerrowView::AskPlainConsent(const std::string& host, int port)
+{
+    return CPlainFtpDlg::AskFromAnyThread([this] { return static_cast<wxWindow*>(GetMainFrame()); }, host, port);
+}
+
+void CSkerrowView::ShowUnencrypted(bool unencrypted)
+{
+    if (CMainFrame* frame = GetMainFrame())
+        frame->ShowUnencrypted(unencrypted);
 }
 
 bool CSkerrowView::AskYesNo(const std::string& text, PromptIcon icon)

@@ -184,8 +184,10 @@ TEST_P(CliServerTest, UploadSendsTheSiteRecordsTheDateAndFindThenListsOnlyWhatCh
     EXPECT_EQ(Lines(all.out), kSiteFiles);
     EXPECT_EQ(LastRun(), lastRun); // a dry run writes nothing
 
-    // A changed file goes with the next upload; --quiet prints nothing when all went well.
+    // A changed file goes with the next upload; --quiet prints nothing when all went well (the site
+    // is set to plain FTP now, so no warning about it is due).
     m_local.WriteFile("index.html", "<html>changed</html>\n");
+    WriteSetting("Advanced", "Encryption", "3");
     const CCliResult quiet = Cli({"-q", "upload"});
     EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
     EXPECT_EQ(quiet.out + quiet.err, "");

@@ -123,7 +123,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliOutputTest, ::testing::Values(
     OutputCase{"RefusedCertificateSaysWhy", {"upload"}, 3,
                {"certificate of 127.0.0.1:", "is refused: self", "Issued to CN = cli-tls", "fingerprint: @FP@; once"},
                "", {"tls"}},
-    OutputCase{"TrustedByItsFingerprint", {"upload", "--trust", "@fp@"}, 0, {}, "", {"tls"}},
+    OutputCase{"TrustedByItsFingerprint", {"upload", "--trust", "@fp@"}, 0, {}, "", {"tls"},
+               nullptr, nullptr, [](CliOutputTest& fx, const CCliResult&) { // and offering TLS, remembered
+                   EXPECT_NE(fx.m_settingsDir.ReadFile("skerrow.ini").find("[TLS Servers]"), std::string::npos);
+               }},
+    // A server that refuses AUTH TLS: reached unencrypted with a warning, unless --require-tls, or
+    // unless it offered TLS before; the password is never sent then.
+    OutputCase{"PlainFtpWarnsEachTime", {"upload", "-q"}, 0,
+               {"warning: 127.0.0.1:", "the password and the files travel unencrypted"}, "", {"--mlsd"}},
+    OutputCase{"PlainFtpRefusedByRequireTls", {"upload", "-v", "--require-tls"}, 3,
+               {"--require-tls refuses such a server", "!> USER", "!warning"}, "", {"--mlsd"}},
+    OutputCase{"PlainFtpRefusedFromAServerThatOfferedTls", {"upload", "-v"}, 3,
+               {"has offered encryption (TLS) before and refuses it now", "!> USER", "!warning"}, "", {"--mlsd"},
+               [](CliOutputTest& fx) {
+                   fx.WriteSetting("TLS Servers", ("127.0.0.1:" + std::to_string(fx.m_server->Port())).c_str(), "1");
+               }},
     OutputCase{"EmptyPasswordFile", {"upload", "--password-file", "@PASSWORD@"}, 2,
                {"file @PASSWORD@ gives no password", "!warning"}, "", {},
                [](CliOutputTest& fx) { WritePassword(fx, "\n", perms::none); },

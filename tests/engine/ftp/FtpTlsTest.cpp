@@ -11,6 +11,7 @@
 #include "transfer/CDeletePlan.h"
 #include "transfer/CFTPTransfer.h"
 #include "ftp/CInternetError.h"
+#include "ftp/CTlsHosts.h"
 #include "ftp/CTrustedCertificates.h"
 #include "support/CFtpTestBench.h"
 #include "support/CScopedEnv.h"
@@ -194,13 +195,14 @@ TEST_F(FtpTlsTest, TrustAlwaysIsRememberedInTheSettingsFileForTheHostAndPort)
     asker.answer = CertificateTrust::Always;
     for (int round = 0; round < 2; ++round) {
         store.Apply(Connection(), "ftp://127.0.0.1/", m_bench->Server().Port(), FtpEncryption::RequireExplicit,
-                    asker.Check());
+                    asker.Check(), nullptr);
         ASSERT_TRUE(m_bench->Open()) << round;
         EXPECT_TRUE(Connection().IsEncrypted());
         Connection().Close();
     }
     EXPECT_EQ(asker.asked.size(), 1u); // the second connection found the fingerprint remembered
     EXPECT_EQ(store.Remembered("127.0.0.1", m_bench->Server().Port()), certificate.fingerprint);
+    EXPECT_TRUE(CTlsHosts(ini).OfferedTls("127.0.0.1", m_bench->Server().Port())); // a later refusal fails
 }
 
 // By address and by name: a server reached as "localhost" must show a certificate for that name.
@@ -277,38 +279,93 @@ TEST_F(FtpTlsTest, ImplicitTlsUploads)
     EXPECT_EQ(m_bench->Served().ReadFile("a.txt"), "abc");
 }
 
-TEST_F(FtpTlsTest, ServerWithoutTlsIsRefusedUnderRequireAndNamedWhenItFallsBack)
+// A server that refuses AUTH TLS gets the password only where the user allowed it: never under
+// Require, never from a server known to speak TLS, and under "if available" only with consent.
+TEST_F(FtpTlsTest, ServerWithoutTlsGetsThePasswordOnlyWithConsent)
 {
     Start(FtpServerKind::Pyftpdlib, {});
-    // knownAbsent: another connection has just found the server without TLS.
+    enum Ask { kNobody, kRefuse, kOnce };
     const struct {
         FtpEncryption encryption;
-        bool knownAbsent;
-        bool opens;
+        bool knownAbsent; // another connection of the run went on without TLS
+        bool tlsExpected;
+        Ask ask;
+        int error; // kErrorNone: opens, unencrypted
         bool asksAuth;
+        bool asked;
     } cases[] = {
-        {FtpEncryption::RequireExplicit, false, false, true},
-        {FtpEncryption::ExplicitIfAvailable, false, true, true},
-        {FtpEncryption::Plain, false, true, false},
-        {FtpEncryption::RequireExplicit, true, false, true},
-        {FtpEncryption::ExplicitIfAvailable, true, true, false},
+        {FtpEncryption::RequireExplicit, false, false, kOnce, kErrorTlsNotOffered, true, false},
+        {FtpEncryption::ExplicitIfAvailable, false, false, kNobody, kErrorPlainNotAllowed, true, false},
+        {FtpEncryption::ExplicitIfAvailable, false, false, kRefuse, kErrorPlainNotAllowed, true, true},
+        {FtpEncryption::ExplicitIfAvailable, false, false, kOnce, kErrorNone, true, true},
+        {FtpEncryption::ExplicitIfAvailable, false, true, kOnce, kErrorTlsWithdrawn, true, false},
+        {FtpEncryption::ExplicitIfAvailable, true, false, kNobody, kErrorNone, false, false},
+        {FtpEncryption::Plain, false, true, kNobody, kErrorNone, false, false},
     };
     for (const auto& c : cases) {
+        const int mode = static_cast<int>(&c - cases);
         m_log.clear();
+        int asked = 0;
+        CPlainFtpPolicy policy;
+        policy.tlsExpected = c.tlsExpected;
+        if (c.ask != kNobody)
+            policy.consent = [&asked, &c, this](const std::string& host, int port) {
+                ++asked;
+                EXPECT_EQ(host, "127.0.0.1");
+                EXPECT_EQ(port, m_bench->Server().Port());
+                return c.ask == kOnce ? PlainConsent::Once : PlainConsent::Refuse;
+            };
         Connection().SetEncryption(c.encryption);
         Connection().SetTlsKnownAbsent(c.knownAbsent);
-        const int mode = static_cast<int>(c.encryption) + (c.knownAbsent ? 10 : 0);
-        EXPECT_EQ(m_bench->Open(), c.opens) << mode;
+        Connection().SetPlainFtpPolicy(policy);
+        const bool opens = c.error == kErrorNone;
+        EXPECT_EQ(m_bench->Open(), opens) << mode;
+        EXPECT_EQ(Connection().LastError(), c.error) << mode;
         EXPECT_EQ(Logged("> AUTH TLS"), c.asksAuth) << mode;
-        EXPECT_EQ(Logged("> USER tester"), c.opens) << mode;
+        EXPECT_EQ(asked, c.asked ? 1 : 0) << mode;
+        // The password goes only on a connection that opens.
+        EXPECT_EQ(Logged("> USER tester"), opens) << mode;
+        EXPECT_EQ(Logged("> PASS ****"), opens) << mode;
         EXPECT_FALSE(Connection().IsEncrypted()) << mode;
-        EXPECT_EQ(Connection().FellBackToPlain(), c.encryption == FtpEncryption::ExplicitIfAvailable) << mode;
-        EXPECT_EQ(Logged("! " + CFtpConnection::PlainFallbackText()), Connection().FellBackToPlain()) << mode;
-        if (!c.opens) {
-            EXPECT_EQ(Connection().LastError(), kErrorTlsNotOffered);
-        }
+        const bool fellBack = opens && c.encryption == FtpEncryption::ExplicitIfAvailable;
+        EXPECT_EQ(Connection().FellBackToPlain(), fellBack) << mode;
+        EXPECT_EQ(Logged("! " + CFtpConnection::PlainFallbackText("127.0.0.1", m_bench->Server().Port())), fellBack)
+            << mode;
         Connection().Close();
     }
+}
+
+// What the settings file keeps: "Always for this server" is asked once, and a server with a
+// remembered certificate is never let in without TLS, whoever would answer.
+TEST_F(FtpTlsTest, PlainFtpConsentAndTheCertificatesAreRememberedPerServer)
+{
+    Start(FtpServerKind::Pyftpdlib, {});
+    CTempDir settings;
+    const std::string ini = (settings.Path() / "skerrow.ini").string();
+    const int port = m_bench->Server().Port();
+    int asked = 0;
+    auto open = [&](const CTrustedCertificates& store, PlainConsent answer) {
+        store.Apply(Connection(), "127.0.0.1", port, FtpEncryption::ExplicitIfAvailable, nullptr,
+                    [&](const std::string&, int) {
+                        ++asked;
+                        return answer;
+                    });
+        const bool opened = m_bench->Open();
+        Connection().Close();
+        return opened;
+    };
+    const CTrustedCertificates store(ini);
+    EXPECT_TRUE(open(store, PlainConsent::Once));
+    EXPECT_TRUE(open(store, PlainConsent::Always));
+    EXPECT_TRUE(open(store, PlainConsent::Refuse)); // not asked: allowed always
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(CTlsHosts(ini).PlainAllowed("127.0.0.1", port));
+
+    const CTrustedCertificates knownForTls((settings.Path() / "other.ini").string());
+    ASSERT_TRUE(knownForTls.Remember("127.0.0.1", port, std::string(31, 'A') + std::string(33, 'B')));
+    EXPECT_FALSE(open(knownForTls, PlainConsent::Always));
+    EXPECT_EQ(Connection().LastError(), kErrorTlsWithdrawn);
+    EXPECT_EQ(asked, 2);
 }
 
 // pyftpdlib 1.5.7 resets a TLS data connection whose handshake starts before the transfer command

@@ -115,6 +115,7 @@ TEST_F(RunFaultsTest, AReleasedWorkerChangesNothingTheWindowShares)
     for (int i = 0; i < 4; ++i)
         m_list.Insert(m_list.Count(), kKindPcFile, "/slow/f" + std::to_string(i) + ".bin", "30");
     auto connection = std::make_shared<CFtpConnection>();
+    connection->SetEncryption(FtpEncryption::Plain);
     ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), "u", "p", true));
     CRunSettings settings;
     settings.Load();
@@ -359,6 +360,7 @@ TEST_F(RunFaultsTest, TheLastUploadDateIsWhenTheListWasTakenToTheMinute)
     StartServer(FtpServerKind::Pyftpdlib);
     m_list.Insert(0, kKindPcFile, "index.html", "1");
     auto connection = std::make_shared<CFtpConnection>();
+    connection->SetEncryption(FtpEncryption::Plain);
     ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
     CRunSettings settings;
     settings.Load();
@@ -380,6 +382,7 @@ TEST_F(RunFaultsTest, TheDeletePassStopsBetweenRowsAndAtExactlyTheErrorLimit)
         m_served.WriteFile("site/old/f" + std::to_string(i) + ".txt", "x");
     StartServer(FtpServerKind::Pyftpdlib);
     auto connection = std::make_shared<CFtpConnection>();
+    connection->SetEncryption(FtpEncryption::Plain);
     ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
     struct CStopAtSecond : test::CFtpRecordingSink {
         CStopSignal* stop = nullptr;
