@@ -10,6 +10,7 @@
 
 #include "../settings/SettingsDialogTest.h"
 #include "ftp/CCertificateDlg.h"
+#include "ftp/CPlainFtpDlg.h"
 #include "gui/CExpectModal.h"
 #include "gui/CScreenshot.h"
 #include "settings/CAdvancedDlg.h"
@@ -100,13 +101,16 @@ TEST_F(EncryptionDialogsTest, Screenshots)
     } else if (suffix == "-fr") {
         ASSERT_TRUE(CStringTable::LoadCatalog(SKERROW_BIN_DIR "/LangFRA.mo"));
     }
-    const std::string names[] = {"certificate-dialog", "certificate-changed-dialog", "advanced-encryption-dialog"};
-    for (int i = 0; i < 3; ++i) {
+    const std::string names[] = {"certificate-dialog", "certificate-changed-dialog", "advanced-encryption-dialog",
+                                 "plain-ftp-dialog"};
+    for (int i = 0; i < 4; ++i) {
         std::unique_ptr<wxDialog> dlg;
         if (i < 2)
             dlg = std::make_unique<CCertificateDlg>(nullptr, Certificate(i ? kOtherFingerprint : ""));
-        else
+        else if (i == 2)
             dlg = std::make_unique<CAdvancedDlg>(nullptr);
+        else
+            dlg = std::make_unique<CPlainFtpDlg>(nullptr, "ftp.example.org", 21);
         CaptureDialog(*dlg, std::string(dir) + "/" + names[i] + suffix + ".png");
     }
     CStringTable::Unload();

@@ -105,14 +105,16 @@ bool CRunWindowTest::StartServer(FtpServerKind kind, const std::vector<std::stri
     return true;
 }
 
-std::string CRunWindowTest::SettingsText(int language) const
+std::string CRunWindowTest::SettingsText(int language, bool plainAllowed) const
 {
     std::string password = m_server ? m_server->Password() : std::string();
     CPasswordCodec().Encode(password);
     return "[Configure]\nFTPURL=127.0.0.1\nUser=" + (m_server ? m_server->User() : std::string()) + "\nPWD=" +
            password + "\nPCDir=" + m_site.Str() + "\nFTPStartDir=site\n[Advanced]\nPort=" +
            std::to_string(m_server ? m_server->Port() : 21) + "\nPASV=1\nStopTimeout=1\nLanguage=" +
-           std::to_string(language) + "\n";
+           std::to_string(language) + "\n" +
+           (plainAllowed ? "[Plain FTP Servers]\n127.0.0.1:" + std::to_string(m_server ? m_server->Port() : 21) + "=1\n"
+                         : std::string());
 }
 
 void CRunWindowTest::StartWindow(int language)

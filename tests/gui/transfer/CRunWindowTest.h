@@ -89,8 +89,10 @@ protected:
     // Starts a server over the served directory (its "site" is the start directory). False, with
     // the test skipped, when the server cannot run on this machine.
     bool StartServer(skerrow::test::FtpServerKind kind, const std::vector<std::string>& args = {});
-    // Settings naming the server, the site, the start directory "site", a 1-second stop timeout.
-    std::string SettingsText(int language = 1) const;
+    // Settings naming the server, the site, the start directory "site", a 1-second stop timeout;
+    // plainAllowed: the user has let the server in without TLS for good (the test servers mostly
+    // offer none).
+    std::string SettingsText(int language = 1, bool plainAllowed = true) const;
     // The window over SettingsText; connections give up after 10 s.
     void StartWindow(int language = 1);
     void StartWindowOver(const std::string& iniText);
