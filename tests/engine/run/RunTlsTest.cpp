@@ -1,11 +1,13 @@
 // A run over TLS with a certificate the system does not trust: the user is asked once for the run,
-// however many connections it opens; an automatic run asks nobody and refuses it.
+// however many connections it opens; an automatic run asks nobody and refuses it. A server without
+// TLS: the user is asked before the password goes; an automatic run goes on and logs why.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "app/CStringTable.h"
+#include "ftp/CFtpConnection.h"
 #include "list/RowWord.h"
 #include "log/CCommandLog.h"
 #include "log/CLogFile.h"
@@ -60,6 +62,39 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     for (const CLogLine& line : log->Drain(100000))
         logins += line.text.rfind("> USER ", 0) == 0 ? 1 : 0;
     EXPECT_GT(logins, 0u);
+}
+
+TEST_F(RunTlsTest, AServerWithoutTlsIsAskedAboutOnceAndTheAutomaticRunGoesOnSayingSo)
+{
+    for (int i = 0; i < 8; ++i)
+        m_local.WriteFile("f" + std::to_string(i) + ".bin", std::string(30000, 'p'));
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Advanced", "Connections", "4");
+    auto log = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(log);
+    auto logged = [&log](const std::string& text) {
+        size_t count = 0;
+        for (const CLogLine& line : log->Drain(100000))
+            count += line.text == text ? 1 : 0;
+        return count;
+    };
+    const std::string notice = "! " + CFtpConnection::PlainFallbackText("127.0.0.1", m_server->Port());
+
+    m_host.plainAnswer = PlainConsent::Refuse;
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_host.plainQuestions.load(), 1);
+    ASSERT_EQ(m_sink.Messages().size(), 1u);
+    EXPECT_NE(m_sink.Messages()[0].find("The password was not sent"), std::string::npos) << m_sink.Messages()[0];
+    EXPECT_TRUE(std::filesystem::is_empty(m_served.Path() / "site"));
+    EXPECT_EQ(logged("> USER " + m_server->User()), 0u);
+
+    // Not asked; every connection of the run goes on without TLS, and the log says so.
+    Controller().CheckAutomaticRun("skerrow /a");
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_host.plainQuestions.load(), 1);
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    EXPECT_GE(logged(notice), 1u);
 }
 
 } // namespace
