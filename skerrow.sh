@@ -24,8 +24,9 @@ packages+=(libssl-dev openssl python3-openssl)
 packages+=(dpkg-dev appstream)
 
 # What only the tests use: Debian's checks of the package they build, lintian on the .deb and
-# hardening-check (in devscripts) on both programs.
-test_packages=(lintian devscripts)
+# hardening-check (in devscripts) on both programs; a window manager (openbox) and xprop, for the
+# test that the window keeps its size over several starts under a manager's frame.
+test_packages=(lintian devscripts openbox x11-utils)
 
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)

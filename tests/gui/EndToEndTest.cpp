@@ -10,6 +10,7 @@
 #include "app/CStringTable.h"
 #include "app/CommandIds.h"
 #include "app/StringIds.h"
+#include "ftp/CPlainFtpDlg.h"
 #include "gui/transfer/CRunWindowTest.h"
 #include "settings/CConnectDlg.h"
 #include "settings/CDateTime.h"
@@ -92,7 +93,9 @@ TEST_P(EndToEndTest, TheFirstRunAsksForTheSiteAndTheNextSendsOnlyWhatChanged)
             Type(dialog, CConnectDlg::ID_PASSWORD, m_server->Password());
             Type(dialog, CConnectDlg::ID_PC_DIR, m_site.Str());
             return PressOk(dialog);
-        }));
+        }),
+        // The test server offers no TLS: asked before the password goes, and let in for good.
+        CExpectDialog<CPlainFtpDlg>(CPlainFtpDlg::ID_ALWAYS));
     EXPECT_FALSE(deleting);
     EXPECT_TRUE(SameFiles(ServedSite(), LocalSite()));
     EXPECT_EQ(ServedSite().size(), 3u);
@@ -144,6 +147,7 @@ TEST_P(EndToEndTest, ASavedListWithAFailedRowIsSentAgainAfterARestart)
         return;
     StartWindowOver(settings);
     WriteSetting("Advanced", "Port", std::to_string(m_server->Port()));
+    WriteSetting("Plain FTP Servers", ("127.0.0.1:" + std::to_string(m_server->Port())).c_str(), "1");
     EXPECT_EQ(ListCtrl()->GetItemCount(), 0);
 
     wxTEST_DIALOG(Command(ID_FILE_OPEN), CExpectFilePath(listPath));

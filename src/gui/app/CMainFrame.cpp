@@ -82,11 +82,11 @@ wxString Text(int id)
 CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title), m_keyTimer(this)
 {
-    RestorePlacement();
     SetIcon(wxIcon(skerrow_xpm));
     SetMenuBar(CMainMenu::Build());
     CreateToolBarButtons();
     CreateStatusPanes();
+    RestorePlacement(); // the inside size is what the bars leave
     // Ctrl+N, Ctrl+O and Ctrl+S come with their menu items; Ctrl+F opens too.
     wxAcceleratorEntry entries[] = {{wxACCEL_CTRL, 'F', WxCommandId(ID_FILE_OPEN)}};
     SetAcceleratorTable(wxAcceleratorTable(1, entries));
@@ -275,7 +275,11 @@ void CMainFrame::RestorePlacement()
     SetMinSize(CWindowPlacement::MinimumSize());
     const std::optional<CWindowPlacement> stored = CWindowPlacement::Load();
     if (stored) {
-        SetSize(stored->rect);
+        SetPosition(stored->rect.GetPosition());
+        if (stored->insideSize)
+            SetClientSize(stored->rect.GetSize());
+        else
+            SetSize(stored->rect.GetSize());
         m_readPlacement = stored->Format();
     } else {
         // Nothing stored yet: take a good part of the screen, centred.
@@ -285,7 +289,7 @@ void CMainFrame::RestorePlacement()
         SetSize(size);
         Centre();
     }
-    m_normalRect = GetRect();
+    m_normalRect = wxRect(GetPosition(), GetClientSize());
     if (stored && stored->maximized)
         Maximize(true);
     Bind(wxEVT_SIZE, &CMainFrame::OnMoveOrSize, this);
@@ -296,7 +300,7 @@ void CMainFrame::OnMoveOrSize(wxEvent& event)
 {
     event.Skip();
     if (!IsMaximized() && !IsIconized() && !IsFullScreen())
-        m_normalRect = GetRect();
+        m_normalRect = wxRect(GetPosition(), GetClientSize());
 }
 
 void CMainFrame::SavePlacement()

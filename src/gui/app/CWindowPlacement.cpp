@@ -19,7 +19,8 @@ const char kKey[] = "Placement";
 std::string CWindowPlacement::Format() const
 {
     char text[80];
-    std::snprintf(text, sizeof text, "%d,%d,%d,%d,%d", rect.x, rect.y, rect.width, rect.height, maximized ? 1 : 0);
+    std::snprintf(text, sizeof text, "%d,%d,%d,%d,%d%s", rect.x, rect.y, rect.width, rect.height, maximized ? 1 : 0,
+                  insideSize ? ",1" : "");
     return text;
 }
 
@@ -27,11 +28,20 @@ std::optional<CWindowPlacement> CWindowPlacement::Parse(const std::string& text)
 {
     CWindowPlacement placement;
     int maximized = 0;
+    int inside = 0;
     char extra = 0;
-    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d%c", &placement.rect.x, &placement.rect.y, &placement.rect.width,
-                    &placement.rect.height, &maximized, &extra) != 5)
+    wxRect& r = placement.rect;
+    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d,%d%c", &r.x, &r.y, &r.width, &r.height, &maximized, &inside,
+                    &extra) == 6 &&
+        inside == 1) {
+        placement.insideSize = true;
+    } else if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d%c", &r.x, &r.y, &r.width, &r.height, &maximized, &extra) ==
+               5) {
+        placement.insideSize = false;
+    } else {
         return std::nullopt;
-    if (placement.rect.width <= 0 || placement.rect.height <= 0 || (maximized != 0 && maximized != 1))
+    }
+    if (r.width <= 0 || r.height <= 0 || (maximized != 0 && maximized != 1))
         return std::nullopt;
     placement.maximized = maximized == 1;
     return placement;

@@ -1,6 +1,9 @@
 #pragma once
 // Where the main window was and how big it was, kept in the settings file (Window/Placement as
-// "x,y,width,height,maximised"), and the smallest size the window may take.
+// "x,y,width,height,maximised,1"), and the smallest size the window may take. The size is the
+// window's inside (without the frame the window manager draws): the frame's size is not known
+// before the window shows, so a restored outer size would grow by the frame at every start. A
+// placement of five fields, as stored before, holds the outer size.
 
 #include <optional>
 #include <string>
@@ -11,8 +14,9 @@ class CWindowPlacement {
 public:
     virtual ~CWindowPlacement() = default;
 
-    wxRect rect;            // the window's frame when not maximised
+    wxRect rect;            // when not maximised: the frame's top left corner, and the size
     bool maximized = false;
+    bool insideSize = true; // rect's size is the window's inside (false: the frame's, as stored before)
 
     // The text stored for this placement, and back; nothing when text is not a placement.
     std::string Format() const;

@@ -1,6 +1,9 @@
 // The main window has a minimum size and comes back where and as big as it was, through the
 // settings file; a stored placement that is broken or off every display is ignored.
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/CMainFrame.h"
 #include "app/CSkerrowApp.h"
 #include "app/CWindowPlacement.h"
@@ -20,7 +23,9 @@ struct ParseCase {
 TEST(WindowPlacementTest, StoredTextIsReadStrictly)
 {
     const ParseCase cases[] = {
-        {"10,20,800,600,0", true, wxRect(10, 20, 800, 600), false},
+        {"10,20,800,600,0", true, wxRect(10, 20, 800, 600), false}, // as stored before: the frame's size
+        {"10,20,800,600,0,1", true, wxRect(10, 20, 800, 600), false},
+        {"10,20,800,600,1,1x", false, {}, false},
         {"-1900,0,1024,700,1", true, wxRect(-1900, 0, 1024, 700), true},
         {"", false, {}, false},
         {"10,20,800,600", false, {}, false},
@@ -37,6 +42,7 @@ TEST(WindowPlacementTest, StoredTextIsReadStrictly)
             continue;
         EXPECT_EQ(parsed->rect, c.rect) << c.text;
         EXPECT_EQ(parsed->maximized, c.maximized) << c.text;
+        EXPECT_EQ(parsed->insideSize, std::count(c.text, c.text + std::strlen(c.text), ',') == 5) << c.text;
         EXPECT_EQ(parsed->Format(), c.text);
     }
     EXPECT_TRUE(CWindowPlacement::IsOnADisplay(wxRect(100, 100, 400, 300)));
@@ -52,13 +58,15 @@ TEST_F(CMainWindowTest, WindowComesBackWhereItWasAndNoSmallerThanItsMinimum)
     // Moved and resized by the user, then closed: stored in its own section, the rest kept.
     Frame()->SetSize(wxRect(60, 50, 820, 610));
     PumpPending();
+    const wxSize inside = Frame()->GetClientSize();
     SkerrowApp().DestroyMainWindow();
     const std::string ini = ReadIni();
     ASSERT_NE(ini.find("[Window]\nPlacement="), std::string::npos) << ini;
     const size_t value = ini.find("Placement=") + 10;
     const std::optional<CWindowPlacement> stored = CWindowPlacement::Parse(ini.substr(value, ini.find('\n', value) - value));
     ASSERT_TRUE(stored.has_value()) << ReadIni();
-    EXPECT_EQ(stored->rect.GetSize(), wxSize(820, 610));
+    EXPECT_EQ(stored->rect.GetSize(), inside);
+    EXPECT_TRUE(stored->insideSize);
     EXPECT_NE(ReadIni().find("[Advanced]\nLanguage=1\n"), std::string::npos);
 
     // Too small and off every display: the window is placed afresh, at least its minimum size.

@@ -27,6 +27,7 @@
 #include "settings/CTreeDeleteDlg.h"
 #include "transfer/CRowDetailsDlg.h"
 #include "ftp/CCertificateDlg.h"
+#include "ftp/CPlainFtpDlg.h"
 #include "SettingsDialogTest.h"
 
 namespace skerrow::test {
@@ -79,6 +80,7 @@ const std::map<std::string, std::function<wxDialog*()>>& Dialogs()
              info.remembered = "EF:01"; // the warning's texts too
              return new CCertificateDlg(nullptr, info);
          }},
+        {"CPlainFtpDlg", [] { return new CPlainFtpDlg(nullptr, "127.0.0.1", 21); }},
     };
     return dialogs;
 }

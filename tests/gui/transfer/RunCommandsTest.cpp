@@ -107,6 +107,7 @@ TEST_F(RunCommandsTest, ARefusedFileStaysFailedAndTransferDeleteSendsOnlyIt)
     if (!StartServer(FtpServerKind::Misbehaving, {"--slow-stor", "1500"}))
         return;
     WriteSetting("Advanced", "Port", std::to_string(m_server->Port()));
+    WriteSetting("Plain FTP Servers", ("127.0.0.1:" + std::to_string(m_server->Port())).c_str(), "1");
     Command(ID_TRANSFER_DELETE);
     ASSERT_TRUE(AwaitWorkerEnd());
     EXPECT_TRUE(ServedSite()["img/logo.gif"] == LocalSite()["img/logo.gif"]);
