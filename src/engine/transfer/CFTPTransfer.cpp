@@ -202,7 +202,8 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     const CRemotePath place = *Target(base, path);
     CFtpConnection& connection = m_context.connection;
     if (!MakeRemoteDirectories(place.Parent().Full())) {
-        ReportRowError(&row, connection.LastError());
+        if (!PutBackIfStopped(row))
+            ReportRowError(&row, connection.LastError());
         return false;
     }
     std::error_code ec;
@@ -212,6 +213,8 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     CFileSender sender(connection, m_queue->Renames());
     if (!sender.Send(localPath, place.Name(), GetTransferType(target.extension),
                      CFileSender::Applies(m_context.tempNameUpload, bytes, place.Name()))) {
+        if (PutBackIfStopped(row))
+            return false;
         CountError();
         SetRowError(&row, sender.ErrorText());
         return false;
@@ -258,6 +261,8 @@ bool CFTPTransfer::DeleteRow(RowId row, const CDeletePlan& plan)
     m_context.status.SetStatusText(FormatText(LoadString(IDS_DELETING).c_str(), path.c_str()));
     CFtpConnection& connection = m_context.connection;
     const bool ok = entry->directory ? connection.RemoveDirectory(path) : connection.DeleteFile(path);
+    if (!ok && PutBackIfStopped(row))
+        return false;
     // A refusal for an entry that is gone already (a temporary file the upload renamed meanwhile)
     // is no failure: what was asked for is true.
     if (!ok) {
@@ -336,6 +341,14 @@ void CFTPTransfer::SetRowError(const RowId* row, const std::string& text)
             c = ' ';
     }
     Apply([&] { m_context.list.SetRowState(*row, kRowFailed, std::move(shown)); });
+}
+
+bool CFTPTransfer::PutBackIfStopped(RowId row)
+{
+    if (!m_context.Stopped())
+        return false;
+    Apply([&] { m_context.list.SetRowState(row, kRowPending, std::string()); });
+    return true;
 }
 
 void CFTPTransfer::MarkDone(RowId row)

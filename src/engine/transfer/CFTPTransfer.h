@@ -85,6 +85,9 @@ private:
     bool Apply(const std::function<void()>& change);
     void CountError();
     void MarkDone(RowId row);
+    // After a failed call: when the user's Stop cut it short, the row goes back to Pending with no
+    // error and counts as no failure (true); a real failure is left to the caller (false).
+    bool PutBackIfStopped(RowId row);
     void SetFinalStatus();
 
     CTransferContext& m_context;

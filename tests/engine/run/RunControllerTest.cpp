@@ -139,11 +139,14 @@ TEST_F(RunControlTest, StopEndsTheUploadAtOnceLeavesTheRestPendingAndTheNextFind
     EXPECT_FALSE(Controller().IsStopping());
     EXPECT_EQ(Controller().RunState(), 1); // rows are left: closing the window asks
 
-    // The rows after the stopped one were never tried: Pending, and not on the server.
+    // The stopped file is Pending again with no error (no failure was counted), and the rows after
+    // it were never tried: Pending too, and not on the server.
     size_t pending = 0;
+    EXPECT_EQ(m_sink.Messages().size(), 0u); // no "Transmission failure" box
     for (const CTransferRow& row : m_list.Snapshot()) {
         if (row.name == "big.bin") {
-            EXPECT_EQ(RowStateOf(row.word), kRowFailed);
+            EXPECT_EQ(RowStateOf(row.word), kRowPending);
+            EXPECT_EQ(row.error, "");
         } else if (RowStateOf(row.word) == kRowPending) {
             ++pending;
             const std::string relative = row.name[0] == '/' ? row.name.substr(1) : row.name;
