@@ -52,8 +52,10 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     auto log = std::make_shared<CCommandLog>();
     Controller().SetCommandLog(log);
     WriteSetting("Configure", "UploadAllFiles", "1");
-    for (int i = 0; i < 40; ++i) // enough rows that the others log in before they run out
-        m_local.WriteFile("more/g" + std::to_string(i) + ".bin", std::string(20000, 'y'));
+    // Enough bytes that the others log in before the first has sent them all, even on a busy
+    // machine: logging in over TLS takes a few handshakes, sending 12 MiB over loopback far longer.
+    for (int i = 0; i < 40; ++i)
+        m_local.WriteFile("more/g" + std::to_string(i) + ".bin", std::string(300000, 'y'));
     Controller().OnFindFilesTransfer();
     ASSERT_TRUE(m_host.PumpUntilIdle());
     EXPECT_EQ(m_host.certificateQuestions.load(), 1);
