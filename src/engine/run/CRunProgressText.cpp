@@ -1,5 +1,7 @@
 #include "run/CRunProgressText.h"
 
+#include <algorithm>
+
 #include "app/CStringTable.h"
 
 namespace skerrow {
@@ -17,23 +19,25 @@ std::string CRunProgressText::Describe(const CRunProgressSnapshot& progress)
     using Kind = CRunProgressSnapshot::Kind;
     if (progress.kind == Kind::None)
         return std::string();
-    std::string text;
-    if (progress.kind == Kind::Delete) {
-        text = FormatText(Tr("T.ProgressDeleted", "%s of %s entries deleted").c_str(), Number(progress.rowsDone).c_str(),
-                          Number(progress.rowsTotal).c_str());
-    } else {
-        text = FormatText(Tr("T.ProgressFiles", "%s of %s files").c_str(), Number(progress.rowsDone).c_str(),
-                          Number(progress.rowsTotal).c_str());
-        if (progress.bytesTotal > 0) {
-            text += ", " + FormatText(Tr("T.ProgressBytes", "%s of %s").c_str(), Size(progress.bytesDone).c_str(),
-                                      Size(progress.bytesTotal).c_str());
-            if (progress.rate > 0)
-                text += ", " + FormatText(Tr("T.ProgressRate", "%s/s").c_str(),
-                                          Size(static_cast<uint64_t>(progress.rate)).c_str());
-        }
-    }
+    // Short enough for the pane at the window's first size in every language; the time left comes
+    // before the bytes, so that it is the last thing a narrow window cuts.
+    std::string text = FormatText(
+        (progress.kind == Kind::Delete ? Tr("T.ProgressDeletedCount", "%s deleted") : Tr("T.ProgressSent", "%s sent"))
+            .c_str(),
+        Number(progress.rowsSent).c_str());
+    if (progress.rowsFailed > 0)
+        text += ", " + FormatText(Tr("T.ProgressFailed", "%s failed").c_str(), Number(progress.rowsFailed).c_str());
+    const uint64_t toGo = progress.rowsTotal - std::min(progress.rowsTotal, progress.rowsDone);
+    text += ", " + FormatText(Tr("T.ProgressToGo", "%s to go").c_str(), Number(toGo).c_str());
     if (progress.secondsLeft >= 0)
         text += ", " + FormatText(Tr("T.ProgressLeft", "%s left").c_str(), Duration(progress.secondsLeft).c_str());
+    if (progress.kind == Kind::Upload && progress.bytesTotal > 0) {
+        text += ", " + FormatText(Tr("T.ProgressBytes", "%s of %s").c_str(), Size(progress.bytesDone).c_str(),
+                                  Size(progress.bytesTotal).c_str());
+        if (progress.rate > 0)
+            text += ", " + FormatText(Tr("T.ProgressRate", "%s/s").c_str(),
+                                      Size(static_cast<uint64_t>(progress.rate)).c_str());
+    }
     return text;
 }
 

@@ -12,8 +12,8 @@ class CRunProgressText {
 public:
     virtual ~CRunProgressText() = default;
 
-    // "12 of 50 files, 1.2 MB of 5.0 MB, 300.0 KB/s, 0:12 left"; a delete: "3 of 9 entries
-    // deleted, 0:05 left". "" when no pass is under way.
+    // "280 sent, 1 failed, 21 to go, 0:12 left, 1.2 MB of 5.0 MB, 300.0 KB/s" (no "failed" while
+    // none has); a delete: "3 deleted, 6 to go, 0:05 left". "" when no pass is under way.
     static std::string Describe(const CRunProgressSnapshot& progress);
     // "[42 %] " before the window title while a pass is under way, else "".
     static std::string TitlePrefix(const CRunProgressSnapshot& progress);

@@ -113,7 +113,8 @@ bool CFTPTransfer::BeginUpload(const CUploadQueue& queue, std::string& base)
         return false;
     }
     if (m_context.overall)
-        m_context.overall->BeginPass(CRunProgress::Kind::Upload, m_context.list, queue.Rows(), m_context.pcDir);
+        m_context.overall->BeginPass(CRunProgress::Kind::Upload, m_context.list, queue.Rows(), m_context.pcDir,
+                                     kKindPcFile);
     return true;
 }
 
@@ -144,9 +145,10 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
             if (const std::optional<std::string> dir = DirectoryOf(*ahead, base))
                 directories.Prepare(*dir);
         }
-        UploadRow(*row, base);
         if (m_context.overall)
-            m_context.overall->RowEnded(*row);
+            m_context.overall->RowStarted(*row);
+        UploadRow(*row, base);
+        EndRowProgress(*row);
     }
     m_errorCount = queue.Errors();
     m_queue = nullptr;
@@ -228,7 +230,7 @@ void CFTPTransfer::DeleteRows(const CDeletePlan& plan)
     m_errorLimit = std::max(1, m_context.maxErrors);
     const std::vector<RowId> rows = m_context.list.Ids();
     if (m_context.overall)
-        m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, rows, std::string());
+        m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, rows, std::string(), plan.RowKind());
     m_errorCount = 0;
     for (size_t i = 0; i < rows.size() && m_errorCount < m_errorLimit; ++i) {
         if (m_context.Stopped()) {
@@ -236,8 +238,7 @@ void CFTPTransfer::DeleteRows(const CDeletePlan& plan)
             return;
         }
         DeleteRow(rows[i], plan);
-        if (m_context.overall)
-            m_context.overall->RowEnded(rows[i]);
+        EndRowProgress(rows[i]);
     }
     SetFinalStatus();
 }
@@ -341,6 +342,19 @@ void CFTPTransfer::SetRowError(const RowId* row, const std::string& text)
             c = ' ';
     }
     Apply([&] { m_context.list.SetRowState(*row, kRowFailed, std::move(shown)); });
+}
+
+void CFTPTransfer::EndRowProgress(RowId row)
+{
+    if (!m_context.overall)
+        return;
+    CTransferRow data;
+    CRunProgress::Outcome outcome = CRunProgress::Outcome::Left;
+    if (m_context.list.GetRowById(row, data) && RowStateOf(data.word) == kRowDone)
+        outcome = CRunProgress::Outcome::Sent;
+    else if (RowStateOf(data.word) == kRowFailed)
+        outcome = CRunProgress::Outcome::Failed;
+    m_context.overall->RowEnded(row, outcome);
 }
 
 bool CFTPTransfer::PutBackIfStopped(RowId row)

@@ -88,6 +88,8 @@ private:
     // After a failed call: when the user's Stop cut it short, the row goes back to Pending with no
     // error and counts as no failure (true); a real failure is left to the caller (false).
     bool PutBackIfStopped(RowId row);
+    // Tells the overall progress how row ended, from the state the pass left it in.
+    void EndRowProgress(RowId row);
     void SetFinalStatus();
 
     CTransferContext& m_context;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "list/RowWord.h"
 
@@ -22,13 +23,13 @@ uint64_t LocalSize(const std::string& pcDir, const CTransferRow& row)
 } // namespace
 
 void CRunProgress::BeginPass(Kind kind, const CTransferList& list, const std::vector<RowId>& rows,
-                             const std::string& pcDir)
+                             const std::string& pcDir, int rowKind)
 {
     std::unordered_map<RowId, uint64_t> sizes;
     uint64_t total = 0;
     CTransferRow data;
     for (RowId row : rows) {
-        if (!list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone)
+        if (!list.GetRowById(row, data) || RowStateOf(data.word) == kRowDone || RowKindOf(data.word) != rowKind)
             continue;
         const uint64_t size = kind == Kind::Upload ? LocalSize(pcDir, data) : 0;
         sizes.emplace(row, size);
@@ -37,11 +38,15 @@ void CRunProgress::BeginPass(Kind kind, const CTransferList& list, const std::ve
     std::lock_guard lock(m_mutex);
     m_kind = kind;
     m_sizes = std::move(sizes);
+    m_started.clear();
     m_rowsTotal = m_sizes.size();
-    m_rowsDone = 0;
+    m_rowsSent = 0;
+    m_rowsFailed = 0;
     m_bytesTotal = total;
     m_bytesEnded = 0;
     m_currentBytes = 0;
+    m_n = m_sumB = m_sumT = m_sumBB = m_sumBT = 0;
+    m_fileCost = kDefaultFileCost;
     m_samples.clear();
 }
 
@@ -51,28 +56,69 @@ void CRunProgress::FileBytes(uint64_t sent)
     m_currentBytes = sent;
 }
 
-void CRunProgress::RowEnded(RowId row)
+void CRunProgress::RowStarted(RowId row, Clock::time_point now)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_sizes.count(row))
+        m_started[row] = now;
+}
+
+void CRunProgress::RowEnded(RowId row, Outcome outcome, Clock::time_point now)
 {
     std::lock_guard lock(m_mutex);
     const auto found = m_sizes.find(row);
     m_currentBytes = 0;
-    if (found == m_sizes.end())
-        return; // Done before the pass, or ended already
+    const auto started = m_started.find(row);
+    std::optional<Clock::time_point> from;
+    if (started != m_started.end()) {
+        from = started->second;
+        m_started.erase(started);
+    }
+    if (found == m_sizes.end() || outcome == Outcome::Left)
+        return; // Done before the pass, another kind of row, ended already, or still to do
     m_bytesEnded += found->second;
-    ++m_rowsDone;
+    if (outcome == Outcome::Sent) {
+        ++m_rowsSent;
+        if (from && m_kind == Kind::Upload)
+            Measure(std::chrono::duration<double>(now - *from).count(), found->second);
+    } else {
+        ++m_rowsFailed;
+    }
     m_sizes.erase(found);
 }
 
-uint64_t CRunProgress::WorkDone() const
+void CRunProgress::Measure(double seconds, uint64_t bytes)
 {
-    if (m_bytesTotal == 0)
-        return m_rowsDone;
-    return std::min(m_bytesTotal, m_bytesEnded + m_currentBytes);
+    const double b = static_cast<double>(bytes);
+    m_n += 1;
+    m_sumB += b;
+    m_sumT += seconds;
+    m_sumBB += b * b;
+    m_sumBT += b * seconds;
+    // seconds = fixed + bytes * perByte; the fixed time at the pass's byte rate is the file's cost.
+    const double spread = m_n * m_sumBB - m_sumB * m_sumB;
+    if (m_n < 3 || spread <= 1e-9 * m_sumBB * m_n)
+        return; // files of one size say nothing of the rate
+    const double perByte = (m_n * m_sumBT - m_sumB * m_sumT) / spread;
+    const double fixed = (m_sumT - perByte * m_sumB) / m_n;
+    if (perByte <= 0 || fixed < 0)
+        return;
+    constexpr double kMostCost = 64.0 * 1024 * 1024;
+    m_fileCost = static_cast<uint64_t>(std::min(kMostCost, fixed / perByte));
 }
 
-uint64_t CRunProgress::WorkTotal() const
+uint64_t CRunProgress::FileCost() const
 {
-    return m_bytesTotal == 0 ? m_rowsTotal : m_bytesTotal;
+    std::lock_guard lock(m_mutex);
+    return m_fileCost;
+}
+
+uint64_t CRunProgress::Work(uint64_t bytes, uint64_t rows) const
+{
+    // A delete has no bytes: each entry weighs one.
+    if (m_kind != Kind::Upload)
+        return rows;
+    return bytes + rows * m_fileCost;
 }
 
 CRunProgressSnapshot CRunProgress::Snapshot(Clock::time_point now)
@@ -82,24 +128,36 @@ CRunProgressSnapshot CRunProgress::Snapshot(Clock::time_point now)
     snapshot.kind = m_kind;
     if (m_kind == Kind::None)
         return snapshot;
-    snapshot.rowsDone = m_rowsDone;
+    snapshot.rowsSent = m_rowsSent;
+    snapshot.rowsFailed = m_rowsFailed;
+    snapshot.rowsDone = m_rowsSent + m_rowsFailed;
     snapshot.rowsTotal = m_rowsTotal;
     snapshot.bytesTotal = m_bytesTotal;
     snapshot.bytesDone = std::min(m_bytesTotal, m_bytesEnded + m_currentBytes);
-    const uint64_t done = WorkDone();
-    const uint64_t total = WorkTotal();
-    snapshot.percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
-    // Samples older than the window go, but the newest of them stays as the measure's start.
-    while (m_samples.size() > 1 && now - m_samples[1].first >= kRateWindow)
+    const uint64_t done = Work(snapshot.bytesDone, snapshot.rowsDone);
+    const uint64_t total = Work(m_bytesTotal, m_rowsTotal);
+    snapshot.percent = total == 0 ? 100 : static_cast<int>(std::min<uint64_t>(100, done * 100 / total));
+    if (snapshot.rowsDone < snapshot.rowsTotal)
+        snapshot.percent = std::min(snapshot.percent, 99); // 100 only once the last row has ended
+    // Samples older than the window go, but the newest of them stays as the measure's start. They
+    // keep bytes and rows apart: the work they stand for is weighed with the file cost of now.
+    while (m_samples.size() > 1 && now - m_samples[1].when >= kRateWindow)
         m_samples.pop_front();
-    if (!m_samples.empty() && now - m_samples.front().first >= kRateMinimum && done >= m_samples.front().second) {
-        const double seconds = std::chrono::duration<double>(now - m_samples.front().first).count();
-        snapshot.rate = static_cast<double>(done - m_samples.front().second) / seconds;
-        if (snapshot.rate > 0)
-            snapshot.secondsLeft = static_cast<int64_t>(static_cast<double>(total - done) / snapshot.rate + 0.5);
+    if (!m_samples.empty() && now - m_samples.front().when >= kRateMinimum) {
+        const uint64_t before = Work(m_samples.front().bytes, m_samples.front().rows);
+        if (done >= before) {
+            const double seconds = std::chrono::duration<double>(now - m_samples.front().when).count();
+            const double workRate = static_cast<double>(done - before) / seconds;
+            // The rate shown is of bytes (of entries in a delete), the time left of the work.
+            snapshot.rate = m_kind == Kind::Upload
+                                ? static_cast<double>(snapshot.bytesDone - std::min(snapshot.bytesDone, m_samples.front().bytes)) / seconds
+                                : workRate;
+            if (workRate > 0)
+                snapshot.secondsLeft = static_cast<int64_t>(static_cast<double>(total - done) / workRate + 0.5);
+        }
     }
-    if (m_samples.empty() || m_samples.back().first != now)
-        m_samples.emplace_back(now, done);
+    if (m_samples.empty() || m_samples.back().when != now)
+        m_samples.push_back({now, snapshot.bytesDone, snapshot.rowsDone});
     return snapshot;
 }
 
