@@ -51,11 +51,15 @@ build() { # dir, cmake options...
     cmake --build "$dir"
 }
 
+# What start, demo and package build: the two programs, their translations, help and manual pages;
+# neither the tests nor the benchmark programs.
+release_options=(-DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF -DSKERROW_BENCH=OFF)
+
 case "${1:-start}" in
 start)
     install_missing
     # Builds both programs: the window (skerrow) and the headless command (skerrow-cli).
-    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
+    build build/release "${release_options[@]}"
     exec build/release/bin/skerrow "${@:2}"
     ;;
 test)
@@ -74,19 +78,21 @@ test)
     ;;
 demo)
     install_missing
-    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
+    build build/release "${release_options[@]}"
     exec scripts/demo.sh build/release/bin/skerrow
     ;;
 bench)
     install_missing "${bench_packages[@]}"
-    build build/release -DCMAKE_BUILD_TYPE=Release
+    # The run benchmarks (stop, soak) drive the tests' servers and benches: they need the tests too,
+    # also when start or package configured build/release without them.
+    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_BENCH=ON -DSKERROW_TESTS=ON
     for b in bench/find bench/upload bench/treedelete bench/stop bench/soak bench/list bench/latency; do
         [ -x "$b" ] && "$b" build/release
     done
     ;;
 package)
     install_missing
-    build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF
+    build build/release "${release_options[@]}"
     rm -f build/release/skerrow_*.deb
     (cd build/release && cpack -G DEB > /dev/null)
     ls build/release/skerrow_*.deb

@@ -84,6 +84,7 @@ run() { env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/cfg" 
 
 run "$root/usr/bin/skerrow-cli" --help > "$work/help.txt" || fail "skerrow-cli --help"
 grep -q "tree-delete" "$work/help.txt" || fail "skerrow-cli --help says nothing of its commands"
+grep -qF "$work/cfg/skerrow/skerrow.ini" "$work/help.txt" || fail "skerrow-cli --help names another settings file"
 run "$root/usr/bin/skerrow-cli" --version > "$work/version.txt" || fail "skerrow-cli --version"
 [ -s "$work/version.txt" ] || fail "skerrow-cli --version printed nothing"
 

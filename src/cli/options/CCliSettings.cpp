@@ -21,6 +21,12 @@ void CCliSettings::Locate(const std::string& explicitPath)
         CSettingsFile::SetExecutablePath((self.parent_path() / "skerrow").string());
 }
 
+std::string CCliSettings::DefaultPath()
+{
+    Locate({});
+    return CSettingsFile::ChosenPath(".ini");
+}
+
 std::string CCliSettings::Path() const
 {
     CSettingsFile file;

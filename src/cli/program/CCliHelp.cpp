@@ -8,7 +8,7 @@ std::string CCliHelp::Usage()
            "Try 'skerrow-cli --help' for more information.\n";
 }
 
-std::string CCliHelp::Text()
+std::string CCliHelp::Text(const std::string& settingsFile)
 {
     return "Usage: skerrow-cli [OPTIONS] COMMAND [ARGUMENT] [OPTIONS]\n"
            "\n"
@@ -26,8 +26,9 @@ std::string CCliHelp::Text()
            "                    settings file is left as it was\n"
            "\n"
            "Options (before or after the command):\n"
-           "  --settings FILE         the settings file (default: $SKERROW_INI, else skerrow.ini\n"
-           "                          beside the program)\n"
+           "  --settings FILE         the settings file (default: $SKERROW_INI, else the Skerrow\n"
+           "                          window's own); without this option the file used is\n"
+           "                          " + settingsFile + "\n"
            "  --password-env VAR      take the FTP password from the environment variable VAR\n"
            "  --password-file FILE    take the FTP password from the first line of FILE (a warning\n"
            "                          when others than its owner can read it)\n"

@@ -9,7 +9,8 @@ class CCliHelp {
 public:
     virtual ~CCliHelp() = default;
     static std::string Usage();
-    static std::string Text();
+    // settingsFile: the file used without --settings, named in the text.
+    static std::string Text(const std::string& settingsFile);
     static std::string Version();
 };
 

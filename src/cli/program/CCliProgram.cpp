@@ -60,7 +60,7 @@ int CCliProgram::Run(const std::vector<std::string>& args)
     }
     const CCliOptions& options = arguments.Options();
     if (options.help) {
-        std::fputs(CCliHelp::Text().c_str(), stdout);
+        std::fputs(CCliHelp::Text(CCliSettings::DefaultPath()).c_str(), stdout);
         return kExitAllSent;
     }
     if (options.version) {

@@ -53,7 +53,6 @@ const Entry kStringTable[] = {
     S("32794", "Finished"),
     S("32795", "Too many errors, Transfer stopped"),
     S("32796", "Loading File"),
-    S("32803", "For these modifications to become active the program must be restarted."),
     S("32804", "Errors"),
     S("32805", "Connecting . . ."),
     S("32807", "Deleting:- %s"),

@@ -44,6 +44,11 @@ private:
 
 } // namespace
 
+CConnectionTarget CConnectionTarget::Of(const CViewSettings& settings)
+{
+    return {settings.ftpServer, settings.port, settings.user, settings.password, settings.encryption, settings.passive};
+}
+
 CRunController::CRunController(CTransferList& list, CViewSettings& settings, IStatusSink& status, IUserPrompt& prompt,
                                CProgressMeter& progress, IRunHost& host)
     : m_list(list), m_settings(settings), m_status(status), m_prompt(prompt), m_progress(progress), m_host(host),
@@ -96,8 +101,9 @@ void CRunController::FindThen(const std::function<void(const std::shared_ptr<CRu
 {
     if (RefuseDuringRun())
         return;
-    m_runState.store(1);
     LoadSettings();
+    CloseConnectionIfChanged();
+    m_runState.store(1);
     if (m_settings.ftpServer.empty() && !IsConnected()) {
         CloseConnection();
         if (!AskForSite(false))
@@ -136,6 +142,8 @@ void CRunController::OnTransferDelete()
         m_prompt.ShowMessage(LoadString(IDS_NO_FILES_FOUND), PromptIcon::Information);
         return;
     }
+    LoadSettings();
+    CloseConnectionIfChanged();
     const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
     ConnectThen(run, [this, run] {
         m_list.ResetFailed();
@@ -155,6 +163,8 @@ void CRunController::OnTreeDelete()
         return;
     if (!m_host.ShowTreeDeleteDialog())
         return;
+    LoadSettings();
+    CloseConnectionIfChanged();
     if (!IsConnected() && !AskForSite(true))
         return;
     const std::shared_ptr<CRun> run = BeginRun(RunKind::TreeDelete);
@@ -310,6 +320,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
     run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next)] {
+        const CConnectionTarget target = CConnectionTarget::Of(settings);
         const bool opened =
             connection->Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
         std::string error;
@@ -319,16 +330,16 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         const std::string host = CFtpConnection::HostName(settings.ftpServer);
         const int port = CFtpConnection::EffectivePort(
             settings.port, CTrustedCertificates::EncryptionFromSetting(settings.encryption));
-        post([id, opened, plain, error, next, host, port](CRunController& self) {
+        post([id, opened, plain, error, target, next, host, port](CRunController& self) {
             if (plain)
                 self.m_textBeforeConnect = CFtpConnection::PlainFallbackText(host, port);
-            self.OnConnectEnded(id, opened, error, next);
+            self.OnConnectEnded(id, opened, error, target, next);
         });
     });
 }
 
 void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::string& error,
-                                    const std::function<void()>& next)
+                                    const CConnectionTarget& target, const std::function<void()>& next)
 {
     if (!m_run || m_run->Id() != runId) {
         OnWorkerEnded(runId); // a run set aside meanwhile
@@ -349,6 +360,7 @@ void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::stri
     }
     m_connection = run->Connection();
     m_connectionTrust = run->AcceptedCertificate();
+    m_connectionTarget = target;
     m_host.ShowUnencrypted(!m_connection->IsEncrypted());
     next();
 }
@@ -484,6 +496,12 @@ void CRunController::CloseConnection()
     m_connectionTrust.clear();
     m_host.ShowUnencrypted(false);
     m_runState.store(0);
+}
+
+void CRunController::CloseConnectionIfChanged()
+{
+    if (IsConnected() && CConnectionTarget::Of(m_settings) != m_connectionTarget)
+        CloseConnection();
 }
 
 void CRunController::SetConnectionTimeouts(long connectSeconds, long stallSeconds)

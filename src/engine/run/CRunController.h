@@ -22,8 +22,23 @@
 
 namespace skerrow {
 
-class CTransferList;
 struct CViewSettings;
+
+// What a connection is opened with: the server, the login and how it is reached. A kept
+// connection serves a run only while the settings still name the same.
+struct CConnectionTarget {
+    std::string server;
+    int port = 0;
+    std::string user;
+    std::string password;
+    int encryption = 0;
+    bool passive = false;
+
+    static CConnectionTarget Of(const CViewSettings& settings);
+    bool operator==(const CConnectionTarget&) const = default;
+};
+
+class CTransferList;
 class IStatusSink;
 class IUserPrompt;
 class CProgressMeter;
@@ -101,7 +116,8 @@ private:
     // Connects the run (on a thread of its own) unless the view is connected; then runs next on
     // the UI thread. A failed or stopped connect ends the run.
     void ConnectThen(const std::shared_ptr<CRun>& run, std::function<void()> next);
-    void OnConnectEnded(uint64_t runId, bool opened, const std::string& error, const std::function<void()>& next);
+    void OnConnectEnded(uint64_t runId, bool opened, const std::string& error, const CConnectionTarget& target,
+                        const std::function<void()>& next);
     void StartTransferWorker(const std::shared_ptr<CRun>& run);
     void StartWorker(const std::shared_ptr<CRun>& run, std::unique_ptr<CRunWorker> worker);
     void OnWorkerEnded(uint64_t runId);
@@ -114,6 +130,11 @@ private:
     CWorkerContext MakeContext(const std::shared_ptr<CRun>& run);
     // Closes the view's connection in the background; the run state becomes 0.
     void CloseConnection();
+    // Closes the kept connection, as CloseConnection does, when the settings (loaded) no longer
+    // name the server, port, login, encryption or mode it was opened with: the run about to start
+    // connects anew with them, and a list taken over the old connection is not deleted without
+    // being listed again.
+    void CloseConnectionIfChanged();
     // The view no longer counts a connection that Stop aborted as its own.
     void DropConnection(const std::shared_ptr<CFtpConnection>& connection);
     bool AskStayConnected();
@@ -136,6 +157,7 @@ private:
     bool m_refusedForSafety = false;
     std::shared_ptr<CFtpConnection> m_connection;
     std::string m_connectionTrust; // the fingerprint trusted once when m_connection was opened
+    CConnectionTarget m_connectionTarget; // what m_connection was opened with
     std::shared_ptr<CRun> m_run;
     RunKind m_runKind = RunKind::Connect;
     uint64_t m_lastRunId = 0;

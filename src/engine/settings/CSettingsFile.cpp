@@ -62,24 +62,29 @@ std::string OverridePath()
 
 std::string CSettingsFile::GetPath(const std::string& extension)
 {
-    const std::string chosen = OverridePath();
-    if (!chosen.empty()) {
-        m_path = extension == ".ini" ? chosen : ReplaceExtension(chosen, extension);
-        return m_path;
-    }
+    m_path = ChosenPath(extension);
+    // The user's private configuration directory, where an installed program keeps the file.
     const std::string executable = ExecutablePath();
-    if (executable.empty()) {
-        m_path = "./QEL_VRK" + extension;
-        return m_path;
+    if (OverridePath().empty() && !executable.empty()) {
+        const CProgramFiles files(executable);
+        if (files.IsInstalled())
+            CProgramFiles::MakePrivateDir(files.SettingsDir());
     }
+    return m_path;
+}
+
+std::string CSettingsFile::ChosenPath(const std::string& extension)
+{
+    const std::string chosen = OverridePath();
+    if (!chosen.empty())
+        return extension == ".ini" ? chosen : ReplaceExtension(chosen, extension);
+    const std::string executable = ExecutablePath();
+    if (executable.empty())
+        return "./QEL_VRK" + extension;
     // Named after the executable, in the directory the program keeps its settings in: beside the
     // executable in a build tree, the user's private configuration directory when installed.
     const CProgramFiles files(executable);
-    const std::filesystem::path dir = files.SettingsDir();
-    if (files.IsInstalled())
-        CProgramFiles::MakePrivateDir(dir);
-    m_path = ReplaceExtension((dir / std::filesystem::path(executable).filename()).string(), extension);
-    return m_path;
+    return ReplaceExtension((files.SettingsDir() / std::filesystem::path(executable).filename()).string(), extension);
 }
 
 void CSettingsFile::EnsurePath()

@@ -62,6 +62,8 @@ public:
     // becomes this object's current file.
     std::string GetPath(const std::string& extension);
     const std::string& CurrentPath() const { return m_path; }
+    // The path GetPath gives, without making the configuration directory.
+    static std::string ChosenPath(const std::string& extension);
 
     // Reads and writes on the current file (GetPath(".ini") is called first when none is current).
     std::string ReadString(const char* section, const char* key, const std::string& defaultValue = {});

@@ -183,7 +183,6 @@ void CAdvancedDlg::LoadSettings()
     m_pasvValue = settings.ReadInt(ini::kAdvanced, ini::kPasv, 0) != 0;
     m_connectionsValue = static_cast<unsigned>(
         std::clamp(settings.ReadInt(ini::kAdvanced, ini::kConnections, ini::kDefaultConnections), 1, ini::kMostConnections));
-    m_portAtOpening = m_portValue;
 }
 
 // Each suffix shows without its first character, normally the dot.
@@ -240,10 +239,6 @@ bool CAdvancedDlg::TransferDataFromWindow()
     if (!TakeValues() || !StoreSettings() || !StoreChoice(m_encryption, ini::kEncryption) ||
         !StoreChoice(m_tempName, ini::kTempNameUpload))
         return false;
-    if (m_portValue != m_portAtOpening)
-        wxMessageBox(Text(IDS_RESTART_NOTICE), Text(IDS_APP_TITLE), wxOK | wxICON_INFORMATION, this);
-    // The port is stored now: a second OK after a failed list write announces no change.
-    m_portAtOpening = m_portValue;
     const bool suffixesStored = StoreSuffixes();
     if (!StoreExclusions() || !suffixesStored) {
         ReportListsNotSaved();

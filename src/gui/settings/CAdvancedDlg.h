@@ -110,5 +110,4 @@ private:
     unsigned m_timeoutValue = 0;
     int m_languageValue = -1;
     bool m_pasvValue = false;
-    unsigned m_portAtOpening = 0;
 };

@@ -103,6 +103,10 @@ TEST(CliUsageTest, UsageErrorsExitTwoAndSayWhatIsWrong)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* part : {"upload", "send LIST", "find", "tree-delete DIR", "--password-env", "Exit status"})
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    // It names the file used without --settings: the window's beside it, or SKERROW_INI's.
+    const auto beside = std::filesystem::path(CCliProcess::BinaryPath()).parent_path() / "skerrow.ini";
+    EXPECT_NE(help.out.find(" " + beside.string() + "\n"), std::string::npos) << help.out;
+    EXPECT_NE(CCliProcess::Run({"--help"}, {"SKERROW_INI=/srv/w.ini"}).out.find(" /srv/w.ini\n"), std::string::npos);
 }
 
 TEST_F(CliTest, SettingsAndSecretsThatCannotBeUsedExitTwoBeforeAnythingIsSent)

@@ -170,3 +170,32 @@ TEST_F(RunControlTest, WithoutASiteTheConnectDialogComesFirstAndCancelEndsTheRun
     Controller().CheckAutomaticRun("skerrow --settings=x");
     EXPECT_EQ(m_host.connectDialogs.load(), 1);
 }
+
+// The connection kept after a run serves the next one only while the settings still name what it
+// was opened with: a port changed in between (as in the Advanced dialog) takes the next run to the
+// server on that port, with no restart and no Shutdown Connection.
+TEST_F(RunControlTest, APortChangedBetweenTwoRunsTakesTheSecondToTheNewServer)
+{
+    StartServer(FtpServerKind::Pyftpdlib);
+    WriteSetting("Configure", "UploadAllFiles", "1");
+    WriteSetting("Advanced", "Connections", "1"); // every file over the kept connection, were it reused
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    ASSERT_TRUE(Controller().IsConnected());
+    ASSERT_TRUE(Served("site/index.html"));
+    std::filesystem::remove_all(m_served.Path() / "site");
+    m_served.MakeDir("site");
+
+    test::CTempDir otherRoot;
+    otherRoot.MakeDir("site");
+    CFtpServerProcess other(FtpServerKind::Pyftpdlib, otherRoot.Str());
+    ASSERT_TRUE(other.Started()) << other.Error();
+    WriteSetting("Advanced", "Port", std::to_string(other.Port()));
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+
+    EXPECT_EQ(otherRoot.ReadFile("site/index.html"), "<html>home</html>\n");
+    EXPECT_EQ(otherRoot.ReadFile("site/about/team/people.htm"), "people\n");
+    EXPECT_FALSE(Served("site/index.html"));
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+}

@@ -77,12 +77,7 @@ TEST_F(SettingsSafetyTest, LineBreaksArePastedAway)
         Paste(Edit(*dialog, test.field), test.pasted);
         EXPECT_EQ(Edit(*dialog, test.field)->GetValue(), test.stored);
         bool accepted = false;
-        if (test.kind == Kind::Advanced) {
-            wxTEST_DIALOG(accepted = dialog->TransferDataFromWindow(),
-                          CExpectMessage(IDS_RESTART_NOTICE, wxICON_INFORMATION));
-        } else {
-            EXPECT_NO_DIALOG(accepted = dialog->TransferDataFromWindow());
-        }
+        EXPECT_NO_DIALOG(accepted = dialog->TransferDataFromWindow());
         EXPECT_TRUE(accepted);
         EXPECT_EQ(Read(section, test.key), test.stored);
     }
