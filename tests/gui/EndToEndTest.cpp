@@ -195,7 +195,11 @@ TEST_P(EndToEndTest, TreeDeleteRemovesAThreeLevelTreeAndKeepsItsStart)
         }),
         CExpectBox(&question, wxID_YES));
     EXPECT_TRUE(deleting);
-    ExpectText(question.text, IDS_CONFIRM_DELETE, "Please confirm that these files are to be deleted.");
+    // The question, and below it what goes, in the window's language.
+    const std::string what = FormatText(Tr("T.TreeDeleteWhat", "%s entries below %s: %s files and %s folders").c_str(),
+                                        "6", "/site/www", "3", "3");
+    EXPECT_EQ(question.text, Utf8(LoadString(IDS_CONFIRM_DELETE) + "\n\n" + what));
+    ExpectLanguageOf(Utf8(what), "6 entries below /site/www: 3 files and 3 folders");
     EXPECT_TRUE(question.style & wxICON_QUESTION);
     ExpectLanguageOf(Pane(), "Tree Deletion Finished");
     EXPECT_EQ(Pane(), Utf8(Tr("T.TreeDeletionFinished", "Tree Deletion Finished")));

@@ -649,6 +649,9 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     }
     commandsSent = 0;
     authAccepted = false;
+    if (log)
+        log("* " + FormatText(Tr("FTP.Connecting", "Connecting to %s:%d ...").c_str(), HostName(host).c_str(),
+                              EffectivePort(port, encryption)));
     baseUrl = BaseUrl(host, EffectivePort(port, encryption), encryption == FtpEncryption::Implicit);
     SetupHandle(user, password, passive);
     if (tlsSetupFailed) {

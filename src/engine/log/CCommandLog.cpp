@@ -44,8 +44,28 @@ void CCommandLog::Add(const std::string& line)
 
 void CCommandLog::Add(const std::string& line, Clock::time_point when)
 {
+    Add(CLogLine{std::string(), MaskPass(line), IsErrorLine(line)}, when);
+}
+
+std::function<void(const std::string& line)> CCommandLog::Tap(std::shared_ptr<CCommandLog> log, int connection)
+{
+    auto lastCommand = std::make_shared<std::string>();
+    const std::string prefix = "[" + std::to_string(connection) + "] ";
+    return [log = std::move(log), lastCommand, prefix](const std::string& line) {
+        // One connection's lines come from one thread at a time: its state needs no lock.
+        if (line.compare(0, 2, "> ") == 0) {
+            const size_t end = line.find(' ', 2);
+            *lastCommand = line.substr(2, end == std::string::npos ? std::string::npos : end - 2);
+        }
+        const bool routine = *lastCommand == "CWD";
+        log->Add(CLogLine{std::string(), prefix + MaskPass(line), IsErrorLine(line) && !routine}, Clock::now());
+    };
+}
+
+void CCommandLog::Add(CLogLine entry, Clock::time_point when)
+{
     const Stamp stamp = StampOf(when);
-    CLogLine entry{stamp.clock, MaskPass(line), IsErrorLine(line)};
+    entry.time = stamp.clock;
     if (m_file)
         m_file->Write(stamp.full + " " + entry.text);
     std::lock_guard lock(m_mutex);

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -34,6 +35,11 @@ public:
     // A line of the connection's log ("> command", "< reply"); any thread.
     void Add(const std::string& line);
     void Add(const std::string& line, Clock::time_point when);
+    // What a connection's log callback calls: each line goes in as "[connection] line", and a
+    // refusal of a CWD is routine, not marked as an error (the directory is made next, or a
+    // listing reports the failure in words of its own). Keeps what it needs of the connection's
+    // last command; one tap per connection.
+    static std::function<void(const std::string& line)> Tap(std::shared_ptr<CCommandLog> log, int connection);
     // Up to max lines, oldest first, taken out of the queue; the UI thread. The file is flushed
     // too, so that it is at most one drain behind.
     std::vector<CLogLine> Drain(size_t max);
@@ -49,6 +55,8 @@ public:
     static std::string MaskPass(const std::string& line);
 
 private:
+    void Add(CLogLine entry, Clock::time_point when);
+
     mutable std::mutex m_mutex;
     std::deque<CLogLine> m_pending;
     std::unique_ptr<CLogFile> m_file;

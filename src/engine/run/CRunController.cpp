@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "app/CStringTable.h"
 #include "app/IStatusSink.h"
@@ -109,6 +110,9 @@ void CRunController::FindThen(const std::function<void(const std::shared_ptr<CRu
         if (!AskForSite(false))
             return;
     }
+    // Before any connection: a missing folder is no "no files have been found".
+    if (!PcDirReady())
+        return;
     const std::shared_ptr<CRun> run = BeginRun(RunKind::Transfer);
     ConnectThen(run, [this, run, next] {
         FindFiles();
@@ -130,8 +134,11 @@ void CRunController::OnFindFiles()
     if (RefuseDuringRun())
         return;
     m_runState.store(1);
-    if (m_host.ShowPcDirDialog())
-        FindFiles();
+    if (m_host.ShowPcDirDialog()) {
+        LoadSettings();
+        if (PcDirReady())
+            FindFiles();
+    }
 }
 
 void CRunController::OnTransferDelete()
@@ -315,7 +322,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
                    run->SetWaitingForUser(false);
                    return consent;
                });
-    PrepareConnection(*connection);
+    PrepareConnection(*connection, 1);
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
@@ -323,19 +330,48 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         const CConnectionTarget target = CConnectionTarget::Of(settings);
         const bool opened =
             connection->Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
-        std::string error;
-        if (!opened)
-            CInternetError(connection.get()).GetErrorText(connection->LastError(), error);
-        const bool plain = opened && connection->FellBackToPlain();
         const std::string host = CFtpConnection::HostName(settings.ftpServer);
         const int port = CFtpConnection::EffectivePort(
             settings.port, CTrustedCertificates::EncryptionFromSetting(settings.encryption));
+        std::string error;
+        if (!opened)
+            error = ConnectFailureText(*connection, host, port);
+        const bool plain = opened && connection->FellBackToPlain();
         post([id, opened, plain, error, target, next, host, port](CRunController& self) {
             if (plain)
                 self.m_textBeforeConnect = CFtpConnection::PlainFallbackText(host, port);
             self.OnConnectEnded(id, opened, error, target, next);
         });
     });
+}
+
+std::string CRunController::ConnectFailureText(CFtpConnection& connection, const std::string& host, int port)
+{
+    std::string error;
+    CInternetError(&connection).GetErrorText(connection.LastError(), error);
+    std::string text = FormatText(Tr("T.ConnectFailed", "Connecting to %s:%d failed.").c_str(), host.c_str(), port) +
+                       "\n" + error;
+    // 530: the server refused the login itself.
+    if (connection.LastResponse().rfind("530", 0) == 0)
+        text += "\n" + Tr("T.CheckLogin", "Check the user name and the password in File > Properties.");
+    return text;
+}
+
+bool CRunController::PcDirReady()
+{
+    std::error_code ec;
+    if (!m_settings.pcDir.empty() && std::filesystem::is_directory(m_settings.pcDir, ec))
+        return true;
+    m_prompt.ShowMessage(PcDirMissingText(m_settings.pcDir), PromptIcon::Stop);
+    return false;
+}
+
+std::string CRunController::PcDirMissingText(const std::string& pcDir)
+{
+    return FormatText(Tr("T.PcDirMissing", "The PC folder \"%s\" does not exist. Choose the folder that holds your "
+                                           "site in File > Properties.")
+                          .c_str(),
+                      pcDir.c_str());
 }
 
 void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::string& error,
@@ -365,11 +401,11 @@ void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::stri
     next();
 }
 
-void CRunController::PrepareConnection(CFtpConnection& connection)
+void CRunController::PrepareConnection(CFtpConnection& connection, int number)
 {
     m_host.PrepareConnection(connection);
     if (m_log)
-        connection.SetLogCallback([log = m_log](const std::string& line) { log->Add(line); });
+        connection.SetLogCallback(CCommandLog::Tap(m_log, number));
 }
 
 void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
@@ -396,8 +432,10 @@ CWorkerContext CRunController::MakeContext(const std::shared_ptr<CRun>& run)
                            m_connectSeconds,
                            m_stallSeconds,
                            {}};
-    // The run's further connections log as its first one does.
-    context.prepareConnection = [self = this](CFtpConnection& connection) { self->PrepareConnection(connection); };
+    // The run's further connections log as its first one does, numbered after it ("[2] ...").
+    context.prepareConnection = [self = this, next = std::make_shared<std::atomic<int>>(2)](CFtpConnection& connection) {
+        self->PrepareConnection(connection, (*next)++);
+    };
     return context;
 }
 

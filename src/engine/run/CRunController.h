@@ -140,7 +140,13 @@ private:
     bool AskStayConnected();
     // A new connection of a run, before it opens: the command log and the host's own hook. Any
     // thread (a run's further connections are prepared by its worker).
-    void PrepareConnection(CFtpConnection& connection);
+    // number: the connection's place in its run (1 for the first), shown before its log lines.
+    // Why the connection did not open: host and port, the error, and a word on the login for a 530.
+    static std::string ConnectFailureText(CFtpConnection& connection, const std::string& host, int port);
+    // The settings' PC folder exists; otherwise the user is told so (nothing connects then).
+    bool PcDirReady();
+    static std::string PcDirMissingText(const std::string& pcDir);
+    void PrepareConnection(CFtpConnection& connection, int number);
     void LoadSettings();
     // The Connect dialog; after OK the settings it wrote are taken, language included.
     bool AskForSite(bool deleting);

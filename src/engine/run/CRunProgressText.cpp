@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/CNumberText.h"
 #include "app/CStringTable.h"
 
 namespace skerrow {
@@ -9,7 +10,7 @@ namespace {
 
 std::string Number(uint64_t value)
 {
-    return std::to_string(value);
+    return CNumberText::Grouped(value);
 }
 
 } // namespace
@@ -52,12 +53,13 @@ std::string CRunProgressText::Size(uint64_t bytes)
 {
     if (bytes < 1024)
         return FormatText(Tr("T.SizeBytes", "%s bytes").c_str(), Number(bytes).c_str());
+    // With the language's decimal sign: "1,5 Mo" in French.
     const double kb = static_cast<double>(bytes) / 1024.0;
     if (kb < 1024.0)
-        return FormatText(Tr("T.SizeKB", "%.1f KB").c_str(), kb);
+        return FormatText(Tr("T.SizeKB", "%s KB").c_str(), CNumberText::OneDecimal(kb).c_str());
     if (kb < 1024.0 * 1024.0)
-        return FormatText(Tr("T.SizeMB", "%.1f MB").c_str(), kb / 1024.0);
-    return FormatText(Tr("T.SizeGB", "%.1f GB").c_str(), kb / (1024.0 * 1024.0));
+        return FormatText(Tr("T.SizeMB", "%s MB").c_str(), CNumberText::OneDecimal(kb / 1024.0).c_str());
+    return FormatText(Tr("T.SizeGB", "%s GB").c_str(), CNumberText::OneDecimal(kb / (1024.0 * 1024.0)).c_str());
 }
 
 std::string CRunProgressText::Duration(int64_t seconds)

@@ -1,5 +1,6 @@
 #include "run/CTreeDeleteWorker.h"
 
+#include "app/CNumberText.h"
 #include "app/CStringTable.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
@@ -42,7 +43,10 @@ int CTreeDeleteWorker::Steps()
     SetRunState(2);
     // A Stop while the question is open is honoured whatever the answer: nothing is deleted then.
     const std::string root = CFtpConnection::ResolvePath("/", directory);
-    if (m_prompt.AskYesNo(ConfirmationText(root), PromptIcon::Question) && !Stopped()) {
+    // While the question waits the status bar says what it is about, not "Finding Files".
+    const std::string what = WhatIsDeleted(root);
+    m_status.SetStatusText(what);
+    if (m_prompt.AskYesNo(ConfirmationText(root) + "\n\n" + what, PromptIcon::Question) && !Stopped()) {
         CTransferContext transfer = TransferContext(connection);
         CFTPTransfer(transfer).DeleteRows(CDeletePlan::TreeDelete(root));
         CheckAllDone();
@@ -94,6 +98,17 @@ std::string CTreeDeleteWorker::ConfirmationText(const std::string& root)
     return Tr("T.ConfirmWholeAccount", "The directory to delete is the top of the server (/): every file and "
                                        "directory that this account reaches on the server is deleted.\n\n") +
            LoadString(IDS_CONFIRM_DELETE);
+}
+
+std::string CTreeDeleteWorker::WhatIsDeleted(const std::string& root) const
+{
+    uint64_t folders = 0;
+    const std::vector<CTransferRow> rows = m_context.list.Snapshot();
+    for (const CTransferRow& row : rows)
+        folders += !row.name.empty() && row.name.back() == '/' ? 1 : 0;
+    return FormatText(Tr("T.TreeDeleteWhat", "%s entries below %s: %s files and %s folders").c_str(),
+                      CNumberText::Grouped(rows.size()).c_str(), root.c_str(),
+                      CNumberText::Grouped(rows.size() - folders).c_str(), CNumberText::Grouped(folders).c_str());
 }
 
 int CTreeDeleteWorker::EndStopped()

@@ -24,6 +24,8 @@ private:
     int EndStopped();
     // The question before the deletion; one that names the whole account says so in words.
     static std::string ConfirmationText(const std::string& root);
+    // "2,049 entries below /harbour: 1,900 files and 149 folders", from the listed rows.
+    std::string WhatIsDeleted(const std::string& root) const;
 
     std::string m_walkFailure;
 };

@@ -34,7 +34,7 @@ CTreeDeleteDlg::CTreeDeleteDlg(wxWindow* parent)
 void CTreeDeleteDlg::CreateControls()
 {
     auto* fields = new wxBoxSizer(wxVERTICAL);
-    fields->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D149.Label", "&FTP Server Starting Directory"))));
+    fields->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D149.Label", "&Server directory to empty (it stays, what is below it goes)"))));
     m_directory = new wxTextCtrl(this, ID_DIRECTORY);
     CSingleLineFilter::Attach(m_directory);
     m_directory->SetInitialSize(wxSize(m_directory->GetCharWidth() * 40, -1));

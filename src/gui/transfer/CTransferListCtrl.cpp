@@ -7,6 +7,7 @@
 
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
+#include "list/CErrorText.h"
 #include "list/RowWord.h"
 #include "transfer/CRowDetailsDlg.h"
 
@@ -206,7 +207,9 @@ wxString CTransferListCtrl::OnGetItemText(long item, long column) const
 {
     if (item < 0 || column == kColStatus)
         return wxString();
-    return wxString::FromUTF8(m_list.GetText(static_cast<size_t>(item), static_cast<int>(column)));
+    const std::string text = m_list.GetText(static_cast<size_t>(item), static_cast<int>(column));
+    // The server's reply is what tells the user most: it comes first in the column.
+    return wxString::FromUTF8(column == kColErrors ? skerrow::CErrorText::ReplyFirst(text) : text);
 }
 
 int CTransferListCtrl::OnGetItemImage(long item) const

@@ -67,6 +67,37 @@ TEST(CommandLog, MasksPassAndMarksRefusals)
     }
 }
 
+// Two connections' lines, interleaved: each carries its number, and a refused CWD (the probe before
+// a MKD) is routine while the same reply to another command is a refusal.
+TEST(CommandLog, TapsNumberTheirConnectionsAndTakeARefusedCwdAsRoutine)
+{
+    auto log = std::make_shared<CCommandLog>();
+    auto first = CCommandLog::Tap(log, 1);
+    auto second = CCommandLog::Tap(log, 2);
+    const struct {
+        int connection;
+        const char* line;
+        const char* shown;
+        bool error;
+    } cases[] = {
+        {1, "> CWD /site/new", "[1] > CWD /site/new", false},
+        {2, "> STOR /site/a.htm", "[2] > STOR /site/a.htm", false},
+        {1, "< 550 Failed to change directory.", "[1] < 550 Failed to change directory.", false},
+        {2, "< 553 Could not create file.", "[2] < 553 Could not create file.", true},
+        {1, "> MKD /site/new", "[1] > MKD /site/new", false},
+        {1, "< 550 Create directory operation failed.", "[1] < 550 Create directory operation failed.", true},
+        {2, "> PASS s3cret", "[2] > PASS ****", false},
+    };
+    for (const auto& c : cases)
+        (c.connection == 1 ? first : second)(c.line);
+    const std::vector<CLogLine> lines = log->Drain(100);
+    ASSERT_EQ(lines.size(), std::size(cases));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].text, cases[i].shown);
+        EXPECT_EQ(lines[i].error, cases[i].error) << cases[i].shown;
+    }
+}
+
 TEST(CommandLog, FileIsPrivateRotatesAndFollowsNoLink)
 {
     CTempDir state;

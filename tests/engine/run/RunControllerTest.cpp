@@ -5,6 +5,8 @@
 
 #include "app/CStringTable.h"
 #include "list/RowWord.h"
+#include "log/CCommandLog.h"
+#include "log/CLogFile.h"
 #include "settings/CSettingsFile.h"
 #include "support/CRunControlFixture.h"
 
@@ -169,6 +171,43 @@ TEST_F(RunControlTest, WithoutASiteTheConnectDialogComesFirstAndCancelEndsTheRun
     EXPECT_FALSE(Controller().IsRunActive());
     Controller().CheckAutomaticRun("skerrow --settings=x");
     EXPECT_EQ(m_host.connectDialogs.load(), 1);
+}
+
+// What stops a run before or at its connection says what to do: a missing PC folder is named before
+// any connection (not "no files have been found"), a server that cannot be reached is named with its
+// port, and a refused login points at the user name and password. The log shows each attempt.
+TEST_F(RunControlTest, WhatStopsARunAtItsStartNamesTheCause)
+{
+    StartServer(FtpServerKind::Pyftpdlib);
+    auto log = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(log);
+    const std::string port = std::to_string(m_server->Port());
+    const struct {
+        const char* section;
+        const char* key;
+        std::string value;
+        std::vector<std::string> said;
+        bool connects;
+    } cases[] = {
+        {"Configure", "PCDir", m_local.Str() + "/gone", {"The PC folder \"" + m_local.Str() + "/gone\" does not exist"}, false},
+        {"Advanced", "Port", "1", {"Connecting to 127.0.0.1:1 failed.", "could not be established"}, true},
+        {"Configure", "User", "nobody", {"Connecting to 127.0.0.1:" + port + " failed.", "530 ",
+                                         "Check the user name and the password"}, true},
+    };
+    for (const auto& c : cases) {
+        WriteSettings();
+        WriteSetting(c.section, c.key, c.value);
+        Controller().OnFindFilesTransfer();
+        ASSERT_TRUE(m_host.PumpUntilIdle());
+        ASSERT_FALSE(m_sink.Messages().empty()) << c.key;
+        for (const std::string& text : c.said)
+            EXPECT_NE(m_sink.Messages().back().find(text), std::string::npos) << m_sink.Messages().back();
+        bool attempted = false;
+        for (const CLogLine& line : log->Drain(1000))
+            attempted = attempted || line.text.find("* Connecting to 127.0.0.1:") != std::string::npos;
+        EXPECT_EQ(attempted, c.connects) << c.key;
+        EXPECT_EQ(m_list.Count(), 0u) << c.key;
+    }
 }
 
 // The connection kept after a run serves the next one only while the settings still name what it

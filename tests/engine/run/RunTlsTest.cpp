@@ -62,7 +62,7 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
     size_t logins = 0;
     for (const CLogLine& line : log->Drain(100000))
-        logins += line.text.rfind("> USER ", 0) == 0 ? 1 : 0;
+        logins += line.text.find("] > USER ") != std::string::npos ? 1 : 0;
     EXPECT_GT(logins, 0u);
 }
 
@@ -77,7 +77,7 @@ TEST_F(RunTlsTest, AServerWithoutTlsIsAskedAboutOnceAndTheAutomaticRunGoesOnSayi
     auto logged = [&log](const std::string& text) {
         size_t count = 0;
         for (const CLogLine& line : log->Drain(100000))
-            count += line.text == text ? 1 : 0;
+            count += line.text.size() > text.size() && line.text.compare(line.text.size() - text.size(), text.size(), text) == 0 ? 1 : 0;
         return count;
     };
     const std::string notice = "! " + CFtpConnection::PlainFallbackText("127.0.0.1", m_server->Port());

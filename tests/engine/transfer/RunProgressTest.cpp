@@ -136,11 +136,11 @@ TEST(RunProgress, Words)
         {{}, "", ""},
         {{Kind::Upload, 12, 12, 0, 50, 1258291, 5242880, 307200, 13, 24},
          "12 sent, 38 to go, 0:13 left, 1.2 MB of 5.0 MB, 300.0 KB/s", "[24 %] "},
-        {{Kind::Upload, 0, 0, 0, 5000, 0, 4096000, 0, -1, 0}, "0 sent, 5000 to go, 0 bytes of 3.9 MB", "[0 %] "},
+        {{Kind::Upload, 0, 0, 0, 5000, 0, 4096000, 0, -1, 0}, "0 sent, 5,000 to go, 0 bytes of 3.9 MB", "[0 %] "},
         {{Kind::Upload, 2, 1, 1, 3, 0, 0, 1.5, 1, 66}, "1 sent, 1 failed, 1 to go, 0:01 left", "[66 %] "},
         {{Kind::Delete, 3, 3, 0, 9, 0, 0, 1, 6, 33}, "3 deleted, 6 to go, 0:06 left", "[33 %] "},
         {{Kind::Upload, 1, 1, 0, 2, 1023, 3221225472, 100, 3723, 0},
-         "1 sent, 1 to go, 1:02:03 left, 1023 bytes of 3.0 GB, 100 bytes/s", "[0 %] "},
+         "1 sent, 1 to go, 1:02:03 left, 1,023 bytes of 3.0 GB, 100 bytes/s", "[0 %] "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CRunProgressText::Describe(c.snapshot), c.text);
