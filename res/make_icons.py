@@ -231,23 +231,29 @@ def tool_about():
 
 
 def list_icons():
+    # Four shapes, not only four colours: an empty ring waits, a tick is done, a red disc with a
+    # white cross failed, a bin is a server entry to delete.
     c = Canvas(16)
-    tick(c, BLACK, LGREY)
+    c.ring(7.5, 7.5, 5.2, BLACK, 1.7)
     c.save("list_pending")
     c = Canvas(16)
     tick(c, GREEN, DGREEN)
     tick(c, GREEN)
     c.save("list_done")
     c = Canvas(16)
-    cross(c, RED)
+    c.disc(7.5, 7.5, 7, RED, DRED)
+    c.line(4.5, 4.5, 10.5, 10.5, WHITE, 2.2)
+    c.line(10.5, 4.5, 4.5, 10.5, WHITE, 2.2)
     c.save("list_failed")
     c = Canvas(16)
-    for i in range(0, 16, 4):
-        c.line(i, 0, i, 15, LGREY)
-        c.line(0, i, 15, i, LGREY)
-    c.line(15, 0, 15, 15, LGREY)
-    c.line(0, 15, 15, 15, LGREY)
-    cross(c, DRED, 3.0)
+    c.rect(5, 1, 10, 2, GREY, BLACK)         # the lid's handle
+    c.rect(1, 3, 14, 4, GREY, BLACK)         # the lid
+    c.poly([(2.5, 5), (13.5, 5), (12.5, 15.5), (3.5, 15.5)], LGREY)
+    for x in (5, 8, 11):                     # the body's ribs
+        c.line(x, 7, x, 13, BLACK)
+    c.line(3, 5, 4, 15, BLACK)
+    c.line(13, 5, 12, 15, BLACK)
+    c.line(4, 15, 12, 15, BLACK)
     c.save("list_ftp_pending")
 
 

@@ -78,6 +78,8 @@ const Entry kStringTable[] = {
     S("59392", "Show or hide the toolbar\nToggle ToolBar"),
     S("59393", "Show or hide the status bar\nToggle StatusBar"),
     S("32830", "Show or hide the log of the commands sent and the server's replies\nLog"),
+    S("32832", "Selects the next row that failed\nNext failed row"),
+    S("32833", "Selects the previous row that failed\nPrevious failed row"),
     S("32788", "Re set the transfer state\nRe-set"),
     S("32771", "Start a New Transfer\nNew Transfer"),
     S("32772", "Finds all the files to transfer\nFind"),

@@ -78,6 +78,9 @@ enum CommandId : int {
     ID_INDICATOR_PERC = 59142,
     // The command log pane (View > Log).
     ID_VIEW_LOG = 32830,
+    // View > Next Failed Row (F8), Previous Failed Row (Shift+F8).
+    ID_NEXT_FAILED = 32832,
+    ID_PREVIOUS_FAILED = 32833,
 };
 
 } // namespace skerrow

@@ -206,6 +206,12 @@ std::vector<RowId> CTransferList::Ids() const
     return ids;
 }
 
+size_t CTransferList::IndexOf(RowId id) const
+{
+    std::lock_guard lock(m_mutex);
+    return IndexOfLocked(id);
+}
+
 size_t CTransferList::IndexOfLocked(RowId id) const
 {
     if (m_idsAscending) {

@@ -62,6 +62,8 @@ public:
     std::vector<RowId> Ids() const;
     // Row access by id; false when no row has that id any more.
     bool GetRowById(RowId id, CTransferRow& row) const;
+    // Where the row with that id stands now; std::string::npos when it is gone.
+    size_t IndexOf(RowId id) const;
     // The one place a pass changes a row: its state (the kind is kept) and its Errors cell.
     bool SetRowState(RowId id, int32_t state, std::string error);
 

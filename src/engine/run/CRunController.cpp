@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "app/CNumberText.h"
 #include "app/CStringTable.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
@@ -86,6 +87,19 @@ bool CRunController::RefuseDuringRun()
     return true;
 }
 
+bool CRunController::MayReplaceFailedRows()
+{
+    const size_t failed = m_list.CountInState(kRowFailed);
+    if (failed == 0 || m_nextRunAutomatic)
+        return true;
+    return m_prompt.AskYesNo(
+        FormatText(Tr("T.ReplaceFailedRows", "The list still holds %s failed rows, with their errors: a new find "
+                                             "replaces them. Go on?")
+                       .c_str(),
+                   CNumberText::Grouped(failed).c_str()),
+        PromptIcon::Question);
+}
+
 bool CRunController::HasUnfinishedRows() const
 {
     return !m_list.AllDone();
@@ -100,7 +114,7 @@ void CRunController::OnFindFilesTransfer()
 
 void CRunController::FindThen(const std::function<void(const std::shared_ptr<CRun>&)>& next)
 {
-    if (RefuseDuringRun())
+    if (RefuseDuringRun() || !MayReplaceFailedRows())
         return;
     LoadSettings();
     CloseConnectionIfChanged();
@@ -131,7 +145,7 @@ bool CRunController::AskForSite(bool deleting)
 
 void CRunController::OnFindFiles()
 {
-    if (RefuseDuringRun())
+    if (RefuseDuringRun() || !MayReplaceFailedRows())
         return;
     m_runState.store(1);
     if (m_host.ShowPcDirDialog()) {

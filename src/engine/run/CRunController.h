@@ -143,6 +143,9 @@ private:
     // number: the connection's place in its run (1 for the first), shown before its log lines.
     // Why the connection did not open: host and port, the error, and a word on the login for a 530.
     static std::string ConnectFailureText(CFtpConnection& connection, const std::string& host, int port);
+    // A find would replace Failed rows (and their errors): the user says whether it may; an
+    // automatic run does not ask.
+    bool MayReplaceFailedRows();
     // The settings' PC folder exists; otherwise the user is told so (nothing connects then).
     bool PcDirReady();
     static std::string PcDirMissingText(const std::string& pcDir);

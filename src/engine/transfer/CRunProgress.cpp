@@ -39,6 +39,7 @@ void CRunProgress::BeginPass(Kind kind, const CTransferList& list, const std::ve
     m_kind = kind;
     m_sizes = std::move(sizes);
     m_started.clear();
+    m_current = 0;
     m_rowsTotal = m_sizes.size();
     m_rowsSent = 0;
     m_rowsFailed = 0;
@@ -59,8 +60,10 @@ void CRunProgress::FileBytes(uint64_t sent)
 void CRunProgress::RowStarted(RowId row, Clock::time_point now)
 {
     std::lock_guard lock(m_mutex);
-    if (m_sizes.count(row))
+    if (m_sizes.count(row)) {
         m_started[row] = now;
+        m_current = row;
+    }
 }
 
 void CRunProgress::RowEnded(RowId row, Outcome outcome, Clock::time_point now)
@@ -74,6 +77,8 @@ void CRunProgress::RowEnded(RowId row, Outcome outcome, Clock::time_point now)
         from = started->second;
         m_started.erase(started);
     }
+    if (m_current == row) // another connection's row, if one is under way
+        m_current = m_started.empty() ? 0 : m_started.begin()->first;
     if (found == m_sizes.end() || outcome == Outcome::Left)
         return; // Done before the pass, another kind of row, ended already, or still to do
     m_bytesEnded += found->second;
@@ -128,6 +133,7 @@ CRunProgressSnapshot CRunProgress::Snapshot(Clock::time_point now)
     snapshot.kind = m_kind;
     if (m_kind == Kind::None)
         return snapshot;
+    snapshot.current = m_current;
     snapshot.rowsSent = m_rowsSent;
     snapshot.rowsFailed = m_rowsFailed;
     snapshot.rowsDone = m_rowsSent + m_rowsFailed;

@@ -37,6 +37,8 @@ struct CRunProgressSnapshot {
     // -1 while not known.
     int64_t secondsLeft = -1;
     int percent = 0;
+    // The row a connection took last and has not ended (the window keeps it in view); 0: none.
+    RowId current = 0;
 };
 
 class CRunProgress {
@@ -81,6 +83,7 @@ private:
     Kind m_kind = Kind::None;
     std::unordered_map<RowId, uint64_t> m_sizes; // rows still to do, with their bytes
     std::unordered_map<RowId, Clock::time_point> m_started;
+    RowId m_current = 0;
     uint64_t m_rowsSent = 0;
     uint64_t m_rowsFailed = 0;
     uint64_t m_rowsTotal = 0;

@@ -65,7 +65,7 @@ struct RunCommand {
 const RunCommand kRunCommands[] = {
     {0, ID_FILE_NEW},          {2, ID_TRANSFER_DELETE}, {2, ID_FIND_FILES_TRANSFER},
     {2, ID_FIND_FILES},        {2, ID_TREE_DELETE},     {1, ID_RESET},
-    {2, ID_FIND_LEFTOVERS},
+    {2, ID_FIND_LEFTOVERS},    {0, ID_FILE_OPEN}, // an opened list would replace the run's
 };
 
 const int kKeyPanes[] = {CMainFrame::kCapsPane, CMainFrame::kNumPane, CMainFrame::kScrollPane};

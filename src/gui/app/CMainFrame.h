@@ -15,7 +15,7 @@ public:
     ~CMainFrame() override;
 
     // Greys (true) or restores (false) New, Transfer/Delete, Find Files & Transfer, Find Files,
-    // Tree Delete and Re-set in the menus, and draws their toolbar buttons disabled.
+    // Tree Delete, Re-set and Open in the menus, and draws their toolbar buttons disabled.
     void SetRunning(bool running);
 
     // A fresh menu bar from the current language, with the run commands greyed as SetRunning last

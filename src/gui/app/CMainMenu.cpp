@@ -65,6 +65,10 @@ wxMenu* ViewMenu()
     Fill(menu, {{ID_VIEW_TOOLBAR, Tr("M59392", "&Toolbar"), ItemKind::Check},
                 {ID_VIEW_STATUS_BAR, Tr("M59393", "&Status Bar"), ItemKind::Check},
                 {ID_VIEW_LOG, Tr("M32830", "&Log"), ItemKind::Check},
+                kSeparator,
+                {ID_NEXT_FAILED, Tr("M32832", "&Next Failed Row\tF8"), ItemKind::Normal},
+                {ID_PREVIOUS_FAILED, Tr("M32833", "&Previous Failed Row\tShift+F8"), ItemKind::Normal},
+                kSeparator,
                 {ID_RESET, Tr("M32788", "&Re-set"), ItemKind::Normal}});
     return menu;
 }

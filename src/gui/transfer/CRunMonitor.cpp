@@ -5,6 +5,7 @@
 #include "run/CRunController.h"
 #include "run/CRunProgressText.h"
 #include "transfer/CLogPane.h"
+#include "transfer/CTransferListCtrl.h"
 
 using namespace skerrow;
 
@@ -30,6 +31,8 @@ void CRunMonitor::Update()
     const CRunProgressSnapshot progress = m_run.ProgressSnapshot();
     m_frame.ShowOverallProgress(wxString::FromUTF8(CRunProgressText::Describe(progress)),
                                 wxString::FromUTF8(CRunProgressText::TitlePrefix(progress)));
+    if (m_list)
+        m_list->FollowRow(progress.current);
     if (m_log && m_pane)
         m_pane->Append(m_log->Drain(kLinesPerTick));
 }

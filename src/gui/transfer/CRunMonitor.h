@@ -1,6 +1,7 @@
 #pragma once
 // Shows a run's overall progress and the command log on a timer of the UI thread, a few times a
-// second: the workers never wake the window for either, however many files pass.
+// second, and keeps the row being sent in view: the workers never wake the window for any of it,
+// however many files pass.
 
 #include <memory>
 
@@ -8,6 +9,7 @@
 
 class CMainFrame;
 class CLogPane;
+class CTransferListCtrl;
 
 namespace skerrow {
 class CRunController;
@@ -20,6 +22,7 @@ public:
     ~CRunMonitor() override;
 
     void SetLogPane(CLogPane* pane) { m_pane = pane; }
+    void SetListCtrl(CTransferListCtrl* list) { m_list = list; }
     // What the timer does; also called at once when a run ends.
     void Update();
 
@@ -34,5 +37,6 @@ private:
     skerrow::CRunController& m_run;
     std::shared_ptr<skerrow::CCommandLog> m_log;
     CLogPane* m_pane = nullptr;
+    CTransferListCtrl* m_list = nullptr;
     wxTimer m_timer;
 };

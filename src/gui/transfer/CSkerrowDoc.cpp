@@ -67,7 +67,8 @@ wxString CSkerrowDoc::AskPath(long style) const
     const wxFileName defaultFile(wxString::FromUTF8(CSettingsFile().GetPath(".txt")));
     const wxString title = wxString::FromUTF8((style & wxFD_SAVE) ? Tr("T.SaveListTitle", "Save As")
                                                                    : Tr("T.OpenListTitle", "Open"));
-    wxFileDialog dialog(parent, title, defaultFile.GetPath(), defaultFile.GetFullName(), FileWildcard(), style);
+    const wxString folder = m_lastFolder.empty() ? wxGetHomeDir() : m_lastFolder;
+    wxFileDialog dialog(parent, title, folder, defaultFile.GetFullName(), FileWildcard(), style);
     if (dialog.ShowModal() != wxID_OK)
         return wxString();
     wxString path = dialog.GetPath();
@@ -75,6 +76,8 @@ wxString CSkerrowDoc::AskPath(long style) const
     // run; the directory and the name are there at once.
     if (path.empty() && !dialog.GetFilename().empty())
         path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+    if (!path.empty())
+        m_lastFolder = wxFileName(path).GetPath();
     return (style & wxFD_SAVE) ? WithDefaultExtension(path) : path;
 }
 

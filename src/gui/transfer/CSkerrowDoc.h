@@ -34,9 +34,12 @@ public:
 
 private:
     CSkerrowView* GetSkerrowView() const;
-    // Shows the file dialog in the given mode (wxFD_SAVE or wxFD_OPEN and their flags), opened at
-    // the default saved list file beside the settings file. "" when the user cancels.
+    // Shows the file dialog in the given mode (wxFD_SAVE or wxFD_OPEN and their flags), opened in
+    // the folder used last (at first the home folder, never the hidden settings folder) on the
+    // settings file's name with ".txt". "" when the user cancels.
     wxString AskPath(long style) const;
+
+    mutable wxString m_lastFolder;
 
     wxDECLARE_DYNAMIC_CLASS(CSkerrowDoc);
 };

@@ -20,6 +20,7 @@
 #include "settings/CTreeDeleteDlg.h"
 #include "settings/CSettingsFile.h"
 #include "log/CCommandLog.h"
+#include "list/RowWord.h"
 #include "log/CLogFile.h"
 #include "transfer/CLogPane.h"
 #include "transfer/CRunMonitor.h"
@@ -128,6 +129,7 @@ void CSkerrowView::CreateWindows(CMainFrame* frame)
     m_splitter->Initialize(m_listCtrl);
     m_monitor = std::make_unique<CRunMonitor>(*frame, *m_run, m_log);
     m_monitor->SetLogPane(m_logPane);
+    m_monitor->SetListCtrl(m_listCtrl);
     CSettingsFile settings;
     if (settings.ReadInt(kViewSection, kShowLogKey, 0) != 0)
         ShowLog(true);
@@ -199,6 +201,8 @@ void CSkerrowView::BindCommands()
     for (int id : {ID_HELP_INDEX, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_HELP, ID_DEFAULT_HELP})
         Bind(wxEVT_MENU, &CSkerrowView::OnHelp, this, WxCommandId(id));
     Bind(wxEVT_MENU, &CSkerrowView::OnToggleLog, this, WxCommandId(ID_VIEW_LOG));
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { SelectFailedRow(true); }, WxCommandId(ID_NEXT_FAILED));
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { SelectFailedRow(false); }, WxCommandId(ID_PREVIOUS_FAILED));
     Bind(wxEVT_UPDATE_UI, &CSkerrowView::OnUpdateLogItem, this, WxCommandId(ID_VIEW_LOG));
     for (int id : kLanguageCommands) {
         Bind(wxEVT_MENU, &CSkerrowView::OnLanguage, this, WxCommandId(id));
@@ -421,6 +425,23 @@ void CSkerrowView::OnUpdateLanguage(wxUpdateUIEvent& event)
 void CSkerrowView::SetRunning(bool running)
 {
     SkerrowApp().SetRunning(running);
+    if (!m_listCtrl)
+        return;
+    if (running) {
+        m_listCtrl->StartFollowing();
+        return;
+    }
+    // After a run with failures the first failed row is selected and in view.
+    m_listCtrl->Flush();
+    if (m_list.CountInState(skerrow::kRowFailed) > 0) {
+        m_listCtrl->SelectFailed(true, true);
+    }
+}
+
+void CSkerrowView::SelectFailedRow(bool forward)
+{
+    if (m_listCtrl && !m_listCtrl->SelectFailed(forward))
+        SetStatusText(skerrow::Tr("T.NoFailedRow", "No row has failed."));
 }
 
 bool CSkerrowView::ShowConnectDialog(bool deleting)

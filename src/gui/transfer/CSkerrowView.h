@@ -103,6 +103,9 @@ public:
     skerrow::PlainConsent AskPlainConsent(const std::string& host, int port) override;
     void ShowUnencrypted(bool unencrypted) override;
 
+    // Next failed row (F8) and the previous one (Shift+F8), wrapping round.
+    void SelectFailedRow(bool forward);
+
     // Command handlers.
     void OnFindFilesTransfer(wxCommandEvent& event);
     void OnFindFiles(wxCommandEvent& event);

@@ -259,6 +259,43 @@ long CTransferListCtrl::FocusedRow() const
     return GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
 }
 
+void CTransferListCtrl::StartFollowing()
+{
+    m_following = true;
+    m_followedTop = -1;
+}
+
+void CTransferListCtrl::FollowRow(skerrow::RowId row)
+{
+    if (!m_following || row == 0)
+        return;
+    if (m_followedTop >= 0 && GetTopItem() != m_followedTop) {
+        m_following = false; // the user scrolled: the list stays where they took it
+        return;
+    }
+    const size_t index = m_list.IndexOf(row);
+    if (index == std::string::npos || index >= static_cast<size_t>(GetItemCount()))
+        return;
+    EnsureVisible(static_cast<long>(index));
+    m_followedTop = GetTopItem();
+}
+
+bool CTransferListCtrl::SelectFailed(bool forward, bool fromStart)
+{
+    const long count = GetItemCount();
+    const long from = fromStart ? -1 : FocusedRow();
+    for (long step = 1; step <= count; ++step) {
+        const long item = ((forward ? from + step : from - step) % count + count) % count;
+        int32_t word = 0;
+        if (m_list.GetWord(static_cast<size_t>(item), word) && skerrow::RowStateOf(word) == skerrow::kRowFailed) {
+            ShowSelection(m_selection.Click(static_cast<size_t>(item), false, false));
+            FocusRow(item);
+            return true;
+        }
+    }
+    return false;
+}
+
 void CTransferListCtrl::FocusRow(long item)
 {
     SetItemState(item, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
@@ -322,6 +359,11 @@ void CTransferListCtrl::OnSelectionKey(wxKeyEvent& event)
     }
     if (key == WXK_CONTROL_A || (event.ControlDown() && (key == 'A' || key == 'a'))) {
         ShowSelection(m_selection.SelectAll(static_cast<size_t>(GetItemCount())));
+        return;
+    }
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+        if (FocusedRow() >= 0)
+            ShowRowDetails(FocusedRow());
         return;
     }
     if (key == WXK_SPACE) {

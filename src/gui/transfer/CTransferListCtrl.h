@@ -52,6 +52,14 @@ public:
     // The row with the focus rectangle, or -1.
     long FocusedRow() const;
 
+    // While a run goes the list keeps the row being sent in view, until the user scrolls it
+    // elsewhere: StartFollowing at the run's start, FollowRow on each look at the progress.
+    void StartFollowing();
+    void FollowRow(skerrow::RowId row);
+    // Selects the next Failed row after the focused one (or the previous one before it; fromStart:
+    // the first one), wrapping round, and brings it into view; false when no row has failed.
+    bool SelectFailed(bool forward, bool fromStart = false);
+
     void OnRowsChanged(size_t first, size_t last) override;
     void OnCountChanged() override;
 
@@ -82,6 +90,8 @@ private:
     wxImageList m_images;
     std::mutex m_dirtyMutex;
     bool m_countDirty = false;
+    bool m_following = false;
+    long m_followedTop = -1; // the top row after the list last followed; another: the user scrolled
     size_t m_dirtyFirst = SIZE_MAX;
     size_t m_dirtyLast = 0;
     std::atomic<bool> m_flushPending{false};

@@ -48,6 +48,10 @@ const std::vector<Menu> kMenus = {
      {{59392, "&Toolbar", "Show or hide the toolbar"},
       {59393, "&Status Bar", "Show or hide the status bar"},
       {32830, "&Log", "Show or hide the log of the commands sent and the server's replies"},
+      {0, nullptr, nullptr},
+      {32832, "&Next Failed Row\tF8", "Selects the next row that failed"},
+      {32833, "&Previous Failed Row\tShift+F8", "Selects the previous row that failed"},
+      {0, nullptr, nullptr},
       {32788, "&Re-set", "Re set the transfer state"}}},
     {"&Tools",
      {{0, nullptr, nullptr},
@@ -71,7 +75,7 @@ const std::vector<Menu> kMenus = {
 const std::vector<int> kToolbar = {57600, 57601, 57603, 0, 32799, 32800, 0, 32772, 32773, 0,
                                    32788, 0,     32792, 0, 32774, 0,     57664};
 
-const std::set<int> kRunCommands = {57600, 32773, 32771, 32772, 32831, 32792, 32788};
+const std::set<int> kRunCommands = {57600, 57601, 32773, 32771, 32772, 32831, 32792, 32788};
 
 const char* const kEnglishIni = "[Advanced]\nLanguage=1\n";
 

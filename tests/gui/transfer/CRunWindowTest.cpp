@@ -22,8 +22,8 @@ namespace {
 
 // New, Find Files & Transfer, Find Files, Find Files and Server Leftovers, Transfer/Delete, Tree
 // Delete, Re-set.
-const int kRunCommands[] = {ID_FILE_NEW,       ID_FIND_FILES_TRANSFER, ID_FIND_FILES, ID_FIND_LEFTOVERS,
-                            ID_TRANSFER_DELETE, ID_TREE_DELETE,        ID_RESET};
+const int kRunCommands[] = {ID_FILE_NEW,        ID_FIND_FILES_TRANSFER, ID_FIND_FILES, ID_FIND_LEFTOVERS,
+                            ID_TRANSFER_DELETE, ID_TREE_DELETE,         ID_RESET,      ID_FILE_OPEN};
 
 std::string ReadBytes(const std::filesystem::path& path)
 {

@@ -20,6 +20,7 @@
 #include "transfer/CSkerrowView.h"
 #include "transfer/CTransferListCtrl.h"
 #include "list/RowWord.h"
+#include "support/CScopedEnv.h"
 
 using namespace skerrow;
 
@@ -155,15 +156,17 @@ TEST_F(DocumentTest, SaveWritesTheRunStateAndTheRows)
     EXPECT_EQ(seen.pane, "Saving File");
     EXPECT_EQ(PaneZero(), "Before");
 
-    // Through File Save: the dialog opens on skerrow.txt beside the settings file, in save mode
-    // with the overwrite question, under the wait cursor.
+    // Through File Save: the dialog opens on skerrow.txt in the home folder (not the hidden settings
+    // folder), in save mode with the overwrite question, under the wait cursor.
+    test::CScopedEnv home;
+    home.Set("HOME", m_dir.MakeDir("home").string());
     View()->SetRunState(1);
     View()->List().Insert(0, kRowPending, "/img/logo.gif", "5");
     View()->List().Insert(1, (kKindFtpEntry << 4) | kRowFailed, "/old/a b.html", "12", "550 refused");
     CFileDialogSeen dialog;
     wxTEST_DIALOG(Command(ID_FILE_SAVE), CExpectFileDialog(PathOf("list.txt"), &dialog), CExpectNotice(&seen));
     EXPECT_EQ(ReadBytes(m_dir.Path() / "list.txt"), "1\r\n0\t/img/logo.gif\t5\t\r\n50\t/old/a b.html\t12\t550 refused\r\n");
-    EXPECT_EQ(dialog.directory, Utf8(m_dir.Str()));
+    EXPECT_EQ(dialog.directory, Utf8((m_dir.Path() / "home").string()));
     EXPECT_EQ(dialog.name, "skerrow.txt");
     EXPECT_EQ(dialog.wildcard, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
     EXPECT_TRUE(dialog.style & wxFD_SAVE);
@@ -171,8 +174,10 @@ TEST_F(DocumentTest, SaveWritesTheRunStateAndTheRows)
     EXPECT_TRUE(dialog.busy);
     EXPECT_EQ(seen.text, "The file has been saved succesfully");
 
-    // A name typed without an extension gets ".txt", but never replaces a file unasked.
+    // A name typed without an extension gets ".txt", but never replaces a file unasked. The dialog
+    // opens where the last list went.
     wxTEST_DIALOG(Command(ID_FILE_SAVE), CExpectFileDialog(PathOf("typed"), &dialog), CExpectNotice(&seen));
+    EXPECT_EQ(dialog.directory, Utf8(m_dir.Str()));
     EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "typed.txt"));
     wxTEST_DIALOG(Command(ID_FILE_SAVE), CExpectFileDialog(PathOf("list"), &dialog), CExpectNotice(&seen));
     EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "list"));
