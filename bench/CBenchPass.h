@@ -21,6 +21,9 @@ struct CBenchPass {
     skerrow::CProgressMeter progress{sink};
     skerrow::CFtpConnection connection;
 
+    // The peers are measured on plain FTP, and so are we unless a bench asks for TLS.
+    CBenchPass() { connection.SetEncryption(skerrow::FtpEncryption::Plain); }
+
     // Logs in with argv[1] to argv[4] (passive) and starts at the root; says why on stderr when not.
     bool Open(char** argv)
     {

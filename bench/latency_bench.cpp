@@ -71,6 +71,7 @@ int main(int argc, char** argv)
         setup.connections = connections;
         setup.open = [&argv, start, count = std::make_shared<std::atomic<int>>(0)](CFtpConnection& more) {
             Trace(more, ++*count, start);
+            more.SetEncryption(FtpEncryption::Plain);
             return more.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true);
         };
         CUploadLanes(context, setup).Run();

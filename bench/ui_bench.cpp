@@ -118,6 +118,7 @@ void WriteSettings(const std::string& ini, const std::string& port, const std::s
     settings.WriteString("Configure", "PCDir", pcDir);
     settings.WriteString("Configure", "FTPStartDir", "site");
     settings.WriteString("Advanced", "PASV", "1");
+    settings.WriteString("Plain FTP Servers", ("127.0.0.1:" + port).c_str(), "1"); // the local server offers no TLS
     settings.WriteString("View", "Log", std::getenv("SKERROW_UI_BENCH_NO_LOG") ? "0" : "1");
 }
 

@@ -31,6 +31,9 @@ write_demo_settings() {
         local line
         for line in "$@"; do printf '%s\n' "$line"; done
         printf '[Data]\nLastRun=1000\\01\\01 01:01\n'
+        # The demo server on this machine offers no TLS: let in without the question, as a user's
+        # "Always for this server" would.
+        printf '[Plain FTP Servers]\n127.0.0.1:%s=1\n' "$port"
     } > "$work/skerrow.ini"
     chmod 600 "$work/skerrow.ini"
 }

@@ -139,7 +139,9 @@ void CMainFrame::CreateStatusPanes()
         m_keyTexts[i] = Text(kKeyIndicators[i]);
         widths[kKeyPanes[i]] = statusBar->GetTextExtent(m_keyTexts[i]).GetWidth() + margin;
     }
-    widths[kOverallPane] = 0; // shown during a run only
+    // Shown during a run only; between runs as narrow as GTK can draw a pane (a pane of no width has
+    // a negative inside, which GTK reports as an invalid rectangle).
+    widths[kOverallPane] = IdleOverallWidth();
     statusBar->SetStatusWidths(6, widths);
     statusBar->SetStatusText(Text(IDS_READY), kMessagePane);
     statusBar->SetStatusText(Text(IDS_INDICATOR_PERC), kPercentPane);
@@ -200,12 +202,19 @@ void CMainFrame::UpdateKeyIndicators()
     }
 }
 
+int CMainFrame::IdleOverallWidth() const
+{
+    const wxStatusBar* statusBar = GetStatusBar();
+    return statusBar ? statusBar->GetCharWidth() : 8;
+}
+
 void CMainFrame::ShowOverallProgress(const wxString& text, const wxString& titlePrefix)
 {
     wxStatusBar* statusBar = GetStatusBar();
     if (statusBar && statusBar->GetFieldsCount() > kOverallPane && statusBar->GetStatusText(kOverallPane) != text) {
         // The pane only grows during a run, so that it does not jitter as the figures change.
-        const int needed = text.empty() ? 0 : statusBar->GetTextExtent(text).GetWidth() + 3 * statusBar->GetCharWidth();
+        const int needed =
+            text.empty() ? IdleOverallWidth() : statusBar->GetTextExtent(text).GetWidth() + 3 * statusBar->GetCharWidth();
         if (needed > m_paneWidths[kOverallPane] || text.empty()) {
             m_paneWidths[kOverallPane] = needed;
             statusBar->SetStatusWidths(6, m_paneWidths);

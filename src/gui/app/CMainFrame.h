@@ -38,6 +38,7 @@ private:
     void CreateToolBarButtons();
     void RelabelToolBar();
     void CreateStatusPanes();
+    int IdleOverallWidth() const;
     void BindCommands();
     void OnExit(wxCommandEvent& event);
     void OnToggleToolBar(wxCommandEvent& event);

@@ -67,6 +67,7 @@ CAdvancedDlg::CAdvancedDlg(wxWindow* parent)
     CreateControls();
     Bind(wxEVT_INIT_DIALOG, &CAdvancedDlg::OnInitDialog, this);
     Bind(wxEVT_BUTTON, &CAdvancedDlg::OnHelp, this, ID_HELP_BUTTON);
+    CHelpLauncher::HelpOnF1(*this, ID_HELP_BUTTON);
 }
 
 // Controls are made in tab order: Port, Timeout, Max Errors, the list, Add, Delete, the exclusion

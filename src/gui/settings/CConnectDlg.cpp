@@ -61,6 +61,7 @@ CConnectDlg::CConnectDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &CConnectDlg::OnBrowse, this, ID_BROWSE);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnAdvanced, this, ID_ADVANCED);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnHelp, this, ID_HELP_BUTTON);
+    CHelpLauncher::HelpOnF1(*this, ID_HELP_BUTTON);
 }
 
 // Controls are made in tab order: Site, Start Dir, User Name, Password, PC Dir, browse, Upload

@@ -1,5 +1,11 @@
 #include "settings/CHelpLauncher.h"
 
+#include <algorithm>
+
+#include <wx/accel.h>
+#include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/display.h>
 #include <wx/fileconf.h>
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
@@ -102,6 +108,36 @@ void CHelpLauncher::ShowTopic(wxWindow* parent, const wxString& topic)
     }
 }
 
+void CHelpLauncher::PlaceBesideMainWindow(wxTopLevelWindow& help)
+{
+    // A normal size, beside the main window where the screen has room, so that both can be read.
+    const wxRect area = wxGetClientDisplayRect();
+    const wxSize size(std::min(area.width / 2, 900), std::min(area.height * 3 / 4, 800));
+    wxPoint at(area.GetRight() - size.x, area.y);
+    if (const wxWindow* main = wxTheApp ? wxTheApp->GetTopWindow() : nullptr; main && main != &help) {
+        const wxRect beside = main->GetScreenRect();
+        const bool right = beside.GetRight() + size.x <= area.GetRight();
+        at = wxPoint(right ? beside.GetRight() + 1 : std::max(area.x, beside.x - size.x),
+                     std::clamp(beside.y, area.y, std::max(area.y, area.GetBottom() - size.y)));
+    }
+    help.Maximize(false);
+    help.SetSize(wxRect(at, size));
+}
+
+void CHelpLauncher::HelpOnF1(wxDialog& dialog, int helpButtonId)
+{
+    wxAcceleratorEntry f1(wxACCEL_NORMAL, WXK_F1, helpButtonId);
+    dialog.SetAcceleratorTable(wxAcceleratorTable(1, &f1));
+    dialog.Bind(
+        wxEVT_MENU,
+        [&dialog, helpButtonId](wxCommandEvent&) {
+            wxCommandEvent click(wxEVT_BUTTON, helpButtonId);
+            click.SetEventObject(&dialog);
+            dialog.ProcessWindowEvent(click);
+        },
+        helpButtonId);
+}
+
 bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxString& description)
 {
     if (!wxFileName::FileExists(book)) {
@@ -120,6 +156,7 @@ bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxStr
         }
         g_viewer.loadedBook = book;
     }
+    const bool wasOpen = g_viewer.controller->GetFrame() && g_viewer.controller->GetFrame()->IsShown();
     bool shown = false;
     {
         wxLogNull quiet;
@@ -130,7 +167,8 @@ bool CHelpLauncher::OpenTopic(const wxString& book, const wxString& topic, wxStr
         return false;
     }
     if (wxHtmlHelpFrame* frame = g_viewer.controller->GetFrame()) {
-        frame->Maximize(true);
+        if (!wasOpen)
+            PlaceBesideMainWindow(*frame);
         frame->Raise();
         // The page takes the keyboard, not the toolbar.
         if (wxHtmlHelpWindow* window = frame->GetHelpWindow(); window && window->GetHtmlWindow())

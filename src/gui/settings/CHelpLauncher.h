@@ -7,7 +7,9 @@
 
 #include <wx/string.h>
 
+class wxDialog;
 class wxHtmlHelpController;
+class wxTopLevelWindow;
 class wxWindow;
 
 class CHelpLauncher {
@@ -19,6 +21,8 @@ public:
     void ShowTopic(wxWindow* parent, const wxString& topic);
     // Opens the topic this launcher holds, "index.html".
     void Show(wxWindow* parent);
+    // F1 in dialog presses its Help button (the accelerator sends the button's id).
+    static void HelpOnF1(wxDialog& dialog, int helpButtonId);
 
     // The help book: the interface language's book in the program's data directory when there is
     // one, else skerrow.htb there, unless SetBookPath named another ("" restores the default).
@@ -30,6 +34,8 @@ public:
     // The viewer kept for the program's life; null until help was first opened.
     static wxHtmlHelpController* Controller();
 
+    // A help window opened afresh: a normal size, beside the main window.
+    static void PlaceBesideMainWindow(wxTopLevelWindow& help);
     // The notice shown when opening help raised an exception, in French or English.
     static wxString FailureNotice(bool french);
 

@@ -33,6 +33,7 @@ CPCDirDlg::CPCDirDlg(wxWindow* parent)
     Bind(wxEVT_INIT_DIALOG, &CPCDirDlg::OnInitDialog, this);
     Bind(wxEVT_BUTTON, &CPCDirDlg::OnBrowse, this, ID_BROWSE);
     Bind(wxEVT_BUTTON, &CPCDirDlg::OnHelp, this, ID_HELP_BUTTON);
+    CHelpLauncher::HelpOnF1(*this, ID_HELP_BUTTON);
 }
 
 // In tab order: PC Dir, browse, Select ALL files, OK, Help, Cancel.

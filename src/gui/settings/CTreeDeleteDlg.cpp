@@ -29,6 +29,7 @@ CTreeDeleteDlg::CTreeDeleteDlg(wxWindow* parent)
     CreateControls();
     Bind(wxEVT_INIT_DIALOG, &CTreeDeleteDlg::OnInitDialog, this);
     Bind(wxEVT_BUTTON, &CTreeDeleteDlg::OnHelp, this, ID_HELP_BUTTON);
+    CHelpLauncher::HelpOnF1(*this, ID_HELP_BUTTON);
 }
 
 void CTreeDeleteDlg::CreateControls()

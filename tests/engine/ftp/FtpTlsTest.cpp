@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "discovery/CTreeDelDirWalk.h"
 #include "transfer/CDeletePlan.h"
@@ -91,6 +92,12 @@ protected:
         if (HasFailure()) {
             for (const std::string& line : m_log)
                 std::printf("  log: %s\n", line.c_str());
+            // The server's side of it, where it keeps one (vsftpd).
+            if (m_bench && !m_bench->Server().LogPath().empty()) {
+                std::ifstream in(m_bench->Server().LogPath());
+                for (std::string line; std::getline(in, line);)
+                    std::printf("  server: %s\n", line.c_str());
+            }
         }
     }
 

@@ -60,6 +60,8 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     ASSERT_TRUE(m_host.PumpUntilIdle());
     EXPECT_EQ(m_host.certificateQuestions.load(), 1);
     EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    for (const CTransferRow& row : m_list.Snapshot())
+        EXPECT_EQ(row.error, "") << row.name;
     size_t logins = 0;
     for (const CLogLine& line : log->Drain(100000))
         logins += line.text.find("] > USER ") != std::string::npos ? 1 : 0;

@@ -4,9 +4,17 @@
 #include <wx/html/helpwnd.h>
 #include <wx/html/htmlwin.h>
 #include <wx/splitter.h>
+#include <wx/uiaction.h>
 
+#include <functional>
+#include <memory>
+
+#include "settings/CAdvancedDlg.h"
+#include "settings/CConnectDlg.h"
 #include "settings/CHelpFrame.h"
 #include "settings/CHelpLauncher.h"
+#include "settings/CPCDirDlg.h"
+#include "settings/CTreeDeleteDlg.h"
 #include "SettingsDialogTest.h"
 #include "gui/app/CMainWindowTest.h"
 
@@ -69,6 +77,39 @@ TEST_F(HelpLauncherTest, MissingBookIsReportedWithItsFullPath)
     CHelpLauncher::SetBookPath(broken);
     CExpectMessage unreadable("The help file could not be read.\n" + broken, wxICON_ERROR);
     wxTEST_DIALOG(ShowHelpTopic(nullptr, "index.html"), unreadable);
+}
+
+// F1 in each dialog with a Help button opens the help, pressed through the X server; the help
+// opens at a normal size, not over the whole screen.
+TEST_F(HelpLauncherTest, F1OnTheKeyboardOpensTheHelpFromEveryDialog)
+{
+    CHelpLauncher::SetBookPath(SKERROW_BIN_DIR "/skerrow.htb");
+    const std::vector<std::function<wxDialog*()>> dialogs = {
+        [] { return new CConnectDlg(nullptr); }, [] { return new CAdvancedDlg(nullptr); },
+        [] { return new CPCDirDlg(nullptr); }, [] { return new CTreeDeleteDlg(nullptr); }};
+    for (size_t i = 0; i < dialogs.size(); ++i) {
+        std::unique_ptr<wxDialog> dialog(dialogs[i]());
+        bool opened = false;
+        wxSize helpSize;
+        wxTheApp->CallAfter([&] {
+            wxUIActionSimulator user;
+            PumpUntil([&] { return dialog->IsActive(); });
+            user.Char(WXK_F1);
+            auto helpShown = [] { return CHelpLauncher::Controller() && CHelpLauncher::Controller()->GetFrame() &&
+                                         CHelpLauncher::Controller()->GetFrame()->IsShown(); };
+            opened = PumpUntil(helpShown, std::chrono::seconds(10));
+            if (opened) {
+                helpSize = CHelpLauncher::Controller()->GetFrame()->GetSize();
+                EXPECT_FALSE(CHelpLauncher::Controller()->GetFrame()->IsMaximized());
+                CHelpLauncher::Controller()->GetFrame()->Close();
+                PumpPending();
+            }
+            dialog->EndModal(wxID_CANCEL);
+        });
+        dialog->ShowModal();
+        EXPECT_TRUE(opened) << "dialog " << i;
+        EXPECT_LE(helpSize.x, wxGetClientDisplayRect().width / 2 + 1) << "dialog " << i;
+    }
 }
 
 } // namespace
