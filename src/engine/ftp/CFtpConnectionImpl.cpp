@@ -294,7 +294,12 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
 
 bool CFtpConnection::Impl::CapTlsAfter(int code)
 {
-    if (code == kErrorNone || !encrypted.load() || tls12Cap || performReplyCode != 522 || abortRequested.load())
+    // The refusal is a 522 reply; but the server drops the data connection's handshake as it sends
+    // that reply, and curl may see the dropped handshake first, while the last reply it read is the
+    // 150 that opened the data connection.
+    const bool refused = performReplyCode == 522 ||
+                         (performReplyCode == 150 && (code == kErrorConnectionAborted || code == kErrorSecureChannel));
+    if (code == kErrorNone || !encrypted.load() || tls12Cap || !refused || abortRequested.load())
         return false;
     tls12Cap = true;
     std::string reply;

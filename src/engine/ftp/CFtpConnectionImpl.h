@@ -150,8 +150,9 @@ struct CFtpConnection::Impl {
 
     // One STOR of localPath as remoteName in the current directory; the error code.
     int PutOnce(const std::string& localPath, const std::string& remoteName, bool ascii);
-    // After a failed call: when the server refused a TLS 1.3 data connection (reply 522), caps the
-    // connection at TLS 1.2, logs in again and says so in the log; true when the call may be repeated.
+    // After a failed call: when the server refused a TLS 1.3 data connection (reply 522, or the data
+    // connection dropped right after the 150 that opened it), caps the connection at TLS 1.2, logs
+    // in again and says so in the log; true when the call may be repeated.
     bool CapTlsAfter(int code);
 
     // Runs the prepared request; records and returns the error code (0 on success). An upload or a

@@ -123,10 +123,6 @@ CertificateTrust CCertificateDlg::Ask()
 CertificateTrust CCertificateDlg::AskFromAnyThread(const std::function<wxWindow*()>& parent,
                                                    const CCertificateInfo& info)
 {
-    CertificateTrust trust = CertificateTrust::Reject;
-    CUiCall::RunOnUiAndWait([&parent, &info, &trust] {
-        CCertificateDlg dialog(parent ? parent() : nullptr, info);
-        trust = dialog.Ask();
-    });
-    return trust;
+    return CUiCall::AskOnUi<CertificateTrust>(
+        [&parent, &info] { return CCertificateDlg(parent ? parent() : nullptr, info).Ask(); }, CertificateTrust::Reject);
 }

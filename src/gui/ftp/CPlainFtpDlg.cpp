@@ -72,10 +72,7 @@ PlainConsent CPlainFtpDlg::Ask()
 PlainConsent CPlainFtpDlg::AskFromAnyThread(const std::function<wxWindow*()>& parent, const std::string& host,
                                             int port)
 {
-    PlainConsent consent = PlainConsent::Refuse;
-    CUiCall::RunOnUiAndWait([&parent, &host, port, &consent] {
-        CPlainFtpDlg dialog(parent ? parent() : nullptr, host, port);
-        consent = dialog.Ask();
-    });
-    return consent;
+    return CUiCall::AskOnUi<PlainConsent>(
+        [&parent, &host, port] { return CPlainFtpDlg(parent ? parent() : nullptr, host, port).Ask(); },
+        PlainConsent::Refuse);
 }

@@ -15,6 +15,14 @@ public:
     static void RunOnUi(std::function<void()> call);
     // True when the call ran, false when it was given up because the window is closing.
     static bool RunOnUiAndWait(const std::function<void()>& call);
+    // A question put on the UI thread for a worker: ask's answer, or unanswered when it was given up.
+    template <typename Answer>
+    static Answer AskOnUi(const std::function<Answer()>& ask, Answer unanswered)
+    {
+        Answer answer = unanswered;
+        RunOnUiAndWait([&ask, &answer] { answer = ask(); });
+        return answer;
+    }
 
     static void SetClosing(bool closing);
     static bool IsClosing();

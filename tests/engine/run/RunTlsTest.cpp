@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 
 #include "app/CStringTable.h"
@@ -19,7 +21,18 @@ namespace {
 
 using test::FtpServerKind;
 
-class RunTlsTest : public test::RunControlTest {};
+class RunTlsTest : public test::RunControlTest {
+protected:
+    void TearDown() override
+    {
+        // The server's side of a failure, where it keeps a log (vsftpd).
+        if (HasFailure() && m_server && !m_server->LogPath().empty()) {
+            std::ifstream in(m_server->LogPath());
+            for (std::string line; std::getline(in, line);)
+                std::printf("  server: %s\n", line.c_str());
+        }
+    }
+};
 
 TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificate)
 {
