@@ -28,6 +28,8 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
   --pwd-resolves                    PWD reports the real directory (without --self-dir components),
                                     as servers that resolve links do; else the path as entered
   --drip-list                       listings arrive one byte every half second
+  --linger MS                       a session still counts MS milliseconds after its connection
+                                    closed (with --max-sessions: a server slow to let one go)
   --huge-list N                     listings also name N made-up files
   --home DIR                        a login starts in DIR (below --root), as on a server that does
                                     not lock the account in its home directory
@@ -98,6 +100,8 @@ class Session(socketserver.StreamRequestHandler):
         try:
             self.serve()
         finally:
+            if OPTIONS.linger:
+                time.sleep(OPTIONS.linger / 1000.0)
             Session.leave()
 
     sessions = 0
@@ -404,6 +408,7 @@ def main():
     parser.add_argument("--mlsd", action="store_true")
     parser.add_argument("--slow-stor", type=int, default=0)
     parser.add_argument("--max-sessions", type=int, default=0)
+    parser.add_argument("--linger", type=int, default=0)
     parser.add_argument("--fold-case", action="store_true")
     parser.add_argument("--home", default="/")
     parser.add_argument("--drip-list", action="store_true")

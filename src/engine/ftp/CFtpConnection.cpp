@@ -1,5 +1,8 @@
 #include "ftp/CFtpConnection.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnectionImpl.h"
 #include "ftp/CFtpListParser.h"
@@ -56,11 +59,19 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     // A certificate the user trusts is accepted on a new attempt; a server that shows yet another
     // one then is asked about again, a few times at most. A refused AUTH TLS is put to the plain-FTP
     // policy, and the login runs again without TLS if it allows.
+    int busyRetries = 0;
     for (int attempt = 0; !d.OpenOnce(host, port, user, password, passive); ++attempt) {
         if (d.LastErrorCode() == kErrorTlsNotOffered && d.encryption == FtpEncryption::ExplicitIfAvailable &&
             !d.plainConsented) {
             if (!d.PlainAllowed(HostName(host), EffectivePort(port, d.encryption)))
                 return false;
+            continue;
+        }
+        // The login without TLS follows right on the session that asked for TLS: a server that
+        // counts sessions ("421 Too many connections") may not have let that one go yet.
+        if (d.plainConsented && LastResponse().rfind("421", 0) == 0 && busyRetries < 3 && !d.abortRequested.load()) {
+            ++busyRetries;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
             continue;
         }
         if (!d.tlsCheck.HasRefused())

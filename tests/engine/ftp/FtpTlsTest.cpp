@@ -375,6 +375,18 @@ TEST_F(FtpTlsTest, PlainFtpConsentAndTheCertificatesAreRememberedPerServer)
     EXPECT_EQ(asked, 2);
 }
 
+// A server that counts sessions and is slow to let one go: the login without TLS, right after the
+// session that asked for TLS, is refused with 421 at first and goes through on a later try.
+TEST_F(FtpTlsTest, ThePlainLoginWaitsForAServerThatStillCountsTheTlsAttempt)
+{
+    Start(FtpServerKind::Misbehaving, {"--max-sessions", "1", "--linger", "400"});
+    CPlainFtpPolicy policy;
+    policy.consent = [](const std::string&, int) { return PlainConsent::Once; };
+    Connection().SetPlainFtpPolicy(policy);
+    EXPECT_TRUE(m_bench->Open()) << Connection().LastError() << " " << Connection().LastResponse();
+    EXPECT_TRUE(Connection().FellBackToPlain());
+}
+
 // pyftpdlib 1.5.7 resets a TLS data connection whose handshake starts before the transfer command
 // is answered, as curl's does (vsftpd above carries the data); its control connection serves here.
 TEST_F(FtpTlsTest, PyftpdlibOffersTlsAndPlainFtpOnlyNeverAsksForIt)
