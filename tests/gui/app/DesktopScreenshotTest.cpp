@@ -12,6 +12,7 @@
 #include <wx/utils.h>
 
 #include "app/CAboutDlg.h"
+#include "app/CNumberText.h"
 #include "app/CMainFrame.h"
 #include "app/CModalDialogTracker.h"
 #include "app/CStringTable.h"
@@ -26,6 +27,7 @@
 #include "settings/CPCDirDlg.h"
 #include "settings/CTreeDeleteDlg.h"
 #include "transfer/CRowDetailsDlg.h"
+#include "list/RowWord.h"
 
 using namespace skerrow;
 
@@ -122,6 +124,40 @@ TEST_F(DesktopScreenshotTest, LeftoversConfirmation)
         CModalDialogTracker::Get().EndTopmost();
     });
     View()->AskYesNo(CLeftoverDeletion::QuestionText(12, 3, "/public_html"), PromptIcon::Question);
+}
+
+// The Tree Delete question with what it deletes below it, as the view asks it.
+TEST_F(DesktopScreenshotTest, TreeDeleteConfirmation)
+{
+    Frame()->SetSize(wxRect(0, 0, 800, 500));
+    LetPaint(*Frame());
+    wxTheApp->CallAfter([&] {
+        if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
+            LetPaint(*shown);
+        Grab(Frame()->GetScreenRect(), "tree-delete-confirmation");
+        CModalDialogTracker::Get().EndTopmost();
+    });
+    const std::string what =
+        FormatText(Tr("T.TreeDeleteWhat", "%s entries below %s: %s files and %s folders").c_str(),
+                   CNumberText::Grouped(2049).c_str(), "/harbour", CNumberText::Grouped(1900).c_str(), "149");
+    View()->AskYesNo(LoadString(IDS_CONFIRM_DELETE) + "\n\n" + what, PromptIcon::Question);
+}
+
+// The window after a run with a failure: the failed row selected and in view, its error with the
+// server's reply first, the four state icons.
+TEST_F(DesktopScreenshotTest, AfterARunWithAFailure)
+{
+    Frame()->SetSize(wxRect(0, 0, 900, 420));
+    CTransferList& list = View()->List();
+    for (int i = 0; i < 30; ++i)
+        list.Insert(list.Count(), kRowDone, "/pages/p" + std::to_string(i) + ".html", "3");
+    list.Insert(list.Count(), kRowFailed, "/img/burgee.svg", "12",
+                "error code: 12003 Message: An extended error was returned from the server. 553 Could not create file.");
+    list.Insert(list.Count(), kRowPending, "/img/chart.png", "40");
+    list.Insert(list.Count(), kKindLeftover << 4, "/old/notes.html", "1");
+    View()->SetRunning(false); // as a run ends
+    LetPaint(*Frame());
+    Grab(Frame()->GetScreenRect(), "after-a-failure");
 }
 
 TEST_F(DesktopScreenshotTest, Help)
