@@ -56,6 +56,19 @@ protected:
 
     void Grab(const wxRect& r, const std::string& name) { EXPECT_TRUE(GrabScreen(r, Path(name))); }
     void Capture(wxDialog& dialog, const std::string& name) { CaptureDialog(dialog, Path(name)); }
+    // The window with a question of the view's open over it.
+    void GrabQuestion(const std::string& question, const std::string& name)
+    {
+        Frame()->SetSize(wxRect(0, 0, 800, 500));
+        LetPaint(*Frame());
+        wxTheApp->CallAfter([this, name] {
+            if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
+                LetPaint(*shown);
+            Grab(Frame()->GetScreenRect(), name);
+            CModalDialogTracker::Get().EndTopmost();
+        });
+        View()->AskYesNo(question, PromptIcon::Question);
+    }
     std::string Path(const std::string& name) const
     {
         return m_outDir + "/" + name + "-" + kSuffixes[m_language] + ".png";
@@ -115,32 +128,16 @@ TEST_F(DesktopScreenshotTest, MessageBoxWithItsIcon)
 // The question Transfer/Delete asks before it deletes server leftovers, as the view asks it.
 TEST_F(DesktopScreenshotTest, LeftoversConfirmation)
 {
-    Frame()->SetSize(wxRect(0, 0, 800, 500));
-    LetPaint(*Frame());
-    wxTheApp->CallAfter([&] {
-        if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
-            LetPaint(*shown);
-        Grab(Frame()->GetScreenRect(), "leftovers-confirmation");
-        CModalDialogTracker::Get().EndTopmost();
-    });
-    View()->AskYesNo(CLeftoverDeletion::QuestionText(12, 3, "/public_html"), PromptIcon::Question);
+    GrabQuestion(CLeftoverDeletion::QuestionText(12, 3, "/public_html"), "leftovers-confirmation");
 }
 
 // The Tree Delete question with what it deletes below it, as the view asks it.
 TEST_F(DesktopScreenshotTest, TreeDeleteConfirmation)
 {
-    Frame()->SetSize(wxRect(0, 0, 800, 500));
-    LetPaint(*Frame());
-    wxTheApp->CallAfter([&] {
-        if (wxDialog* shown = CModalDialogTracker::Get().Topmost())
-            LetPaint(*shown);
-        Grab(Frame()->GetScreenRect(), "tree-delete-confirmation");
-        CModalDialogTracker::Get().EndTopmost();
-    });
     const std::string what =
         FormatText(Tr("T.TreeDeleteWhat", "%s entries below %s: %s files and %s folders").c_str(),
                    CNumberText::Grouped(2049).c_str(), "/harbour", CNumberText::Grouped(1900).c_str(), "149");
-    View()->AskYesNo(LoadString(IDS_CONFIRM_DELETE) + "\n\n" + what, PromptIcon::Question);
+    GrabQuestion(LoadString(IDS_CONFIRM_DELETE) + "\n\n" + what, "tree-delete-confirmation");
 }
 
 // The window after a run with a failure: the failed row selected and in view, its error with the
