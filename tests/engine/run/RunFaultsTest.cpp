@@ -386,26 +386,47 @@ TEST_F(RunFaultsTest, TheDeletePassStopsBetweenRowsAndAtExactlyTheErrorLimit)
     ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
     struct CStopAtSecond : test::CFtpRecordingSink {
         CStopSignal* stop = nullptr;
+        CFtpConnection* abort = nullptr; // also cut the second row's DELE short
         void SetStatusText(const std::string& text) override
         {
             CFtpRecordingSink::SetStatusText(text);
-            if (text.find("f1.txt") != std::string::npos)
-                stop->Set(); // the second row is being deleted now
+            if (text.find("f1.txt") == std::string::npos)
+                return;
+            stop->Set(); // the second row is being deleted now
+            if (abort)
+                abort->Abort();
         }
     } sink;
-    CStopSignal stop;
-    sink.stop = &stop;
     CProgressMeter progress(sink);
-    for (int i = 0; i < 5; ++i)
-        m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/old/f" + std::to_string(i) + ".txt", "1");
-    CTransferContext context{m_list, *connection, sink, sink, stop, progress, m_local.Str(), "", 32000, {}};
-    ASSERT_TRUE(connection->SetCurrentDirectory("/"));
-    CFTPTransfer(context).DeleteRows(CDeletePlan::TreeDelete("/site"));
-    std::vector<int32_t> states;
-    for (const CTransferRow& row : m_list.Snapshot())
-        states.push_back(RowStateOf(row.word));
-    EXPECT_EQ(states, (std::vector<int32_t>{kRowDone, kRowDone, kRowPending, kRowPending, kRowPending}));
-    EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/f2.txt"));
+    // The Stop comes as the second row begins; when it also cuts that row's DELE short, the row is
+    // Pending again with no error (a Stop is no failure) and its file stays.
+    for (const bool cut : {false, true}) {
+        m_list.DeleteAll();
+        for (int i = 0; i < 5; ++i)
+            m_served.WriteFile("site/old/f" + std::to_string(i) + ".txt", "x");
+        CStopSignal stop;
+        sink.stop = &stop;
+        sink.abort = cut ? connection.get() : nullptr;
+        for (int i = 0; i < 5; ++i)
+            m_list.Insert(m_list.Count(), kKindFtpEntry << 4, "/site/old/f" + std::to_string(i) + ".txt", "1");
+        CTransferContext context{m_list, *connection, sink, sink, stop, progress, m_local.Str(), "", 32000, {}};
+        ASSERT_TRUE(connection->SetCurrentDirectory("/"));
+        CFTPTransfer(context).DeleteRows(CDeletePlan::TreeDelete("/site"));
+        std::vector<int32_t> states;
+        for (const CTransferRow& row : m_list.Snapshot()) {
+            states.push_back(RowStateOf(row.word));
+            EXPECT_EQ(row.error, "") << row.name;
+        }
+        const int32_t second = cut ? kRowPending : kRowDone;
+        EXPECT_EQ(states, (std::vector<int32_t>{kRowDone, second, kRowPending, kRowPending, kRowPending})) << cut;
+        EXPECT_TRUE(std::filesystem::exists(m_served.Path() / "site/old/f2.txt"));
+        EXPECT_EQ(std::filesystem::exists(m_served.Path() / "site/old/f1.txt"), cut);
+        if (cut) { // an aborted connection stays aborted
+            connection = std::make_shared<CFtpConnection>();
+            connection->SetEncryption(FtpEncryption::Plain);
+            ASSERT_TRUE(connection->Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true));
+        }
+    }
 
     // Directories the server will not remove (they are not empty) fail; with a limit of 2 the pass
     // ends after the second.
