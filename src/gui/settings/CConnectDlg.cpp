@@ -18,6 +18,7 @@
 #include "settings/CHelpLauncher.h"
 #include "settings/CNumberExchange.h"
 #include "settings/CPasswordCodec.h"
+#include "settings/CPcDirCheck.h"
 #include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
 #include "settings/CSingleLineFilter.h"
@@ -58,6 +59,7 @@ CConnectDlg::CConnectDlg(wxWindow* parent)
 {
     CreateControls();
     Bind(wxEVT_INIT_DIALOG, &CConnectDlg::OnInitDialog, this);
+    Bind(wxEVT_CHECKBOX, &CConnectDlg::OnNever, this, ID_NEVER);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnBrowse, this, ID_BROWSE);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnAdvanced, this, ID_ADVANCED);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnHelp, this, ID_HELP_BUTTON);
@@ -65,7 +67,7 @@ CConnectDlg::CConnectDlg(wxWindow* parent)
 }
 
 // Controls are made in tab order: Site, Start Dir, User Name, Password, PC Dir, browse, Upload
-// ALL, Day, Month, Year, Hour, Minutes, then the buttons.
+// ALL, Never, Day, Month, Year, Hour, Minutes, then the buttons.
 void CConnectDlg::CreateControls()
 {
     auto* fields = new wxBoxSizer(wxVERTICAL);
@@ -112,13 +114,15 @@ wxStaticBoxSizer* CConnectDlg::CreateDateGroup()
 {
     auto* group = new wxStaticBoxSizer(wxVERTICAL, this, Wx(Tr("D130.LastUpload", "&Last Upload Date")));
     wxWindow* box = group->GetStaticBox();
+    m_never = new wxCheckBox(box, ID_NEVER, Wx(Tr("D130.Never", "&Never (every file counts as changed)")));
+    group->Add(m_never, 0, wxLEFT | wxRIGHT | wxTOP, 6);
     auto* grid = new wxFlexGridSizer(6, 6, 8);
     m_day = AddDateEdit(box, grid, ID_DAY, Wx(Tr("D130.1010", "Day")));
     m_month = AddDateEdit(box, grid, ID_MONTH, Wx(Tr("D130.1009", "Month")));
     m_year = AddDateEdit(box, grid, ID_YEAR, Wx(Tr("D130.1008", "Year")));
     m_hour = AddDateEdit(box, grid, ID_HOUR, Wx(Tr("D130.1012", "Hour")));
     m_minutes = AddDateEdit(box, grid, ID_MINUTES, Wx(Tr("D130.1011", "Minutes")));
-    CGroupMnemonic::Attach(this, group->GetStaticBox(), m_day);
+    CGroupMnemonic::Attach(this, group->GetStaticBox(), m_never);
     group->Add(grid, 0, wxALL, 6);
     return group;
 }
@@ -161,9 +165,11 @@ void CConnectDlg::LoadSettings()
     load(m_passwordStored, m_passwordValue, password);
     m_uploadAllValue = settings.ReadInt(ini::kConfigure, ini::kUploadAllFiles, 0) != 0;
 
-    // Fields that do not scan show 0.
-    const CDateTime lastRun = ParseLastRun(settings.ReadString(ini::kData, ini::kLastRun, ini::kDefaultLastRun),
-                                           CDateTime{0, 0, 0, 0, 0, 0});
+    // Fields that do not scan show 0. The loader's preset date, which lies before every file, is
+    // what a first start holds: shown as Never.
+    const std::string stored = settings.ReadString(ini::kData, ini::kLastRun, ini::kDefaultLastRun);
+    const CDateTime lastRun = ParseLastRun(stored, CDateTime{0, 0, 0, 0, 0, 0});
+    m_neverValue = lastRun == ParseLastRun(ini::kDefaultLastRun, CDateTime{});
     m_yearValue = lastRun.year;
     m_monthValue = lastRun.month;
     m_dayValue = lastRun.day;
@@ -175,8 +181,8 @@ void CConnectDlg::ApplyMode()
 {
     if (!m_deleting)
         return;
-    for (wxWindow* window : std::initializer_list<wxWindow*>{m_startDir, m_pcDir, m_browse, m_uploadAll, m_year,
-                                                             m_month, m_day, m_hour, m_minutes})
+    for (wxWindow* window : std::initializer_list<wxWindow*>{m_startDir, m_pcDir, m_browse, m_uploadAll, m_never,
+                                                             m_year, m_month, m_day, m_hour, m_minutes})
         window->Disable();
     SetTitle(Wx(Tr("D130.CaptionDeleting", "Connect - Deleting")));
 }
@@ -194,7 +200,29 @@ bool CConnectDlg::TransferDataToWindow()
     CNumberExchange::PutNumber(m_minutes, m_minutesValue);
     CNumberExchange::PutNumber(m_month, m_monthValue);
     CNumberExchange::PutNumber(m_year, m_yearValue);
+    m_never->SetValue(m_neverValue);
+    ShowNever(m_neverValue);
     return true;
+}
+
+// Never empties and greys the date; taking it off proposes the present time to edit.
+void CConnectDlg::ShowNever(bool never)
+{
+    const CDateTime now = CDateTime::Now();
+    const std::pair<wxTextCtrl*, int> fields[] = {
+        {m_day, now.day}, {m_month, now.month}, {m_year, now.year}, {m_hour, now.hour}, {m_minutes, now.minute}};
+    for (const auto& [edit, value] : fields) {
+        if (never)
+            edit->ChangeValue(wxString());
+        else if (edit->IsEmpty())
+            CNumberExchange::PutNumber(edit, value);
+        edit->Enable(!never && !m_deleting);
+    }
+}
+
+void CConnectDlg::OnNever(wxCommandEvent& event)
+{
+    ShowNever(event.IsChecked());
 }
 
 // In the exchange order: the texts as they stand, then Day, Hour, Minutes, Month, Year; the first
@@ -207,6 +235,9 @@ bool CConnectDlg::TakeValues()
     m_userValue = m_user->GetValue();
     m_passwordValue = m_password->GetValue();
     m_uploadAllValue = m_uploadAll->GetValue();
+    m_neverValue = m_never->GetValue();
+    if (m_neverValue)
+        return true;
     unsigned day = 0, hour = 0, minutes = 0, month = 0, year = 0;
     if (!CNumberExchange::TakeUInt(m_day, day, 1, 31) || !CNumberExchange::TakeUInt(m_hour, hour, 0, 24) ||
         !CNumberExchange::TakeUInt(m_minutes, minutes, 0, 60) || !CNumberExchange::TakeUInt(m_month, month, 1, 12) ||
@@ -222,7 +253,7 @@ bool CConnectDlg::TakeValues()
 
 bool CConnectDlg::TransferDataFromWindow()
 {
-    return TakeValues() && StoreConfigure() && StoreLastRun();
+    return TakeValues() && (m_deleting || CPcDirCheck::Accepts(m_pcDir, m_pcDirStored.Shown())) && StoreConfigure() && StoreLastRun();
 }
 
 // Stops at the first write that fails, reports it and keeps the dialog open.
@@ -249,18 +280,22 @@ bool CConnectDlg::StoreConfigure()
 // Hour 24 and Minutes 60 pass the range checks and are refused here, as is a day the month lacks.
 bool CConnectDlg::StoreLastRun()
 {
-    const CDateTime date{m_yearValue, m_monthValue, m_dayValue, m_hourValue, m_minutesValue, 0};
-    if (!date.IsValid()) {
-        wxMessageBox(wxString::FromUTF8(LoadString(IDS_INCORRECT_DATE)), wxString::FromUTF8(LoadString(IDS_APP_TITLE)),
-                     wxOK | wxICON_ERROR, this);
-        m_day->SetFocus();
-        m_day->ShowPosition(m_day->GetLastPosition());
-        m_day->SelectAll();
-        return false;
+    std::string text = ini::kDefaultLastRun;
+    if (!m_neverValue) {
+        const CDateTime date{m_yearValue, m_monthValue, m_dayValue, m_hourValue, m_minutesValue, 0};
+        if (!date.IsValid()) {
+            wxMessageBox(Wx(LoadString(IDS_INCORRECT_DATE)), Wx(LoadString(IDS_APP_TITLE)), wxOK | wxICON_ERROR,
+                         this);
+            m_day->SetFocus();
+            m_day->ShowPosition(m_day->GetLastPosition());
+            m_day->SelectAll();
+            return false;
+        }
+        text = FormatLastRun(date);
     }
     CSettingsFile settings;
     settings.GetPath(".ini");
-    if (!settings.WriteString(ini::kData, ini::kLastRun, FormatLastRun(date))) {
+    if (!settings.WriteString(ini::kData, ini::kLastRun, text)) {
         CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
         return false;
     }

@@ -1,6 +1,6 @@
 #pragma once
 // The Connect dialog: FTP site, start directory, user, password, PC directory, Upload ALL and the
-// date of the last upload. Reads the settings file when it opens, writes it on OK.
+// date of the last upload (or Never). Reads the settings file when it opens, writes it on OK.
 
 #include <wx/dialog.h>
 
@@ -29,6 +29,7 @@ public:
         ID_DAY = 1010,
         ID_MINUTES = 1011,
         ID_HOUR = 1012,
+        ID_NEVER = 1013,
     };
 
     explicit CConnectDlg(wxWindow* parent);
@@ -54,7 +55,9 @@ private:
     bool TakeValues();
     bool StoreConfigure();
     bool StoreLastRun();
+    void ShowNever(bool never);
 
+    void OnNever(wxCommandEvent& event);
     void OnBrowse(wxCommandEvent& event);
     void OnAdvanced(wxCommandEvent& event);
     void OnHelp(wxCommandEvent& event);
@@ -66,6 +69,7 @@ private:
     wxTextCtrl* m_pcDir = nullptr;
     wxBitmapButton* m_browse = nullptr;
     wxCheckBox* m_uploadAll = nullptr;
+    wxCheckBox* m_never = nullptr;
     wxTextCtrl* m_day = nullptr;
     wxTextCtrl* m_month = nullptr;
     wxTextCtrl* m_year = nullptr;
@@ -78,6 +82,7 @@ private:
     wxString m_userValue;
     wxString m_passwordValue;
     bool m_uploadAllValue = false;
+    bool m_neverValue = false; // no upload yet: the date fields stand empty and every file counts
     int m_dayValue = 0;
     int m_hourValue = 0;
     int m_minutesValue = 0;

@@ -2,6 +2,7 @@
 
 #include "app/StringIds.h"
 #include "settings/CConnectDlg.h"
+#include "settings/CDateTime.h"
 #include "settings/CNumberExchange.h"
 #include "settings/CPasswordCodec.h"
 #include "SettingsDialogTest.h"
@@ -14,6 +15,7 @@ protected:
     void SetDate(CConnectDlg& dlg, const char* day, const char* month, const char* year, const char* hour,
                  const char* minutes)
     {
+        Control<wxCheckBox>(dlg, CConnectDlg::ID_NEVER)->SetValue(false);
         Edit(dlg, CConnectDlg::ID_DAY)->SetValue(day);
         Edit(dlg, CConnectDlg::ID_MONTH)->SetValue(month);
         Edit(dlg, CConnectDlg::ID_YEAR)->SetValue(year);
@@ -22,7 +24,8 @@ protected:
     }
 };
 
-TEST_F(ConnectDlgTest, NoSettingsFileOpensWithTheDefaultDateAndOkStoresIt)
+// A first start shows Never with the date greyed; taking Never off proposes the present time.
+TEST_F(ConnectDlgTest, NoSettingsFileOpensWithNeverAndOkStoresThePresetDate)
 {
     CConnectDlg dlg(nullptr);
     dlg.InitDialog();
@@ -30,11 +33,14 @@ TEST_F(ConnectDlgTest, NoSettingsFileOpensWithTheDefaultDateAndOkStoresIt)
     EXPECT_EQ(Edit(dlg, CConnectDlg::ID_SITE)->GetValue(), "");
     EXPECT_EQ(Edit(dlg, CConnectDlg::ID_PASSWORD)->GetValue(), "");
     EXPECT_FALSE(Control<wxCheckBox>(dlg, CConnectDlg::ID_UPLOAD_ALL)->GetValue());
-    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_DAY)->GetValue(), "1");
-    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_MONTH)->GetValue(), "1");
-    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_YEAR)->GetValue(), "1000");
-    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_HOUR)->GetValue(), "1");
-    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_MINUTES)->GetValue(), "1");
+    auto* never = Control<wxCheckBox>(dlg, CConnectDlg::ID_NEVER);
+    EXPECT_TRUE(never->GetValue());
+    const int dateFields[] = {CConnectDlg::ID_DAY, CConnectDlg::ID_MONTH, CConnectDlg::ID_YEAR, CConnectDlg::ID_HOUR,
+                              CConnectDlg::ID_MINUTES};
+    for (int id : dateFields) {
+        EXPECT_EQ(Edit(dlg, id)->GetValue(), "") << id;
+        EXPECT_FALSE(Edit(dlg, id)->IsEnabled()) << id;
+    }
 
     bool accepted = false;
     EXPECT_NO_DIALOG(accepted = dlg.TransferDataFromWindow());
@@ -42,6 +48,42 @@ TEST_F(ConnectDlgTest, NoSettingsFileOpensWithTheDefaultDateAndOkStoresIt)
     EXPECT_EQ(Read("Data", "LastRun"), "1000\\01\\01 01:01");
     EXPECT_EQ(Read("Configure", "FTPURL"), "");
     EXPECT_EQ(Read("Configure", "UploadAllFiles"), "0");
+
+    never->SetValue(false);
+    wxCommandEvent click(wxEVT_CHECKBOX, CConnectDlg::ID_NEVER);
+    click.SetInt(0);
+    never->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_YEAR)->GetValue(), std::to_string(CDateTime::Now().year));
+    EXPECT_TRUE(Edit(dlg, CConnectDlg::ID_DAY)->IsEnabled());
+    EXPECT_NO_DIALOG(accepted = dlg.TransferDataFromWindow());
+    EXPECT_NE(Read("Data", "LastRun").substr(0, 4), "1000");
+    CConnectDlg reopened(nullptr);
+    reopened.InitDialog();
+    EXPECT_FALSE(Control<wxCheckBox>(reopened, CConnectDlg::ID_NEVER)->GetValue());
+}
+
+// A folder typed that is not there is refused before anything is written; one left as stored
+// passes (it may be on a drive not mounted now).
+TEST_F(ConnectDlgTest, APcFolderThatIsNotThereIsRefusedWhenTyped)
+{
+    CIniFile::WriteString(m_iniPath, "Configure", "PCDir", "/not/mounted/now");
+    CConnectDlg dlg(nullptr);
+    dlg.InitDialog();
+    EXPECT_NO_DIALOG(EXPECT_TRUE(dlg.TransferDataFromWindow()));
+    Edit(dlg, CConnectDlg::ID_SITE)->SetValue("ftp.example.org");
+    const std::string missing = m_dir.Str() + "/site";
+    Edit(dlg, CConnectDlg::ID_PC_DIR)->SetValue(missing);
+    bool accepted = true;
+    wxTEST_DIALOG(accepted = dlg.TransferDataFromWindow(),
+                  CExpectMessage("The PC folder \"" + missing +
+                                     "\" does not exist. Choose the folder that holds your site.",
+                                 wxICON_ERROR));
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(Read("Configure", "FTPURL"), "");
+    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_PC_DIR)->GetStringSelection(), missing);
+    std::filesystem::create_directory(missing);
+    EXPECT_NO_DIALOG(EXPECT_TRUE(dlg.TransferDataFromWindow()));
+    EXPECT_EQ(Read("Configure", "PCDir"), missing);
 }
 
 TEST_F(ConnectDlgTest, OkThroughTheModalLoopWritesWhatWasTyped)
@@ -51,7 +93,7 @@ TEST_F(ConnectDlgTest, OkThroughTheModalLoopWritesWhatWasTyped)
         Edit(dlg, CConnectDlg::ID_SITE)->SetValue("ftp.example.org");
         Edit(dlg, CConnectDlg::ID_START_DIR)->SetValue(" /www ");
         Edit(dlg, CConnectDlg::ID_USER)->SetValue("anna");
-        Edit(dlg, CConnectDlg::ID_PC_DIR)->SetValue("/home/anna/site");
+        Edit(dlg, CConnectDlg::ID_PC_DIR)->SetValue("/tmp");
         Control<wxCheckBox>(dlg, CConnectDlg::ID_UPLOAD_ALL)->SetValue(true);
         SetDate(dlg, "14", "3", "2005", "9", "5");
         wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
@@ -61,7 +103,7 @@ TEST_F(ConnectDlgTest, OkThroughTheModalLoopWritesWhatWasTyped)
     EXPECT_EQ(Read("Configure", "FTPURL"), "ftp.example.org");
     EXPECT_EQ(Read("Configure", "FTPStartDir"), "/www"); // the settings file keeps no surrounding blanks
     EXPECT_EQ(Read("Configure", "User"), "anna");
-    EXPECT_EQ(Read("Configure", "PCDir"), "/home/anna/site");
+    EXPECT_EQ(Read("Configure", "PCDir"), "/tmp");
     EXPECT_EQ(Read("Configure", "UploadAllFiles"), "1");
     EXPECT_EQ(Read("Data", "LastRun"), "2005\\03\\14 09:05");
 }

@@ -61,11 +61,11 @@ TEST_F(SettingsSafetyTest, LineBreaksArePastedAway)
         const char* stored;
     } cases[] = {
         {Kind::TreeDelete, CTreeDeleteDlg::ID_DIRECTORY, "FTPDirTreeDel", "new/site\n", "new/site"},
-        {Kind::PcDir, CPCDirDlg::ID_PC_DIR, "PCDir", "/srv/new\r\n", "/srv/new"},
+        {Kind::PcDir, CPCDirDlg::ID_PC_DIR, "PCDir", "/tmp\r\n", "/tmp"},
         {Kind::Connect, CConnectDlg::ID_SITE, "FTPURL", "ftp.new.org\n", "ftp.new.org"},
         {Kind::Connect, CConnectDlg::ID_START_DIR, "FTPStartDir", "\n/www\n", "/www"},
         {Kind::Connect, CConnectDlg::ID_USER, "User", "an\nna", "anna"},
-        {Kind::Connect, CConnectDlg::ID_PC_DIR, "PCDir", "/srv/new\n", "/srv/new"},
+        {Kind::Connect, CConnectDlg::ID_PC_DIR, "PCDir", "/tmp\n", "/tmp"},
         {Kind::Advanced, CAdvancedDlg::ID_PORT, "Port", "2121\n", "2121"},
     };
     for (const auto& test : cases) {

@@ -78,10 +78,11 @@ TEST_F(SmallDialogsTest, PcDirectoryDialogReadsAndWritesItsTwoKeys)
     }
     CPCDirDlg dlg(nullptr);
     dlg.InitDialog();
-    Edit(dlg, CPCDirDlg::ID_PC_DIR)->SetValue("/srv/www/a long directory name that goes on and on past sixty-four");
+    const std::string folder = m_dir.MakeDir("a long directory name that goes on and on past sixty-four").string();
+    Edit(dlg, CPCDirDlg::ID_PC_DIR)->SetValue(wxString::FromUTF8(folder));
     Control<wxCheckBox>(dlg, CPCDirDlg::ID_SELECT_ALL)->SetValue(true);
     EXPECT_NO_DIALOG(EXPECT_TRUE(dlg.TransferDataFromWindow()));
-    EXPECT_EQ(Read("Configure", "PCDir"), "/srv/www/a long directory name that goes on and on past sixty-four");
+    EXPECT_EQ(Read("Configure", "PCDir"), folder);
     EXPECT_EQ(Read("Configure", "UploadAllFiles"), "1");
 }
 
