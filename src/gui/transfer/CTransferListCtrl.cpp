@@ -40,6 +40,7 @@ CTransferListCtrl::CTransferListCtrl(wxWindow* parent, CTransferList& list)
     m_list.SetObserver(this);
     Bind(wxEVT_SIZE, &CTransferListCtrl::OnSize, this);
     Bind(wxEVT_LIST_ITEM_ACTIVATED, &CTransferListCtrl::OnActivated, this);
+    Bind(wxEVT_LIST_COL_CLICK, &CTransferListCtrl::OnColumnClick, this);
     // The rows are drawn, and the mouse is seen, by the list's inner window where there is one.
     RowsWindow()->Bind(wxEVT_MOTION, &CTransferListCtrl::OnMouseMove, this);
     for (const auto& type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DOWN})
@@ -164,11 +165,17 @@ void CTransferListCtrl::OnSize(wxSizeEvent& event)
     ApplyWidths(false);
 }
 
+size_t CTransferListCtrl::Row(long item) const
+{
+    return item < 0 ? SIZE_MAX : m_order.RowAt(static_cast<size_t>(item));
+}
+
 wxString CTransferListCtrl::RowTip(long item) const
 {
-    if (item < 0 || static_cast<size_t>(item) >= m_list.Count())
+    const size_t row = Row(item);
+    if (row >= m_list.Count())
         return wxString();
-    return wxString::FromUTF8(m_list.GetText(static_cast<size_t>(item), kColErrors));
+    return wxString::FromUTF8(m_list.GetText(row, kColErrors));
 }
 
 void CTransferListCtrl::OnMouseMove(wxMouseEvent& event)
@@ -198,7 +205,7 @@ void CTransferListCtrl::ShowRowDetails(long item)
     const wxString error = RowTip(item);
     if (error.empty())
         return;
-    const wxString name = wxString::FromUTF8(m_list.GetText(static_cast<size_t>(item), kColName));
+    const wxString name = wxString::FromUTF8(m_list.GetText(Row(item), kColName));
     CRowDetailsDlg dialog(wxGetTopLevelParent(this), name, error);
     dialog.ShowModal();
 }
@@ -207,7 +214,7 @@ wxString CTransferListCtrl::OnGetItemText(long item, long column) const
 {
     if (item < 0 || column == kColStatus)
         return wxString();
-    const std::string text = m_list.GetText(static_cast<size_t>(item), static_cast<int>(column));
+    const std::string text = m_list.GetText(Row(item), static_cast<int>(column));
     // The server's reply is what tells the user most: it comes first in the column.
     return wxString::FromUTF8(column == kColErrors ? skerrow::CErrorText::ReplyFirst(text) : text);
 }
@@ -215,7 +222,7 @@ wxString CTransferListCtrl::OnGetItemText(long item, long column) const
 int CTransferListCtrl::OnGetItemImage(long item) const
 {
     int32_t word = 0;
-    if (item < 0 || !m_list.GetWord(static_cast<size_t>(item), word))
+    if (item < 0 || !m_list.GetWord(Row(item), word))
         return -1;
     const int image = RowImage(word);
     return image >= 0 && image < kImageCount ? image : -1;
@@ -239,7 +246,44 @@ wxItemAttr* CTransferListCtrl::OnGetItemAttr(long item) const
 
 std::vector<size_t> CTransferListCtrl::SelectedRows() const
 {
-    return m_selection.Rows();
+    std::vector<size_t> rows = m_selection.Rows();
+    if (m_order.Sorted()) {
+        for (size_t& row : rows)
+            row = Row(static_cast<long>(row));
+        std::sort(rows.begin(), rows.end());
+    }
+    return rows;
+}
+
+void CTransferListCtrl::OnColumnClick(wxListEvent& event)
+{
+    const int column = event.GetColumn();
+    if (column >= 0)
+        SortBy(column, m_order.Column() != column || !m_order.Ascending());
+}
+
+void CTransferListCtrl::SortBy(int column, bool ascending)
+{
+    const std::vector<size_t> selected = SelectedRows();
+    const size_t focused = Row(FocusedRow());
+    m_order.SortBy(m_list, column, ascending);
+    ShowSortIndicator(column, ascending);
+    // The same rows stay selected, wherever they are shown now.
+    m_selection.Clear();
+    std::vector<size_t> items;
+    for (const size_t row : selected)
+        items.push_back(m_order.ItemOf(row));
+    std::sort(items.begin(), items.end());
+    for (size_t i = 0; i < items.size();) {
+        size_t last = i;
+        while (last + 1 < items.size() && items[last + 1] == items[last] + 1)
+            ++last;
+        m_selection.Set(items[i], items[last], true);
+        i = last + 1;
+    }
+    if (focused < m_list.Count())
+        FocusRow(static_cast<long>(m_order.ItemOf(focused)));
+    Refresh();
 }
 
 bool CTransferListCtrl::IsRowSelected(long item) const
@@ -273,8 +317,8 @@ void CTransferListCtrl::FollowRow(skerrow::RowId row)
         m_following = false; // the user scrolled: the list stays where they took it
         return;
     }
-    const size_t index = m_list.IndexOf(row);
-    if (index == std::string::npos || index >= static_cast<size_t>(GetItemCount()))
+    const size_t index = m_order.ItemOf(m_list.IndexOf(row));
+    if (index >= static_cast<size_t>(GetItemCount()))
         return;
     EnsureVisible(static_cast<long>(index));
     m_followedTop = GetTopItem();
@@ -287,7 +331,7 @@ bool CTransferListCtrl::SelectFailed(bool forward, bool fromStart)
     for (long step = 1; step <= count; ++step) {
         const long item = ((forward ? from + step : from - step) % count + count) % count;
         int32_t word = 0;
-        if (m_list.GetWord(static_cast<size_t>(item), word) && skerrow::RowStateOf(word) == skerrow::kRowFailed) {
+        if (m_list.GetWord(Row(item), word) && skerrow::RowStateOf(word) == skerrow::kRowFailed) {
             ShowSelection(m_selection.Click(static_cast<size_t>(item), false, false));
             FocusRow(item);
             return true;
@@ -435,11 +479,16 @@ void CTransferListCtrl::Flush()
             SetItemState(-1, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
         }
         SetItemCount(static_cast<long>(count));
+        m_order.Resort(m_list);
         const bool fresh = MeasureNewRows();
         ApplyWidths(fresh);
         Refresh();
         return;
     }
-    if (first < count)
+    if (first >= count)
+        return;
+    if (m_order.Sorted()) // changed rows may be shown anywhere
+        Refresh();
+    else
         RefreshItems(static_cast<long>(first), static_cast<long>(std::min(last, count - 1)));
 }

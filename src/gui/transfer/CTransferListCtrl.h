@@ -14,6 +14,10 @@
 // state up in a flat array, which made listing 50,000 selected rows of 100,000 take a second. The
 // mouse and the selection keys are handled here, and selected rows are drawn through their
 // attributes in the theme's selection colours.
+//
+// A click on a column title sorts the rows by that column (again: the other way) through
+// CRowOrder; the list itself, and so a saved list, keeps its order. Items are shown positions;
+// rows are the list's indices.
 
 #include <atomic>
 #include <cstddef>
@@ -23,6 +27,7 @@
 #include <wx/listctrl.h>
 
 #include "list/CTransferList.h"
+#include "transfer/CRowOrder.h"
 #include "transfer/CRowSelection.h"
 
 class CTransferListCtrl : public wxListCtrl, public skerrow::ITransferListObserver {
@@ -43,7 +48,11 @@ public:
     void ShowRowDetails(long item);
     // Carries out the pending redraw now (the UI thread does this by itself when idle).
     void Flush();
-    // The selected rows, first to last.
+    // Sorts the shown rows by a column, keeping the selected and focused rows; a click on a
+    // column title does it, the second on the same column the other way.
+    void SortBy(int column, bool ascending);
+    const CRowOrder& Order() const { return m_order; }
+    // The selected rows (list indices), first to last.
     std::vector<size_t> SelectedRows() const;
     size_t SelectedCount() const { return m_selection.Count(); }
     bool IsRowSelected(long item) const;
@@ -80,6 +89,8 @@ private:
     void OnSize(wxSizeEvent& event);
     void OnMouseMove(wxMouseEvent& event);
     void OnActivated(wxListEvent& event);
+    void OnColumnClick(wxListEvent& event);
+    size_t Row(long item) const;
     void OnRowClick(wxMouseEvent& event);
     void OnSelectionKey(wxKeyEvent& event);
     long KeyTarget(int keyCode) const;
@@ -103,5 +114,6 @@ private:
     bool m_remeasure = false;
     long m_tipItem = -1;
     CRowSelection m_selection;
+    CRowOrder m_order;
     mutable wxItemAttr m_selectedLook;
 };
