@@ -4,6 +4,7 @@
 #include "options/CliExitCode.h"
 #include "host/CCliSession.h"
 #include "list/RowWord.h"
+#include "settings/CDisplayText.h"
 
 namespace skerrow::cli {
 
@@ -15,7 +16,7 @@ int CCliCommand::Conclude(int code, const std::string& doneWord, const std::stri
     CCliTerminal& terminal = m_session.Terminal();
     const std::string status = m_session.Status().GetStatusText();
     if (!status.empty())
-        terminal.Info(CCliTerminal::OneLine(status));
+        terminal.Info(CDisplayText::OneLine(status));
     const CTransferList& list = m_session.List();
     const size_t total = list.Count();
     const size_t done = list.CountInState(kRowDone);

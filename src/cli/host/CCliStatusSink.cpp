@@ -1,6 +1,7 @@
 #include "host/CCliStatusSink.h"
 
 #include "output/CCliTerminal.h"
+#include "settings/CDisplayText.h"
 
 namespace skerrow::cli {
 
@@ -13,7 +14,7 @@ void CCliStatusSink::SetStatusText(const std::string& text)
         m_text = text;
     }
     if (!text.empty())
-        m_terminal.Detail(CCliTerminal::OneLine(text));
+        m_terminal.Detail(CDisplayText::OneLine(text));
 }
 
 std::string CCliStatusSink::GetStatusText()

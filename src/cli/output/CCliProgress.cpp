@@ -2,6 +2,7 @@
 
 #include "list/RowWord.h"
 #include "output/CCliTerminal.h"
+#include "settings/CDisplayText.h"
 
 namespace skerrow::cli {
 namespace {
@@ -37,7 +38,7 @@ void CCliProgress::Update(const std::string& status, const std::string& percent)
     if (!m_terminal.ShowsBar())
         return;
     const int width = m_terminal.Width() - 1;
-    m_terminal.Bar(rows.empty() ? CCliTerminal::OneLine(status).substr(0, static_cast<size_t>(width))
+    m_terminal.Bar(rows.empty() ? CDisplayText::OneLine(status).substr(0, static_cast<size_t>(width))
                                 : BarText(finished, rows.size(), percent, current, width));
 }
 
@@ -52,7 +53,7 @@ void CCliProgress::Report(const CTransferRow& row)
     const int32_t state = RowStateOf(row.word);
     const bool deleting = IsServerEntry(row.word);
     if (state == kRowFailed)
-        m_terminal.Error("failed: " + row.name + ": " + CCliTerminal::OneLine(row.error));
+        m_terminal.Error("failed: " + row.name + ": " + CDisplayText::OneLine(row.error));
     else if (state == kRowDone && !m_terminal.ShowsBar())
         m_terminal.Info((deleting ? "deleted: " : "sent: ") + row.name);
 }

@@ -12,23 +12,6 @@ CCliTerminal::CCliTerminal(bool quiet, bool verbose)
 {
 }
 
-std::string CCliTerminal::OneLine(const std::string& text)
-{
-    std::string line;
-    line.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!line.empty() && line.back() != ' ')
-                line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
 int CCliTerminal::Width() const
 {
     winsize size{};

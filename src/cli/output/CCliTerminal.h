@@ -37,9 +37,6 @@ public:
     // Columns of the terminal (80 when unknown).
     int Width() const;
 
-    // The text on one line: line breaks become blanks, blanks at the end go.
-    static std::string OneLine(const std::string& text);
-
 private:
     void Write(std::FILE* stream, const std::string& line);
     void ClearBarLocked();

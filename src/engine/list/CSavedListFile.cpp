@@ -25,7 +25,7 @@ void AppendLine(std::string& out, int32_t word, std::string_view name, std::stri
     out += '\t';
     out += size;
     out += '\t';
-    out += error;
+    out += CSavedListFile::EscapeError(error);
     out += "\r\n";
 }
 
@@ -80,6 +80,39 @@ void CSavedListFile::Parse(std::string_view contents, int& runState, std::vector
     rows.reserve(packed.size());
     for (const CPackedRow& row : packed)
         rows.push_back(row.Unpacked());
+}
+
+std::string CSavedListFile::EscapeError(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string CSavedListFile::UnescapeError(std::string_view field)
+{
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        const char next = i + 1 < field.size() ? field[i + 1] : '\0';
+        const char meant = next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next == '\\' ? '\\' : '\0';
+        if (field[i] == '\\' && meant != '\0') {
+            out += meant;
+            ++i;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
 }
 
 std::string CSavedListFile::Format(int runState, const std::vector<CTransferRow>& rows)

@@ -7,6 +7,10 @@
 // (runs of tabs count as one separator, so empty fields vanish), a line without fields is skipped,
 // a field that is not a number reads as 0.
 //
+// The Errors text keeps its line breaks: in the file a line feed is written "\n", a carriage return
+// "\r", a tab "\t" and a backslash "\\". Reading turns those four back and leaves any other
+// backslash as it stands, so a list written before they were escaped reads as it did.
+//
 // The file is read as a stream into packed rows. A file that cannot be a saved list is refused
 // before any of it is used: one larger than 1 GiB, or one holding a NUL byte (binary data; the
 // program never writes one).
@@ -43,6 +47,10 @@ public:
     // The same rules on text already in memory (the file's whole contents); nothing is refused.
     static void Parse(std::string_view contents, int& runState, std::vector<CTransferRow>& rows);
     static std::string Format(int runState, const std::vector<CTransferRow>& rows);
+
+    // The Errors field as written, and back.
+    static std::string EscapeError(std::string_view text);
+    static std::string UnescapeError(std::string_view field);
 
     const std::string& error() const { return m_error; }
     Refusal refusal() const { return m_refusal; }

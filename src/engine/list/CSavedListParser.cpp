@@ -65,7 +65,7 @@ void CSavedListParser::Line(std::string_view line)
     }
     if (found == 0)
         return;
-    m_rows.emplace_back(LeadingInt(fields[0]), fields[1], fields[2], fields[3]);
+    m_rows.emplace_back(LeadingInt(fields[0]), fields[1], fields[2], CSavedListFile::UnescapeError(fields[3]));
 }
 
 } // namespace skerrow

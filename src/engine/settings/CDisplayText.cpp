@@ -79,4 +79,21 @@ std::string CDisplayText::FromStored(const std::string& bytes)
     return shown;
 }
 
+std::string CDisplayText::OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty() && line.back() != ' ')
+                line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
 } // namespace skerrow

@@ -18,6 +18,10 @@ public:
     // other byte as the Latin-1 character of that value (U+FFFD for 0x80 to 0x9F, which are
     // control codes in Latin-1).
     static std::string FromStored(const std::string& bytes);
+
+    // The text on one line, for a cell or a terminal line: each run of line breaks becomes one
+    // blank, and none is left at the end.
+    static std::string OneLine(const std::string& text);
 };
 
 } // namespace skerrow

@@ -337,10 +337,6 @@ void CFTPTransfer::SetRowError(const RowId* row, const std::string& text)
         if (cr != std::string::npos && cr > 0)
             shown.erase(0, cr);
     }
-    for (char& c : shown) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
     Apply([&] { m_context.list.SetRowState(*row, kRowFailed, std::move(shown)); });
 }
 

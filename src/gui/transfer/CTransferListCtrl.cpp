@@ -9,6 +9,7 @@
 #include "app/StringIds.h"
 #include "list/CErrorText.h"
 #include "list/RowWord.h"
+#include "settings/CDisplayText.h"
 #include "transfer/CRowDetailsDlg.h"
 
 #include "list_done.xpm"
@@ -215,8 +216,9 @@ wxString CTransferListCtrl::OnGetItemText(long item, long column) const
     if (item < 0 || column == kColStatus)
         return wxString();
     const std::string text = m_list.GetText(Row(item), static_cast<int>(column));
-    // The server's reply is what tells the user most: it comes first in the column.
-    return wxString::FromUTF8(column == kColErrors ? skerrow::CErrorText::ReplyFirst(text) : text);
+    // The server's reply is what tells the user most: it comes first in the column, on one line (the
+    // tooltip and the details keep the text's own lines).
+    return wxString::FromUTF8(column == kColErrors ? CDisplayText::OneLine(CErrorText::ReplyFirst(text)) : text);
 }
 
 int CTransferListCtrl::OnGetItemImage(long item) const

@@ -21,7 +21,7 @@ using test::FtpServerKind;
 
 std::string Head(int code)
 {
-    return "error code: " + std::to_string(code) + " Message: " + CInternetError::Description(code) + " ";
+    return "error code: " + std::to_string(code) + "\nMessage: " + CInternetError::Description(code) + "\n";
 }
 
 std::unique_ptr<CFtpTestBench> StartBench(std::vector<std::string> args = {})
@@ -42,7 +42,7 @@ TEST(FtpFaults, DroppedConnectionAndRefusedUploadFailOnlyTheirRows)
     transfer.UploadRows();
     EXPECT_EQ(bench->States(), (std::vector<int32_t>{kRowDone, kRowFailed, kRowDone, kRowFailed, kRowDone}));
     EXPECT_EQ(bench->List().GetText(1, kColErrors).substr(0, Head(12030).size()), Head(12030));
-    EXPECT_EQ(bench->List().GetText(3, kColErrors), Head(12003) + "452 Insufficient storage space. ");
+    EXPECT_EQ(bench->List().GetText(3, kColErrors), Head(12003) + "452 Insufficient storage space.\n");
     EXPECT_EQ(bench->Served().ReadFile("up/c.bin"), std::string(100000, 'z'));
     EXPECT_EQ(bench->Sink().GetStatusText(), "Finished");
 }
@@ -59,7 +59,7 @@ TEST(FtpFaults, RefusedDirectoryCreationFailsTheRow)
     CFTPTransfer transfer(bench->Context(""));
     transfer.UploadRows();
     EXPECT_EQ(bench->States(), (std::vector<int32_t>{kRowFailed, kRowDone}));
-    EXPECT_EQ(bench->List().GetText(0, kColErrors), Head(12003) + "550 Permission denied. ");
+    EXPECT_EQ(bench->List().GetText(0, kColErrors), Head(12003) + "550 Permission denied.\n");
 }
 
 TEST(FtpFaults, SilentServerTimesOutAndTheLimitEndsThePass)

@@ -178,7 +178,7 @@ TEST_P(FtpTransferTest, ErrorLimitEndsThePassAfterTheThirdFailure)
     EXPECT_EQ(m_bench->Sink().GetStatusText(), "Too many errors, Transfer stopped");
     EXPECT_EQ(transfer.ErrorCount(), 3);
     EXPECT_EQ(m_bench->List().GetText(1, kColErrors),
-              "error code: 2 Message: " + CInternetError::Description(2) + " ");
+              "error code: 2\nMessage: " + CInternetError::Description(2) + "\n");
 
     // With every row Done nothing is touched and the pass finishes.
     std::vector<CTransferRow> rows = m_bench->List().Snapshot();

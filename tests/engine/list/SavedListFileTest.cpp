@@ -42,6 +42,19 @@ TEST(SavedListFile, WritesCrLfLinesAndReadsThemBack)
     EXPECT_EQ(dir.ReadFile("list.txt"), "0\r\n");
 }
 
+// The Errors text keeps its lines and tabs through a save; a list written before they were escaped
+// reads as it did (a backslash before any other character stays).
+TEST(SavedListFile, ErrorTextKeepsItsLayoutThroughASave)
+{
+    const std::string error = "error code: 12003\r\n550 C:\\web\\new\tfile\nsecond line\\";
+    const std::string text = CSavedListFile::Format(0, {{0x2, "/a.html", "1", error}});
+    EXPECT_EQ(text, "0\r\n2\t/a.html\t1\terror code: 12003\\r\\n550 C:\\\\web\\\\new\\tfile\\nsecond "
+                    "line\\\\\r\n");
+    int runState = -1;
+    EXPECT_EQ(ParseRows(text, runState).at(0).error, error);
+    EXPECT_EQ(ParseRows("0\n2\ta\t1\tC:\\web\\x \\", runState).at(0).error, "C:\\web\\x \\");
+}
+
 TEST(SavedListFile, ReadsOddLinesTheWayStrtokSplitsThem)
 {
     int runState = -1;

@@ -48,7 +48,7 @@ TEST(FileSender, TheModeAndTheSizeChooseTheWay)
 
 std::string Head(int code)
 {
-    return "error code: " + std::to_string(code) + " Message: " + CInternetError::Description(code) + " ";
+    return "error code: " + std::to_string(code) + "\nMessage: " + CInternetError::Description(code) + "\n";
 }
 
 // What a server does with a file sent under a temporary name, and what the row ends with: 0 when the
@@ -69,11 +69,11 @@ const ServerBehaviour kServers[] = {
     {"Renames", FtpServerKind::Misbehaving, nullptr, "page.bin", 0, "", true},
     {"RefusesRnfr", FtpServerKind::Misbehaving, "--refuse-rnfr", "page.bin", 0, "", false},
     {"RefusesRenameOver", FtpServerKind::Misbehaving, "--refuse-rename-over", "page.bin", 0, "", true},
-    {"RefusesRnto", FtpServerKind::Misbehaving, "--refuse-rnto", "page.bin", 12003, "553 Rename not allowed. ", true},
+    {"RefusesRnto", FtpServerKind::Misbehaving, "--refuse-rnto", "page.bin", 12003, "553 Rename not allowed.\n", true},
     {"RefusesRntoOfPart", FtpServerKind::Misbehaving, "--refuse-rnto-from=.skerrow-part", "page.bin", 12003,
-     "553 Rename not allowed. ", false},
+     "553 Rename not allowed.\n", false},
     {"DropsAtRnto", FtpServerKind::Misbehaving, "--drop-rnto", "page.bin", 12030, "", false},
-    {"RefusesStor", FtpServerKind::Misbehaving, nullptr, "full.bin", 12003, "452 Insufficient storage space. ", false},
+    {"RefusesStor", FtpServerKind::Misbehaving, nullptr, "full.bin", 12003, "452 Insufficient storage space.\n", false},
     {"DropsInStor", FtpServerKind::Misbehaving, nullptr, "drop.bin", 12030, "", false},
 };
 

@@ -104,8 +104,8 @@ TEST_F(DesktopScreenshotTest, Dialogs)
     }
     {
         CRowDetailsDlg dialog(Frame(), "/img/burgee.svg",
-                              "error code: 12003 Message: An extended error was returned from the server. 550 "
-                              "Uploads of this file are not allowed.");
+                              "error code: 12003\nMessage: An extended error was returned from the server.\n550 "
+                              "Uploads of this file are not allowed.\n");
         Capture(dialog, "error-details");
     }
 }
@@ -149,7 +149,7 @@ TEST_F(DesktopScreenshotTest, AfterARunWithAFailure)
     for (int i = 0; i < 30; ++i)
         list.Insert(list.Count(), kRowDone, "/pages/p" + std::to_string(i) + ".html", "3");
     list.Insert(list.Count(), kRowFailed, "/img/burgee.svg", "12",
-                "error code: 12003 Message: An extended error was returned from the server. 553 Could not create file.");
+                "error code: 12003\nMessage: An extended error was returned from the server.\n553 Could not create file.\n");
     list.Insert(list.Count(), kRowPending, "/img/chart.png", "40");
     list.Insert(list.Count(), kKindLeftover << 4, "/old/notes.html", "1");
     View()->SetRunning(false); // as a run ends

@@ -112,13 +112,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CMainWindowTest, FullErrorTextShowsAsTooltipAndInTheDetailsBox)
 {
     Start("[Advanced]\nLanguage=1\n");
-    const std::string error = "error code: 12003 Message: An extended error was returned from the server. 550 " +
-                              std::string(300, 'x') + " the end";
+    // The text as a failed row holds it, with its lines: the column shows the reply first on one
+    // line, the tooltip and the box the lines as they are.
+    const std::string error = "error code: 12003\nMessage: An extended error was returned from the server.\n550 " +
+                              std::string(300, 'x') + " the end\n";
     View()->List().Insert(0, kRowPending, "/done.html", "1");
     View()->List().Insert(1, kRowFailed, "/img/burgee.svg", "1", error);
     PumpPending();
     CTransferListCtrl* list = ListCtrl();
     EXPECT_EQ(list->RowTip(1), wxString::FromUTF8(error));
+    EXPECT_EQ(list->OnGetItemText(1, kColErrors),
+              "550 " + std::string(300, 'x') + " the end - error code: 12003 Message: An extended error was returned "
+                                                "from the server.");
     EXPECT_EQ(list->RowTip(0), "");
     EXPECT_EQ(list->RowTip(7), "");
 
