@@ -50,7 +50,10 @@ void CCommandLog::Add(const std::string& line, Clock::time_point when)
 std::function<void(const std::string& line)> CCommandLog::Tap(std::shared_ptr<CCommandLog> log, int connection)
 {
     auto lastCommand = std::make_shared<std::string>();
-    const std::string prefix = "[" + std::to_string(connection) + "] ";
+    // (Built in steps: GCC's -O2 takes the chain of + for an overlapping copy and warns.)
+    std::string prefix = "[";
+    prefix += std::to_string(connection);
+    prefix += "] ";
     return [log = std::move(log), lastCommand, prefix](const std::string& line) {
         // One connection's lines come from one thread at a time: its state needs no lock.
         if (line.compare(0, 2, "> ") == 0) {
@@ -76,9 +79,22 @@ void CCommandLog::Add(CLogLine entry, Clock::time_point when)
 
 std::vector<CLogLine> CCommandLog::Drain(size_t max)
 {
+    size_t skipped = 0;
+    return Take(max, false, skipped);
+}
+
+std::vector<CLogLine> CCommandLog::DrainNewest(size_t max, size_t& skipped)
+{
+    return Take(max, true, skipped);
+}
+
+std::vector<CLogLine> CCommandLog::Take(size_t max, bool newest, size_t& skipped)
+{
     if (m_file)
         m_file->Flush();
     std::lock_guard lock(m_mutex);
+    skipped = newest && m_pending.size() > max ? m_pending.size() - max : 0;
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(skipped));
     const size_t count = std::min(max, m_pending.size());
     std::vector<CLogLine> lines(std::make_move_iterator(m_pending.begin()),
                                 std::make_move_iterator(m_pending.begin() + static_cast<long>(count)));

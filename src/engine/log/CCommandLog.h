@@ -43,6 +43,10 @@ public:
     // Up to max lines, oldest first, taken out of the queue; the UI thread. The file is flushed
     // too, so that it is at most one drain behind.
     std::vector<CLogLine> Drain(size_t max);
+    // The same for a reader that must keep up rather than show everything (the window's pane):
+    // when more than max lines wait, only the newest max are taken and the older ones dropped;
+    // skipped receives how many were.
+    std::vector<CLogLine> DrainNewest(size_t max, size_t& skipped);
     // Lines waiting; at most this many are kept, the oldest dropped (the file has them all).
     size_t Pending() const;
     static constexpr size_t kMaxPending = 100000;
@@ -56,6 +60,7 @@ public:
 
 private:
     void Add(CLogLine entry, Clock::time_point when);
+    std::vector<CLogLine> Take(size_t max, bool newest, size_t& skipped);
 
     mutable std::mutex m_mutex;
     std::deque<CLogLine> m_pending;

@@ -2,6 +2,8 @@
 
 #include <wx/settings.h>
 
+#include "app/CNumberText.h"
+#include "app/CStringTable.h"
 #include "log/CControlCharacters.h"
 
 CLogPane::CLogPane(wxWindow* parent, int maxLines)
@@ -12,7 +14,7 @@ CLogPane::CLogPane(wxWindow* parent, int maxLines)
     SetFont(wxFont(wxFontInfo(wxNORMAL_FONT->GetPointSize()).Family(wxFONTFAMILY_TELETYPE)));
 }
 
-void CLogPane::Append(const std::vector<skerrow::CLogLine>& lines)
+void CLogPane::Append(const std::vector<skerrow::CLogLine>& lines, size_t skipped)
 {
     if (lines.empty())
         return;
@@ -28,6 +30,14 @@ void CLogPane::Append(const std::vector<skerrow::CLogLine>& lines)
         AppendText(run);
         run.clear();
     };
+    if (skipped > 0) {
+        const std::string said =
+            skerrow::FormatText(skerrow::Tr("T.LogLinesSkipped", "... %s lines not shown here, to keep up with the run "
+                                                                 "(the log file holds every line)")
+                                    .c_str(),
+                                skerrow::CNumberText::Grouped(skipped).c_str());
+        run += wxString::FromUTF8(lines.front().time + "  " + said) + "\n";
+    }
     for (const skerrow::CLogLine& line : lines) {
         if (line.error != runIsError) {
             flush();
@@ -39,7 +49,7 @@ void CLogPane::Append(const std::vector<skerrow::CLogLine>& lines)
     }
     flush();
     SetDefaultStyle(normal);
-    m_lines += static_cast<int>(lines.size());
+    m_lines += static_cast<int>(lines.size()) + (skipped > 0 ? 1 : 0);
     if (m_lines > m_maxLines)
         DropOldest(m_lines - m_maxLines);
 }

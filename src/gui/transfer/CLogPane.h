@@ -1,7 +1,7 @@
 #pragma once
 // The command log in the window: one line per command or reply with its time, refusals in red,
-// read-only but selectable and copyable. It keeps the newest lines only (the log file has them
-// all).
+// read-only but selectable and copyable. It keeps the newest lines only, and in a run that logs
+// faster than it can show it skips to the newest (the log file has them all).
 
 #include <vector>
 
@@ -15,7 +15,8 @@ public:
 
     explicit CLogPane(wxWindow* parent, int maxLines = kMaxLines);
 
-    void Append(const std::vector<skerrow::CLogLine>& lines);
+    // skipped: lines left out before these to keep up with a fast run, said in a line of its own.
+    void Append(const std::vector<skerrow::CLogLine>& lines, size_t skipped = 0);
     int LineCount() const { return m_lines; }
 
 private:

@@ -33,6 +33,9 @@ void CRunMonitor::Update()
                                 wxString::FromUTF8(CRunProgressText::TitlePrefix(progress)));
     if (m_list)
         m_list->FollowRow(progress.current);
-    if (m_log && m_pane)
-        m_pane->Append(m_log->Drain(kLinesPerTick));
+    if (m_log && m_pane) {
+        size_t skipped = 0;
+        std::vector<CLogLine> lines = m_log->DrainNewest(kLinesPerTick, skipped);
+        m_pane->Append(lines, skipped);
+    }
 }

@@ -65,6 +65,18 @@ TEST(CommandLog, MasksPassAndMarksRefusals)
         EXPECT_EQ(line.error, cases[i].error) << cases[i].line;
         EXPECT_EQ(line.time.size(), 8u);
     }
+
+    // A reader that keeps up takes the newest lines and hears how many it skipped.
+    for (int i = 0; i < 10; ++i)
+        log.Add("> NOOP " + std::to_string(i));
+    size_t skipped = 0;
+    const std::vector<CLogLine> newest = log.DrainNewest(3, skipped);
+    EXPECT_EQ(skipped, 7u);
+    ASSERT_EQ(newest.size(), 3u);
+    EXPECT_EQ(newest.front().text, "> NOOP 7");
+    log.Add("> NOOP 10");
+    EXPECT_EQ(log.DrainNewest(3, skipped).size(), 1u);
+    EXPECT_EQ(skipped, 0u);
 }
 
 // Two connections' lines, interleaved: each carries its number, and a refused CWD (the probe before
