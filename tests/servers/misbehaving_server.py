@@ -8,6 +8,11 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
                                     bytes that came so far stay in the file
   STOR of a name starting "full"   refused with "452 Insufficient storage space."
   STOR of a name starting "stall"  the data connection is accepted but never read
+  STOR of a name starting "flaky"  the first --flaky-fails tries (default 1) of each such name: the
+                                    data connection is closed in the middle and "426 Connection
+                                    closed; transfer aborted." follows; later tries go through
+  STOR of a name starting "busy"   the first --flaky-fails tries get "451 Local error in
+                                    processing."; later tries go through
   --slow-stor N                     every upload is read at N bytes per second at most
   --hang-after-login                after "230" no command but PWD is ever answered
   --refuse-mkd                      every MKD gets "550 Permission denied."
@@ -113,6 +118,18 @@ class Session(socketserver.StreamRequestHandler):
             if OPTIONS.max_sessions and Session.sessions >= OPTIONS.max_sessions:
                 return False
             Session.sessions += 1
+            return True
+
+    failed_tries = {}
+
+    @staticmethod
+    def fails_left(name):
+        """Whether this try of a "flaky" or "busy" name still fails; counts it."""
+        with Session.sessions_lock:
+            tries = Session.failed_tries.get(name, 0)
+            if tries >= OPTIONS.flaky_fails:
+                return False
+            Session.failed_tries[name] = tries + 1
             return True
 
     @staticmethod
@@ -362,6 +379,9 @@ class Session(socketserver.StreamRequestHandler):
         if name.startswith("full"):
             self.reply("452 Insufficient storage space.")
             return
+        if name.startswith("busy") and Session.fails_left(name):
+            self.reply("451 Local error in processing.")
+            return
         stall = name.startswith("stall")
         conn = self.accept_data(4096 if stall else None)
         if conn is None:
@@ -372,6 +392,12 @@ class Session(socketserver.StreamRequestHandler):
             threading.Event().wait(600)
             conn.close()
             return "close"
+        if name.startswith("flaky") and Session.fails_left(name):
+            with open(path, "wb") as out:
+                out.write(conn.recv(1024))
+            conn.close()
+            self.reply("426 Connection closed; transfer aborted.")
+            return
         if name.startswith("drop"):
             with open(path, "wb") as out:
                 out.write(conn.recv(1024))
@@ -424,6 +450,7 @@ def main():
     parser.add_argument("--refuse-rnto", action="store_true")
     parser.add_argument("--refuse-rnto-from", default="")
     parser.add_argument("--drop-rnto", action="store_true")
+    parser.add_argument("--flaky-fails", type=int, default=1)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

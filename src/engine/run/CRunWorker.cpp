@@ -53,6 +53,7 @@ CTransferContext CRunWorker::TransferContext(CFtpConnection& connection)
                               &m_context.run->Fence()};
     transfer.overall = &m_context.run->Progress();
     transfer.tempNameUpload = m_context.settings.tempNameUpload;
+    transfer.tries = m_context.settings.triesPerFile;
     return transfer;
 }
 

@@ -54,6 +54,14 @@ namespace ini {
 inline constexpr const char* kTempNameUpload = "TempNameUpload";
 } // namespace ini
 
+// Advanced/TriesPerFile: how many times an upload tries a file whose failure may pass (a dropped
+// connection, a time-out, a 421/425/426/450/451 reply), 1 to 5 (3 when absent); 1 tries once.
+namespace ini {
+inline constexpr const char* kTriesPerFile = "TriesPerFile";
+inline constexpr int kDefaultTries = 3;
+inline constexpr int kMostTries = 5;
+} // namespace ini
+
 class CSettingsFile {
 public:
     virtual ~CSettingsFile() = default;

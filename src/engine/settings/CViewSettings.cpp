@@ -60,6 +60,7 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
                              ini::kMostConnections);
 
     tempNameUpload = number(ini::kAdvanced, ini::kTempNameUpload, 0);
+    triesPerFile = std::clamp(number(ini::kAdvanced, ini::kTriesPerFile, ini::kDefaultTries), 1, ini::kMostTries);
 }
 
 } // namespace skerrow

@@ -26,6 +26,7 @@ struct CViewSettings {
     int connections = 4;                     // Advanced/Connections, 1 to 8
 
     int tempNameUpload = 0;                  // Advanced/TempNameUpload (CFileSender::Mode)
+    int triesPerFile = 3;                    // Advanced/TriesPerFile, 1 to 5
     // Never stored; only the headless command's --max-delete sets it: how many server leftovers a
     // run may delete although the guard against mass deletion refuses (-1: the guard holds).
     long maxLeftoverDeletes = -1;

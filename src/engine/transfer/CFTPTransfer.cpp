@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "app/CNumberText.h"
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
@@ -17,6 +18,7 @@
 #include "transfer/CFileSender.h"
 #include "transfer/CProgressMeter.h"
 #include "transfer/CRunProgress.h"
+#include "transfer/CTransientFailure.h"
 #include "list/CTransferList.h"
 #include "app/IStatusSink.h"
 #include "app/IUserPrompt.h"
@@ -137,7 +139,7 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
     while (!m_context.Stopped()) {
         std::optional<RowId> ahead;
-        const std::optional<RowId> row = queue.Next(&ahead);
+        const std::optional<RowId> row = queue.Next(&ahead, [this] { return m_context.Stopped(); });
         if (!row)
             break;
         // The directory of a row further on is made now, while the other connections send files.
@@ -204,8 +206,11 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     const CRemotePath place = *Target(base, path);
     CFtpConnection& connection = m_context.connection;
     if (!MakeRemoteDirectories(place.Parent().Full())) {
-        if (!PutBackIfStopped(row))
-            ReportRowError(&row, connection.LastError());
+        if (!PutBackIfStopped(row)) {
+            std::string text;
+            CInternetError(&connection).GetErrorText(connection.LastError(), text);
+            FailOrRetry(row, path, connection.LastError(), connection.LastResponse(), text);
+        }
         return false;
     }
     std::error_code ec;
@@ -215,14 +220,45 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     CFileSender sender(connection, m_queue->Renames());
     if (!sender.Send(localPath, place.Name(), GetTransferType(target.extension),
                      CFileSender::Applies(m_context.tempNameUpload, bytes, place.Name()))) {
-        if (PutBackIfStopped(row))
-            return false;
-        CountError();
-        SetRowError(&row, sender.ErrorText());
+        if (!PutBackIfStopped(row))
+            FailOrRetry(row, path, sender.ErrorCode(), sender.ErrorReply(), sender.ErrorText());
         return false;
+    }
+    const int tries = m_queue->TriesOf(row);
+    if (tries > 1) {
+        Apply([&] {
+            m_context.list.SetRowState(
+                row, kRowDone,
+                FormatText(Tr("T.SentOnTry", "Sent on try %d of %d; the try before failed: %s").c_str(), tries,
+                           m_context.tries, m_queue->LastFailure(row).c_str()));
+        });
+        return true;
     }
     MarkDone(row);
     return true;
+}
+
+void CFTPTransfer::FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply,
+                               const std::string& text)
+{
+    const int tries = m_queue->TriesOf(row);
+    if (tries < m_context.tries && CTransientFailure::IsTransient(code, reply) && !m_context.Stopped()) {
+        const std::chrono::milliseconds pause = CTransientFailure::Pause(tries);
+        // The server's refusal where it sent one (a cut data connection ends with 426), else ours.
+        const bool refusal = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
+        const std::string why =
+            refusal ? reply.substr(0, reply.find_first_of("\r\n")) : CInternetError::Description(code);
+        m_context.connection.LogNote(
+            FormatText(Tr("T.TryAgain", "%s failed (%s): trying it again in %s s, try %d of %d.").c_str(), path.c_str(),
+                       why.c_str(), CNumberText::OneDecimal(static_cast<double>(pause.count()) / 1000).c_str(),
+                       tries + 1, m_context.tries));
+        m_queue->Retry(row, pause, why);
+        return;
+    }
+    CountError();
+    SetRowError(&row, tries > 1 ? text + FormatText(Tr("T.FailedEachTry", "It failed on each of its %d tries.").c_str(),
+                                                    tries)
+                                : text);
 }
 
 void CFTPTransfer::DeleteRows(const CDeletePlan& plan)

@@ -73,6 +73,10 @@ public:
 
 private:
     bool UploadRow(RowId row, const std::string& base);
+    // A failed try of row (path: its name below the PC folder): a failure that may pass sends the
+    // row back to the queue while the file has tries left, with a note in the log; else the row
+    // fails with text.
+    void FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply, const std::string& text);
     // Where a file of the PC folder goes: below the Start Dir (taken from base when relative);
     // none for a name that would leave it.
     std::optional<CRemotePath> Target(const std::string& base, const std::string& path) const;

@@ -38,6 +38,8 @@ std::string CFileSender::AsideName(const std::string& name)
 bool CFileSender::Send(const std::string& localPath, const std::string& name, int transferType, bool temporaryName)
 {
     m_errorText.clear();
+    m_errorCode = 0;
+    m_errorReply.clear();
     if (temporaryName && !m_renames.Known())
         return SendThroughPart(localPath, name, transferType);
     return SendDirect(localPath, name, transferType);
@@ -160,7 +162,9 @@ bool CFileSender::IsDirectory(const std::string& name)
 
 void CFileSender::TakeError()
 {
-    CInternetError(&m_connection).GetErrorText(m_connection.LastError(), m_errorText);
+    m_errorCode = m_connection.LastError();
+    m_errorReply = m_connection.LastResponse();
+    CInternetError(&m_connection).GetErrorText(m_errorCode, m_errorText);
 }
 
 void CFileSender::RemovePart(const std::string& part)

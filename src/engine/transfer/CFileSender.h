@@ -48,6 +48,9 @@ public:
     // server renames. On failure: false, with ErrorText() taken at the failure itself.
     bool Send(const std::string& localPath, const std::string& name, int transferType, bool temporaryName);
     const std::string& ErrorText() const { return m_errorText; }
+    // The error code (FtpError) and the server's reply of that failure.
+    int ErrorCode() const { return m_errorCode; }
+    const std::string& ErrorReply() const { return m_errorReply; }
 
 private:
     bool SendDirect(const std::string& localPath, const std::string& name, int transferType);
@@ -73,6 +76,8 @@ private:
     CFtpConnection& m_connection;
     CRenameRefusal& m_renames;
     std::string m_errorText;
+    int m_errorCode = 0;
+    std::string m_errorReply;
 };
 
 } // namespace skerrow

@@ -33,6 +33,8 @@ struct CTransferContext {
     CRunProgress* overall = nullptr;
     // Advanced/TempNameUpload: which files go under a temporary name first (CFileSender).
     int tempNameUpload = 0;
+    // Advanced/TriesPerFile: how many times a file is tried when its failures may pass (1: once).
+    int tries = 1;
 
     // The run was stopped, or its fence released: the pass ends at the next row.
     bool Stopped() const;

@@ -106,6 +106,7 @@ void CUploadLanes::SendOnLane(Lane& lane, CUploadQueue& queue, const std::string
                              m_first.maxErrors, m_first.textSuffixes, m_first.fence};
     context.overall = m_first.overall;
     context.tempNameUpload = m_first.tempNameUpload;
+    context.tries = m_first.tries;
     CFTPTransfer share(context);
     share.SetFileBytesToOverall(false);
     share.UploadFrom(queue, base);

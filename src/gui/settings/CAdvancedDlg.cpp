@@ -111,6 +111,9 @@ wxSizer* CAdvancedDlg::CreateFields()
     // How many connections an upload uses at once (1 to 8).
     m_connections = AddLabelledEdit(this, grid, ID_CONNECTIONS, Wx(Tr("D150.Connections", "Connect&ions")));
     grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.ConnectionsRange", "1 to 8"))), 0, wxALIGN_CENTER_VERTICAL);
+    // How many times an upload tries a file whose failure may pass (a dropped connection).
+    m_tries = AddLabelledEdit(this, grid, ID_TRIES, Wx(Tr("D150.Tries", "T&ries per file")));
+    grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.TriesRange", "1 to 5"))), 0, wxALIGN_CENTER_VERTICAL);
     return grid;
 }
 
@@ -184,6 +187,8 @@ void CAdvancedDlg::LoadSettings()
     m_pasvValue = settings.ReadInt(ini::kAdvanced, ini::kPasv, 0) != 0;
     m_connectionsValue = static_cast<unsigned>(
         std::clamp(settings.ReadInt(ini::kAdvanced, ini::kConnections, ini::kDefaultConnections), 1, ini::kMostConnections));
+    m_triesValue = static_cast<unsigned>(
+        std::clamp(settings.ReadInt(ini::kAdvanced, ini::kTriesPerFile, ini::kDefaultTries), 1, ini::kMostTries));
 }
 
 // Each suffix shows without its first character, normally the dot.
@@ -205,6 +210,7 @@ bool CAdvancedDlg::TransferDataToWindow()
     CNumberExchange::PutNumber(m_maxErrors, m_maxErrorsValue);
     CNumberExchange::PutNumber(m_timeout, m_timeoutValue);
     CNumberExchange::PutNumber(m_connections, m_connectionsValue);
+    CNumberExchange::PutNumber(m_tries, m_triesValue);
     for (int i = 0; i < 4; ++i)
         m_language[i]->SetValue(i == m_languageValue);
     m_pasv->SetValue(m_pasvValue);
@@ -215,13 +221,15 @@ bool CAdvancedDlg::TransferDataToWindow()
 // names no TCP port, and the connection could only fail with it.
 bool CAdvancedDlg::TakeValues()
 {
-    unsigned port = 0, maxErrors = 0, timeout = 0, connections = 0;
+    unsigned port = 0, maxErrors = 0, timeout = 0, connections = 0, tries = 0;
     if (!CNumberExchange::TakeUInt(m_port, port, 1, 65535) ||
         !CNumberExchange::TakeUInt(m_maxErrors, maxErrors, 1, 32000) ||
         !CNumberExchange::TakeUInt(m_timeout, timeout, 1, 300) ||
-        !CNumberExchange::TakeUInt(m_connections, connections, 1, ini::kMostConnections))
+        !CNumberExchange::TakeUInt(m_connections, connections, 1, ini::kMostConnections) ||
+        !CNumberExchange::TakeUInt(m_tries, tries, 1, ini::kMostTries))
         return false;
     m_connectionsValue = connections;
+    m_triesValue = tries;
     m_portValue = port;
     m_maxErrorsValue = maxErrors;
     m_timeoutValue = timeout;
@@ -258,7 +266,8 @@ bool CAdvancedDlg::StoreSettings()
                         settings.WriteUInt(ini::kAdvanced, ini::kMaxErrors, m_maxErrorsValue) &&
                         settings.WriteUInt(ini::kAdvanced, ini::kLanguage, static_cast<unsigned>(m_languageValue)) &&
                         settings.WriteUInt(ini::kAdvanced, ini::kPasv, m_pasvValue ? 1u : 0u) &&
-                        settings.WriteUInt(ini::kAdvanced, ini::kConnections, m_connectionsValue);
+                        settings.WriteUInt(ini::kAdvanced, ini::kConnections, m_connectionsValue) &&
+                        settings.WriteUInt(ini::kAdvanced, ini::kTriesPerFile, m_triesValue);
     if (!stored)
         CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
     return stored;

@@ -36,6 +36,7 @@ public:
         ID_ENCRYPTION = 1043,
         ID_CONNECTIONS = 1044,
         ID_TEMP_NAME = 1045,
+        ID_TRIES = 1046,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -96,6 +97,7 @@ private:
     wxTextCtrl* m_timeout = nullptr;
     wxTextCtrl* m_maxErrors = nullptr;
     wxTextCtrl* m_connections = nullptr;
+    wxTextCtrl* m_tries = nullptr;
     CListEditor* m_suffixes = nullptr;
     CListEditor* m_exclusions = nullptr;
     wxRadioButton* m_language[4] = {};
@@ -106,6 +108,7 @@ private:
 
     unsigned m_portValue = 0;
     unsigned m_maxErrorsValue = 0;
+    unsigned m_triesValue = 3;
     unsigned m_connectionsValue = 4;
     unsigned m_timeoutValue = 0;
     int m_languageValue = -1;
