@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <future>
 #include <map>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include "list/RowWord.h"
 #include "support/CFtpTestBench.h"
 #include "transfer/CFTPTransfer.h"
+#include "transfer/CFileSender.h"
 
 namespace skerrow {
 namespace {
@@ -60,16 +62,24 @@ TEST_F(UploadRetryTest, OnlyFailuresThatMayPassAreTriedAgainUpToTheTriesPerFile)
     const std::vector<std::string> names = {"flaky.bin", "busy.bin", "full.bin", "drop.bin", "ok.bin"};
     const struct {
         int tries;
+        bool tempNames; // each try sends ".name.skerrow-part" and renames it
         std::map<std::string, Tried> expected;
     } runs[] = {
-        {3,
+        {3, false,
+         {{"flaky.bin", {kRowDone, 3, "Sent on try 3 of 3; the try before failed: 426 Connection closed"}},
+          {"busy.bin", {kRowDone, 3, "Sent on try 3 of 3; the try before failed: 451 Local error"}},
+          {"full.bin", {kRowFailed, 1, "452 Insufficient storage space."}},
+          {"drop.bin", {kRowFailed, 3, "It failed on each of its 3 tries."}},
+          {"ok.bin", {kRowDone, 1, ""}}}},
+        // The published name holds the whole file once a try went through, and no part is left.
+        {3, true,
          {{"flaky.bin", {kRowDone, 3, "Sent on try 3 of 3; the try before failed: 426 Connection closed"}},
           {"busy.bin", {kRowDone, 3, "Sent on try 3 of 3; the try before failed: 451 Local error"}},
           {"full.bin", {kRowFailed, 1, "452 Insufficient storage space."}},
           {"drop.bin", {kRowFailed, 3, "It failed on each of its 3 tries."}},
           {"ok.bin", {kRowDone, 1, ""}}}},
         // One try: as before there were tries at all.
-        {1,
+        {1, false,
          {{"flaky.bin", {kRowFailed, 1, "error code: 12030"}},
           {"busy.bin", {kRowFailed, 1, "451 Local error"}},
           {"full.bin", {kRowFailed, 1, "452 Insufficient storage space."}},
@@ -85,12 +95,13 @@ TEST_F(UploadRetryTest, OnlyFailuresThatMayPassAreTriedAgainUpToTheTriesPerFile)
         }
         CTransferContext& context = m_bench->Context("");
         context.tries = run.tries;
+        context.tempNameUpload = run.tempNames ? CFileSender::kAllFiles : CFileSender::kNoFiles;
         CFTPTransfer(context).UploadRows();
         for (size_t row = 0; row < names.size(); ++row) {
             const Tried& expected = run.expected.at(names[row]);
             SCOPED_TRACE(names[row]);
             EXPECT_EQ(m_bench->States()[row], expected.state);
-            EXPECT_EQ(Stors(names[row]), expected.stors);
+            EXPECT_EQ(Stors(run.tempNames ? CFileSender::PartName(names[row]) : names[row]), expected.stors);
             const std::string error = m_bench->List().GetText(row, kColErrors);
             EXPECT_NE(error.find(expected.error), std::string::npos) << error;
             if (!*expected.error) {
@@ -98,6 +109,7 @@ TEST_F(UploadRetryTest, OnlyFailuresThatMayPassAreTriedAgainUpToTheTriesPerFile)
             }
         }
         EXPECT_EQ(m_bench->Served().ReadFile("flaky.bin").size(), run.tries == 3 ? 50000u : 1024u);
+        EXPECT_FALSE(std::filesystem::exists(m_bench->Served().Path() / CFileSender::PartName("flaky.bin")));
         m_stors.clear();
     }
 }
