@@ -34,6 +34,7 @@ TEST_F(AdvancedDlgTest, NoSettingsFileOpensWithTheDefaults)
     EXPECT_EQ(Edit(dlg, CAdvancedDlg::ID_PORT)->GetValue(), "21");
     EXPECT_EQ(Edit(dlg, CAdvancedDlg::ID_TIMEOUT)->GetValue(), "3");
     EXPECT_EQ(Edit(dlg, CAdvancedDlg::ID_MAX_ERRORS)->GetValue(), "32000");
+    EXPECT_EQ(Edit(dlg, CAdvancedDlg::ID_TRIES)->GetValue(), "3");
     EXPECT_TRUE(Control<wxRadioButton>(dlg, CAdvancedDlg::ID_LANGUAGE_DEFAULT)->GetValue());
     EXPECT_FALSE(Control<wxCheckBox>(dlg, CAdvancedDlg::ID_PASV)->GetValue());
     EXPECT_EQ(Items(dlg), kDefaultItems);
@@ -48,6 +49,7 @@ TEST_F(AdvancedDlgTest, NoSettingsFileOpensWithTheDefaults)
     EXPECT_EQ(Read("Advanced", "MaxErrors"), "32000");
     EXPECT_EQ(Read("Advanced", "Language"), "0");
     EXPECT_EQ(Read("Advanced", "PASV"), "0");
+    EXPECT_EQ(Read("Advanced", "TriesPerFile"), "3");
     EXPECT_EQ(StoredSuffixes().size(), 9u);
 }
 
@@ -63,7 +65,8 @@ TEST_F(AdvancedDlgTest, OutOfRangeNumbersAreRefusedAndNothingIsWritten)
     };
     for (const Case& c : {Case{CAdvancedDlg::ID_TIMEOUT, "0", 1, 300}, Case{CAdvancedDlg::ID_TIMEOUT, "301", 1, 300},
                           Case{CAdvancedDlg::ID_MAX_ERRORS, "0", 1, 32000},
-                          Case{CAdvancedDlg::ID_MAX_ERRORS, "32001", 1, 32000}}) {
+                          Case{CAdvancedDlg::ID_MAX_ERRORS, "32001", 1, 32000},
+                          Case{CAdvancedDlg::ID_TRIES, "0", 1, 5}, Case{CAdvancedDlg::ID_TRIES, "6", 1, 5}}) {
         const wxString before = Edit(dlg, c.id)->GetValue();
         Edit(dlg, c.id)->SetValue(c.value);
         wxTEST_DIALOG(accepted = dlg.TransferDataFromWindow(),
@@ -81,8 +84,10 @@ TEST_F(AdvancedDlgTest, OutOfRangeNumbersAreRefusedAndNothingIsWritten)
     Edit(dlg, CAdvancedDlg::ID_PORT)->SetValue("21");
     Edit(dlg, CAdvancedDlg::ID_TIMEOUT)->SetValue("300");
     Edit(dlg, CAdvancedDlg::ID_MAX_ERRORS)->SetValue("1");
+    Edit(dlg, CAdvancedDlg::ID_TRIES)->SetValue("1");
     EXPECT_NO_DIALOG(accepted = dlg.TransferDataFromWindow());
     EXPECT_TRUE(accepted);
+    EXPECT_EQ(Read("Advanced", "TriesPerFile"), "1");
     EXPECT_EQ(Read("Advanced", "StopTimeout"), "300");
     EXPECT_EQ(Read("Advanced", "MaxErrors"), "1");
 }

@@ -2,6 +2,7 @@
 // the first control of its group, and no button is pressed.
 
 #include <wx/app.h>
+#include <wx/checkbox.h>
 #include <wx/listctrl.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -80,13 +81,16 @@ TEST_P(GroupMnemonicTest, FocusGoesIntoTheGroupAndNothingIsPressed)
         << "focus on " << (wxWindow::FindFocus() ? wxWindow::FindFocus()->GetId() : 0);
     EXPECT_TRUE(dialog->IsShown());
     EXPECT_FALSE(SettingsFileExists()); // OK would have written every field
+    if (auto* never = dynamic_cast<wxCheckBox*>(target)) {
+        EXPECT_TRUE(never->GetValue()); // focused, not toggled
+    }
     dialog->Hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GroupMnemonicTest,
-                         testing::Values(GroupCase{nullptr, false, 'l', CConnectDlg::ID_DAY},
-                                         GroupCase{"LangFRA.mo", false, 'd', CConnectDlg::ID_DAY},
-                                         GroupCase{"LangGER.mo", false, 'l', CConnectDlg::ID_DAY},
+                         testing::Values(GroupCase{nullptr, false, 'l', CConnectDlg::ID_NEVER},
+                                         GroupCase{"LangFRA.mo", false, 'd', CConnectDlg::ID_NEVER},
+                                         GroupCase{"LangGER.mo", false, 'l', CConnectDlg::ID_NEVER},
                                          GroupCase{nullptr, true, 'x', CAdvancedDlg::ID_SUFFIXES},
                                          GroupCase{"LangFRA.mo", true, 'x', CAdvancedDlg::ID_SUFFIXES},
                                          GroupCase{"LangGER.mo", true, 't', CAdvancedDlg::ID_SUFFIXES}));
