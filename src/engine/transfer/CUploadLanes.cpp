@@ -6,7 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/CStringTable.h"
 #include "app/IStatusSink.h"
+#include "ftp/CInternetError.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "transfer/CFTPTransfer.h"
@@ -38,6 +40,7 @@ struct CUploadLanes::Lane {
     std::shared_ptr<CFtpConnection> connection = std::make_shared<CFtpConnection>();
     std::atomic<bool> settled{false}; // logged in, or given up
     std::atomic<bool> used{false};
+    bool refused = false; // the server would not let it log in; read after the join
     std::string fault; // what ended the lane's thread by an exception; read after the join
     std::thread thread;
 };
@@ -98,8 +101,21 @@ void CUploadLanes::SendOnLane(Lane& lane, CUploadQueue& queue, const std::string
     // A connection that is not logged in takes no row.
     const bool opened = !m_first.stop.IsSet() && m_setup.open(*lane.connection);
     lane.settled.store(true);
-    if (!opened)
+    if (!opened) {
+        // Refused by the server, not left out because the rows ran out or the run stopped.
+        lane.refused = !m_first.stop.IsSet() && !lane.connection->IsAborted();
+        if (lane.refused && !m_refusalTold.exchange(true)) {
+            const std::string reply = lane.connection->LastResponse();
+            const std::string why = reply.empty() ? CInternetError::Description(lane.connection->LastError())
+                                                  : reply.substr(0, reply.find_first_of("\r\n"));
+            lane.connection->LogNote(FormatText(Tr("T.ConnectionRefused", "The server refused a further connection "
+                                                                          "(%s): this upload goes on with the "
+                                                                          "connections it has.")
+                                                    .c_str(),
+                                                why.c_str()));
+        }
         return;
+    }
     lane.used.store(true);
     CTransferContext context{m_first.list,      *lane.connection,     silent,       m_first.prompt,
                              m_first.stop,      noPercent,            m_first.pcDir, m_first.ftpStartDir,

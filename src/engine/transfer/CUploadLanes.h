@@ -2,8 +2,9 @@
 // An upload pass on several connections at once. The first connection is the run's own; the others
 // log in when the pass starts, each on a thread of its own, and take rows from the same queue. A
 // connection the server refuses (too many connections, no answer) is simply not used: no row fails
-// for it, and the pass goes on with the connections it has.
+// for it, the pass goes on with the connections it has, and the log says so once.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,7 @@ private:
     CTransferContext& m_first;
     Setup m_setup;
     int m_used = 1;
+    std::atomic<bool> m_refusalTold{false};
 };
 
 } // namespace skerrow

@@ -20,6 +20,8 @@
 #include "transfer/CTransferContext.h"
 #include "run/CTransferWorker.h"
 #include "list/RowWord.h"
+#include "log/CCommandLog.h"
+#include "log/CLogFile.h"
 #include "settings/CSettingsFile.h"
 #include "support/CRunControlFixture.h"
 
@@ -330,6 +332,8 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
     for (int i = 0; i < 48; ++i)
         m_local.WriteFile("d" + std::to_string(i % 12) + "/s" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".bin",
                           std::string(static_cast<size_t>(1000 + i * 37), char('a' + i % 26)));
+    const auto log = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(log);
     for (const int maxCons : {0, 2, 1}) {
         SCOPED_TRACE("server takes " + std::to_string(maxCons) + " connections (0: any number)");
         std::filesystem::remove_all(m_served.Path() / "site");
@@ -345,6 +349,11 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
         for (const CTransferRow& row : m_list.Snapshot())
             EXPECT_TRUE(ServedMatches(row.name)) << row.name;
         EXPECT_TRUE(m_sink.Messages().empty()) << m_sink.Messages()[0];
+        // The log says once that the server took fewer.
+        int told = 0;
+        for (const CLogLine& line : log->Drain(100000))
+            told += line.text.find("refused a further connection (421") != std::string::npos ? 1 : 0;
+        EXPECT_EQ(told, maxCons == 0 ? 0 : 1);
     }
 }
 
