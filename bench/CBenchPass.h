@@ -12,6 +12,7 @@
 #include "transfer/CProgressMeter.h"
 #include "transfer/CStopSignal.h"
 #include "settings/CTextSuffixList.h"
+#include "settings/CSettingsFile.h"
 #include "transfer/CTransferContext.h"
 
 struct CBenchPass {
@@ -36,9 +37,12 @@ struct CBenchPass {
     }
 
     // A pass over the list from pcDir to startDir, with the default text suffixes.
+    // As a run with the default settings: its tries per file too.
     skerrow::CTransferContext Context(const std::string& pcDir, const std::string& startDir)
     {
-        return {list, connection, sink, sink, stop, progress, pcDir, startDir, 32000,
-                skerrow::CTextSuffixList::Defaults()};
+        skerrow::CTransferContext context{list,   connection, sink,     sink, stop, progress, pcDir,
+                                          startDir, 32000,    skerrow::CTextSuffixList::Defaults()};
+        context.tries = skerrow::ini::kDefaultTries;
+        return context;
     }
 };

@@ -5,7 +5,10 @@ Passive data connections go through it too: a 227 or 229 reply of the server is 
 port of the proxy's own, which carries the one data connection that follows to the server's port.
 Active mode (PORT, EPRT) is not carried.
 
-usage: latency_proxy.py --server-port PORT [--delay-ms 20]
+With --cut-every N, every Nth data connection carries its first piece and is then cut at both
+ends, as a link that drops does.
+
+usage: latency_proxy.py --server-port PORT [--delay-ms 20] [--cut-every N]
 Prints the proxy's port as the first line of standard output, then runs until it is killed.
 """
 import argparse
@@ -83,11 +86,37 @@ async def bridge(client_reader, client_writer, server_port, delay, rewrite=None)
             pass
 
 
+DATA = {"cut_every": 0, "count": 0}
+
+
+async def cut(client_reader, client_writer, server_port, delay):
+    """A data connection that drops: its first piece (an upload's) reaches the server, then both
+    ends are reset."""
+    try:
+        server_reader, server_writer = await asyncio.open_connection(HOST, server_port)
+    except OSError:
+        client_writer.transport.abort()
+        return
+    try:
+        data = await asyncio.wait_for(client_reader.read(4096), timeout=4 * delay + 0.05)
+        await asyncio.sleep(delay)
+        server_writer.write(data)
+        await server_writer.drain()
+    except (asyncio.TimeoutError, ConnectionError, OSError):
+        pass
+    client_writer.transport.abort()
+    server_writer.transport.abort()
+
+
 async def data_listener(server_port, delay):
     """Opens a port of ours for one data connection to server_port; returns our port."""
     async def accepted(reader, writer):
         listener.close()
-        await bridge(reader, writer, server_port, delay)
+        DATA["count"] += 1
+        if DATA["cut_every"] and DATA["count"] % DATA["cut_every"] == 0:
+            await cut(reader, writer, server_port, delay)
+        else:
+            await bridge(reader, writer, server_port, delay)
 
     listener = await asyncio.start_server(accepted, HOST, 0)
     return listener.sockets[0].getsockname()[1]
@@ -112,7 +141,9 @@ async def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server-port", type=int, required=True)
     parser.add_argument("--delay-ms", type=float, default=20.0)
+    parser.add_argument("--cut-every", type=int, default=0)
     args = parser.parse_args()
+    DATA["cut_every"] = args.cut_every
     delay = args.delay_ms / 1000.0
     rewrite = make_rewrite(delay)
 

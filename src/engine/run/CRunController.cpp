@@ -363,11 +363,14 @@ std::string CRunController::ConnectFailureText(CFtpConnection& connection, const
 {
     std::string error;
     CInternetError(&connection).GetErrorText(connection.LastError(), error);
-    std::string text = FormatText(Tr("T.ConnectFailed", "Connecting to %s:%d failed.").c_str(), host.c_str(), port) +
-                       "\n" + error;
+    std::string text = FormatText(Tr("T.ConnectFailed", "Connecting to %s:%d failed.").c_str(), host.c_str(), port);
+    text += '\n';
+    text += error;
     // 530: the server refused the login itself.
-    if (connection.LastResponse().rfind("530", 0) == 0)
-        text += "\n" + Tr("T.CheckLogin", "Check the user name and the password in File > Properties.");
+    if (connection.LastResponse().rfind("530", 0) == 0) {
+        text += '\n';
+        text += Tr("T.CheckLogin", "Check the user name and the password in File > Properties.");
+    }
     return text;
 }
 
