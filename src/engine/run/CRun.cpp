@@ -1,5 +1,6 @@
 #include "run/CRun.h"
 
+#include "app/CThreadPriority.h"
 #include "ftp/CFtpConnection.h"
 
 namespace skerrow {
@@ -58,6 +59,7 @@ void CRun::StartThread(std::function<void()> body)
     JoinThread();
     m_threadEnded.store(false);
     m_thread = std::thread([this, body = std::move(body)] {
+        CThreadPriority::BelowTheWindow();
         body();
         m_threadEnded.store(true);
     });

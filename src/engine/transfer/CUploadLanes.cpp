@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CStringTable.h"
+#include "app/CThreadPriority.h"
 #include "app/IStatusSink.h"
 #include "ftp/CInternetError.h"
 #include "ftp/CFtpConnection.h"
@@ -67,6 +68,7 @@ void CUploadLanes::Run()
             m_setup.track(lane->connection);
         lane->connection->SetTlsKnownAbsent(withoutTls);
         lane->thread = std::thread([this, &queue, &base, &silent, &noPercent, state = lane.get()] {
+            CThreadPriority::BelowTheWindow();
             // Whatever the lane meets ends the lane, never the program; the run hears of it after the join.
             try {
                 SendOnLane(*state, queue, base, silent, noPercent);
