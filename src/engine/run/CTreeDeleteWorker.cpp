@@ -70,6 +70,7 @@ bool CTreeDeleteWorker::WalkTree(const std::string& directory)
     CTreeDelDirWalk walk;
     walk.Setup(&walked);
     walk.SetStopCheck([this] { return Stopped(); });
+    walk.SetConnections(FurtherConnections());
     if (!walk.Walk(m_context.connection.get(), directory.c_str(), "*")) {
         // A walk that failed may have missed what makes a directory unsafe to delete: none of its
         // rows is used.
