@@ -9,9 +9,10 @@
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "list/CTransferList.h"
-#include "transfer/CFTPTransfer.h"
 #include "run/CRun.h"
+#include "transfer/CDeleteLanes.h"
 #include "transfer/CDeletePlan.h"
+#include "transfer/CTransferContext.h"
 
 namespace skerrow {
 
@@ -47,8 +48,9 @@ int CTreeDeleteWorker::Steps()
     const std::string what = WhatIsDeleted(root);
     m_status.SetStatusText(what);
     if (m_prompt.AskYesNo(ConfirmationText(root) + "\n\n" + what, PromptIcon::Question) && !Stopped()) {
+        // Files go on all the run's connections; a directory once everything inside it is gone.
         CTransferContext transfer = TransferContext(connection);
-        CFTPTransfer(transfer).DeleteRows(CDeletePlan::TreeDelete(root));
+        CDeleteLanes(transfer, FurtherConnections()).Run(CDeletePlan::TreeDelete(root));
         CheckAllDone();
     }
     if (!Stopped())
