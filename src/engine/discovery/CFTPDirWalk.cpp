@@ -75,13 +75,14 @@ void CFTPDirWalk::ListOn(CWalkFrontier& frontier, CFtpConnection& connection, co
 bool CFTPDirWalk::Visit(CWalkFrontier& frontier, const Task& task, CFtpConnection& connection,
                         const std::string& pattern)
 {
-    // The unique fact tells before entering; without it the server's own path for the directory
-    // tells after. Another name for a directory already entered is skipped, not reported: what it
-    // is cannot be told (a link no listing showed as one, a mount, an alias of the server's), and a
-    // delete sent to it could reach the directory it stands for; left alone, it only keeps its
-    // parent from being removed, which the user sees.
+    // The unique fact tells before entering (the directory is claimed then, so that no other
+    // connection enters it too); without it the server's own path for the directory tells after.
+    // Another name for a directory already entered is skipped, not reported: what it is cannot be
+    // told (a link no listing showed as one, a mount, an alias of the server's), and a delete sent
+    // to it could reach the directory it stands for; left alone, it only keeps its parent from
+    // being removed, which the user sees.
     std::string identity = task.unique.empty() ? std::string() : "unique:" + task.unique;
-    if (!identity.empty() && frontier.Known(identity)) {
+    if (!identity.empty() && !frontier.Claim(identity)) {
         frontier.Alias(task);
         return true;
     }
@@ -94,11 +95,13 @@ bool CFTPDirWalk::Visit(CWalkFrontier& frontier, const Task& task, CFtpConnectio
     }
     if (!task.path.empty() && !connection.SetCurrentDirectory(task.path))
         return Fail(frontier, connection, NotEntered(task.path));
-    if (identity.empty() && !Identify(frontier, connection, identity))
-        return false;
-    if (!frontier.Claim(identity)) {
-        frontier.Alias(task);
-        return true;
+    if (identity.empty()) {
+        if (!Identify(frontier, connection, identity))
+            return false;
+        if (!frontier.Claim(identity)) {
+            frontier.Alias(task);
+            return true;
+        }
     }
     std::string prefix;
     connection.GetCurrentDirectory(prefix);

@@ -16,12 +16,6 @@ std::optional<CWalkFrontier::Task> CWalkFrontier::Take()
     return task;
 }
 
-bool CWalkFrontier::Known(const std::string& identity) const
-{
-    std::lock_guard lock(m_mutex);
-    return m_entered.count(identity) != 0;
-}
-
 bool CWalkFrontier::Claim(const std::string& identity)
 {
     std::lock_guard lock(m_mutex);

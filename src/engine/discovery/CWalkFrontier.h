@@ -55,8 +55,6 @@ public:
     // The next sub-directory to enter; waits while nothing is left to enter but another connection
     // may still find something. None once the walk has ended.
     std::optional<Task> Take();
-    // Whether identity names a directory entered in this walk.
-    bool Known(const std::string& identity) const;
     // Records identity as entered; false when it was entered before (the task is then an alias).
     bool Claim(const std::string& identity);
     // The task's directory is another name for one entered before: it is not listed.
