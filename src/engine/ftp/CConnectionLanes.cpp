@@ -7,7 +7,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
+#include "ftp/CInternetError.h"
 #include "settings/CSettingsFile.h"
 
 namespace skerrow {
@@ -66,13 +68,25 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
     }
 }
 
-void CConnectionLanes::RunLane(Lane& lane, const Share& share, const std::function<bool()>& wanted) const
+void CConnectionLanes::RunLane(Lane& lane, const Share& share, const std::function<bool()>& wanted)
 {
     // A connection that is not logged in takes no part.
     const bool opened = wanted() && m_setup.open(*lane.connection);
     lane.settled.store(true);
-    if (!opened)
+    if (!opened) {
+        // Refused by the server, not left out because the work was over or the run stopped.
+        if (wanted() && !lane.connection->IsAborted() && !m_refusalTold.exchange(true)) {
+            const std::string reply = lane.connection->LastResponse();
+            const std::string why = reply.empty() ? CInternetError::Description(lane.connection->LastError())
+                                                  : reply.substr(0, reply.find_first_of("\r\n"));
+            lane.connection->LogNote(FormatText(Tr("T.LaneRefused", "The server refused a further connection (%s): "
+                                                                    "the listing or deletion goes on with the "
+                                                                    "connections it has.")
+                                                    .c_str(),
+                                                why.c_str()));
+        }
         return;
+    }
     lane.used.store(true);
     share(*lane.connection);
     lane.connection->Close();

@@ -2,9 +2,10 @@
 // One piece of work shared out over several connections at once: the caller's own connection, on the
 // calling thread, and further ones that log in when the work starts, each on a thread of its own. A
 // connection the server refuses (too many connections, a session limit, no answer) is simply not
-// used: the work goes on with the connections it has. Every further connection is handed to the
-// run before it connects, so that a Stop reaches it.
+// used: the work goes on with the connections it has, and the log says so once. Every further
+// connection is handed to the run before it connects, so that a Stop reaches it.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -37,11 +38,12 @@ public:
 
 private:
     struct Lane;
-    void RunLane(Lane& lane, const Share& share, const std::function<bool()>& wanted) const;
+    void RunLane(Lane& lane, const Share& share, const std::function<bool()>& wanted);
 
     CFtpConnection& m_first;
     Setup m_setup;
     int m_used = 1;
+    std::atomic<bool> m_refusalTold{false};
 };
 
 } // namespace skerrow
