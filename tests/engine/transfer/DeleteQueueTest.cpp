@@ -1,10 +1,12 @@
 // The rows a delete pass shares between its connections: on a random tree, whatever the number of
 // connections and their timing, every row is handed out once and a directory only once every row
 // inside it is done (failed ones too: the directory's RMD then gets the server's answer); one
-// connection takes the rows in list order.
+// connection takes the rows in list order. A Stop ends the pass on every connection.
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -12,6 +14,8 @@
 #include <thread>
 
 #include "list/RowWord.h"
+#include "support/CFtpTestBench.h"
+#include "transfer/CDeleteLanes.h"
 #include "transfer/CDeletePlan.h"
 #include "transfer/CDeleteQueue.h"
 
@@ -90,6 +94,41 @@ TEST(DeleteQueue, ADirectoryComesOnlyAfterEverythingInsideItOnAnyNumberOfConnect
                 }
             }
         }
+    }
+}
+
+// A Stop as the tenth row begins, on three connections: what the others were deleting then ends, and
+// the rest stays Pending with no error, its files on the server.
+TEST(DeleteQueue, AStopEndsThePassOnEveryConnection)
+{
+    test::CFtpTestBench bench(test::FtpServerKind::Pyftpdlib, [](test::CTempDir& served) {
+        for (int i = 0; i < 60; ++i)
+            served.WriteFile("t/f" + std::to_string(i), "x");
+        return std::vector<std::string>();
+    });
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    for (int i = 0; i < 60; ++i)
+        bench.List().Insert(bench.List().Count(), kKindFtpEntry << 4, "/t/f" + std::to_string(i), "1");
+    struct CStopAtTenth : test::CFtpRecordingSink {
+        CStopSignal stop;
+        std::atomic<int> rows{0};
+        void SetStatusText(const std::string&) override // "Deleting ..." as each row begins
+        {
+            if (++rows == 10)
+                stop.Set();
+        }
+    } sink;
+    CProgressMeter progress(sink);
+    CTransferContext context{bench.List(), bench.Connection(), sink, sink, sink.stop, progress, "", "", 32000, {}};
+    CDeleteLanes(context, bench.Lanes(3)).Run(CDeletePlan::TreeDelete("/t"));
+    const size_t done = bench.List().CountInState(kRowDone);
+    EXPECT_TRUE(done >= 10u && done <= 10u + 2u) << done;
+    EXPECT_EQ(bench.List().CountInState(kRowFailed), 0u);
+    for (const CTransferRow& row : bench.List().Snapshot()) {
+        EXPECT_EQ(row.error, "") << row.name;
+        EXPECT_EQ(std::filesystem::exists(bench.Served().Path() / row.name.substr(1)), RowStateOf(row.word) != kRowDone)
+            << row.name;
     }
 }
 
