@@ -36,19 +36,7 @@ bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, c
         m_failure = frontier.Failure();
         return false;
     }
-    CConnectionLanes lanes(*connection, m_lanes);
-    lanes.Run(
-        [&](CFtpConnection& on) {
-            try {
-                const Task start{-1, 0, startDirectory ? startDirectory : "", std::string(), 0};
-                if (&on != connection || Visit(frontier, start, on, pattern))
-                    ListOn(frontier, on, pattern);
-            } catch (...) {
-                frontier.Fail(std::string()); // the others stop too; the fault itself is thrown on
-                throw;
-            }
-        },
-        [&] { return !frontier.Ended() && !IsStopped(); });
+    ListTree(frontier, *connection, startDirectory, pattern);
     connection->SetCurrentDirectory(remembered);
     m_failure = frontier.Failure();
     if (frontier.Result() == CWalkFrontier::End::Failed)
@@ -58,6 +46,24 @@ bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, c
     if (!frontier.Levels().empty())
         Report(frontier, 0, *connection);
     return true;
+}
+
+void CFTPDirWalk::ListTree(CWalkFrontier& frontier, CFtpConnection& first, const char* startDirectory,
+                           const std::string& pattern)
+{
+    const Task start{-1, 0, startDirectory ? startDirectory : "", std::string(), 0};
+    CConnectionLanes lanes(first, m_lanes);
+    lanes.Run(
+        [&](CFtpConnection& connection) {
+            try {
+                if (&connection != &first || Visit(frontier, start, connection, pattern))
+                    ListOn(frontier, connection, pattern);
+            } catch (...) {
+                frontier.Fail(std::string()); // the others stop too; the fault itself is thrown on
+                throw;
+            }
+        },
+        [&] { return !frontier.Ended() && !IsStopped(); });
 }
 
 void CFTPDirWalk::ListOn(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& pattern)

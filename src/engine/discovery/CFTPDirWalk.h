@@ -71,6 +71,10 @@ private:
     using Task = CWalkFrontier::Task;
 
     bool IsStopped() const { return m_stopped && m_stopped(); }
+    // Lists the tree on the walk's connections: first (in the current directory) enters the start,
+    // and every connection then enters and lists what is left.
+    void ListTree(CWalkFrontier& frontier, CFtpConnection& first, const char* startDirectory,
+                  const std::string& pattern);
     // One connection's share: whatever sub-directory is left to enter, until the walk ends (the
     // walk's own connection enters the start first).
     void ListOn(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& pattern);

@@ -12,12 +12,18 @@ CDeleteQueue::CDeleteQueue(const CTransferList& list, const CDeletePlan& plan, i
     : m_rows(list.Ids()), m_limit(std::max(1, errorLimit)), m_parent(m_rows.size()), m_inside(m_rows.size(), 0),
       m_passed(m_rows.size(), false)
 {
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_index.emplace(m_rows[i], i);
+    LinkEntries(list, plan);
+}
+
+void CDeleteQueue::LinkEntries(const CTransferList& list, const CDeletePlan& plan)
+{
     // Each entry's directory is found by its path; a row that names no place below the plan's root
     // waits for nothing and holds nothing back (the pass refuses it when it comes).
-    std::unordered_map<std::string, size_t> directories;
     std::vector<std::optional<CDeletePlan::Entry>> entries(m_rows.size());
+    std::unordered_map<std::string, size_t> directories;
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        m_index.emplace(m_rows[i], i);
         CTransferRow row;
         std::string why;
         if (!list.GetRowById(m_rows[i], row) || RowStateOf(row.word) == kRowDone || RowKindOf(row.word) != plan.RowKind())
@@ -27,9 +33,7 @@ CDeleteQueue::CDeleteQueue(const CTransferList& list, const CDeletePlan& plan, i
             directories.emplace(entries[i]->path.Full(), i);
     }
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (!entries[i])
-            continue;
-        const auto holder = directories.find(entries[i]->path.Parent().Full());
+        const auto holder = entries[i] ? directories.find(entries[i]->path.Parent().Full()) : directories.end();
         if (holder == directories.end() || holder->second == i)
             continue;
         m_parent[i] = holder->second;

@@ -42,6 +42,8 @@ public:
     bool LimitReached() const { return Errors() >= m_limit; }
 
 private:
+    // Finds the directory row that holds each entry, and counts each directory's entries.
+    void LinkEntries(const CTransferList& list, const CDeletePlan& plan);
     // Under the lock: whether a row is ready, waiting for nothing.
     std::optional<size_t> Ready();
 
