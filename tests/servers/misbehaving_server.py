@@ -48,7 +48,8 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
   --delay MS                        every command waits MS milliseconds for its reply, as over a
                                     slow link
   --log FILE                        every command goes to FILE as it arrives, one line each: the
-                                    session's number, then the command (the password hidden); a
+                                    session's number, then the command (the password hidden), and
+                                    again as "N done COMMAND" as its final reply goes out; a
                                     session refused for --max-sessions as "N refused". The lines
                                     are in the server's own order over all sessions.
 Symbolic links in the served tree show as links in LIST ("l", then " -> target"), while MLSD shows
@@ -78,6 +79,10 @@ class Session(socketserver.StreamRequestHandler):
         self.facts = ["type", "size", "modify"]
 
     def reply(self, text):
+        # A command is done once its final reply goes out: logged before the client can read it.
+        if getattr(self, "command", None) and text[3:4] == " " and not text.startswith("1"):
+            Session.record("%d done %s" % (self.number, self.command))
+            self.command = None
         self.wfile.write((text + "\r\n").encode("utf-8", "surrogateescape"))
         self.wfile.flush()
 
@@ -170,6 +175,7 @@ class Session(socketserver.StreamRequestHandler):
             verb, _, arg = line.partition(" ")
             verb = verb.upper()
             Session.record("%d %s" % (self.number, "PASS ****" if verb == "PASS" else line))
+            self.command = None
             if OPTIONS.delay:
                 time.sleep(OPTIONS.delay / 1000.0)
             if self.logged_in and OPTIONS.hang_after_login and verb != "PWD":
@@ -178,6 +184,7 @@ class Session(socketserver.StreamRequestHandler):
             if handler is None:
                 self.reply("502 Command not implemented.")
                 continue
+            self.command = "PASS ****" if verb == "PASS" else line
             if handler(arg) == "close":
                 return
 
