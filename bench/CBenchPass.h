@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CBenchSink.h"
+#include "ftp/CConnectionLanes.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "transfer/CProgressMeter.h"
@@ -34,6 +35,18 @@ struct CBenchPass {
         }
         connection.SetCurrentDirectory("/");
         return true;
+    }
+
+    // connections in all, the further ones logged in with argv[1] to argv[4] as Open does.
+    static skerrow::CConnectionLanes::Setup Lanes(char** argv, int connections)
+    {
+        skerrow::CConnectionLanes::Setup setup;
+        setup.connections = connections;
+        setup.open = [argv](skerrow::CFtpConnection& more) {
+            more.SetEncryption(skerrow::FtpEncryption::Plain);
+            return more.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true);
+        };
+        return setup;
     }
 
     // A pass over the list from pcDir to startDir, with the default text suffixes.

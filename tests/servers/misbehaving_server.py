@@ -45,6 +45,13 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
   --refuse-rnto                     every RNTO gets "553 Rename not allowed."
   --refuse-rnto-from SUFFIX         so does the RNTO of a file whose name ends with SUFFIX
   --drop-rnto                       the control connection is closed instead of answering RNTO
+  --delay MS                        every command waits MS milliseconds for its reply, as over a
+                                    slow link
+  --log FILE                        every command goes to FILE as it arrives, one line each: the
+                                    session's number, then the command (the password hidden), and
+                                    again as "N done COMMAND" as its final reply goes out; a
+                                    session refused for --max-sessions as "N refused". The lines
+                                    are in the server's own order over all sessions.
 Symbolic links in the served tree show as links in LIST ("l", then " -> target"), while MLSD shows
 what a link points to, as pyftpdlib does. With --mlsd, FEAT offers the "unique" fact without "*":
 MLSD and MLST lines carry unique=<dev>g<ino> (of what a link points to) only once OPTS MLST has
@@ -72,6 +79,10 @@ class Session(socketserver.StreamRequestHandler):
         self.facts = ["type", "size", "modify"]
 
     def reply(self, text):
+        # A command is done once its final reply goes out: logged before the client can read it.
+        if getattr(self, "command", None) and text[3:4] == " " and not text.startswith("1"):
+            Session.record("%d done %s" % (self.number, self.command))
+            self.command = None
         self.wfile.write((text + "\r\n").encode("utf-8", "surrogateescape"))
         self.wfile.flush()
 
@@ -99,7 +110,9 @@ class Session(socketserver.StreamRequestHandler):
         return [part for part in full.split("/") if part and part != OPTIONS.self_dir]
 
     def handle(self):
+        self.number = Session.next_number()
         if not Session.enter():
+            Session.record("%d refused" % self.number)
             self.reply("421 Too many connections.")
             return
         try:
@@ -111,6 +124,21 @@ class Session(socketserver.StreamRequestHandler):
 
     sessions = 0
     sessions_lock = threading.Lock()
+    numbered = 0
+    log_lock = threading.Lock()
+
+    @staticmethod
+    def next_number():
+        with Session.sessions_lock:
+            Session.numbered += 1
+            return Session.numbered
+
+    @staticmethod
+    def record(line):
+        if not OPTIONS.log:
+            return
+        with Session.log_lock, open(OPTIONS.log, "a", encoding="utf-8", errors="surrogateescape") as out:
+            out.write(line + "\n")
 
     @staticmethod
     def enter():
@@ -146,12 +174,17 @@ class Session(socketserver.StreamRequestHandler):
             line = line.decode("utf-8", "surrogateescape").rstrip("\r\n")
             verb, _, arg = line.partition(" ")
             verb = verb.upper()
+            Session.record("%d %s" % (self.number, "PASS ****" if verb == "PASS" else line))
+            self.command = None
+            if OPTIONS.delay:
+                time.sleep(OPTIONS.delay / 1000.0)
             if self.logged_in and OPTIONS.hang_after_login and verb != "PWD":
                 continue
             handler = getattr(self, "do_" + verb, None)
             if handler is None:
                 self.reply("502 Command not implemented.")
                 continue
+            self.command = "PASS ****" if verb == "PASS" else line
             if handler(arg) == "close":
                 return
 
@@ -451,6 +484,8 @@ def main():
     parser.add_argument("--refuse-rnto-from", default="")
     parser.add_argument("--drop-rnto", action="store_true")
     parser.add_argument("--flaky-fails", type=int, default=1)
+    parser.add_argument("--log", default="")
+    parser.add_argument("--delay", type=int, default=0)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

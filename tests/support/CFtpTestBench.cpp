@@ -27,6 +27,19 @@ bool CFtpTestBench::Open(long stallSeconds, const std::string& host)
     return m_connection.Open(host, m_server->Port(), m_server->User(), m_server->Password(), true);
 }
 
+CConnectionLanes::Setup CFtpTestBench::Lanes(int connections, std::function<void(CFtpConnection&)> prepare)
+{
+    CConnectionLanes::Setup setup;
+    setup.connections = connections;
+    setup.open = [this, prepare = std::move(prepare)](CFtpConnection& more) {
+        if (prepare)
+            prepare(more);
+        more.SetTimeouts(5, 5);
+        return more.Open("127.0.0.1", m_server->Port(), m_server->User(), m_server->Password(), true);
+    };
+    return setup;
+}
+
 CTransferContext& CFtpTestBench::Context(const std::string& ftpStartDir, int maxErrors)
 {
     m_context.reset(new CTransferContext{m_list, m_connection, m_sink, m_sink, m_stop, m_progress, m_local.Str(),

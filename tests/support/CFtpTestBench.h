@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ftp/CConnectionLanes.h"
 #include "ftp/CFtpConnection.h"
 #include "transfer/CTransferContext.h"
 #include "support/CFtpRecordingSink.h"
@@ -30,6 +31,8 @@ public:
     std::string Skip() const;
     // Opens the connection (short time-outs: 5 s connect, stallSeconds without progress).
     bool Open(long stallSeconds = 5, const std::string& host = "127.0.0.1");
+    // connections in all, the further ones opened as Open does, after prepare (when given).
+    CConnectionLanes::Setup Lanes(int connections, std::function<void(CFtpConnection&)> prepare = {});
 
     CTempDir& Local() { return m_local; }
     CTempDir& Served() { return m_served; }

@@ -18,9 +18,7 @@ std::string NotEntered(const std::string& directory)
 bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, const std::string& pattern)
 {
     m_failure.clear();
-    m_entered.clear();
     m_depth = 0;
-    m_connection = connection;
     if (!connection) {
         m_failure = CInternetError::Description(kErrorIncorrectHandleState);
         return false;
@@ -31,127 +29,171 @@ bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, c
         m_failure = Tr("T.WalkNoStart", "No server directory is named: nothing is listed.");
         return false;
     }
+    CWalkFrontier frontier;
     std::string remembered;
-    if (!connection->GetCurrentDirectory(remembered))
-        return Fail(NotEntered(startDirectory ? startDirectory : ""));
-    if (startDirectory && !connection->SetCurrentDirectory(startDirectory))
-        return Fail(NotEntered(startDirectory));
-    std::string identity;
-    if (Identify(identity)) {
-        m_entered.insert(identity);
-        ScanDirectory(pattern);
+    if (!connection->GetCurrentDirectory(remembered)) {
+        Fail(frontier, *connection, NotEntered(startDirectory ? startDirectory : ""));
+        m_failure = frontier.Failure();
+        return false;
     }
+    ListTree(frontier, *connection, startDirectory, pattern);
     connection->SetCurrentDirectory(remembered);
-    return m_failure.empty();
+    m_failure = frontier.Failure();
+    if (frontier.Result() == CWalkFrontier::End::Failed)
+        return false;
+    // Complete, or stopped: what was listed before the stop is reported up to the first directory
+    // that was not, as a walk on one connection would have reported it.
+    if (!frontier.Levels().empty())
+        Report(frontier, 0, *connection);
+    return true;
 }
 
-bool CFTPDirWalk::ListLevel(const std::string& prefix, const std::string& pattern, std::vector<CFindRecord>& entries)
+void CFTPDirWalk::ListTree(CWalkFrontier& frontier, CFtpConnection& first, const char* startDirectory,
+                           const std::string& pattern)
+{
+    const Task start{-1, 0, startDirectory ? startDirectory : "", std::string(), 0};
+    CConnectionLanes lanes(first, m_lanes);
+    lanes.Run(
+        [&](CFtpConnection& connection) {
+            try {
+                if (&connection != &first || Visit(frontier, start, connection, pattern))
+                    ListOn(frontier, connection, pattern);
+            } catch (...) {
+                frontier.Fail(std::string()); // the others stop too; the fault itself is thrown on
+                throw;
+            }
+        },
+        [&] { return !frontier.Ended() && !IsStopped(); });
+}
+
+void CFTPDirWalk::ListOn(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& pattern)
+{
+    while (const std::optional<Task> task = frontier.Take()) {
+        if (IsStopped()) {
+            frontier.Stop();
+            return;
+        }
+        if (!Visit(frontier, *task, connection, pattern))
+            return;
+    }
+}
+
+bool CFTPDirWalk::Visit(CWalkFrontier& frontier, const Task& task, CFtpConnection& connection,
+                        const std::string& pattern)
+{
+    // The unique fact tells before entering (the directory is claimed then, so that no other
+    // connection enters it too); without it the server's own path for the directory tells after.
+    // Another name for a directory already entered is skipped, not reported: what it is cannot be
+    // told (a link no listing showed as one, a mount, an alias of the server's), and a delete sent
+    // to it could reach the directory it stands for; left alone, it only keeps its parent from
+    // being removed, which the user sees.
+    std::string identity = task.unique.empty() ? std::string() : "unique:" + task.unique;
+    if (!identity.empty() && !frontier.Claim(identity)) {
+        frontier.Alias(task);
+        return true;
+    }
+    if (task.depth > kMaxDepth) { // the level of the directory that lists it
+        frontier.Fail(FormatText(Tr("T.WalkTooDeep", "The server directory %s lies more than %d levels below the "
+                                                     "start of the walk: the walk stops there.")
+                                     .c_str(),
+                                 task.path.c_str(), kMaxDepth));
+        return false;
+    }
+    if (!task.path.empty() && !connection.SetCurrentDirectory(task.path))
+        return Fail(frontier, connection, NotEntered(task.path));
+    if (identity.empty()) {
+        if (!Identify(frontier, connection, identity))
+            return false;
+        if (!frontier.Claim(identity)) {
+            frontier.Alias(task);
+            return true;
+        }
+    }
+    std::string prefix;
+    connection.GetCurrentDirectory(prefix);
+    if (prefix.size() >= 2 && prefix.back() != '/')
+        prefix += '/';
+    const int level = frontier.Enter(task, prefix);
+    std::vector<CFindRecord> entries;
+    if (!ListLevel(frontier, connection, prefix, pattern, entries))
+        return false;
+    frontier.Listed(level, std::move(entries), [this](const CFindRecord& record) { return ShouldEnter(record); });
+    return true;
+}
+
+bool CFTPDirWalk::ListLevel(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& prefix,
+                            const std::string& pattern, std::vector<CFindRecord>& entries)
 {
     std::vector<CFindRecord> listed;
     // A listing that fails is no empty directory: the walk fails with it.
-    if (!m_connection->ListForWalk(pattern, listed)) {
+    if (!connection.ListForWalk(pattern, listed)) {
         const std::string directory = prefix.size() > 1 ? prefix.substr(0, prefix.size() - 1) : prefix;
-        return Fail(FormatText(Tr("T.WalkNotListed", "The server directory %s could not be listed.").c_str(),
+        return Fail(frontier, connection,
+                    FormatText(Tr("T.WalkNotListed", "The server directory %s could not be listed.").c_str(),
                                directory.c_str()));
     }
     for (CFindRecord& record : listed) { // names only entries of the listed directory
-        if (IsStopped())
+        if (IsStopped()) {
+            frontier.Stop();
             return false;
+        }
         record.name = prefix + record.name;
         entries.push_back(std::move(record));
     }
     return true;
 }
 
-bool CFTPDirWalk::ScanDirectory(const std::string& pattern)
+bool CFTPDirWalk::Report(const CWalkFrontier& frontier, int index, CFtpConnection& connection)
 {
-    std::string prefix;
-    m_connection->GetCurrentDirectory(prefix);
+    const CWalkFrontier::Level& level = frontier.Levels()[static_cast<size_t>(index)];
+    if (!level.listed)
+        return false;
     ++m_depth;
-    if (prefix.size() >= 2 && prefix.back() != '/')
-        prefix += '/';
-    std::vector<CFindRecord> entries;
-    bool going = ListLevel(prefix, pattern, entries);
-    // A stopped or failed walk reports no more entries, at any level.
-    for (size_t i = 0; going && i < entries.size(); ++i)
-        going = !IsStopped() && VisitEntry(entries[i], pattern);
+    bool going = true;
+    for (size_t i = 0; going && i < level.entries.size(); ++i) {
+        const int outcome = level.outcomes[i];
+        if (outcome == CWalkFrontier::kFile)
+            OnFileFound(level.entries[i], connection);
+        else if (outcome == CWalkFrontier::kAlias)
+            OnAlreadyEntered(level.entries[i]);
+        else if (outcome == CWalkFrontier::kWaiting)
+            going = false; // never entered: the walk was stopped first
+        else if (outcome >= 0)
+            going = Report(frontier, outcome, connection);
+    }
     --m_depth;
     if (m_depth != 0 && going) {
         CFindRecord self;
         self.attributes = kFileAttributeDirectory;
-        self.name = prefix;
-        OnDirectoryDone(self, *m_connection);
+        self.name = level.prefix;
+        OnDirectoryDone(self, connection);
     }
     return going;
 }
 
-bool CFTPDirWalk::VisitEntry(const CFindRecord& entry, const std::string& pattern)
+bool CFTPDirWalk::Identify(CWalkFrontier& frontier, CFtpConnection& connection, std::string& identity)
 {
-    // A link is an entry of its own, whatever it points to: deleting it removes the link alone.
-    if (entry.link || !entry.IsDirectory()) {
-        OnFileFound(entry, *m_connection);
-        return true;
-    }
-    if (!ShouldEnter(entry))
-        return true;
-    switch (EnterDirectory(entry)) {
-    case Entered::Yes: return ScanDirectory(pattern);
-    case Entered::Before:
-        // Another name for a directory already entered: skipped, not reported. What it is cannot
-        // be told (a link no listing showed as one, a mount, an alias of the server's), and a
-        // delete sent to it could reach the directory it stands for; left alone, it only keeps its
-        // parent from being removed, which the user sees.
-        OnAlreadyEntered(entry);
-        return true;
-    case Entered::Failed: break;
-    }
-    return false;
-}
-
-CFTPDirWalk::Entered CFTPDirWalk::EnterDirectory(const CFindRecord& entry)
-{
-    // The unique fact tells before entering; without it the server's own path for the directory
-    // tells after.
-    std::string identity = entry.unique.empty() ? std::string() : "unique:" + entry.unique;
-    if (!identity.empty() && m_entered.count(identity) != 0)
-        return Entered::Before;
-    if (m_depth > kMaxDepth) { // m_depth is the level of the entry
-        m_failure = FormatText(Tr("T.WalkTooDeep", "The server directory %s lies more than %d levels below the "
-                                                   "start of the walk: the walk stops there.")
-                                   .c_str(),
-                               entry.name.c_str(), kMaxDepth);
-        return Entered::Failed;
-    }
-    if (!m_connection->SetCurrentDirectory(entry.name)) {
-        Fail(NotEntered(entry.name));
-        return Entered::Failed;
-    }
-    if (identity.empty() && !Identify(identity))
-        return Entered::Failed;
-    return m_entered.insert(identity).second ? Entered::Yes : Entered::Before;
-}
-
-bool CFTPDirWalk::Identify(std::string& identity)
-{
-    if (m_connection->CurrentDirectoryIdentity(identity))
+    if (connection.CurrentDirectoryIdentity(identity))
         return true;
     std::string current;
-    m_connection->GetCurrentDirectory(current);
-    return Fail(NotEntered(current));
+    connection.GetCurrentDirectory(current);
+    return Fail(frontier, connection, NotEntered(current));
 }
 
-bool CFTPDirWalk::Fail(const std::string& heading)
+bool CFTPDirWalk::Fail(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& heading)
 {
-    if (IsStopped())
-        return false; // a call cut short by the stop: the walk was stopped, it did not fail
-    const int code = m_connection->LastError();
+    if (IsStopped()) {
+        frontier.Stop(); // a call cut short by the stop: the walk was stopped, it did not fail
+        return false;
+    }
+    const int code = connection.LastError();
     std::string text;
-    CInternetError(m_connection).GetErrorText(code, text);
+    CInternetError(&connection).GetErrorText(code, text);
     // 12003 comes with the server's reply; a listing cut short (426, 451) comes with another code.
-    const std::string reply = m_connection->LastResponse();
+    const std::string reply = connection.LastResponse();
     if (code != kErrorExtended && !reply.empty() && (reply[0] == '4' || reply[0] == '5'))
         text += reply;
-    m_failure = heading + "\n" + text;
+    frontier.Fail(heading + "\n" + text);
     return false;
 }
 

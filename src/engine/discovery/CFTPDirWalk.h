@@ -2,19 +2,27 @@
 // Walks a directory tree on the FTP server, depth first, and reports every file and every
 // sub-directory with its full server path; each directory is reported after everything inside it,
 // the starting directory never. A level's listing is read completely before any of its entries is
-// acted on, so only one listing is ever open on the connection.
+// acted on, so only one listing is ever open on a connection.
+//
+// With further connections (SetConnections) the directories are entered and listed on all of them
+// at once; the entries are reported only once the listing is over, on the calling thread and in the
+// order a walk on one connection reports them, so the rows are the same whatever the number of
+// connections (but for two names of one directory: which of them is walked then depends on which
+// connection comes to it first; the other is skipped, as below).
 //
 // The walk never leaves the tree it was started on: an entry that any listing shows as a link is
 // reported as an entry (deleting it removes the link alone) and never entered, a directory is
 // entered at most once (by the server's unique fact, else the path the server reports), and no
 // deeper than kMaxDepth levels below the start. A listing that fails, or a listed directory that
-// cannot be entered, fails the whole walk: what it reported must then not be acted on.
+// cannot be entered, fails the whole walk: what it reported must then not be acted on, and a walk
+// on several connections reports nothing then.
 
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "discovery/CWalkFrontier.h"
+#include "ftp/CConnectionLanes.h"
 #include "ftp/CFindRecord.h"
 
 namespace skerrow {
@@ -37,9 +45,13 @@ public:
     // it did not fail.
     const std::string& Failure() const { return m_failure; }
 
-    // Asked once per listed entry; once it says stop, the level listing at that moment acts on none
-    // of its entries and no other level is listed.
+    // Asked once per listed entry (on any of the walk's connections); once it says stop, the level
+    // listing at that moment acts on none of its entries and no other level is listed.
     void SetStopCheck(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
+    // The connections the next walks list on: the one given to Walk and, when setup asks for more,
+    // further ones logged in with its open function (a connection the server refuses is not used).
+    void SetConnections(CConnectionLanes::Setup setup) { m_lanes = std::move(setup); }
+    // The level being reported (0 outside a report).
     int Depth() const { return m_depth; }
 
 protected:
@@ -48,30 +60,39 @@ protected:
     // A sub-directory scanned completely; record.name is its full path ending in "/".
     virtual void OnDirectoryDone(const CFindRecord& record, CFtpConnection& connection);
     // Whether to list a sub-directory (record.name: its full path, without a trailing "/"); one
-    // left out is not reported either.
+    // left out is not reported either. Asked as the listings come in, one call at a time, from any
+    // of the walk's connections' threads, before any entry is reported.
     virtual bool ShouldEnter(const CFindRecord& /*record*/) { return true; }
     // A sub-directory that is the same as one already entered (another name for it): neither
     // listed nor reported.
     virtual void OnAlreadyEntered(const CFindRecord& /*record*/) {}
 
 private:
-    enum class Entered { Yes, Before, Failed };
+    using Task = CWalkFrontier::Task;
 
     bool IsStopped() const { return m_stopped && m_stopped(); }
-    // False when the walk failed or was stopped.
-    bool ScanDirectory(const std::string& pattern);
-    bool ListLevel(const std::string& prefix, const std::string& pattern, std::vector<CFindRecord>& entries);
-    bool VisitEntry(const CFindRecord& entry, const std::string& pattern);
-    Entered EnterDirectory(const CFindRecord& entry);
+    // Lists the tree on the walk's connections: first (in the current directory) enters the start,
+    // and every connection then enters and lists what is left.
+    void ListTree(CWalkFrontier& frontier, CFtpConnection& first, const char* startDirectory,
+                  const std::string& pattern);
+    // One connection's share: whatever sub-directory is left to enter, until the walk ends (the
+    // walk's own connection enters the start first).
+    void ListOn(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& pattern);
+    // Enters the task's directory and lists it; false when that ended the walk.
+    bool Visit(CWalkFrontier& frontier, const Task& task, CFtpConnection& connection, const std::string& pattern);
+    bool ListLevel(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& prefix,
+                   const std::string& pattern, std::vector<CFindRecord>& entries);
+    // The walk failed (or, cut short by the stop, was stopped); always false.
+    bool Fail(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& heading);
     // The current directory's identity: false (the walk failed) when the server does not say.
-    bool Identify(std::string& identity);
-    // Records why the walk failed: heading, then the connection's error and the server's reply.
-    bool Fail(const std::string& heading);
+    bool Identify(CWalkFrontier& frontier, CFtpConnection& connection, std::string& identity);
+    // Reports the entries of a listed level, then (below the start) the level itself; false at the
+    // first directory that was never listed (a stopped walk: nothing after it is reported).
+    bool Report(const CWalkFrontier& frontier, int level, CFtpConnection& connection);
 
-    CFtpConnection* m_connection = nullptr;
     int m_depth = 0;
     std::function<bool()> m_stopped;
-    std::set<std::string> m_entered; // identities of the directories entered in this walk
+    CConnectionLanes::Setup m_lanes;
     std::string m_failure;
 };
 

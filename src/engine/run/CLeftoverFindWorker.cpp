@@ -26,6 +26,7 @@ int CLeftoverFindWorker::Steps()
     const std::string root = ServerRoot(connection);
     walk.Setup(&walked, root, m_context.settings.pcDir, m_context.settings.exclusions);
     walk.SetStopCheck([this] { return Stopped(); });
+    walk.SetConnections(FurtherConnections());
     const bool walkedAll = walk.WalkServer(&connection);
     if (Stopped())
         return 0;

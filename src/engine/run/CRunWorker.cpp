@@ -6,9 +6,11 @@
 #include "app/CStringTable.h"
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
+#include "ftp/CTrustedCertificates.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CRun.h"
+#include "settings/CSettingsFile.h"
 
 namespace skerrow {
 
@@ -41,6 +43,33 @@ bool CRunWorker::Stopped() const
 std::string CRunWorker::ServerRoot(const CFtpConnection& connection) const
 {
     return CFtpConnection::ResolvePath(connection.LoginDirectory(), m_context.settings.ftpStartDir);
+}
+
+CConnectionLanes::Setup CRunWorker::FurtherConnections() const
+{
+    const CViewSettings settings = m_context.settings;
+    const std::string accepted = m_context.run->AcceptedCertificate();
+    CConnectionLanes::Setup setup;
+    setup.connections = settings.connections;
+    setup.track = [run = m_context.run](const std::shared_ptr<CFtpConnection>& connection) {
+        run->AddConnection(connection);
+    };
+    setup.open = [settings, accepted, context = &m_context](CFtpConnection& connection) {
+        connection.SetTimeouts(context->connectSeconds, context->stallSeconds);
+        if (context->prepareConnection)
+            context->prepareConnection(connection);
+        // The certificate the user trusted for this run's first connection is trusted for its others.
+        CTrustedCertificates(CSettingsFile().GetPath(".ini"))
+            .Apply(connection, settings.ftpServer, settings.port,
+                   CTrustedCertificates::EncryptionFromSetting(settings.encryption),
+                   [accepted](const CCertificateInfo& info) {
+                       return !accepted.empty() && info.fingerprint == accepted ? CertificateTrust::Once
+                                                                                : CertificateTrust::Reject;
+                   },
+                   nullptr); // the first connection went on without TLS only if it was allowed to
+        return connection.Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
+    };
+    return setup;
 }
 
 CTransferContext CRunWorker::TransferContext(CFtpConnection& connection)

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include "ftp/CConnectionLanes.h"
+
 #include "transfer/CProgressMeter.h"
 #include "run/CRunPrompt.h"
 #include "run/CRunStatusSink.h"
@@ -35,6 +37,9 @@ protected:
     // What a pass of this run needs: the rows, the connection, the run's sinks, stop signal,
     // fence and progress, the cached settings.
     CTransferContext TransferContext(CFtpConnection& connection);
+    // The run's connections as the settings ask for them: the further ones log in as the run's own
+    // did (its certificate trusted for them too), and Stop reaches every one of them.
+    CConnectionLanes::Setup FurtherConnections() const;
     // The server directory the site lies in: the Start Dir, an empty or relative one taken from the
     // directory the server put the login in.
     std::string ServerRoot(const CFtpConnection& connection) const;

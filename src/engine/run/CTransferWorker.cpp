@@ -4,7 +4,6 @@
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "transfer/CFTPTransfer.h"
-#include "ftp/CTrustedCertificates.h"
 #include "run/CLastRunPolicy.h"
 #include "transfer/CLeftoverDeletion.h"
 #include "transfer/CUploadLanes.h"
@@ -44,28 +43,11 @@ int CTransferWorker::Run()
 
 void CTransferWorker::UploadOnSeveralConnections(CTransferContext& transfer)
 {
-    const CViewSettings settings = m_context.settings;
-    const std::string accepted = m_context.run->AcceptedCertificate();
+    const CConnectionLanes::Setup further = FurtherConnections();
     CUploadLanes::Setup setup;
-    setup.connections = settings.connections;
-    setup.track = [run = m_context.run](const std::shared_ptr<CFtpConnection>& connection) {
-        run->AddConnection(connection);
-    };
-    setup.open = [settings, accepted, context = &m_context](CFtpConnection& connection) {
-        connection.SetTimeouts(context->connectSeconds, context->stallSeconds);
-        if (context->prepareConnection)
-            context->prepareConnection(connection);
-        // The certificate the user trusted for this run's first connection is trusted for its others.
-        CTrustedCertificates(CSettingsFile().GetPath(".ini"))
-            .Apply(connection, settings.ftpServer, settings.port,
-                   CTrustedCertificates::EncryptionFromSetting(settings.encryption),
-                   [accepted](const CCertificateInfo& info) {
-                       return !accepted.empty() && info.fingerprint == accepted ? CertificateTrust::Once
-                                                                                : CertificateTrust::Reject;
-                   },
-                   nullptr); // the first connection went on without TLS only if it was allowed to
-        return connection.Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
-    };
+    setup.connections = further.connections;
+    setup.track = further.track;
+    setup.open = further.open;
     CUploadLanes lanes(transfer, setup);
     lanes.Run();
 }

@@ -9,9 +9,10 @@
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "list/CTransferList.h"
-#include "transfer/CFTPTransfer.h"
 #include "run/CRun.h"
+#include "transfer/CDeleteLanes.h"
 #include "transfer/CDeletePlan.h"
+#include "transfer/CTransferContext.h"
 
 namespace skerrow {
 
@@ -47,8 +48,9 @@ int CTreeDeleteWorker::Steps()
     const std::string what = WhatIsDeleted(root);
     m_status.SetStatusText(what);
     if (m_prompt.AskYesNo(ConfirmationText(root) + "\n\n" + what, PromptIcon::Question) && !Stopped()) {
+        // Files go on all the run's connections; a directory once everything inside it is gone.
         CTransferContext transfer = TransferContext(connection);
-        CFTPTransfer(transfer).DeleteRows(CDeletePlan::TreeDelete(root));
+        CDeleteLanes(transfer, FurtherConnections()).Run(CDeletePlan::TreeDelete(root));
         CheckAllDone();
     }
     if (!Stopped())
@@ -70,6 +72,7 @@ bool CTreeDeleteWorker::WalkTree(const std::string& directory)
     CTreeDelDirWalk walk;
     walk.Setup(&walked);
     walk.SetStopCheck([this] { return Stopped(); });
+    walk.SetConnections(FurtherConnections());
     if (!walk.Walk(m_context.connection.get(), directory.c_str(), "*")) {
         // A walk that failed may have missed what makes a directory unsafe to delete: none of its
         // rows is used.

@@ -10,6 +10,7 @@
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "transfer/CDeletePlan.h"
+#include "transfer/CDeleteQueue.h"
 #include "transfer/CDirectoryClaims.h"
 #include "transfer/CDirectoryReach.h"
 #include "ftp/CRemotePath.h"
@@ -263,20 +264,40 @@ void CFTPTransfer::FailOrRetry(RowId row, const std::string& path, int code, con
 
 void CFTPTransfer::DeleteRows(const CDeletePlan& plan)
 {
-    m_errorLimit = std::max(1, m_context.maxErrors);
-    const std::vector<RowId> rows = m_context.list.Ids();
+    CDeleteQueue queue(m_context.list, plan, m_context.maxErrors);
+    BeginDelete(queue, plan);
+    DeleteFrom(queue, plan);
+    EndDelete(queue);
+    m_errorCount = queue.Errors();
+}
+
+void CFTPTransfer::BeginDelete(const CDeleteQueue& queue, const CDeletePlan& plan)
+{
     if (m_context.overall)
-        m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, rows, std::string(), plan.RowKind());
+        m_context.overall->BeginPass(CRunProgress::Kind::Delete, m_context.list, queue.Rows(), std::string(),
+                                     plan.RowKind());
+}
+
+void CFTPTransfer::DeleteFrom(CDeleteQueue& queue, const CDeletePlan& plan)
+{
+    m_errorLimit = queue.Limit();
     m_errorCount = 0;
-    for (size_t i = 0; i < rows.size() && m_errorCount < m_errorLimit; ++i) {
-        if (m_context.Stopped()) {
-            m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
-            return;
-        }
-        DeleteRow(rows[i], plan);
-        EndRowProgress(rows[i]);
+    const std::function<bool()> stopped = [this] { return m_context.Stopped(); };
+    while (const std::optional<RowId> row = queue.Next(stopped)) {
+        const int before = m_errorCount;
+        DeleteRow(*row, plan);
+        EndRowProgress(*row);
+        queue.Done(*row, m_errorCount - before);
     }
-    SetFinalStatus();
+}
+
+void CFTPTransfer::EndDelete(const CDeleteQueue& queue)
+{
+    // The queue's count: with several connections, theirs are in it too.
+    if (m_context.Stopped())
+        m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
+    else
+        m_context.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
 }
 
 bool CFTPTransfer::DeleteRow(RowId row, const CDeletePlan& plan)
@@ -400,11 +421,6 @@ bool CFTPTransfer::PutBackIfStopped(RowId row)
 void CFTPTransfer::MarkDone(RowId row)
 {
     Apply([&] { m_context.list.SetRowState(row, kRowDone, std::string()); });
-}
-
-void CFTPTransfer::SetFinalStatus()
-{
-    m_context.status.SetStatusText(LoadString(m_errorCount < m_errorLimit ? IDS_FINISHED : IDS_TOO_MANY_ERRORS));
 }
 
 } // namespace skerrow

@@ -13,6 +13,7 @@
 namespace skerrow {
 
 class CDeletePlan;
+class CDeleteQueue;
 class CDirectoryReach;
 class CUploadQueue;
 
@@ -38,8 +39,18 @@ public:
     // Whether the bytes of each file go to the overall progress (one connection of several does).
     void SetFileBytesToOverall(bool report) { m_fileBytesToOverall = report; }
     // Deletes the file or removes the directory ("/" at the end) of every row of the plan's kind
-    // that is not Done, each only once the plan allows it right before its command.
+    // that is not Done, each only once the plan allows it right before its command; a directory
+    // once the rows of the entries inside it are dealt with.
     void DeleteRows(const CDeletePlan& plan);
+    // One connection's share of a delete pass that several connections run together: takes rows
+    // from the queue until none is left, the limit is reached or the run stops. Leaves the closing
+    // status text to the caller.
+    void DeleteFrom(CDeleteQueue& queue, const CDeletePlan& plan);
+    // The start of a delete pass over queue: the overall progress learns the pass's rows.
+    void BeginDelete(const CDeleteQueue& queue, const CDeletePlan& plan);
+    // The end of a delete pass over queue: "Transfer Stopped", "Too many errors, Transfer stopped"
+    // or "Finished" in the status pane.
+    void EndDelete(const CDeleteQueue& queue);
 
     // Enters path ("/" separators), else creates its missing levels from the top; the levels this
     // pass already knows cost nothing, and the pass's other connections wait only for a level one
@@ -94,7 +105,6 @@ private:
     bool PutBackIfStopped(RowId row);
     // Tells the overall progress how row ended, from the state the pass left it in.
     void EndRowProgress(RowId row);
-    void SetFinalStatus();
 
     CTransferContext& m_context;
     int m_errorCount = 0;

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
+#include "discovery/CLeftoverDirWalk.h"
 #include "discovery/CTreeDelDirWalk.h"
 #include "support/CFtpTestBench.h"
 #include "list/RowWord.h"
@@ -91,6 +95,51 @@ TEST_P(FtpDirWalkTest, MissingStartLockedDirectoryAndStopLeaveNoRows)
     ASSERT_TRUE(Walk(stopped, "/t"));
     EXPECT_EQ(m_bench->List().Count(), 0u);
     EXPECT_TRUE(m_bench->Stop().IsSet()); // the run's stop stays set for everything after
+}
+
+// A random tree, links to its directories among the entries, listed on one connection and on four:
+// the same rows in the same order, for a tree deletion and for server leftovers alike.
+TEST_P(FtpDirWalkTest, SeveralConnectionsListTheSameRowsAsOne)
+{
+    namespace fs = std::filesystem;
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    CTempDir& served = m_bench->Served();
+    std::vector<std::string> dirs{"r"};
+    served.MakeDir("r");
+    for (int i = 0; i < 60; ++i) {
+        const std::string parent = dirs[random() % dirs.size()];
+        const std::string name = parent + "/n" + std::to_string(i);
+        const fs::path target = served.Path() / dirs[random() % dirs.size()];
+        const auto kind = random() % 10;
+        if (kind == 0) {
+            fs::create_directory_symlink(fs::relative(target, served.Path() / parent), served.Path() / name);
+        } else if (kind < 4) {
+            dirs.push_back(name);
+            served.MakeDir(name);
+        } else {
+            served.WriteFile(name, std::string(random() % 3000, 'x'));
+        }
+    }
+    CTempDir empty; // every server entry is a leftover
+    std::vector<std::string> rows[2][2];
+    for (const int connections : {1, 4}) {
+        for (const bool leftovers : {false, true}) {
+            m_bench->List().DeleteAll();
+            CTreeDelDirWalk tree;
+            CLeftoverDirWalk left;
+            tree.Setup(&m_bench->List());
+            left.Setup(&m_bench->List(), "/r", empty.Str(), {});
+            CFTPDirWalk& walk = leftovers ? static_cast<CFTPDirWalk&>(left) : tree;
+            walk.SetConnections(m_bench->Lanes(connections));
+            ASSERT_TRUE(leftovers ? left.WalkServer(&m_bench->Connection()) : Walk(tree, "/r")) << walk.Failure();
+            rows[connections == 4][leftovers] = test::RowNames(m_bench->List());
+        }
+    }
+    EXPECT_EQ(rows[0][0].size(), 60u);
+    EXPECT_EQ(rows[1][0], rows[0][0]);
+    EXPECT_EQ(rows[1][1], rows[0][1]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FtpDirWalkTest, ::testing::Values(FtpServerKind::Pyftpdlib, FtpServerKind::Vsftpd),

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <set>
 
 #include "discovery/CLeftoverDirWalk.h"
@@ -72,20 +74,31 @@ TEST_P(WalkSafetyTest, StaysInsideEntersEachDirectoryOnceAndFailsWithAListing)
     });
     ASSERT_TRUE(bench.Ready()) << bench.Skip();
     ASSERT_TRUE(bench.Open());
-    // Every directory entered (CWD), and those listed there (MLSD or LIST, once per CWD).
+    // Every directory entered (CWD), and those listed there (MLSD or LIST, once per CWD), on every
+    // connection of the walk.
+    std::mutex mutex;
     std::vector<std::string> entered, listed;
-    bench.Connection().SetLogCallback([&entered, &listed](const std::string& line) {
-        if (line.rfind("> CWD /www", 0) == 0)
-            entered.push_back(line.substr(6));
-        else if ((line == "> MLSD" || line == "> LIST -a") && !entered.empty() &&
-                 (listed.empty() || listed.back() != entered.back()))
-            listed.push_back(entered.back());
-    });
+    auto trail = [&mutex, &entered, &listed](CFtpConnection& connection) {
+        auto at = std::make_shared<std::pair<std::string, bool>>(); // where it is, listed there yet
+        connection.SetLogCallback([&mutex, &entered, &listed, at](const std::string& line) {
+            std::lock_guard lock(mutex);
+            if (line.rfind("> CWD /www", 0) == 0) {
+                entered.push_back(line.substr(6));
+                *at = {entered.back(), false};
+            } else if ((line == "> MLSD" || line == "> LIST -a") && !at->first.empty() && !at->second) {
+                listed.push_back(at->first);
+                at->second = true;
+            }
+        });
+    };
+    trail(bench.Connection());
     const fs::path www = fs::canonical(bench.Served().Path() / "www");
     CFtpConnection& connection = bench.Connection();
     CTempDir local; // empty: every server entry is a leftover
-    for (const bool leftovers : {false, true}) {
-        SCOPED_TRACE(leftovers ? "leftovers" : "tree deletion");
+    // Connections, leftovers: both walks on one connection, and the one that asks ShouldEnter on three.
+    const std::pair<int, bool> walks[] = {{1, false}, {1, true}, {3, true}};
+    for (const auto& [connections, leftovers] : walks) {
+        SCOPED_TRACE((leftovers ? "leftovers on " : "tree deletion on ") + std::to_string(connections));
         entered.clear();
         listed.clear();
         bench.List().DeleteAll();
@@ -93,6 +106,7 @@ TEST_P(WalkSafetyTest, StaysInsideEntersEachDirectoryOnceAndFailsWithAListing)
         CLeftoverDirWalk left;
         tree.Setup(&bench.List());
         left.Setup(&bench.List(), "/www", local.Str(), {});
+        (leftovers ? static_cast<CFTPDirWalk&>(left) : tree).SetConnections(bench.Lanes(connections, trail));
         const bool walked = leftovers ? left.WalkServer(&connection) : tree.Walk(&connection, "/www", "*");
         const std::string& failure = leftovers ? left.Failure() : tree.Failure();
         EXPECT_EQ(walked, c.failureSays.empty()) << failure;
@@ -108,7 +122,7 @@ TEST_P(WalkSafetyTest, StaysInsideEntersEachDirectoryOnceAndFailsWithAListing)
             const bool once = real.insert(RealDirectory(bench.Served().Path(), path)).second;
             EXPECT_TRUE(once || !c.failureSays.empty()) << path << " is gone into a second time";
         }
-        EXPECT_LE(entered.size(), static_cast<size_t>(CFTPDirWalk::kMaxDepth) + 2);
+        EXPECT_LE(entered.size(), static_cast<size_t>(CFTPDirWalk::kMaxDepth + 2) * connections);
         if (!c.failureSays.empty())
             continue;
         // Links are entries of their own; an alias keeps sub/ from being a leftover.

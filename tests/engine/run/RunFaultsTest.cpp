@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "app/CStringTable.h"
@@ -362,6 +364,49 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
 
 namespace skerrow {
 namespace {
+
+// Tree Delete on four connections against a server that takes two sessions (it refuses the other
+// logins, which costs no row anything) and answers a little late, so that both sessions delete: in
+// the server's own order of events, over all sessions, no RMD arrives before every entry inside its
+// directory is gone.
+TEST_F(RunFaultsTest, TreeDeleteOnSeveralConnectionsRemovesADirectoryOnlyOnceItIsEmpty)
+{
+    for (int i = 0; i < 90; ++i)
+        m_served.WriteFile("site/old/d" + std::to_string(i % 5) + "/s" + std::to_string(i % 3) + "/f" +
+                               std::to_string(i) + ".txt", "x");
+    m_served.MakeDir("site/old/empty/inner");
+    const std::string log = (m_settingsDir.Path() / "commands.log").string();
+    StartServer(FtpServerKind::Misbehaving, {"--max-sessions", "2", "--delay", "5", "--log", log});
+    WriteSetting("Configure", "FTPDirTreeDel", "site/old");
+    WriteSetting("Advanced", "Connections", "4");
+    Controller().OnTreeDelete();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_list.Count(), 90u + 5u * 3u + 5u + 2u);
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    EXPECT_TRUE(std::filesystem::is_empty(m_served.Path() / "site/old"));
+    std::ifstream commands(log);
+    std::set<std::string> gone;
+    for (std::string line; std::getline(commands, line);) {
+        std::istringstream words(line);
+        std::string session, verb, path;
+        words >> session >> verb;
+        const bool done = verb == "done";
+        if (done)
+            words >> verb;
+        words >> path;
+        if (done && (verb == "DELE" || verb == "RMD"))
+            gone.insert(path);
+        if (done || verb != "RMD")
+            continue;
+        for (const CTransferRow& row : m_list.Snapshot()) {
+            const std::string entry = row.name.back() == '/' ? row.name.substr(0, row.name.size() - 1) : row.name;
+            if (entry.rfind(path + "/", 0) == 0) {
+                EXPECT_EQ(gone.count(entry), 1u) << "RMD " << path << " came before " << entry << " was gone";
+            }
+        }
+    }
+    EXPECT_EQ(gone.size(), m_list.Count());
+}
 
 // The last-upload date is the moment the list was taken, exactly, however long the pass takes.
 TEST_F(RunFaultsTest, TheLastUploadDateIsWhenTheListWasTakenToTheMinute)
