@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CStringTable.h"
+#include "app/CThreadPriority.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "settings/CSettingsFile.h"
@@ -34,6 +35,7 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
             m_setup.track(lane->connection);
         lane->connection->SetTlsKnownAbsent(withoutTls);
         lane->thread = std::thread([this, &share, &wanted, state = lane.get()] {
+            CThreadPriority::BelowTheWindow();
             // Whatever the lane meets ends the lane, never the program; the caller hears of it after the join.
             try {
                 RunLane(*state, share, wanted);
@@ -80,8 +82,7 @@ void CConnectionLanes::RunLane(Lane& lane, const Share& share, const std::functi
             const std::string why = reply.empty() ? CInternetError::Description(lane.connection->LastError())
                                                   : reply.substr(0, reply.find_first_of("\r\n"));
             lane.connection->LogNote(FormatText(Tr("T.LaneRefused", "The server refused a further connection (%s): "
-                                                                    "the listing or deletion goes on with the "
-                                                                    "connections it has.")
+                                                                    "the run goes on with the connections it has.")
                                                     .c_str(),
                                                 why.c_str()));
         }

@@ -43,12 +43,7 @@ int CTransferWorker::Run()
 
 void CTransferWorker::UploadOnSeveralConnections(CTransferContext& transfer)
 {
-    const CConnectionLanes::Setup further = FurtherConnections();
-    CUploadLanes::Setup setup;
-    setup.connections = further.connections;
-    setup.track = further.track;
-    setup.open = further.open;
-    CUploadLanes lanes(transfer, setup);
+    CUploadLanes lanes(transfer, FurtherConnections());
     lanes.Run();
 }
 

@@ -41,7 +41,7 @@ namespace ini {
 inline constexpr const char* kEncryption = "Encryption";
 } // namespace ini
 
-// Advanced/Connections: how many connections an upload uses at once, 1 to 8 (4 when absent).
+// Advanced/Connections: how many connections a run uses at once (uploads, tree deletes, the leftover walk), 1 to 8 (4 when absent).
 namespace ini {
 inline constexpr const char* kConnections = "Connections";
 inline constexpr int kDefaultConnections = 4;

@@ -108,7 +108,7 @@ wxSizer* CAdvancedDlg::CreateFields()
     grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Seconds", "Seconds"))), 0, wxALIGN_CENTER_VERTICAL);
     m_maxErrors = AddLabelledEdit(this, grid, ID_MAX_ERRORS, Wx(Tr("D150.1011", "&Max Errors")));
     grid->AddSpacer(0);
-    // How many connections an upload uses at once (1 to 8).
+    // How many connections a run uses at once (1 to 8).
     m_connections = AddLabelledEdit(this, grid, ID_CONNECTIONS, Wx(Tr("D150.Connections", "Connect&ions")));
     grid->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.ConnectionsRange", "1 to 8"))), 0, wxALIGN_CENTER_VERTICAL);
     // How many times an upload tries a file whose failure may pass (a dropped connection).
