@@ -9,6 +9,7 @@ cannot be started here.
 With --tls-cert and --tls-key (PEM files) the server requires explicit TLS (AUTH TLS) for the login
 and for every data connection, with the TLS session of the control connection resumed on the data
 connection (vsftpd's default); --implicit-tls makes it speak TLS from the first byte instead.
+--max-rate N holds every session's transfers to N bytes a second.
 """
 import argparse
 import os
@@ -108,6 +109,7 @@ def main():
     parser.add_argument("--tls-key", default=None)
     parser.add_argument("--implicit-tls", action="store_true")
     parser.add_argument("--tls13-only", action="store_true")
+    parser.add_argument("--max-rate", type=int, default=0)
     args = parser.parse_args()
     if os.geteuid() != 0 or not os.access(VSFTPD, os.X_OK):
         print("vsftpd needs root and %s" % VSFTPD, file=sys.stderr)
@@ -138,6 +140,7 @@ def main():
         with open(conf, "w") as f:
             f.write(config(root, port, log, os.path.join(work, "empty"), userlist, pasv_min, pasv_max))
             f.write(tls_config(args))
+            f.write("local_max_rate=%d\n" % args.max_rate)
         proc = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=open(os.path.join(work, "stderr.txt"), "w"), start_new_session=True)
         if wait_for_port(port, proc, banner=not args.implicit_tls):

@@ -40,7 +40,11 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     ASSERT_FALSE(certificate.fingerprint.empty()) << "openssl could not make a certificate";
     for (int i = 0; i < 8; ++i)
         m_local.WriteFile("d" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".bin", std::string(4000 + i, 'x'));
-    StartServer(FtpServerKind::Vsftpd, certificate.Args());
+    // Each session sends at most 2 MB a second, so that the later run's further connections have
+    // time to log in (a few TLS handshakes) before the first alone could send its 12 MB.
+    std::vector<std::string> args = certificate.Args();
+    args.insert(args.end(), {"--max-rate", "2000000"});
+    StartServer(FtpServerKind::Vsftpd, args);
     WriteSetting("Advanced", "Encryption", "1"); // TLS required
     WriteSetting("Advanced", "Connections", "4");
 
@@ -65,8 +69,6 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     auto log = std::make_shared<CCommandLog>();
     Controller().SetCommandLog(log);
     WriteSetting("Configure", "UploadAllFiles", "1");
-    // Enough bytes that the others log in before the first has sent them all, even on a busy
-    // machine: logging in over TLS takes a few handshakes, sending 12 MiB over loopback far longer.
     for (int i = 0; i < 40; ++i)
         m_local.WriteFile("more/g" + std::to_string(i) + ".bin", std::string(300000, 'y'));
     Controller().OnFindFilesTransfer();
