@@ -64,6 +64,8 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
     for (const auto& lane : lanes)
         lane->thread.join();
     m_used = 1 + static_cast<int>(std::count_if(lanes.begin(), lanes.end(), [](const auto& lane) { return lane->used.load(); }));
+    if (m_refusalTold.load() && m_setup.refused)
+        m_setup.refused(m_used);
     for (const auto& lane : lanes) {
         if (!lane->fault.empty())
             throw std::runtime_error(lane->fault);

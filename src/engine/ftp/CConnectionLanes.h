@@ -21,6 +21,8 @@ public:
         std::function<bool(CFtpConnection&)> open;
         // Every further connection is handed here before it connects, so that Stop reaches it.
         std::function<void(const std::shared_ptr<CFtpConnection>&)> track;
+        // Told, after the work, how many connections took part when the server refused one.
+        std::function<void(int used)> refused;
     };
     // One connection's share of the work; the further connections are closed after theirs.
     using Share = std::function<void(CFtpConnection& connection)>;

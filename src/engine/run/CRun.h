@@ -46,6 +46,11 @@ public:
     void SetAcceptedCertificate(std::string fingerprint);
     std::string AcceptedCertificate() const;
 
+    // The most connections the server took at once in this run, once it refused one (0: none
+    // refused yet): the run's later stages ask for no more.
+    void ServerTook(int connections) { m_serverTook.store(connections); }
+    int ServerTook() const { return m_serverTook.load(); }
+
     // Sets the stop signal and aborts whatever the connections are doing and will be asked to do.
     void RequestStop();
 
@@ -88,6 +93,7 @@ private:
     std::atomic<bool> m_stopReported{false};
     std::atomic<bool> m_automatic{false};
     std::atomic<bool> m_refusedForSafety{false};
+    std::atomic<int> m_serverTook{0};
 };
 
 } // namespace skerrow

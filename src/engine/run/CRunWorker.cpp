@@ -1,5 +1,6 @@
 #include "run/CRunWorker.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -50,7 +51,10 @@ CConnectionLanes::Setup CRunWorker::FurtherConnections() const
     const CViewSettings settings = m_context.settings;
     const std::string accepted = m_context.run->AcceptedCertificate();
     CConnectionLanes::Setup setup;
-    setup.connections = settings.connections;
+    // A server that refused a connection earlier in the run is not asked for more again.
+    const int took = m_context.run->ServerTook();
+    setup.connections = took > 0 ? std::min(settings.connections, took) : settings.connections;
+    setup.refused = [run = m_context.run](int used) { run->ServerTook(used); };
     setup.track = [run = m_context.run](const std::shared_ptr<CFtpConnection>& connection) {
         run->AddConnection(connection);
     };

@@ -377,6 +377,8 @@ TEST_F(RunFaultsTest, TreeDeleteOnSeveralConnectionsRemovesADirectoryOnlyOnceItI
     m_served.MakeDir("site/old/empty/inner");
     const std::string log = (m_settingsDir.Path() / "commands.log").string();
     StartServer(FtpServerKind::Misbehaving, {"--max-sessions", "2", "--delay", "5", "--log", log});
+    const auto commandLog = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(commandLog);
     WriteSetting("Configure", "FTPDirTreeDel", "site/old");
     WriteSetting("Advanced", "Connections", "4");
     Controller().OnTreeDelete();
@@ -406,6 +408,11 @@ TEST_F(RunFaultsTest, TreeDeleteOnSeveralConnectionsRemovesADirectoryOnlyOnceItI
         }
     }
     EXPECT_EQ(gone.size(), m_list.Count());
+    // The walk met the limit; the deletion then asked for no more than the server took.
+    int refusals = 0;
+    for (const CLogLine& line : commandLog->Drain(1000000))
+        refusals += line.text.find("refused a further connection") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(refusals, 1);
 }
 
 // The last-upload date is the moment the list was taken, exactly, however long the pass takes.
