@@ -18,6 +18,7 @@
 #include "BenchRows.h"
 #include "CBenchPass.h"
 #include "app/CStringTable.h"
+#include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
@@ -60,22 +61,24 @@ int main(int argc, char** argv)
     AddSiteRows(list, argv[5]);
     const auto start = std::chrono::steady_clock::now();
     Trace(pass.connection, 0, start);
+    CUploadLanes::Setup setup;
+    setup.connections = connections;
+    setup.open = [&argv, start, count = std::make_shared<std::atomic<int>>(0)](CFtpConnection& more) {
+        Trace(more, ++*count, start);
+        more.SetEncryption(FtpEncryption::Plain);
+        return more.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true);
+    };
+    // As a run on plain FTP does: the further connections log in once the server greeted the first.
+    pass.connection.SetGreetedCallback([&setup, connections] {
+        setup.early = std::make_shared<CEarlyLogins>(connections - 1, setup.open, nullptr);
+    });
     if (!pass.Open(argv))
         return 1;
     CTransferContext context = pass.Context(argv[5], argv[6]);
-    if (connections == 1) {
+    if (connections == 1)
         CFTPTransfer(context).UploadRows();
-    } else {
-        // As a run does: the further connections log in as the first one did.
-        CUploadLanes::Setup setup;
-        setup.connections = connections;
-        setup.open = [&argv, start, count = std::make_shared<std::atomic<int>>(0)](CFtpConnection& more) {
-            Trace(more, ++*count, start);
-            more.SetEncryption(FtpEncryption::Plain);
-            return more.Open(argv[1], std::atoi(argv[2]), argv[3], argv[4], true);
-        };
+    else
         CUploadLanes(context, setup).Run();
-    }
     pass.connection.Close();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("files %zu failed %zu seconds %.3f\n", list.Count(), list.CountInState(kRowFailed), seconds);

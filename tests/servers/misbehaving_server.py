@@ -188,10 +188,20 @@ class Session(socketserver.StreamRequestHandler):
             if handler(arg) == "close":
                 return
 
+    users = 0
+    users_seen = threading.Condition()
+
     def do_USER(self, arg):
+        with Session.users_seen:
+            Session.users += 1
+            Session.users_seen.notify_all()
         self.reply("331 Password required.")
 
     def do_PASS(self, arg):
+        # --hold-login N: no PASS is answered before N sessions have sent USER (3 s at most).
+        if OPTIONS.hold_login:
+            with Session.users_seen:
+                Session.users_seen.wait_for(lambda: Session.users >= OPTIONS.hold_login, timeout=3)
         self.logged_in = True
         self.password = arg
         if OPTIONS.echo_pass:
@@ -486,6 +496,7 @@ def main():
     parser.add_argument("--flaky-fails", type=int, default=1)
     parser.add_argument("--log", default="")
     parser.add_argument("--delay", type=int, default=0)
+    parser.add_argument("--hold-login", type=int, default=0)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

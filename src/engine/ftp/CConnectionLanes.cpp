@@ -9,6 +9,7 @@
 
 #include "app/CStringTable.h"
 #include "app/CThreadPriority.h"
+#include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "settings/CSettingsFile.h"
@@ -19,6 +20,7 @@ struct CConnectionLanes::Lane {
     std::shared_ptr<CFtpConnection> connection = std::make_shared<CFtpConnection>();
     std::atomic<bool> settled{false}; // logged in, or given up
     std::atomic<bool> used{false};
+    int early = -1; // the index of the early login it takes, -1 when it logs in itself
     std::string fault; // what ended the lane's thread by an exception; read after the join
     std::thread thread;
 };
@@ -29,11 +31,17 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
     // What the first login learned: a server without TLS is not asked again by every further one.
     const bool withoutTls = m_first.FellBackToPlain();
     std::vector<std::unique_ptr<Lane>> lanes;
-    for (int i = 1; i < count && m_setup.open && wanted(); ++i) {
+    const int early = m_setup.early ? m_setup.early->Count() : 0;
+    for (int i = 1; i < count && (m_setup.open || i <= early) && wanted(); ++i) {
         auto lane = std::make_unique<Lane>();
-        if (m_setup.track)
-            m_setup.track(lane->connection);
-        lane->connection->SetTlsKnownAbsent(withoutTls);
+        if (i <= early) {
+            lane->early = i - 1; // tracked and prepared when its login began
+            lane->connection = m_setup.early->Connection(lane->early);
+        } else {
+            if (m_setup.track)
+                m_setup.track(lane->connection);
+            lane->connection->SetTlsKnownAbsent(withoutTls);
+        }
         lane->thread = std::thread([this, &share, &wanted, state = lane.get()] {
             CThreadPriority::BelowTheWindow();
             // Whatever the lane meets ends the lane, never the program; the caller hears of it after the join.
@@ -75,7 +83,8 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
 void CConnectionLanes::RunLane(Lane& lane, const Share& share, const std::function<bool()>& wanted)
 {
     // A connection that is not logged in takes no part.
-    const bool opened = wanted() && m_setup.open(*lane.connection);
+    const bool opened =
+        wanted() && (lane.early >= 0 ? m_setup.early->Take(lane.early) : m_setup.open(*lane.connection));
     lane.settled.store(true);
     if (!opened) {
         // Refused by the server, not left out because the work was over or the run stopped.

@@ -3,7 +3,8 @@
 // calling thread, and further ones that log in when the work starts, each on a thread of its own. A
 // connection the server refuses (too many connections, a session limit, no answer) is simply not
 // used: the work goes on with the connections it has, and the log says so once. Every further
-// connection is handed to the run before it connects, so that a Stop reaches it.
+// connection is handed to the run before it connects, so that a Stop reaches it. Further connections
+// that began logging in earlier (CEarlyLogins) are used first, in place of new ones.
 
 #include <atomic>
 #include <functional>
@@ -11,6 +12,7 @@
 
 namespace skerrow {
 
+class CEarlyLogins;
 class CFtpConnection;
 
 class CConnectionLanes {
@@ -23,6 +25,8 @@ public:
         std::function<void(const std::shared_ptr<CFtpConnection>&)> track;
         // Told, after the work, how many connections took part when the server refused one.
         std::function<void(int used)> refused;
+        // Logins started ahead of the work: the first further connections are taken from them.
+        std::shared_ptr<CEarlyLogins> early;
     };
     // One connection's share of the work; the further connections are closed after theirs.
     using Share = std::function<void(CFtpConnection& connection)>;

@@ -37,6 +37,11 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
 {
     Impl& d = *m_impl;
     std::lock_guard lock(d.opMutex);
+    // The greeting callback is for this Open only, never for a reconnection later on.
+    struct ForgetGreeted {
+        Impl& d;
+        ~ForgetGreeted() { d.greeted = nullptr; }
+    } forget{d};
     d.Cleanup();
     d.encrypted = false;
     d.fellBack = false;
@@ -98,7 +103,8 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
         std::lock_guard result(d.resultMutex);
         d.loginDirectory = d.currentDir;
     }
-    d.currentVerified = false;
+    // A server that says it put the login in the root is there: entering "/" again is no news.
+    d.currentVerified = d.entryDirectory == "/";
     d.currentAssumed = false;
     d.featuresRead = false;
     d.useMlsd = false;
@@ -406,6 +412,12 @@ void CFtpConnection::SetStatusCallback(StatusCallback callback)
 {
     std::lock_guard lock(m_impl->opMutex);
     m_impl->status = std::move(callback);
+}
+
+void CFtpConnection::SetGreetedCallback(std::function<void()> callback)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->greeted = std::move(callback);
 }
 
 void CFtpConnection::SetLogCallback(LogCallback callback)

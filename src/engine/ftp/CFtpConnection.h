@@ -83,6 +83,9 @@ public:
 
     // Connects and logs in (port 0 = 21); the initial directory is read with PWD.
     bool Open(const std::string& host, int port, const std::string& user, const std::string& password, bool passive);
+    // Called once, on the thread of the next Open, when the server greets it ("220"): the server
+    // has counted the session, and the login goes on. Not called when the server refuses it.
+    void SetGreetedCallback(std::function<void()> callback);
     // Closes the connection, after the call in progress on another thread (if any) has ended. A
     // healthy connection says QUIT and waits for the answer a short while; an aborted or silent one
     // is cut at once. Never waits as long as the stall time-out.

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 #if defined(__linux__)
 #include <linux/sockios.h>
 #endif
@@ -63,6 +64,8 @@ void CFtpConnection::Impl::OnReplyLine(std::string line)
         return;
     replyOpen = false;
     performReplyCode = std::atoi(line.substr(0, 3).c_str());
+    if (performReplyCode == 220 && greeted)
+        std::exchange(greeted, nullptr)();
     if (awaitingPwd && performReplyCode == 257) {
         entryDirectory = ParsePwdReply(line);
         awaitingPwd = false;

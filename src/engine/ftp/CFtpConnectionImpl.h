@@ -96,6 +96,7 @@ struct CFtpConnection::Impl {
     std::atomic<int> commandsSent{0};
     StatusCallback status;
     LogCallback log;
+    std::function<void()> greeted; // once, then cleared
     long connectSeconds = 30;
     long stallSeconds = 60;
     curl_off_t lastReportedBytes = -1;

@@ -98,15 +98,9 @@ CTlsCertificateCheck::~CTlsCertificateCheck()
 
 void CTlsCertificateCheck::Reset(const std::string& host, int port, const std::string& remembered)
 {
-    // The system's trust store (OpenSSL's default locations, or SSL_CERT_FILE and SSL_CERT_DIR), read
-    // once per connection: reading the whole bundle for every data connection would cost more
-    // than the upload.
     X509_STORE_free(m_store);
-    m_store = X509_STORE_new();
-    if (m_store && X509_STORE_set_default_paths(m_store) != 1) {
-        X509_STORE_free(m_store);
-        m_store = nullptr;
-    }
+    m_store = nullptr;
+    m_storeRead = false;
     m_host = host;
     m_port = port;
     m_remembered = remembered;
@@ -142,6 +136,17 @@ bool CTlsCertificateCheck::InstallOnContext(void* sslContext)
     SSL_CTX_set_ex_data(context, ContextIndex(), this);
     // The host name is checked as part of the chain, so that a name mismatch comes to Verify like
     // any other refusal (and a certificate the user trusts by its fingerprint passes it).
+    // The system's trust store (OpenSSL's default locations, or SSL_CERT_FILE and SSL_CERT_DIR), read
+    // once per connection, at its first handshake: reading the whole bundle for every data
+    // connection would cost more than the upload, and a connection without TLS never reads it.
+    if (!m_storeRead) {
+        m_storeRead = true;
+        m_store = X509_STORE_new();
+        if (m_store && X509_STORE_set_default_paths(m_store) != 1) {
+            X509_STORE_free(m_store);
+            m_store = nullptr;
+        }
+    }
     if (!m_store)
         return false;
     SSL_CTX_set1_cert_store(context, m_store);

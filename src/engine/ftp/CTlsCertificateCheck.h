@@ -41,6 +41,7 @@ public:
 private:
 
     ::x509_store_st* m_store = nullptr;
+    bool m_storeRead = false; // m_store was read (or could not be) for this connection
     std::string m_host;
     int m_port = 0;
     std::string m_remembered;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 
 namespace skerrow {
@@ -18,13 +19,25 @@ CConnectionCloser::~CConnectionCloser()
 
 void CConnectionCloser::Close(std::shared_ptr<CFtpConnection> connection)
 {
-    if (!connection)
-        return;
+    if (connection) {
+        Start([connection = std::move(connection)] { connection->Close(); });
+    }
+}
+
+void CConnectionCloser::Close(std::shared_ptr<CEarlyLogins> logins)
+{
+    if (logins) {
+        Start([logins = std::move(logins)] { logins->Close(); });
+    }
+}
+
+void CConnectionCloser::Start(std::function<void()> close)
+{
     Reap();
     auto closing = std::make_shared<Closing>();
-    closing->thread = std::thread([connection = std::move(connection), state = closing.get()]() mutable {
-        connection->Close();
-        connection.reset();
+    closing->thread = std::thread([close = std::move(close), state = closing.get()]() mutable {
+        close();
+        close = nullptr; // what it holds goes on this thread too
         state->ended.store(true);
     });
     std::lock_guard lock(m_mutex);

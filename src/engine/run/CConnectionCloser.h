@@ -3,6 +3,7 @@
 // QUIT (or for a stuck call to let go of its connection). Every thread is joined by JoinAll, which
 // the run controller calls before it goes.
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -10,6 +11,7 @@
 
 namespace skerrow {
 
+class CEarlyLogins;
 class CFtpConnection;
 
 class CConnectionCloser {
@@ -19,10 +21,14 @@ public:
     // Closes the connection in the background (at once when it was aborted, else with a QUIT whose
     // answer is awaited a short while). Null: nothing.
     void Close(std::shared_ptr<CFtpConnection> connection);
+    // Aborts and closes the logins nobody took, in the background. Null: nothing.
+    void Close(std::shared_ptr<CEarlyLogins> logins);
     void JoinAll();
 
 private:
     struct Closing;
+    // Runs close on a thread of its own.
+    void Start(std::function<void()> close);
     // Joins the closers that have ended.
     void Reap();
 

@@ -1,6 +1,9 @@
 #include "run/CRun.h"
 
+#include <utility>
+
 #include "app/CThreadPriority.h"
+#include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 
 namespace skerrow {
@@ -30,6 +33,18 @@ void CRun::AddConnection(std::shared_ptr<CFtpConnection> connection)
     if (m_stop.IsSet())
         connection->Abort();
     m_further.push_back(std::move(connection));
+}
+
+void CRun::SetEarlyLogins(std::shared_ptr<CEarlyLogins> logins)
+{
+    std::lock_guard lock(m_mutex);
+    m_early = std::move(logins);
+}
+
+std::shared_ptr<CEarlyLogins> CRun::TakeEarlyLogins()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_early, nullptr);
 }
 
 void CRun::SetAcceptedCertificate(std::string fingerprint)

@@ -20,6 +20,7 @@
 
 namespace skerrow {
 
+class CEarlyLogins;
 class CFtpConnection;
 
 class CRun {
@@ -41,6 +42,10 @@ public:
 
     // A further connection of the run (several connections at once): Stop aborts it too.
     void AddConnection(std::shared_ptr<CFtpConnection> connection);
+    // Further connections that log in ahead of the run's first stage on several connections, which
+    // takes them (once; later stages log in their own).
+    void SetEarlyLogins(std::shared_ptr<CEarlyLogins> logins);
+    std::shared_ptr<CEarlyLogins> TakeEarlyLogins();
     // The certificate the user trusted for the run's own connection ("" when none was asked about):
     // the run's further connections accept it without asking again.
     void SetAcceptedCertificate(std::string fingerprint);
@@ -86,6 +91,7 @@ private:
     mutable std::mutex m_mutex;
     std::shared_ptr<CFtpConnection> m_connection;
     std::vector<std::shared_ptr<CFtpConnection>> m_further;
+    std::shared_ptr<CEarlyLogins> m_early;
     std::string m_acceptedCertificate;
     std::thread m_thread;
     std::atomic<bool> m_threadEnded{false};

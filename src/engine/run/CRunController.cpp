@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <utility>
 
 #include "app/CNumberText.h"
 #include "app/CStringTable.h"
@@ -10,6 +11,7 @@
 #include "app/IUserPrompt.h"
 #include "app/StringIds.h"
 #include "discovery/CUploadDirWalk.h"
+#include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "ftp/CTrustedCertificates.h"
@@ -286,6 +288,9 @@ void CRunController::EndRun()
     const bool stopped = m_stopping;
     const bool reported = m_run && m_run->StopReported();
     m_refusedForSafety = m_refusedForSafety || (m_run && m_run->RefusedForSafety());
+    // Further connections that logged in for work that never came are closed off this thread.
+    if (m_run)
+        m_closer.Close(m_run->TakeEarlyLogins());
     m_run.reset();
     m_stopping = false;
     m_host.KillStopTimer();
@@ -303,6 +308,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         run->SetConnection(m_connection);
         // The certificate the user trusted once for this connection holds for the run's others too.
         run->SetAcceptedCertificate(m_connectionTrust);
+        EarlyLogins(run)();
         next();
         return;
     }
@@ -340,10 +346,18 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
-    run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next)] {
+    // The further connections log in while the first one does, once the server has greeted it
+    // (so that a server with a session limit counts the first one first), when no question can come
+    // up about a certificate or about plain FTP (the user chose plain FTP); else once it is in.
+    std::function<void()> early = EarlyLogins(run);
+    if (CTrustedCertificates::EncryptionFromSetting(settings.encryption) == FtpEncryption::Plain)
+        connection->SetGreetedCallback(std::exchange(early, nullptr));
+    run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next), early, run = run.get()] {
         const CConnectionTarget target = CConnectionTarget::Of(settings);
         const bool opened =
             connection->Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
+        if (opened && early && !run->Stop().IsSet())
+            early();
         const std::string host = CFtpConnection::HostName(settings.ftpServer);
         const int port = CFtpConnection::EffectivePort(
             settings.port, CTrustedCertificates::EncryptionFromSetting(settings.encryption));
@@ -357,6 +371,28 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
             self.OnConnectEnded(id, opened, error, target, next);
         });
     });
+}
+
+std::function<void()> CRunController::EarlyLogins(const std::shared_ptr<CRun>& run)
+{
+    // Only runs that work on the server (not Connect) take further connections.
+    const int count = m_settings.connections - 1;
+    if (m_runKind == RunKind::Connect || count < 1)
+        return [] {};
+    // The run outlives its thread, and this is called on its thread or before it starts.
+    return [run = run.get(), count, settings = CViewSettings(m_settings), seconds = std::pair(m_connectSeconds, m_stallSeconds),
+            self = this] {
+        const std::shared_ptr<CFtpConnection> first = run->Connection();
+        const bool withoutTls = first && first->FellBackToPlain();
+        auto number = std::make_shared<std::atomic<int>>(2);
+        const auto login = CRunWorker::FurtherLogin(settings, run->AcceptedCertificate(), seconds.first, seconds.second,
+                                                    [self, number, withoutTls](CFtpConnection& connection) {
+                                                        self->PrepareConnection(connection, (*number)++);
+                                                        connection.SetTlsKnownAbsent(withoutTls);
+                                                    });
+        run->SetEarlyLogins(std::make_shared<CEarlyLogins>(
+            count, login, [run](const std::shared_ptr<CFtpConnection>& connection) { run->AddConnection(connection); }));
+    };
 }
 
 std::string CRunController::ConnectFailureText(CFtpConnection& connection, const std::string& host, int port)

@@ -111,6 +111,9 @@ private:
     // The start of Find Files & Transfer and its kin: the Connect dialog when no site is set, the
     // connection, the find; then next, on the UI thread, with the run.
     void FindThen(const std::function<void(const std::shared_ptr<CRun>&)>& next);
+    // Starts the further connections of run's work on the server logging in (a no-op for a run
+    // that takes none); called beside the first connection's login or after it.
+    std::function<void()> EarlyLogins(const std::shared_ptr<CRun>& run);
     std::shared_ptr<CRun> BeginRun(RunKind kind);
     void EndRun();
     // Connects the run (on a thread of its own) unless the view is connected; then runs next on

@@ -48,8 +48,7 @@ std::string CRunWorker::ServerRoot(const CFtpConnection& connection) const
 
 CConnectionLanes::Setup CRunWorker::FurtherConnections() const
 {
-    const CViewSettings settings = m_context.settings;
-    const std::string accepted = m_context.run->AcceptedCertificate();
+    const CViewSettings& settings = m_context.settings;
     CConnectionLanes::Setup setup;
     // A server that refused a connection earlier in the run is not asked for more again.
     const int took = m_context.run->ServerTook();
@@ -58,10 +57,21 @@ CConnectionLanes::Setup CRunWorker::FurtherConnections() const
     setup.track = [run = m_context.run](const std::shared_ptr<CFtpConnection>& connection) {
         run->AddConnection(connection);
     };
-    setup.open = [settings, accepted, context = &m_context](CFtpConnection& connection) {
-        connection.SetTimeouts(context->connectSeconds, context->stallSeconds);
-        if (context->prepareConnection)
-            context->prepareConnection(connection);
+    setup.open = FurtherLogin(settings, m_context.run->AcceptedCertificate(), m_context.connectSeconds,
+                              m_context.stallSeconds, m_context.prepareConnection);
+    setup.early = m_context.run->TakeEarlyLogins();
+    return setup;
+}
+
+std::function<bool(CFtpConnection&)> CRunWorker::FurtherLogin(const CViewSettings& settings,
+                                                              const std::string& accepted, long connectSeconds,
+                                                              long stallSeconds,
+                                                              std::function<void(CFtpConnection&)> prepare)
+{
+    return [settings, accepted, connectSeconds, stallSeconds, prepare = std::move(prepare)](CFtpConnection& connection) {
+        connection.SetTimeouts(connectSeconds, stallSeconds);
+        if (prepare)
+            prepare(connection);
         // The certificate the user trusted for this run's first connection is trusted for its others.
         CTrustedCertificates(CSettingsFile().GetPath(".ini"))
             .Apply(connection, settings.ftpServer, settings.port,
@@ -73,7 +83,6 @@ CConnectionLanes::Setup CRunWorker::FurtherConnections() const
                    nullptr); // the first connection went on without TLS only if it was allowed to
         return connection.Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
     };
-    return setup;
 }
 
 CTransferContext CRunWorker::TransferContext(CFtpConnection& connection)

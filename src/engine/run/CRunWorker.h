@@ -24,6 +24,13 @@ public:
 
     virtual int Run() = 0;
 
+    // Logs a further connection in as the run's first one was: the server and login of settings, the
+    // time-outs, prepare (its command log), and the certificate the user trusted for the run
+    // (accepted, "" when none), which it trusts too.
+    static std::function<bool(CFtpConnection&)> FurtherLogin(const CViewSettings& settings, const std::string& accepted,
+                                                             long connectSeconds, long stallSeconds,
+                                                             std::function<void(CFtpConnection&)> prepare);
+
 protected:
     // When a row is not Done the run state stays; when every row is (or the list is empty), 0.
     void CheckAllDone();
@@ -38,7 +45,8 @@ protected:
     // fence and progress, the cached settings.
     CTransferContext TransferContext(CFtpConnection& connection);
     // The run's connections as the settings ask for them: the further ones log in as the run's own
-    // did (its certificate trusted for them too), and Stop reaches every one of them.
+    // did (its certificate trusted for them too), and Stop reaches every one of them. The first stage
+    // to ask uses the further connections that logged in ahead of it.
     CConnectionLanes::Setup FurtherConnections() const;
     // The server directory the site lies in: the Start Dir, an empty or relative one taken from the
     // directory the server put the login in.

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -329,6 +330,9 @@ namespace {
 // Four connections at once: a site of many directories is made once per directory and arrives
 // whole; a server that takes fewer connections than asked for is used with those it takes (one
 // that takes a single session refuses every further login, and no row fails for them).
+// The further connections log in while the first one does (on plain FTP, once the server has
+// greeted the first, so that a session limit never refuses the first; with TLS if available, once
+// the first is in), and the pass uses those: no connection logs in twice.
 TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTheServerAllows)
 {
     for (int i = 0; i < 48; ++i)
@@ -336,12 +340,20 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
                           std::string(static_cast<size_t>(1000 + i * 37), char('a' + i % 26)));
     const auto log = std::make_shared<CCommandLog>();
     Controller().SetCommandLog(log);
-    for (const int maxCons : {0, 2, 1}) {
-        SCOPED_TRACE("server takes " + std::to_string(maxCons) + " connections (0: any number)");
+    const std::string commands = (m_settingsDir.Path() / "commands.log").string();
+    for (const auto& [maxCons, encryption] : {std::pair{0, "3"}, {2, "0"}, {2, "3"}, {1, "3"}}) {
+        SCOPED_TRACE("server takes " + std::to_string(maxCons) + " connections (0: any number), encryption " +
+                     encryption);
         std::filesystem::remove_all(m_served.Path() / "site");
+        std::filesystem::remove(commands);
         m_served.MakeDir("site");
-        StartServer(FtpServerKind::Misbehaving, {"--max-sessions", std::to_string(maxCons)});
+        // On plain FTP the server answers no PASS before every session the run will have has sent USER.
+        const size_t sessions = maxCons == 0 ? 4u : static_cast<size_t>(maxCons);
+        const bool plain = std::string(encryption) == "3";
+        StartServer(FtpServerKind::Misbehaving, {"--max-sessions", std::to_string(maxCons), "--log", commands,
+                                                 "--hold-login", std::to_string(plain ? sessions : 0)});
         WriteSetting("Advanced", "Connections", "4");
+        WriteSetting("Advanced", "Encryption", encryption);
         WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
         Controller().OnShutdownConnection();
         Controller().OnFindFilesTransfer();
@@ -356,6 +368,23 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
         for (const CLogLine& line : log->Drain(100000))
             told += line.text.find("refused a further connection (421") != std::string::npos ? 1 : 0;
         EXPECT_EQ(told, maxCons == 0 ? 0 : 1);
+        // Session 1 is the first connection: never refused, and on plain FTP the others' logins
+        // begin before its own has ended (its PWD).
+        std::ifstream server(commands);
+        std::set<std::string> logins;
+        bool firstIn = false;
+        for (std::string line; std::getline(server, line);) {
+            std::istringstream words(line);
+            std::string session, verb;
+            words >> session >> verb;
+            EXPECT_NE(line, "1 refused");
+            if (verb == "USER") {
+                EXPECT_TRUE(logins.insert(session).second) << "session " << session << " logged in twice";
+                EXPECT_TRUE(session == "1" || !firstIn || !plain) << line;
+            }
+            firstIn = firstIn || line == "1 PWD";
+        }
+        EXPECT_EQ(logins.size(), sessions);
     }
 }
 
