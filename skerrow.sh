@@ -27,6 +27,9 @@ packages+=(dpkg-dev appstream)
 # hardening-check (in devscripts) on both programs; a window manager (openbox) and xprop, for the
 # test that the window keeps its size over several starts under a manager's frame.
 test_packages=(lintian devscripts openbox x11-utils)
+# SFTP: the tests start OpenSSH's sshd on a high port with keys of their own (never the system's
+# service), and make those keys with ssh-keygen.
+test_packages+=(openssh-server openssh-client)
 
 # The peers the benchmarks measure against, and what their scripts use.
 bench_packages=(lftp curl bc)

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@ std::string ScriptFor(FtpServerKind kind)
     case FtpServerKind::Pyftpdlib: return dir + "/pyftp_server.py";
     case FtpServerKind::Vsftpd: return dir + "/vsftpd_server.py";
     case FtpServerKind::Misbehaving: return dir + "/misbehaving_server.py";
+    case FtpServerKind::Sshd: return dir + "/sshd_server.py";
     }
     return std::string();
 }
@@ -33,6 +35,7 @@ const char* CFtpServerProcess::Name(FtpServerKind kind)
     case FtpServerKind::Pyftpdlib: return "pyftpdlib";
     case FtpServerKind::Vsftpd: return "vsftpd";
     case FtpServerKind::Misbehaving: return "misbehaving";
+    case FtpServerKind::Sshd: return "sshd";
     }
     return "";
 }
@@ -49,6 +52,12 @@ CFtpServerProcess::CFtpServerProcess(FtpServerKind kind, const std::string& root
             m_logDir = pattern;
             m_logPath = m_logDir + "/protocol.log";
             args.insert(args.end(), {"--log", m_logPath});
+        }
+    } else if (kind == FtpServerKind::Sshd) {
+        char pattern[] = "/tmp/skerrow-sshd-key-XXXXXX";
+        if (mkdtemp(pattern)) {
+            m_logDir = pattern;
+            args.insert(args.end(), {"--client-key", ClientKey()});
         }
     }
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
@@ -100,6 +109,10 @@ void CFtpServerProcess::Kill()
 
 std::string CFtpServerProcess::User() const
 {
+    if (m_kind == FtpServerKind::Sshd) {
+        const passwd* self = getpwuid(geteuid());
+        return geteuid() == 0 || !self ? "ftp" : self->pw_name;
+    }
     return m_kind == FtpServerKind::Vsftpd ? "ftp" : "tester";
 }
 

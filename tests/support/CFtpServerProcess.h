@@ -8,7 +8,7 @@
 
 namespace skerrow::test {
 
-enum class FtpServerKind { Pyftpdlib, Vsftpd, Misbehaving };
+enum class FtpServerKind { Pyftpdlib, Vsftpd, Misbehaving, Sshd };
 
 class CFtpServerProcess {
 public:
@@ -27,6 +27,10 @@ public:
     std::string Password() const;
     // vsftpd's protocol log ("" for the other servers).
     const std::string& LogPath() const { return m_logPath; }
+    // sshd: the private key that may log in (its public half beside it, ".pub"), and the host's
+    // public key ("" for the other servers).
+    std::string ClientKey() const { return m_kind == FtpServerKind::Sshd ? m_logDir + "/client_key" : ""; }
+    std::string HostPublicKey() const { return m_kind == FtpServerKind::Sshd ? ClientKey() + ".host.pub" : ""; }
 
     // Makes dir (relative to root, existing) one the server refuses to enter; call before starting
     // another server on the same root. vsftpd: permissions; pyftpdlib: its --no-enter option.

@@ -1,0 +1,106 @@
+#!/usr/bin/python3
+"""Runs OpenSSH's sshd on 127.0.0.1 for the tests: SFTP only (internal-sftp), public-key login.
+
+usage: sshd_server.py --root DIR --client-key PATH
+
+Makes a host key (ed25519) of its own and a client key pair at PATH and PATH.pub (the key that may
+log in), writes the host's public key to PATH.host.pub, and prints the port as the first line of
+standard output once sshd accepts connections; the user name to log in with is the second line. It
+stays until it is killed (SIGTERM also stops sshd). Run as root, sshd runs as the unprivileged
+"ftp" user, which owns DIR for the time being, so a session can write nowhere else; run as another
+user, sshd runs as that user. Never a system service: no PAM, no privilege separation, its own
+configuration. Exits with status 77 when sshd or ssh-keygen is missing.
+"""
+import argparse
+import os
+import pwd
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+SSHD = "/usr/sbin/sshd"
+KEYGEN = "/usr/bin/ssh-keygen"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--client-key", required=True)
+    options = parser.parse_args()
+    if not os.access(SSHD, os.X_OK) or not os.access(KEYGEN, os.X_OK):
+        print("sshd or ssh-keygen is not installed", file=sys.stderr)
+        sys.exit(77)
+    user = "ftp" if os.geteuid() == 0 else pwd.getpwuid(os.geteuid()).pw_name
+    account = pwd.getpwnam(user)
+    work = tempfile.mkdtemp(prefix="skerrow-sshd-")
+    os.chmod(work, 0o755)
+    host_key = os.path.join(work, "host_ed25519")
+    subprocess.run([KEYGEN, "-q", "-t", "ed25519", "-N", "", "-f", host_key], check=True)
+    key = options.client_key
+    if not os.path.exists(key):
+        subprocess.run([KEYGEN, "-q", "-t", "ed25519", "-N", "", "-f", key], check=True)
+    shutil.copy(host_key + ".pub", key + ".host.pub")
+    authorized = os.path.join(work, "authorized_keys")
+    shutil.copy(key + ".pub", authorized)
+    port = free_port()
+    config = os.path.join(work, "sshd_config")
+    with open(config, "w") as out:
+        out.write("\n".join([
+            "ListenAddress 127.0.0.1", "Port %d" % port, "HostKey %s" % host_key, "PidFile none",
+            "UsePAM no", "StrictModes no", "PasswordAuthentication no",
+            "KbdInteractiveAuthentication no", "PubkeyAuthentication yes",
+            "AuthorizedKeysFile %s" % authorized, "AllowUsers %s" % user,
+            "Subsystem sftp internal-sftp", "ForceCommand internal-sftp",
+            "AllowTcpForwarding no", "X11Forwarding no", "MaxStartups 50", "MaxSessions 50", ""]))
+    command = [SSHD, "-D", "-e", "-f", config]
+    if os.geteuid() == 0:
+        for path in [work, host_key, config, authorized]:
+            os.chown(path, account.pw_uid, account.pw_gid)
+        for top, dirs, files in os.walk(options.root):
+            for name in [top] + [os.path.join(top, f) for f in files]:
+                os.chown(name, account.pw_uid, account.pw_gid)
+        command = ["/usr/sbin/runuser", "-u", user, "--"] + command
+    log = open(os.path.join(work, "sshd.log"), "w")
+    server = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT)
+
+    def stop(*_):
+        server.terminate()
+        try:
+            server.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            server.kill()
+        shutil.rmtree(work, ignore_errors=True)
+        sys.exit(0)
+
+    signal.signal(signal.SIGTERM, stop)
+    for _ in range(200):
+        if server.poll() is not None:
+            break
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=1):
+                break
+        except OSError:
+            time.sleep(0.05)
+    if server.poll() is not None:
+        print(open(os.path.join(work, "sshd.log")).read(), file=sys.stderr)
+        shutil.rmtree(work, ignore_errors=True)
+        sys.exit(77)
+    print(port)
+    print(user, flush=True)
+    sys.stdout.close()
+    server.wait()
+    stop()
+
+
+if __name__ == "__main__":
+    main()
