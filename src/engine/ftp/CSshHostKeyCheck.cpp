@@ -19,17 +19,22 @@ std::string UserKnownHosts()
 }
 
 // libcurl's call with the key the server showed and what known_hosts says of it.
-int OnKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match, void* self)
+CSshHostKey KeyOf(const curl_khkey* key)
 {
-    CSshHostKey key;
-    if (found && found->key) {
-        key = found->len > 0 ? CSshHostKey::FromBlob(reinterpret_cast<const unsigned char*>(found->key), found->len)
-                             : CSshHostKey::FromBase64(found->key);
-    }
-    const KnownHostsMatch known = match == CURLKHMATCH_OK         ? KnownHostsMatch::Match
+    if (!key || !key->key)
+        return {};
+    // Raw when its length is given, else base64 (as libcurl hands over a known_hosts entry).
+    return key->len > 0 ? CSshHostKey::FromBlob(reinterpret_cast<const unsigned char*>(key->key), key->len)
+                        : CSshHostKey::FromBase64(key->key);
+}
+
+int OnKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match, void* self)
+{
+    const KnownHostsMatch knownMatch = match == CURLKHMATCH_OK         ? KnownHostsMatch::Match
                                   : match == CURLKHMATCH_MISMATCH ? KnownHostsMatch::Mismatch
                                                                   : KnownHostsMatch::Missing;
-    return static_cast<CSshHostKeyCheck*>(self)->Decide(key, known) ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
+    return static_cast<CSshHostKeyCheck*>(self)->Decide(KeyOf(found), knownMatch, KeyOf(known)) ? CURLKHSTAT_FINE
+                                                                                             : CURLKHSTAT_REJECT;
 }
 
 } // namespace
@@ -50,7 +55,7 @@ bool CSshHostKeyCheck::Remember(const std::string& fingerprint) const
            CIniFile::WriteString(m_iniPath, kSection, CTrustedCertificates::Key(m_host, m_port), fingerprint);
 }
 
-bool CSshHostKeyCheck::Decide(const CSshHostKey& key, KnownHostsMatch match)
+bool CSshHostKeyCheck::Decide(const CSshHostKey& key, KnownHostsMatch match, const CSshHostKey& known)
 {
     m_seen = key;
     if (key.Empty())
@@ -62,7 +67,9 @@ bool CSshHostKeyCheck::Decide(const CSshHostKey& key, KnownHostsMatch match)
         return true;
     if (!m_ask)
         return false;
-    CHostKeyQuestion question{m_host, m_port, key, match == KnownHostsMatch::Mismatch || !remembered.empty()};
+    const bool mismatch = match == KnownHostsMatch::Mismatch;
+    CHostKeyQuestion question{m_host, m_port, key, mismatch || !remembered.empty(),
+                              mismatch ? known.fingerprint : remembered};
     switch (m_ask(question)) {
     case CertificateTrust::Always: Remember(key.fingerprint); return true;
     case CertificateTrust::Once: m_trusted = key.fingerprint; return true;

@@ -21,6 +21,7 @@ struct CHostKeyQuestion {
     int port = 22;
     CSshHostKey key;
     bool changed = false; // known_hosts or the settings hold another key for this host and port
+    std::string before;   // that other key's fingerprint, when changed
 };
 
 class CSshHostKeyCheck {
@@ -38,8 +39,8 @@ public:
     // The user's known_hosts by default (~/.ssh/known_hosts).
     void SetKnownHostsFile(std::string path) { m_knownHosts = std::move(path); }
 
-    // The decision on key, given what known_hosts says of it.
-    bool Decide(const CSshHostKey& key, KnownHostsMatch match);
+    // The decision on key, given what known_hosts says of it (and, on a mismatch, the key it holds).
+    bool Decide(const CSshHostKey& key, KnownHostsMatch match, const CSshHostKey& known = {});
     // Puts the check on a libcurl handle (CURL*) that is to open an sftp:// connection; the check
     // must outlive the handle's transfers.
     void Install(void* curl);

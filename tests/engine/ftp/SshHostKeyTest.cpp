@@ -107,6 +107,9 @@ TEST(SshHostKey, KnownHostsTheSettingsTheRunAndTheUserDecideAsATable)
         if (asked) {
             EXPECT_EQ(asked->key.fingerprint, expected.fingerprint);
             EXPECT_EQ(asked->changed, row.changed);
+            // The key known before, from known_hosts or the settings.
+            const std::string before = row.knownHost.empty() ? row.remembered : CSshHostKey::FromBase64(otherKey).fingerprint;
+            EXPECT_EQ(asked->before, row.changed ? before : "");
         }
         EXPECT_EQ(check.Seen().fingerprint, expected.fingerprint); // what a refusal prints
         EXPECT_EQ(check.Remembered() == expected.fingerprint,
