@@ -1,5 +1,5 @@
-// The Encryption choice's port in the Advanced dialog, and the certificate dialog; with
-// SKERROW_SCREENSHOT_DIR set, pictures of the certificate dialog as the user sees it.
+// The Encryption choice's port in the Advanced dialog, and the certificate and host-key questions;
+// with SKERROW_SCREENSHOT_DIR set, pictures of them as the user sees them.
 
 #include <wx/app.h>
 #include <wx/choice.h>
@@ -10,6 +10,7 @@
 
 #include "../settings/SettingsDialogTest.h"
 #include "ftp/CCertificateDlg.h"
+#include "ftp/CHostKeyDlg.h"
 #include "ftp/CPlainFtpDlg.h"
 #include "gui/CExpectModal.h"
 #include "gui/CScreenshot.h"
@@ -36,6 +37,17 @@ CCertificateInfo Certificate(const std::string& remembered)
     info.problem = "self-signed certificate";
     info.remembered = remembered;
     return info;
+}
+
+CHostKeyQuestion HostKey(bool changed)
+{
+    CHostKeyQuestion question;
+    question.host = "sftp.example.org";
+    question.port = 22;
+    question.key = {"ssh-ed25519", "SHA256:r2D+9qYQwYjTVe4m2aM1d3cI9e7n0W5mO2l1GkXh3kE"};
+    question.changed = changed;
+    question.before = changed ? "SHA256:Jx0cVq1mWbZ7mJ3o2bq8kEo3r8F1uTn9Q2Kx7hVd5sI" : "";
+    return question;
 }
 
 TEST_F(EncryptionDialogsTest, ImplicitTlsBringsItsPortWhileThePortIsADefaultOne)
@@ -89,6 +101,31 @@ TEST_F(EncryptionDialogsTest, CertificateDialogShowsTheCertificateAndReturnsTheA
     }
 }
 
+// The host-key question shares the certificate question's layout and answers: what differs is what
+// it shows.
+TEST_F(EncryptionDialogsTest, HostKeyDialogShowsTheKeyAndWarnsOfAChange)
+{
+    for (const bool changed : {false, true}) {
+        const CHostKeyQuestion question = HostKey(changed);
+        CHostKeyDlg dlg(nullptr, question);
+        EXPECT_EQ(Edit(dlg, CHostKeyDlg::ID_FINGERPRINT)->GetValue(), question.key.fingerprint);
+        EXPECT_EQ(Edit(dlg, CHostKeyDlg::ID_KEY_TYPE)->GetValue(), "ssh-ed25519");
+        auto* warning = Control<wxStaticText>(dlg, CHostKeyDlg::ID_WARNING);
+        EXPECT_EQ(warning->GetLabel().StartsWith("WARNING"), changed) << warning->GetLabel();
+        EXPECT_EQ(warning->GetFont().GetWeight() == wxFONTWEIGHT_BOLD, changed);
+        EXPECT_NE(warning->GetLabel().Find("sftp.example.org:22"), wxNOT_FOUND);
+        bool showsBefore = false;
+        for (wxWindow* child : dlg.GetChildren()) {
+            if (auto* field = dynamic_cast<wxTextCtrl*>(child))
+                showsBefore = showsBefore || (changed && field->GetValue() == question.before);
+        }
+        EXPECT_EQ(showsBefore, changed);
+        CertificateTrust trust = CertificateTrust::Once;
+        wxTEST_DIALOG(trust = CHostKeyDlg::AskFromAnyThread({}, question), CExpectDialog<CHostKeyDlg>(wxID_CANCEL));
+        EXPECT_EQ(trust, CertificateTrust::Reject);
+    }
+}
+
 TEST_F(EncryptionDialogsTest, Screenshots)
 {
     const char* dir = std::getenv("SKERROW_SCREENSHOT_DIR");
@@ -102,11 +139,13 @@ TEST_F(EncryptionDialogsTest, Screenshots)
         ASSERT_TRUE(CStringTable::LoadCatalog(SKERROW_BIN_DIR "/LangFRA.mo"));
     }
     const std::string names[] = {"certificate-dialog", "certificate-changed-dialog", "advanced-encryption-dialog",
-                                 "plain-ftp-dialog"};
-    for (int i = 0; i < 4; ++i) {
+                                 "plain-ftp-dialog", "hostkey-dialog", "hostkey-changed-dialog"};
+    for (int i = 0; i < 6; ++i) {
         std::unique_ptr<wxDialog> dlg;
         if (i < 2)
             dlg = std::make_unique<CCertificateDlg>(nullptr, Certificate(i ? kOtherFingerprint : ""));
+        else if (i >= 4)
+            dlg = std::make_unique<CHostKeyDlg>(nullptr, HostKey(i == 5));
         else if (i == 2)
             dlg = std::make_unique<CAdvancedDlg>(nullptr);
         else
