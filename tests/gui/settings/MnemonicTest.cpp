@@ -27,6 +27,7 @@
 #include "settings/CTreeDeleteDlg.h"
 #include "transfer/CRowDetailsDlg.h"
 #include "ftp/CCertificateDlg.h"
+#include "ftp/CHostKeyDlg.h"
 #include "ftp/CPlainFtpDlg.h"
 #include "SettingsDialogTest.h"
 
@@ -81,6 +82,16 @@ const std::map<std::string, std::function<wxDialog*()>>& Dialogs()
              return new CCertificateDlg(nullptr, info);
          }},
         {"CPlainFtpDlg", [] { return new CPlainFtpDlg(nullptr, "127.0.0.1", 21); }},
+        // The base of the certificate and host-key questions: checked through the host-key one.
+        {"CTrustQuestionDlg",
+         [] {
+             skerrow::CHostKeyQuestion question;
+             question.host = "127.0.0.1";
+             question.key = {"ssh-ed25519", "SHA256:AB"};
+             question.changed = true; // the warning's texts too
+             question.before = "SHA256:CD";
+             return new CHostKeyDlg(nullptr, question);
+         }},
     };
     return dialogs;
 }
