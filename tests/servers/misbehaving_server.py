@@ -215,7 +215,10 @@ class Session(socketserver.StreamRequestHandler):
 
     def do_PWD(self, arg):
         shown = "/" + "/".join(self.real_parts(self.cwd)) if OPTIONS.pwd_resolves else self.cwd
-        self.reply('257 "%s" is the current directory.' % shown)
+        if OPTIONS.pwd_unquoted:
+            self.reply("257 %s is the current directory." % shown)
+        else:
+            self.reply('257 "%s" is the current directory.' % shown)
 
     def do_CWD(self, arg):
         full, path = self.local(arg)
@@ -497,6 +500,7 @@ def main():
     parser.add_argument("--log", default="")
     parser.add_argument("--delay", type=int, default=0)
     parser.add_argument("--hold-login", type=int, default=0)
+    parser.add_argument("--pwd-unquoted", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

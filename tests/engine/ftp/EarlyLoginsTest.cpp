@@ -52,3 +52,24 @@ TEST(EarlyLogins, TakenLoginsAreInTheRestAreAbortedAndAFaultReachesItsTaker)
 
 } // namespace
 } // namespace skerrow
+
+namespace skerrow {
+namespace {
+
+// Early logins start at the first connection's greeting, never at a refusal in its place.
+TEST(EarlyLogins, AServerThatRefusesTheSessionGivesNoGreeting)
+{
+    test::CFtpTestBench bench(test::FtpServerKind::Misbehaving,
+                              [](test::CTempDir&) { return std::vector<std::string>{"--max-sessions", "1"}; });
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    ASSERT_TRUE(bench.Open(5)); // the only session
+    CFtpConnection refused;
+    refused.SetEncryption(FtpEncryption::Plain);
+    bool greeted = false;
+    refused.SetGreetedCallback([&greeted] { greeted = true; });
+    EXPECT_FALSE(refused.Open("127.0.0.1", bench.Server().Port(), "u", "p", true));
+    EXPECT_FALSE(greeted);
+}
+
+} // namespace
+} // namespace skerrow

@@ -134,6 +134,25 @@ TEST(FtpConnectionErrors, ClosedPortCannotConnect)
     EXPECT_EQ(connection.LastError(), kErrorCannotConnect);
 }
 
+// A login the server put in "/" needs no CWD to it; one whose PWD reply cannot be read is not taken
+// to be there: entering "/" asks the server, and lists the root, not the login directory.
+TEST(FtpConnectionErrors, AnUnreadablePwdIsNoProofOfTheRoot)
+{
+    test::CTempDir root;
+    root.WriteFile("top.txt", "t");
+    root.WriteFile("site/inner.txt", "i");
+    test::CFtpServerProcess server(test::FtpServerKind::Misbehaving, root.Str(), {"--home", "/site", "--pwd-unquoted"});
+    ASSERT_TRUE(server.Started()) << server.Error();
+    CFtpConnection connection;
+    connection.SetEncryption(FtpEncryption::Plain);
+    ASSERT_TRUE(connection.Open("127.0.0.1", server.Port(), server.User(), server.Password(), true));
+    ASSERT_TRUE(connection.SetCurrentDirectory("/"));
+    std::vector<CFindRecord> records;
+    ASSERT_TRUE(connection.List("*", records));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_TRUE(records[0].name == "top.txt" || records[1].name == "top.txt");
+}
+
 TEST(FtpListParser, ReadsUnixAndMlsdLines)
 {
     CFindRecord record;

@@ -112,6 +112,10 @@ TEST(SshHostKey, KnownHostsTheSettingsTheRunAndTheUserDecideAsATable)
             EXPECT_EQ(asked->before, row.changed ? before : "");
         }
         EXPECT_EQ(check.Seen().fingerprint, expected.fingerprint); // what a refusal prints
+        // The same key met again by this check (a reconnection) is decided alike, without a question.
+        check.SetAsk({});
+        EXPECT_EQ(check.Decide(expected, row.knownHost == hostKey ? KnownHostsMatch::Match : KnownHostsMatch::Missing),
+                  row.goesOn);
         EXPECT_EQ(check.Remembered() == expected.fingerprint,
                   row.answer == CertificateTrust::Always || row.remembered == expected.fingerprint);
     }

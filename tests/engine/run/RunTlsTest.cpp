@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <set>
 
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
 #include "list/RowWord.h"
+#include "run/CRunWorker.h"
 #include "log/CCommandLog.h"
 #include "log/CLogFile.h"
 #include "support/CRunControlFixture.h"
@@ -81,6 +83,43 @@ TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificat
     for (const CLogLine& line : log->Drain(100000))
         logins += line.text.find("] > USER ") != std::string::npos ? 1 : 0;
     EXPECT_GT(logins, 0u);
+
+    // With TLS if available, every further connection asks for TLS as the first one did, early
+    // logins included: none names its user, let alone its password, in clear to this server.
+    WriteSetting("Advanced", "Encryption", "0");
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    std::set<std::string> askedForTls; // by the log's connection prefix
+    size_t users = 0;
+    for (const CLogLine& line : log->Drain(100000)) {
+        const std::string connection = line.text.substr(0, line.text.find(' '));
+        if (line.text.find("> AUTH TLS") != std::string::npos)
+            askedForTls.insert(connection);
+        if (line.text.find("> USER ") != std::string::npos) {
+            ++users;
+            EXPECT_EQ(askedForTls.count(connection), 1u) << line.text;
+        }
+    }
+    EXPECT_GT(users, 1u);
+}
+
+// A further connection trusts the certificate the user trusted for the run's first one, and no
+// other: with another fingerprint, or none, it is refused without a question.
+TEST_F(RunTlsTest, AFurtherConnectionTrustsTheRunsCertificateAndNoOther)
+{
+    test::CTestCertificate certificate("further");
+    ASSERT_FALSE(certificate.fingerprint.empty()) << "openssl could not make a certificate";
+    StartServer(FtpServerKind::Vsftpd, certificate.Args());
+    WriteSetting("Advanced", "Encryption", "1");
+    CRunSettings settings;
+    settings.Load();
+    const std::string other(certificate.fingerprint.size(), 'A');
+    for (const auto& [accepted, opens] : {std::pair{certificate.fingerprint, true}, {other, false}, {std::string(), false}}) {
+        CFtpConnection connection;
+        EXPECT_EQ(CRunWorker::FurtherLogin(settings, accepted, 5, 5, nullptr)(connection), opens) << accepted;
+        EXPECT_EQ(connection.IsEncrypted(), opens);
+    }
 }
 
 TEST_F(RunTlsTest, AServerWithoutTlsIsAskedAboutOnceAndTheAutomaticRunGoesOnSayingSo)
