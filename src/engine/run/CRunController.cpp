@@ -380,12 +380,12 @@ std::function<void()> CRunController::EarlyLogins(const std::shared_ptr<CRun>& r
     if (m_runKind == RunKind::Connect || count < 1)
         return [] {};
     // The run outlives its thread, and this is called on its thread or before it starts.
-    return [run = run.get(), count, settings = CViewSettings(m_settings), seconds = std::pair(m_connectSeconds, m_stallSeconds),
+    return [run = run.get(), count, settings = m_settings, connect = m_connectSeconds, stall = m_stallSeconds,
             self = this] {
         const std::shared_ptr<CFtpConnection> first = run->Connection();
         const bool withoutTls = first && first->FellBackToPlain();
         auto number = std::make_shared<std::atomic<int>>(2);
-        const auto login = CRunWorker::FurtherLogin(settings, run->AcceptedCertificate(), seconds.first, seconds.second,
+        const auto login = CRunWorker::FurtherLogin(settings, run->AcceptedCertificate(), connect, stall,
                                                     [self, number, withoutTls](CFtpConnection& connection) {
                                                         self->PrepareConnection(connection, (*number)++);
                                                         connection.SetTlsKnownAbsent(withoutTls);
