@@ -8,6 +8,7 @@
 
 #include "ftp/CCertificateInfo.h"
 #include "ftp/CPlainFtpPolicy.h"
+#include "ftp/CSshHostKeyCheck.h"
 
 namespace skerrow {
 
@@ -29,6 +30,10 @@ public:
     // A certificate the trust store refused: trust it once, always, or not. May be called from a
     // worker (the connection is opened there); without a window it is refused.
     virtual CertificateTrust AskCertificateTrust(const CCertificateInfo&) { return CertificateTrust::Reject; }
+
+    // An SFTP server's host key that neither known_hosts nor the settings hold (or another than they
+    // hold): trust it once, always, or not. Called as AskCertificateTrust is; refused without a window.
+    virtual CertificateTrust AskHostKeyTrust(const CHostKeyQuestion&) { return CertificateTrust::Reject; }
 
     // A server that offers no TLS and was never allowed without it: log in unencrypted this time,
     // always (remembered), or not. Called as AskCertificateTrust is; without a window it is refused.

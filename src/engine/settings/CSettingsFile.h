@@ -62,6 +62,15 @@ inline constexpr int kDefaultTries = 3;
 inline constexpr int kMostTries = 5;
 } // namespace ini
 
+// Advanced/Protocol: 0 FTP (also when absent or unknown), 1 SFTP. Over SFTP, Configure/KeyFile names
+// the private key to log in with ("" for none) and Configure/KeyPassphrase holds its passphrase,
+// kept as the password is.
+namespace ini {
+inline constexpr const char* kProtocol = "Protocol";
+inline constexpr const char* kKeyFile = "KeyFile";
+inline constexpr const char* kKeyPassphrase = "KeyPassphrase";
+} // namespace ini
+
 class CSettingsFile {
 public:
     virtual ~CSettingsFile() = default;

@@ -56,6 +56,9 @@ void CViewSettings::LoadFrom(const std::string& iniPath)
     passive = number(ini::kAdvanced, ini::kPasv, 0) != 0;
 
     encryption = number(ini::kAdvanced, ini::kEncryption, 0);
+    protocol = number(ini::kAdvanced, ini::kProtocol, 0) == 1 ? 1 : 0;
+    keyFile = text(ini::kConfigure, ini::kKeyFile);
+    CPasswordCodec().Decode(text(ini::kConfigure, ini::kKeyPassphrase), keyPassphrase);
     connections = std::clamp(number(ini::kAdvanced, ini::kConnections, ini::kDefaultConnections), 1,
                              ini::kMostConnections);
 

@@ -23,6 +23,9 @@ struct CViewSettings {
     bool passive = false;                    // Advanced/PASV
 
     int encryption = 0;                      // Advanced/Encryption
+    int protocol = 0;                        // Advanced/Protocol: 0 FTP, 1 SFTP
+    std::string keyFile;                     // Configure/KeyFile: SFTP's private key, "" for none
+    std::string keyPassphrase;               // Configure/KeyPassphrase, plain
     int connections = 4;                     // Advanced/Connections, 1 to 8
 
     int tempNameUpload = 0;                  // Advanced/TempNameUpload (CFileSender::Mode)

@@ -26,6 +26,7 @@
 #include "transfer/CRunMonitor.h"
 #include "transfer/CTransferListCtrl.h"
 #include "ftp/CCertificateDlg.h"
+#include "ftp/CHostKeyDlg.h"
 #include "ftp/CPlainFtpDlg.h"
 #include "transfer/CUiCall.h"
 
@@ -315,6 +316,11 @@ void CSkerrowView::ShowMessage(const std::string& text, PromptIcon icon, const s
 skerrow::CertificateTrust CSkerrowView::AskCertificateTrust(const skerrow::CCertificateInfo& info)
 {
     return CCertificateDlg::AskFromAnyThread([this] { return static_cast<wxWindow*>(GetMainFrame()); }, info);
+}
+
+skerrow::CertificateTrust CSkerrowView::AskHostKeyTrust(const skerrow::CHostKeyQuestion& question)
+{
+    return CHostKeyDlg::AskFromAnyThread([this] { return static_cast<wxWindow*>(GetMainFrame()); }, question);
 }
 
 skerrow::PlainConsent CSkerrowView::AskPlainConsent(const std::string& host, int port)

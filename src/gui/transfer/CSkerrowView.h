@@ -100,6 +100,7 @@ public:
     void KillStopTimer() override;
     void PostToUi(std::function<void()> call) override;
     skerrow::CertificateTrust AskCertificateTrust(const skerrow::CCertificateInfo& info) override;
+    skerrow::CertificateTrust AskHostKeyTrust(const skerrow::CHostKeyQuestion& question) override;
     skerrow::PlainConsent AskPlainConsent(const std::string& host, int port) override;
     void ShowUnencrypted(bool unencrypted) override;
 
