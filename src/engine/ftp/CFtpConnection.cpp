@@ -48,6 +48,7 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     {
         std::lock_guard result(d.resultMutex);
         d.refusedCertificate = CCertificateInfo();
+        d.refusedHostKey = CSshHostKey();
     }
     if (Impl::HasUnsafeCharacters(host) || Impl::HasUnsafeCharacters(user) || Impl::HasUnsafeCharacters(password)) {
         d.SetResult(kErrorInvalidName);
@@ -66,6 +67,8 @@ bool CFtpConnection::Open(const std::string& host, int port, const std::string& 
     // policy, and the login runs again without TLS if it allows.
     int busyRetries = 0;
     for (int attempt = 0; !d.OpenOnce(host, port, user, password, passive); ++attempt) {
+        if (d.IsSftp())
+            return false; // the host key was decided on during the attempt itself
         if (d.LastErrorCode() == kErrorTlsNotOffered && d.encryption == FtpEncryption::ExplicitIfAvailable &&
             !d.plainConsented) {
             if (!d.PlainAllowed(HostName(host), EffectivePort(port, d.encryption)))
@@ -152,7 +155,7 @@ bool CFtpConnection::SetCurrentDirectory(const std::string& path)
         d.SetResult(kErrorNone);
         return true;
     }
-    if (!d.Quote("CWD " + target))
+    if (d.IsSftp() ? !d.SftpIsDirectory(target) : !d.Quote("CWD " + target))
         return false;
     d.currentDir = target;
     d.currentVerified = true;
@@ -174,20 +177,27 @@ void CFtpConnection::AssumeDirectory(const std::string& path)
 
 bool CFtpConnection::CreateDirectory(const std::string& path)
 {
-    std::lock_guard lock(m_impl->opMutex);
-    return m_impl->CheckPath(path) && m_impl->Quote("MKD " + ResolvePath(m_impl->currentDir, path));
+    return Operation("MKD", "mkdir", path);
 }
 
 bool CFtpConnection::RemoveDirectory(const std::string& path)
 {
-    std::lock_guard lock(m_impl->opMutex);
-    return m_impl->CheckPath(path) && m_impl->Quote("RMD " + ResolvePath(m_impl->currentDir, path));
+    return Operation("RMD", "rmdir", path);
 }
 
 bool CFtpConnection::DeleteFile(const std::string& path)
 {
-    std::lock_guard lock(m_impl->opMutex);
-    return m_impl->CheckPath(path) && m_impl->Quote("DELE " + ResolvePath(m_impl->currentDir, path));
+    return Operation("DELE", "rm", path);
+}
+
+bool CFtpConnection::Operation(const char* ftp, const char* sftp, const std::string& path)
+{
+    Impl& d = *m_impl;
+    std::lock_guard lock(d.opMutex);
+    if (!d.CheckPath(path))
+        return false;
+    const std::string target = ResolvePath(d.currentDir, path);
+    return d.IsSftp() ? d.SftpOperation(sftp, target) : d.Quote(std::string(ftp) + " " + target);
 }
 
 CFtpConnection::RenameResult CFtpConnection::Rename(const std::string& from, const std::string& to)
@@ -196,6 +206,14 @@ CFtpConnection::RenameResult CFtpConnection::Rename(const std::string& from, con
     std::lock_guard lock(d.opMutex);
     if (!d.CheckPath(from) || !d.CheckPath(to))
         return RenameResult::Failed;
+    if (d.IsSftp()) {
+        // One operation, so nothing to lose between two commands. A refusal does not say which
+        // name was at fault: SFTP servers of version 3 refuse to rename over an existing file, and
+        // the sender then moves the old file aside (a refused "from" only makes that fail too).
+        if (d.SftpOperation("rename", ResolvePath(d.currentDir, from), ResolvePath(d.currentDir, to)))
+            return RenameResult::Done;
+        return LastError() == kErrorExtended ? RenameResult::ToRefused : RenameResult::Failed;
+    }
     // Refused: the server answered the command itself with an error, on a connection that works.
     auto refused = [&d, this] { return d.quoteReplyCode >= 400 && LastError() == kErrorExtended; };
     if (!d.Quote("RNFR " + ResolvePath(d.currentDir, from)))
@@ -221,11 +239,13 @@ bool CFtpConnection::PutFile(const std::string& localPath, const std::string& re
         d.SetResult(kErrorInvalidName);
         return false;
     }
-    int code = d.PutOnce(localPath, remoteName, transferType == kTransferAscii);
+    // SFTP has no ASCII mode: every file goes byte for byte.
+    const bool ascii = transferType == kTransferAscii && !d.IsSftp();
+    int code = d.PutOnce(localPath, remoteName, ascii);
     // A server that wants the control connection's TLS session on every data connection may
     // refuse one under TLS 1.3: the file goes again on a connection capped at TLS 1.2.
     if (d.CapTlsAfter(code))
-        code = d.PutOnce(localPath, remoteName, transferType == kTransferAscii);
+        code = d.PutOnce(localPath, remoteName, ascii);
     return code == kErrorNone;
 }
 
@@ -246,6 +266,16 @@ int CFtpConnection::Impl::PutOnce(const std::string& localPath, const std::strin
         curl_easy_setopt(d.curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(reader.Size()));
     // STOR with the full path: right even when curl had to log in again on a new connection.
     curl_easy_setopt(d.curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    if (d.IsSftp()) {
+        const std::string path = ResolvePath(d.currentDir, remoteName);
+        ++d.commandsSent;
+        if (d.log)
+            d.log("> put " + path);
+        const int code = d.Perform(d.SftpUrl(path, false), true);
+        curl_easy_setopt(d.curl, CURLOPT_READDATA, nullptr);
+        d.LogSftpOutcome(code);
+        return code;
+    }
     const int code = d.Perform(d.DirectoryUrl(d.currentDir) + d.Escape(remoteName), true);
     curl_easy_setopt(d.curl, CURLOPT_READDATA, nullptr);
     return code;
@@ -273,7 +303,7 @@ bool CFtpConnection::ListEntries(const std::string& pattern, std::vector<CFindRe
     if (!d.ListDirectory(d.ListCommand(), walk, listing))
         return false;
     std::vector<CFindRecord> listed = Impl::KeepEntries(CFtpListParser::ParseListing(listing, d.useMlsd), pattern);
-    if (walk && d.useMlsd) {
+    if (walk && d.useMlsd && !d.IsSftp()) {
         // "LIST -a" shows links as links ("l"), where MLSD may show what they point to.
         std::string plain;
         if (!d.ListDirectory("LIST -a", true, plain))
@@ -290,6 +320,11 @@ bool CFtpConnection::CurrentDirectoryIdentity(std::string& identity)
     std::lock_guard lock(d.opMutex);
     if (!d.CheckOpen())
         return false;
+    if (d.IsSftp()) {
+        // Paths are absolute and a walk never enters a link: the path names the directory.
+        identity = "path:" + d.currentDir;
+        return true;
+    }
     d.ReadFeatures();
     if (!d.EnterAssumed())
         return false;
@@ -309,6 +344,35 @@ bool CFtpConnection::CurrentDirectoryIdentity(std::string& identity)
     }
     identity = "path:" + path;
     return true;
+}
+
+void CFtpConnection::SetProtocol(FtpProtocol protocol)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->protocol.store(protocol);
+}
+
+FtpProtocol CFtpConnection::Protocol() const
+{
+    return m_impl->protocol.load();
+}
+
+void CFtpConnection::SetSshKey(const std::string& keyFile, const std::string& passphrase)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->sftp.SetKey(keyFile, passphrase);
+}
+
+void CFtpConnection::SetHostKeyCheck(std::shared_ptr<CSshHostKeyCheck> check)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->sftp.SetHostKeyCheck(std::move(check));
+}
+
+CSshHostKey CFtpConnection::RefusedHostKey() const
+{
+    std::lock_guard lock(m_impl->resultMutex);
+    return m_impl->refusedHostKey;
 }
 
 void CFtpConnection::SetEncryption(FtpEncryption encryption)
@@ -352,10 +416,12 @@ CCertificateInfo CFtpConnection::RefusedCertificate() const
     return m_impl->refusedCertificate;
 }
 
-int CFtpConnection::EffectivePort(int port, FtpEncryption encryption)
+int CFtpConnection::EffectivePort(int port, FtpEncryption encryption, FtpProtocol protocol)
 {
     if (port > 0)
         return port;
+    if (protocol == FtpProtocol::Sftp)
+        return 22;
     return encryption == FtpEncryption::Implicit ? 990 : 21;
 }
 
@@ -364,7 +430,7 @@ std::string CFtpConnection::HostName(const std::string& server)
     std::string host = server;
     if (host.compare(0, 6, "ftp://") == 0)
         host.erase(0, 6);
-    else if (host.compare(0, 7, "ftps://") == 0)
+    else if (host.compare(0, 7, "ftps://") == 0 || host.compare(0, 7, "sftp://") == 0)
         host.erase(0, 7);
     while (!host.empty() && host.back() == '/')
         host.pop_back();

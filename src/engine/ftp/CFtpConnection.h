@@ -11,6 +11,10 @@
 // One worker thread uses the connection at a time; Abort, IsOpen and Close may be called from any
 // thread.
 //
+// SFTP: the same calls over one SSH connection (SetProtocol), with the host key checked by a
+// CSshHostKeyCheck and a login by password, private key or the user's SSH agent. Paths are absolute
+// on the server, so no directory is entered; SFTP has no ASCII mode (text files go byte for byte).
+//
 // Encryption: explicit TLS (AUTH TLS) when the server offers it, explicit TLS or nothing, implicit
 // TLS, or plain FTP. "When the server offers it" never sends the password in clear on its own: the
 // login stops at a refused AUTH, and goes on without TLS only as the plain-FTP policy allows. Whenever TLS is used the data connections are protected too (PROT P) and
@@ -29,6 +33,7 @@
 #include "ftp/CCertificateInfo.h"
 #include "ftp/CFindRecord.h"
 #include "ftp/CPlainFtpPolicy.h"
+#include "ftp/CSshHostKey.h"
 
 namespace skerrow {
 
@@ -54,7 +59,13 @@ enum FtpError : int {
     kErrorListingTooLong = 12159,     // a directory listing past kMostListedEntries lines (ours)
     kErrorTlsWithdrawn = 12160,       // a server known to speak TLS refused it (ours)
     kErrorPlainNotAllowed = 12161,    // no TLS offered, and no consent to go on without (ours)
+    kErrorHostKeyRefused = 12162,     // an SFTP server's host key that was not trusted (ours)
 };
+
+// The values stored in the settings file (Advanced/Protocol).
+enum class FtpProtocol : int { Ftp = 0, Sftp = 1 };
+
+class CSshHostKeyCheck;
 
 // The values stored in the settings file.
 enum class FtpEncryption : int { ExplicitIfAvailable = 0, RequireExplicit = 1, Implicit = 2, Plain = 3 };
@@ -127,6 +138,17 @@ public:
     // server reports with PWD.
     bool CurrentDirectoryIdentity(std::string& identity);
 
+    // The protocol of the next Open (FTP by default).
+    void SetProtocol(FtpProtocol protocol);
+    FtpProtocol Protocol() const;
+    // For the next Open over SFTP: the private key file to log in with ("" for none) and its
+    // passphrase (the password is tried too, and the SSH agent when one runs), and what decides on
+    // the server's host key (none: only a key the user's known_hosts holds passes).
+    void SetSshKey(const std::string& keyFile, const std::string& passphrase);
+    void SetHostKeyCheck(std::shared_ptr<CSshHostKeyCheck> check);
+    // The host key the last Open refused (LastError kErrorHostKeyRefused); empty if none.
+    CSshHostKey RefusedHostKey() const;
+
     // How the next Open protects the connection (default: explicit TLS if available).
     void SetEncryption(FtpEncryption encryption);
     // For the next Open: the fingerprint trusted before for this host and port ("" for none), and
@@ -147,8 +169,8 @@ public:
     // The certificate the last Open refused (LastError kErrorInvalidCa); empty fingerprint if none.
     CCertificateInfo RefusedCertificate() const;
     // The port Open uses: port, or the default of the encryption (990 implicit, else 21) for 0.
-    static int EffectivePort(int port, FtpEncryption encryption);
-    // The host name in a server setting (without "ftp://", "ftps://" or a trailing "/").
+    static int EffectivePort(int port, FtpEncryption encryption, FtpProtocol protocol = FtpProtocol::Ftp);
+    // The host name in a server setting (without "ftp://", "ftps://", "sftp://" or a trailing "/").
     static std::string HostName(const std::string& server);
     // The notice of a connection that went on without TLS: host and port, and what travels in clear.
     static std::string PlainFallbackText(const std::string& host, int port);
@@ -177,6 +199,8 @@ public:
     static std::string ResolvePath(const std::string& base, const std::string& path);
 
 private:
+    // A command on one path: the FTP command, or the SFTP operation.
+    bool Operation(const char* ftp, const char* sftp, const std::string& path);
     // List and ListForWalk: walk asks for the links too, and fails on every refused listing.
     bool ListEntries(const std::string& pattern, std::vector<CFindRecord>& records, bool walk);
 

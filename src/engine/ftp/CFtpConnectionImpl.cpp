@@ -125,7 +125,12 @@ std::string CFtpConnection::Impl::ParsePwdReply(const std::string& line)
 int CFtpConnection::Impl::Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata)
 {
     auto* self = static_cast<Impl*>(userdata);
-    if (type == CURLINFO_HEADER_IN)
+    if (type == CURLINFO_TEXT && self->IsSftp()) {
+        if (self->sftp.OnInfo(std::string(data, size))) {
+            self->sawLogin = true;
+            ++self->logins;
+        }
+    } else if (type == CURLINFO_HEADER_IN)
         self->OnReplyLine(std::string(data, size));
     else if (type == CURLINFO_HEADER_OUT)
         self->OnCommand(std::string(data, size));
@@ -276,6 +281,7 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     if (notify && status)
         status(kStatusHandleCreated, 0);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    sftp.ResetError();
     performReplyCode = 0;
     replyOpen = false;
     sawLogin = false;
@@ -290,8 +296,43 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
         status(kStatusHandleClosing, 0);
     if (raw)
         *raw = result;
-    const int code = MapCurlCode(result);
+    const int code = IsSftp() ? MapSftpCode(result) : MapCurlCode(result);
     SetResult(code);
+    return code;
+}
+
+int CFtpConnection::Impl::MapSftpCode(CURLcode result)
+{
+    int code = kErrorNone;
+    std::string text = sftp.ErrorText();
+    switch (result) {
+    case CURLE_OK: return kErrorNone;
+    case CURLE_PEER_FAILED_VERIFICATION: {
+        std::lock_guard lock(resultMutex);
+        refusedHostKey = sftp.RefusedHostKey();
+        return kErrorHostKeyRefused;
+    }
+    case CURLE_LOGIN_DENIED:
+        code = kErrorExtended;
+        text = sftp.LoginRefusedText();
+        break;
+    // The server answered the operation with an SFTP status: a refusal that would come again.
+    case CURLE_QUOTE_ERROR:
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_REMOTE_DISK_FULL:
+    case CURLE_REMOTE_FILE_EXISTS:
+    case CURLE_UPLOAD_FAILED: code = kErrorExtended; break;
+    // A key file that cannot be read or a passphrase that does not open it.
+    case CURLE_SSH:
+        code = sawLogin || open ? kErrorConnectionAborted : kErrorExtended;
+        break;
+    default: code = MapCurlCode(result); break;
+    }
+    if (!text.empty()) {
+        std::lock_guard lock(resultMutex);
+        lastResponse = text;
+    }
     return code;
 }
 
@@ -332,12 +373,15 @@ int CFtpConnection::Impl::ListCurrent(const char* command, std::string& listing,
     listing.clear();
     ResetRequest();
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command);
+    if (!IsSftp())
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command);
+    else if (log)
+        log("> ls " + currentDir);
     ListingSink sink{&listing};
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Impl::Collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kSlowestListing);
-    int code = Perform(baseUrl, true, &raw);
+    int code = Perform(IsSftp() ? SftpUrl(currentDir, true) : baseUrl, true, &raw);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
     if (sink.tooLong) {
@@ -361,6 +405,16 @@ bool CFtpConnection::Impl::EnterAssumed()
 
 bool CFtpConnection::Impl::ListDirectory(const char* command, bool walk, std::string& listing)
 {
+    if (IsSftp()) {
+        // The path is in the URL: no directory to enter, and one that is missing is no empty one.
+        CURLcode raw = CURLE_OK;
+        const int code = ListCurrent(command, listing, raw);
+        if (code == kErrorNone && log)
+            log("< " + std::to_string(std::count(listing.begin(), listing.end(), '\n')) + " entries");
+        else
+            LogSftpOutcome(code);
+        return code == kErrorNone;
+    }
     // A listing is of the server's directory: one only assumed is entered first.
     if (!EnterAssumed())
         return false;
@@ -506,6 +560,8 @@ void CFtpConnection::Impl::ReadFeatures()
         return;
     featuresRead = true;
     useMlsd = false;
+    if (IsSftp())
+        return;
     mlstFactsOn.clear();
     uniqueOffered = false;
     uniqueSentUnasked = false;
@@ -577,6 +633,23 @@ void CFtpConnection::Impl::ApplyTimeouts()
 
 void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::string& password, bool passive)
 {
+    if (IsSftp()) {
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Impl::Debug);
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::Progress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+        curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
+        curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+        curl_easy_setopt(curl, CURLOPT_NEW_DIRECTORY_PERMS, 0755L);
+        curl_easy_setopt(curl, CURLOPT_NEW_FILE_PERMS, 0644L);
+        ApplyTimeouts();
+        tlsSetupFailed = !sftp.Setup(curl, user, password);
+        return;
+    }
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Impl::Debug);
@@ -659,8 +732,9 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     authAccepted = false;
     if (log)
         log("* " + FormatText(Tr("FTP.Connecting", "Connecting to %s:%d ...").c_str(), HostName(host).c_str(),
-                              EffectivePort(port, encryption)));
-    baseUrl = BaseUrl(host, EffectivePort(port, encryption), encryption == FtpEncryption::Implicit);
+                              EffectivePort(port, encryption, protocol)));
+    baseUrl = IsSftp() ? "sftp://" + BracketedHost(host) + ":" + std::to_string(EffectivePort(port, encryption, protocol))
+                       : BaseUrl(host, EffectivePort(port, encryption), encryption == FtpEncryption::Implicit);
     SetupHandle(user, password, passive);
     if (tlsSetupFailed) {
         SetResult(kErrorSecureChannel);
@@ -671,9 +745,22 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     entryDirectory.clear();
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    if (Perform(baseUrl) != kErrorNone) {
+    // Over SFTP the login is followed by "pwd", which names the directory the login is in.
+    curl_slist* pwd = IsSftp() ? curl_slist_append(nullptr, "pwd") : nullptr;
+    curl_easy_setopt(curl, CURLOPT_QUOTE, pwd);
+    const int opened = Perform(IsSftp() ? baseUrl + "/" : baseUrl);
+    curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(pwd);
+    if (opened != kErrorNone) {
+        if (IsSftp())
+            LogSftpOutcome(opened);
         Cleanup();
         return false;
+    }
+    if (IsSftp()) {
+        encrypted = true;
+        fellBack = false;
+        return true;
     }
     encrypted = encryption == FtpEncryption::Implicit || (encryption != FtpEncryption::Plain && authAccepted);
     fellBack = encryption == FtpEncryption::ExplicitIfAvailable && !authAccepted;
@@ -704,12 +791,17 @@ bool CFtpConnection::Impl::PlainAllowed(const std::string& host, int port)
     return true;
 }
 
-std::string CFtpConnection::Impl::BaseUrl(const std::string& server, int port, bool implicitTls)
+std::string CFtpConnection::Impl::BracketedHost(const std::string& server)
 {
     std::string host = HostName(server);
     if (host.find(':') != std::string::npos && host.front() != '[')
         host = "[" + host + "]";
-    return (implicitTls ? "ftps://" : "ftp://") + host + ":" + std::to_string(port) + "/";
+    return host;
+}
+
+std::string CFtpConnection::Impl::BaseUrl(const std::string& server, int port, bool implicitTls)
+{
+    return (implicitTls ? "ftps://" : "ftp://") + BracketedHost(server) + ":" + std::to_string(port) + "/";
 }
 
 bool CFtpConnection::Impl::ControlLooksAlive() const
@@ -727,7 +819,10 @@ void CFtpConnection::Impl::CloseBounded()
     LogCallback keptLog = std::move(log);
     status = nullptr;
     log = nullptr;
-    if (curl && open && !abortRequested.load() && ControlLooksAlive()) {
+    if (IsSftp() && curl && open && !abortRequested.load() && ControlLooksAlive()) {
+        // curl says goodbye to the SSH server itself; the reply time-out bounds the wait.
+        curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitWaitSeconds);
+    } else if (curl && open && !abortRequested.load() && ControlLooksAlive()) {
         // The reply time-out of the last call is the one the QUIT is awaited with.
         curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitWaitSeconds);
         if (!Quote("NOOP") && controlSocket >= 0)
@@ -738,6 +833,63 @@ void CFtpConnection::Impl::CloseBounded()
     Cleanup();
     status = std::move(keptStatus);
     log = std::move(keptLog);
+}
+
+std::string CFtpConnection::Impl::SftpUrl(const std::string& path, bool dir) const
+{
+    return CSftpSession::Url(baseUrl, path, dir);
+}
+
+void CFtpConnection::Impl::LogSftpOutcome(int code)
+{
+    if (!log)
+        return;
+    if (code == kErrorNone) {
+        log("< " + Tr("SFTP.Done", "done"));
+        return;
+    }
+    std::string text;
+    {
+        std::lock_guard lock(resultMutex);
+        text = code == kErrorExtended ? lastResponse : sftp.ErrorText();
+    }
+    log("< " + (text.empty() ? "error " + std::to_string(code) : text));
+}
+
+bool CFtpConnection::Impl::SftpOperation(const std::string& name, const std::string& path, const std::string& to)
+{
+    if (!CheckOpen())
+        return false;
+    std::string command = name + " " + CSftpSession::QuotedPath(path);
+    if (!to.empty())
+        command += " " + CSftpSession::QuotedPath(to);
+    ResetRequest();
+    curl_slist* list = curl_slist_append(nullptr, command.c_str());
+    curl_easy_setopt(curl, CURLOPT_QUOTE, list);
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    ++commandsSent;
+    if (log)
+        log("> " + name + " " + path + (to.empty() ? "" : " " + to));
+    const int code = Perform(baseUrl + "/");
+    curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(list);
+    LogSftpOutcome(code);
+    return code == kErrorNone;
+}
+
+bool CFtpConnection::Impl::SftpIsDirectory(const std::string& path)
+{
+    if (!CheckOpen())
+        return false;
+    ResetRequest();
+    curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 1L);
+    ++commandsSent;
+    if (log)
+        log("> opendir " + path);
+    const int code = Perform(SftpUrl(path, true));
+    curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 0L);
+    LogSftpOutcome(code);
+    return code == kErrorNone;
 }
 
 void CFtpConnection::Impl::Cleanup()

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ftp/CFtpConnection.h"
+#include "ftp/CSftpSession.h"
 #include "ftp/CTlsCertificateCheck.h"
 
 namespace skerrow {
@@ -55,6 +56,12 @@ struct CFtpConnection::Impl {
     bool awaitingQuote = false;
     int quoteReplyCode = 0;
     std::string quoteReply;
+
+    // SFTP in place of FTP, and what it needs (the login, the host-key check, curl's error text).
+    std::atomic<FtpProtocol> protocol{FtpProtocol::Ftp};
+    CSftpSession sftp;
+    bool IsSftp() const { return protocol.load() == FtpProtocol::Sftp; }
+    CSshHostKey refusedHostKey; // guarded by resultMutex
 
     // Encryption: the mode, the certificate check, and what the last login's AUTH was answered.
     FtpEncryption encryption = FtpEncryption::ExplicitIfAvailable;
@@ -177,6 +184,20 @@ struct CFtpConnection::Impl {
     bool UniqueFactOn();
     void ReadMlstFacts(const std::string& facts);
 
+    // SFTP ---------------------------------------------------------------------------------------------
+
+    // The URL of an absolute path on the SFTP server (a directory's ends in "/").
+    std::string SftpUrl(const std::string& path, bool dir) const;
+    // One SFTP operation through curl's quote list ("mkdir", "rmdir", "rm", "rename"), logged as a
+    // line with its outcome; a refusal gives kErrorExtended with curl's text as the response.
+    bool SftpOperation(const std::string& name, const std::string& path, const std::string& to = std::string());
+    // Whether path is a directory the server lets us read: it is opened for a listing of names.
+    bool SftpIsDirectory(const std::string& path);
+    // Logs the outcome of an SFTP call ("< done", or the text of its failure).
+    void LogSftpOutcome(int code);
+    // The error code of a finished SFTP call, with the failure's text kept as the response.
+    int MapSftpCode(CURLcode code);
+
     // curl_easy_perform on our own multi handle, with a bounded wait.
     CURLcode Run();
 
@@ -207,6 +228,8 @@ struct CFtpConnection::Impl {
                   bool passive);
 
     static std::string BaseUrl(const std::string& server, int port, bool implicitTls);
+    // The host of a server setting as a URL names it (an IPv6 address in brackets).
+    static std::string BracketedHost(const std::string& server);
     // True when the control connection looks alive: no end of file, error or unread reply (an
     // idle server that closes it sends 421 first).
     bool ControlLooksAlive() const;
