@@ -24,6 +24,7 @@
 #include "settings/CIniFile.h"
 #include "settings/CListEditor.h"
 #include "settings/CNumberExchange.h"
+#include "settings/CProtocolChoice.h"
 #include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
 #include "settings/CSingleLineFilter.h"
@@ -70,12 +71,14 @@ CAdvancedDlg::CAdvancedDlg(wxWindow* parent)
     CHelpLauncher::HelpOnF1(*this, ID_HELP_BUTTON);
 }
 
-// Controls are made in tab order: Port, Timeout, Max Errors, the list, Add, Delete, the exclusion
-// rules with their two buttons, the four language buttons, OK, Help, Cancel, Use PASV Mode.
+// Controls are made in tab order: Port, Timeout, Max Errors, Connections, Tries, the protocol, the
+// encryption, the temporary names, the list, Add, Delete, the exclusion rules with their two
+// buttons, the four language buttons, OK, Help, Cancel, Use PASV Mode.
 void CAdvancedDlg::CreateControls()
 {
     auto* left = new wxBoxSizer(wxVERTICAL);
     left->Add(CreateFields(), 0, wxEXPAND);
+    left->Add(CreateProtocolChoice(), 0, wxEXPAND | wxTOP, 8);
     left->Add(CreateEncryptionChoice(), 0, wxEXPAND | wxTOP, 8);
     left->Add(CreateTempNameChoice(), 0, wxEXPAND | wxTOP, 8);
     auto* lists = new wxBoxSizer(wxHORIZONTAL);
@@ -92,6 +95,7 @@ void CAdvancedDlg::CreateControls()
     right->Add(buttons, 0, wxEXPAND | wxTOP, 12);
     right->AddStretchSpacer();
     right->Add(CreateIcon(), 0, wxALIGN_RIGHT | wxTOP, 8);
+    m_protocol->Relate(m_port, m_encryption, {m_pasv, m_encryptionLabel, m_encryption, m_suffixGroup});
 
     auto* top = new wxBoxSizer(wxHORIZONTAL);
     top->Add(left, 1, wxEXPAND | wxALL, 10);
@@ -122,6 +126,7 @@ wxSizer* CAdvancedDlg::CreateSuffixGroup()
     auto* group = new wxStaticBoxSizer(wxHORIZONTAL, this, Wx(Tr("D150.Extensions", "Te&xt file extensions")));
     const CListEditor::Labels labels{Text(IDS_EXTENSIONS), Wx(Tr("D150.1016", "&Add")), Wx(Tr("D150.1017", "&Delete")),
                                      Text(IDS_SUFFIX_DELETE_FAILED)};
+    m_suffixGroup = group->GetStaticBox(); // greying the box greys the list and its buttons
     m_suffixes = new CListEditor(group->GetStaticBox(), ID_SUFFIXES, ID_ADD, ID_DELETE, labels);
     CGroupMnemonic::Attach(this, group->GetStaticBox(), m_suffixes);
     group->Add(m_suffixes, 1, wxEXPAND | wxALL, 6);
@@ -167,6 +172,8 @@ wxWindow* CAdvancedDlg::CreateIcon()
 void CAdvancedDlg::OnInitDialog(wxInitDialogEvent& event)
 {
     LoadSettings();
+    LoadChoice(m_protocol, ini::kProtocol);
+    m_protocol->ShowApplicable();
     LoadChoice(m_encryption, ini::kEncryption);
     m_encryptionShown = m_encryption->GetSelection();
     LoadChoice(m_tempName, ini::kTempNameUpload);
@@ -245,7 +252,8 @@ bool CAdvancedDlg::TakeValues()
 bool CAdvancedDlg::TransferDataFromWindow()
 {
     FinishListEdits();
-    if (!TakeValues() || !StoreSettings() || !StoreChoice(m_encryption, ini::kEncryption) ||
+    if (!TakeValues() || !StoreSettings() || !StoreChoice(m_protocol, ini::kProtocol) ||
+        !StoreChoice(m_encryption, ini::kEncryption) ||
         !StoreChoice(m_tempName, ini::kTempNameUpload))
         return false;
     const bool suffixesStored = StoreSuffixes();
@@ -357,14 +365,27 @@ void CAdvancedDlg::ReportListsNotSaved()
     wxMessageBox(Wx(text), Text(IDS_APP_TITLE), wxOK | wxICON_ERROR, this);
 }
 
+// Protocol -----------------------------------------------------------------------------------------
+
+// The choices in the order of their stored values (0 FTP, 1 SFTP).
+wxSizer* CAdvancedDlg::CreateProtocolChoice()
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Protocol", "Tran&sfer protocol"))), 0,
+             wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    m_protocol = new CProtocolChoice(this, ID_PROTOCOL);
+    row->Add(m_protocol, 1, wxALIGN_CENTER_VERTICAL);
+    return row;
+}
+
 // Encryption ---------------------------------------------------------------------------------------
 
 // The choices in the order of their stored values (0 to 3).
 wxSizer* CAdvancedDlg::CreateEncryptionChoice()
 {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Encryption", "E&ncryption"))), 0,
-             wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    m_encryptionLabel = new wxStaticText(this, wxID_ANY, Wx(Tr("D150.Encryption", "E&ncryption")));
+    row->Add(m_encryptionLabel, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
     wxArrayString choices;
     choices.Add(Wx(Tr("D150.EncIfAvailable", "Use explicit TLS if available")));
     choices.Add(Wx(Tr("D150.EncRequire", "Require explicit TLS")));

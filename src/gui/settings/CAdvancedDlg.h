@@ -1,6 +1,6 @@
 #pragma once
-// The Advanced dialog: port, stop timeout, error limit, passive mode, encryption, the interface
-// language, the list of text-file suffixes and the exclusion rules. Reads the settings file when it
+// The Advanced dialog: port, stop timeout, error limit, passive mode, the protocol (FTP or SFTP),
+// encryption, the interface language, the list of text-file suffixes and the exclusion rules. Reads the settings file when it
 // opens, writes it on OK.
 
 #include <wx/dialog.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 class CListEditor;
+class CProtocolChoice;
 class wxCheckBox;
 class wxChoice;
 class wxRadioButton;
@@ -37,6 +38,7 @@ public:
         ID_CONNECTIONS = 1044,
         ID_TEMP_NAME = 1045,
         ID_TRIES = 1046,
+        ID_PROTOCOL = 1047,
     };
 
     explicit CAdvancedDlg(wxWindow* parent);
@@ -78,6 +80,10 @@ private:
     // Tells the user that the lists could not be written; the dialog stays open.
     void ReportListsNotSaved();
 
+    // FTP or SFTP: its choice, read and written with the other settings; SFTP greys what only FTP
+    // uses (passive mode, encryption, the text-file suffixes).
+    wxSizer* CreateProtocolChoice();
+
     // The encryption of the connection: its choice, read and written with the other settings.
     wxSizer* CreateEncryptionChoice();
     // Implicit TLS has a port of its own: the port follows the choice while it is a default one.
@@ -102,7 +108,10 @@ private:
     CListEditor* m_exclusions = nullptr;
     wxRadioButton* m_language[4] = {};
     wxCheckBox* m_pasv = nullptr;
+    CProtocolChoice* m_protocol = nullptr;
+    wxWindow* m_encryptionLabel = nullptr;
     wxChoice* m_encryption = nullptr;
+    wxWindow* m_suffixGroup = nullptr;
     int m_encryptionShown = 0;
     wxChoice* m_tempName = nullptr;
 
