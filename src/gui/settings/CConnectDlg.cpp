@@ -3,6 +3,8 @@
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
@@ -16,6 +18,7 @@
 #include "settings/CFolderBrowser.h"
 #include "settings/CGroupMnemonic.h"
 #include "settings/CHelpLauncher.h"
+#include "settings/CKeyFileCheck.h"
 #include "settings/CNumberExchange.h"
 #include "settings/CPasswordCodec.h"
 #include "settings/CPcDirCheck.h"
@@ -61,13 +64,15 @@ CConnectDlg::CConnectDlg(wxWindow* parent)
     Bind(wxEVT_INIT_DIALOG, &CConnectDlg::OnInitDialog, this);
     Bind(wxEVT_CHECKBOX, &CConnectDlg::OnNever, this, ID_NEVER);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnBrowse, this, ID_BROWSE);
+    Bind(wxEVT_BUTTON, &CConnectDlg::OnBrowseKey, this, ID_KEY_BROWSE);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnAdvanced, this, ID_ADVANCED);
     Bind(wxEVT_BUTTON, &CConnectDlg::OnHelp, this, ID_HELP_BUTTON);
     CHelpLauncher::HelpOnF1(*this, ID_HELP_BUTTON);
 }
 
-// Controls are made in tab order: Site, Start Dir, User Name, Password, PC Dir, browse, Upload
-// ALL, Never, Day, Month, Year, Hour, Minutes, then the buttons.
+// Controls are made in tab order: Site, Start Dir, User Name, Password, Private key file, its
+// Browse, Key passphrase, PC Dir, browse, Upload ALL, Never, Day, Month, Year, Hour, Minutes, then
+// the buttons.
 void CConnectDlg::CreateControls()
 {
     auto* fields = new wxBoxSizer(wxVERTICAL);
@@ -94,8 +99,25 @@ wxStaticBoxSizer* CConnectDlg::CreateSiteGroup()
     m_startDir = AddLabelledEdit(box, grid, ID_START_DIR, Wx(Tr("D130.1004", "Start &Dir")));
     m_user = AddLabelledEdit(box, grid, ID_USER, Wx(Tr("D130.1006", "&User Name")));
     m_password = AddLabelledEdit(box, grid, ID_PASSWORD, Wx(Tr("D130.1007", "&Password")), wxTE_PASSWORD);
+    CreateKeyFields(box, grid);
     group->Add(grid, 1, wxEXPAND | wxALL, 6);
     return group;
+}
+
+void CConnectDlg::CreateKeyFields(wxWindow* box, wxSizer* grid)
+{
+    grid->Add(new wxStaticText(box, wxID_ANY, Wx(Tr("D130.KeyFile", "Private &key file"))), 0,
+              wxALIGN_CENTER_VERTICAL);
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    m_keyFile = new wxTextCtrl(box, ID_KEY_FILE);
+    CSingleLineFilter::Attach(m_keyFile);
+    m_keyFile->SetHint(Wx(Tr("D130.KeyFileHint", "SFTP only; may stay empty")));
+    row->Add(m_keyFile, 1, wxALIGN_CENTER_VERTICAL);
+    row->Add(new wxButton(box, ID_KEY_BROWSE, Wx(Tr("D130.KeyBrowse", "&Browse..."))), 0,
+             wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+    grid->Add(row, 1, wxEXPAND);
+    m_keyPassphrase =
+        AddLabelledEdit(box, grid, ID_KEY_PASSPHRASE, Wx(Tr("D130.KeyPassphrase", "K&ey passphrase")), wxTE_PASSWORD);
 }
 
 wxSizer* CConnectDlg::CreatePcDirRow()
@@ -163,6 +185,10 @@ void CConnectDlg::LoadSettings()
     std::string password;
     CPasswordCodec().Decode(settings.ReadString(ini::kConfigure, ini::kPwd), password);
     load(m_passwordStored, m_passwordValue, password);
+    load(m_keyFileStored, m_keyFileValue, settings.ReadString(ini::kConfigure, ini::kKeyFile));
+    std::string passphrase;
+    CPasswordCodec().Decode(settings.ReadString(ini::kConfigure, ini::kKeyPassphrase), passphrase);
+    load(m_keyPassphraseStored, m_keyPassphraseValue, passphrase);
     m_uploadAllValue = settings.ReadInt(ini::kConfigure, ini::kUploadAllFiles, 0) != 0;
 
     // Fields that do not scan show 0. The loader's preset date, which lies before every file, is
@@ -194,6 +220,8 @@ bool CConnectDlg::TransferDataToWindow()
     m_pcDir->ChangeValue(m_pcDirValue);
     m_user->ChangeValue(m_userValue);
     m_password->ChangeValue(m_passwordValue);
+    m_keyFile->ChangeValue(m_keyFileValue);
+    m_keyPassphrase->ChangeValue(m_keyPassphraseValue);
     m_uploadAll->SetValue(m_uploadAllValue);
     CNumberExchange::PutNumber(m_day, m_dayValue);
     CNumberExchange::PutNumber(m_hour, m_hourValue);
@@ -234,6 +262,8 @@ bool CConnectDlg::TakeValues()
     m_pcDirValue = m_pcDir->GetValue();
     m_userValue = m_user->GetValue();
     m_passwordValue = m_password->GetValue();
+    m_keyFileValue = m_keyFile->GetValue();
+    m_keyPassphraseValue = m_keyPassphrase->GetValue();
     m_uploadAllValue = m_uploadAll->GetValue();
     m_neverValue = m_never->GetValue();
     if (m_neverValue)
@@ -253,24 +283,31 @@ bool CConnectDlg::TakeValues()
 
 bool CConnectDlg::TransferDataFromWindow()
 {
-    return TakeValues() && (m_deleting || CPcDirCheck::Accepts(m_pcDir, m_pcDirStored.Shown())) && StoreConfigure() && StoreLastRun();
+    return TakeValues() && (m_deleting || CPcDirCheck::Accepts(m_pcDir, m_pcDirStored.Shown())) &&
+           CKeyFileCheck::Accepts(m_keyFile, m_keyFileStored.Shown()) && StoreConfigure() && StoreLastRun();
 }
 
-// Stops at the first write that fails, reports it and keeps the dialog open.
+// Stops at the first write that fails, reports it and keeps the dialog open. The password and the
+// key's passphrase are stored encoded.
 bool CConnectDlg::StoreConfigure()
 {
     CSettingsFile settings;
     settings.GetPath(".ini");
-    std::string password = m_passwordStored.ToStore(m_passwordValue);
-    CPasswordCodec().Encode(password);
     const auto text = [&settings](const char* key, const CStoredTextField& stored, const wxString& value) {
         return settings.WriteString(ini::kConfigure, key, stored.ToStore(value));
+    };
+    const auto secret = [&settings](const char* key, const CStoredTextField& stored, const wxString& value) {
+        std::string encoded = stored.ToStore(value);
+        CPasswordCodec().Encode(encoded);
+        return settings.WriteString(ini::kConfigure, key, encoded);
     };
     const bool stored = text(ini::kFtpStartDir, m_startDirStored, m_startDirValue) &&
                         text(ini::kFtpUrl, m_siteStored, m_siteValue) &&
                         text(ini::kPcDir, m_pcDirStored, m_pcDirValue) &&
                         text(ini::kUser, m_userStored, m_userValue) &&
-                        settings.WriteString(ini::kConfigure, ini::kPwd, password) &&
+                        secret(ini::kPwd, m_passwordStored, m_passwordValue) &&
+                        text(ini::kKeyFile, m_keyFileStored, m_keyFileValue) &&
+                        secret(ini::kKeyPassphrase, m_keyPassphraseStored, m_keyPassphraseValue) &&
                         settings.WriteInt(ini::kConfigure, ini::kUploadAllFiles, m_uploadAllValue ? 1 : 0);
     if (!stored)
         CSettingsAlert::ShowWriteFailure(this, settings.CurrentPath());
@@ -311,6 +348,20 @@ void CConnectDlg::OnBrowse(wxCommandEvent&)
         m_pcDirValue = folder;
         m_pcDir->ChangeValue(folder);
     }
+}
+
+// Opens where the key typed lies, or in ~/.ssh while the field is empty. As with the folder, the
+// other fields are neither checked nor touched.
+void CConnectDlg::OnBrowseKey(wxCommandEvent&)
+{
+    const wxFileName typed(m_keyFile->GetValue());
+    const wxString folder = typed.GetFullPath().empty() ? wxGetHomeDir() + "/.ssh" : typed.GetPath();
+    wxFileDialog dialog(this, Wx(Tr("D130.KeyFileTitle", "Choose your private key file")), folder,
+                        typed.GetFullName(), wxFileSelectorDefaultWildcardStr, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK || dialog.GetPath().empty())
+        return;
+    m_keyFileValue = dialog.GetPath();
+    m_keyFile->ChangeValue(m_keyFileValue);
 }
 
 void CConnectDlg::OnAdvanced(wxCommandEvent&)

@@ -1,6 +1,6 @@
 #pragma once
-// The Connect dialog: FTP site, start directory, user, password, PC directory, Upload ALL and the
-// date of the last upload (or Never). Reads the settings file when it opens, writes it on OK.
+// The Connect dialog: FTP site, start directory, user, password, the private key file and its
+// passphrase (for SFTP), PC directory, Upload ALL and the date of the last upload (or Never). Reads the settings file when it opens, writes it on OK.
 
 #include <wx/dialog.h>
 
@@ -30,11 +30,15 @@ public:
         ID_MINUTES = 1011,
         ID_HOUR = 1012,
         ID_NEVER = 1013,
+        ID_KEY_FILE = 1014,
+        ID_KEY_BROWSE = 1015,
+        ID_KEY_PASSPHRASE = 1016,
     };
 
     explicit CConnectDlg(wxWindow* parent);
 
-    // Deleting mode (set before showing): only Site, User Name and Password can be changed.
+    // Deleting mode (set before showing): only Site, User Name, Password and the key fields can be
+    // changed.
     void SetDeletingMode(bool deleting) { m_deleting = deleting; }
 
     // Values to the controls (no range checks).
@@ -45,6 +49,8 @@ public:
 private:
     void CreateControls();
     wxStaticBoxSizer* CreateSiteGroup();
+    // The private key file with its Browse button, and the key's passphrase, in the site's grid.
+    void CreateKeyFields(wxWindow* box, wxSizer* grid);
     wxSizer* CreatePcDirRow();
     wxStaticBoxSizer* CreateDateGroup();
     wxSizer* CreateButtons();
@@ -59,6 +65,7 @@ private:
 
     void OnNever(wxCommandEvent& event);
     void OnBrowse(wxCommandEvent& event);
+    void OnBrowseKey(wxCommandEvent& event);
     void OnAdvanced(wxCommandEvent& event);
     void OnHelp(wxCommandEvent& event);
 
@@ -66,6 +73,8 @@ private:
     wxTextCtrl* m_startDir = nullptr;
     wxTextCtrl* m_user = nullptr;
     wxTextCtrl* m_password = nullptr;
+    wxTextCtrl* m_keyFile = nullptr;
+    wxTextCtrl* m_keyPassphrase = nullptr;
     wxTextCtrl* m_pcDir = nullptr;
     wxBitmapButton* m_browse = nullptr;
     wxCheckBox* m_uploadAll = nullptr;
@@ -81,6 +90,8 @@ private:
     wxString m_pcDirValue;
     wxString m_userValue;
     wxString m_passwordValue;
+    wxString m_keyFileValue;
+    wxString m_keyPassphraseValue;
     bool m_uploadAllValue = false;
     bool m_neverValue = false; // no upload yet: the date fields stand empty and every file counts
     int m_dayValue = 0;
@@ -96,4 +107,6 @@ private:
     CStoredTextField m_pcDirStored;
     CStoredTextField m_userStored;
     CStoredTextField m_passwordStored;
+    CStoredTextField m_keyFileStored;
+    CStoredTextField m_keyPassphraseStored;
 };

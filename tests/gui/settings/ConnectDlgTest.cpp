@@ -1,5 +1,8 @@
 #include <wx/checkbox.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "app/StringIds.h"
 #include "settings/CConnectDlg.h"
 #include "settings/CDateTime.h"
@@ -195,7 +198,7 @@ TEST_F(ConnectDlgTest, LastRunThatDoesNotScanOpensWithZeros)
                   CExpectMessage(CNumberExchange::RangeMessage(1, 31), wxICON_EXCLAMATION));
 }
 
-TEST_F(ConnectDlgTest, DeletingModeLeavesOnlySiteUserAndPassword)
+TEST_F(ConnectDlgTest, DeletingModeLeavesOnlyTheLoginFields)
 {
     CConnectDlg dlg(nullptr);
     dlg.SetDeletingMode(true);
@@ -205,8 +208,9 @@ TEST_F(ConnectDlgTest, DeletingModeLeavesOnlySiteUserAndPassword)
                    CConnectDlg::ID_UPLOAD_ALL, CConnectDlg::ID_DAY, CConnectDlg::ID_MONTH, CConnectDlg::ID_YEAR,
                    CConnectDlg::ID_HOUR, CConnectDlg::ID_MINUTES})
         EXPECT_FALSE(dlg.FindWindow(id)->IsEnabled()) << id;
-    for (int id : {int(CConnectDlg::ID_SITE), int(CConnectDlg::ID_USER), int(CConnectDlg::ID_PASSWORD), int(wxID_OK),
-                   int(wxID_CANCEL), int(CConnectDlg::ID_HELP_BUTTON), int(CConnectDlg::ID_ADVANCED)})
+    for (int id : {int(CConnectDlg::ID_SITE), int(CConnectDlg::ID_USER), int(CConnectDlg::ID_PASSWORD),
+                   int(CConnectDlg::ID_KEY_FILE), int(CConnectDlg::ID_KEY_BROWSE), int(CConnectDlg::ID_KEY_PASSPHRASE),
+                   int(wxID_OK), int(wxID_CANCEL), int(CConnectDlg::ID_HELP_BUTTON), int(CConnectDlg::ID_ADVANCED)})
         EXPECT_TRUE(dlg.FindWindow(id)->IsEnabled()) << id;
 }
 
@@ -230,6 +234,37 @@ TEST_F(ConnectDlgTest, LongPasswordSurvivesASaveAndAReopen)
     CConnectDlg reopened(nullptr);
     reopened.InitDialog();
     EXPECT_EQ(Edit(reopened, CConnectDlg::ID_PASSWORD)->GetValue(), password);
+}
+
+// The key file is stored as typed and its passphrase encoded as the password is; a key file typed
+// that is not there is refused before anything is written, one left as stored passes.
+TEST_F(ConnectDlgTest, KeyFileAndPassphraseAreStoredAndAMissingKeyFileIsRefused)
+{
+    const std::string key = m_dir.Str() + "/id_ed25519", missing = m_dir.Str() + "/id_rsa";
+    std::ofstream(key) << "key\n";
+    CConnectDlg dlg(nullptr);
+    dlg.InitDialog();
+    Edit(dlg, CConnectDlg::ID_KEY_PASSPHRASE)->SetValue("sea spray");
+    Edit(dlg, CConnectDlg::ID_KEY_FILE)->SetValue(missing);
+    wxTEST_DIALOG(EXPECT_FALSE(dlg.TransferDataFromWindow()),
+                  CExpectMessage("The private key file \"" + missing +
+                                     "\" does not exist. Choose the file of your SSH key, or leave the field empty.",
+                                 wxICON_ERROR));
+    EXPECT_FALSE(SettingsFileExists());
+    EXPECT_EQ(Edit(dlg, CConnectDlg::ID_KEY_FILE)->GetStringSelection(), missing);
+    Edit(dlg, CConnectDlg::ID_KEY_FILE)->SetValue(key);
+    EXPECT_NO_DIALOG(EXPECT_TRUE(dlg.TransferDataFromWindow()));
+    std::string encoded = "sea spray";
+    CPasswordCodec().Encode(encoded);
+    EXPECT_EQ(Read("Configure", "KeyFile"), key);
+    EXPECT_EQ(Read("Configure", "KeyPassphrase"), encoded);
+
+    std::filesystem::remove(key);
+    CConnectDlg reopened(nullptr);
+    reopened.InitDialog();
+    EXPECT_TRUE(Edit(reopened, CConnectDlg::ID_KEY_PASSPHRASE)->HasFlag(wxTE_PASSWORD));
+    EXPECT_EQ(Edit(reopened, CConnectDlg::ID_KEY_PASSPHRASE)->GetValue(), "sea spray");
+    EXPECT_NO_DIALOG(EXPECT_TRUE(reopened.TransferDataFromWindow()));
 }
 
 } // namespace
