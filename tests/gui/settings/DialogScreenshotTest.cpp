@@ -65,6 +65,14 @@ TEST_F(DialogScreenshotTest, AdvancedDialog)
     Capture(dlg, "advanced-dialog");
 }
 
+TEST_F(DialogScreenshotTest, AdvancedDialogOverSftp)
+{
+    CIniFile::WriteString(m_iniPath, "Advanced", "Protocol", "1");
+    CIniFile::WriteString(m_iniPath, "Advanced", "Port", "22");
+    CAdvancedDlg dlg(nullptr);
+    Capture(dlg, "advanced-dialog-sftp");
+}
+
 TEST_F(DialogScreenshotTest, TreeDeleteDialog)
 {
     CIniFile::WriteString(m_iniPath, "Configure", "FTPDirTreeDel", "public_html/old");
