@@ -60,7 +60,7 @@ def main():
             "UsePAM no", "StrictModes no", "PasswordAuthentication no",
             "KbdInteractiveAuthentication no", "PubkeyAuthentication yes",
             "AuthorizedKeysFile %s" % authorized, "AllowUsers %s" % user,
-            "Subsystem sftp internal-sftp", "ForceCommand internal-sftp",
+            "Subsystem sftp internal-sftp", "ForceCommand internal-sftp -d %s" % os.path.abspath(options.root),
             "AllowTcpForwarding no", "X11Forwarding no", "MaxStartups 50", "MaxSessions 50", ""]))
     command = [SSHD, "-D", "-e", "-f", config]
     if os.geteuid() == 0:

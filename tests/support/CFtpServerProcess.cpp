@@ -1,5 +1,9 @@
 #include "support/CFtpServerProcess.h"
 
+#include <fstream>
+
+#include "ftp/CSshHostKey.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -105,6 +109,14 @@ void CFtpServerProcess::Kill()
     int status = 0;
     waitpid(m_pid, &status, 0);
     m_pid = -1;
+}
+
+std::string CFtpServerProcess::HostKeyFingerprint() const
+{
+    std::ifstream in(HostPublicKey());
+    std::string type, key;
+    in >> type >> key;
+    return CSshHostKey::FromBase64(key).fingerprint;
 }
 
 std::string CFtpServerProcess::User() const

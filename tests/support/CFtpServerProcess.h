@@ -31,6 +31,8 @@ public:
     // public key ("" for the other servers).
     std::string ClientKey() const { return m_kind == FtpServerKind::Sshd ? m_logDir + "/client_key" : ""; }
     std::string HostPublicKey() const { return m_kind == FtpServerKind::Sshd ? ClientKey() + ".host.pub" : ""; }
+    // sshd: its host key's fingerprint as ssh-keygen -l prints it ("SHA256:...").
+    std::string HostKeyFingerprint() const;
 
     // Makes dir (relative to root, existing) one the server refuses to enter; call before starting
     // another server on the same root. vsftpd: permissions; pyftpdlib: its --no-enter option.

@@ -58,6 +58,13 @@ void CRunBench::WriteSettings()
     WriteSetting("Configure", "FTPStartDir", "site");
     WriteSetting("Advanced", "PASV", "1");
     WriteSetting("Advanced", "StopTimeout", "1");
+    if (m_server->Kind() == FtpServerKind::Sshd) {
+        // Logs in with the server's client key; its host key is trusted as the user's answer would.
+        WriteSetting("Advanced", "Protocol", "1");
+        WriteSetting("Configure", "KeyFile", m_server->ClientKey());
+        WriteSetting("HostKeys", ("127.0.0.1:" + std::to_string(m_server->Port())).c_str(),
+                     m_server->HostKeyFingerprint());
+    }
 }
 
 CRunController& CRunBench::Controller()

@@ -27,6 +27,12 @@ CertificateTrust CRunTestHost::AskCertificateTrust(const CCertificateInfo&)
     return certificateAnswer.load();
 }
 
+CertificateTrust CRunTestHost::AskHostKeyTrust(const CHostKeyQuestion&)
+{
+    ++hostKeyQuestions;
+    return hostKeyAnswer.load();
+}
+
 PlainConsent CRunTestHost::AskPlainConsent(const std::string&, int)
 {
     ++plainQuestions;

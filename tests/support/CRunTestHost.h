@@ -32,6 +32,7 @@ public:
     void PostToUi(std::function<void()> call) override;
     CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
     PlainConsent AskPlainConsent(const std::string& host, int port) override;
+    CertificateTrust AskHostKeyTrust(const CHostKeyQuestion& question) override;
     // Throws when faultyConnections is set: a fault inside a connection's thread.
     void PrepareConnection(CFtpConnection& connection) override;
 
@@ -53,6 +54,9 @@ public:
     // The answer to a server that offers no TLS (the test servers mostly do not), and how many.
     std::atomic<PlainConsent> plainAnswer{PlainConsent::Once};
     std::atomic<int> plainQuestions{0};
+    // The same for an SFTP server's host key.
+    std::atomic<CertificateTrust> hostKeyAnswer{CertificateTrust::Reject};
+    std::atomic<int> hostKeyQuestions{0};
     bool lastConnectDeleting = false;
     bool connectAnswer = true;
     std::atomic<bool> faultyConnections{false};

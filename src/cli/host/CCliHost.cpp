@@ -69,6 +69,14 @@ CertificateTrust CCliHost::AskCertificateTrust(const CCertificateInfo& info)
     return CertificateTrust::Reject;
 }
 
+CertificateTrust CCliHost::AskHostKeyTrust(const CHostKeyQuestion& question)
+{
+    if (!m_trust.empty() && m_trust == question.key.fingerprint)
+        return CertificateTrust::Always;
+    m_terminal.Error("error: " + RefusalText(question, !m_trust.empty()));
+    return CertificateTrust::Reject;
+}
+
 PlainConsent CCliHost::AskPlainConsent(const std::string& host, int port)
 {
     if (m_requireTls) {
@@ -96,6 +104,18 @@ std::string CCliHost::RefusalText(const CCertificateInfo& info, bool trustGiven)
             info.validUntil + ". SHA-256 fingerprint: " + info.fingerprint +
             "; once it is checked with the server's owner, --trust with it accepts the certificate";
     return text;
+}
+
+std::string CCliHost::RefusalText(const CHostKeyQuestion& question, bool trustGiven)
+{
+    std::string text = "the host key of " + question.host + ":" + std::to_string(question.port) + " is refused: ";
+    text += question.changed ? "it is not the key known before for this server (" + question.before +
+                                   "): someone may be listening between you and the server"
+                             : "neither known_hosts nor the settings hold it";
+    if (trustGiven)
+        text += "; --trust names another";
+    return text + ". Key: " + question.key.type + " " + question.key.fingerprint +
+           "; once it is checked with the server's owner, --trust with it accepts the key";
 }
 
 } // namespace skerrow::cli

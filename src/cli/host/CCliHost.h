@@ -31,8 +31,9 @@ public:
     void SetMaxLeftoverDeletes(long most) { m_maxLeftoverDeletes = most; }
     // The server directory of tree-delete, as the settings file would store it.
     void SetTreeDeleteDir(std::string directory) { m_treeDeleteDir = std::move(directory); }
-    // The fingerprint given with --trust ("" for none): the one certificate accepted without a
-    // window; any other the trust store refuses fails the connection.
+    // The fingerprint given with --trust ("" for none): the one certificate (or SFTP host key)
+    // accepted without a window; any other the trust store (or known_hosts) refuses fails the
+    // connection.
     void SetTrustedFingerprint(std::string fingerprint) { m_trust = std::move(fingerprint); }
     // --require-tls: a server that offers no TLS is refused; without it, it is reached unencrypted
     // with a warning on standard error each time.
@@ -50,6 +51,7 @@ public:
     void PrepareConnection(CFtpConnection& connection) override;
     CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
     PlainConsent AskPlainConsent(const std::string& host, int port) override;
+    CertificateTrust AskHostKeyTrust(const CHostKeyQuestion& question) override;
 
     // Waits at most wait for a posted call or the stop timer, then carries out what is due.
     void Pump(std::chrono::milliseconds wait);
@@ -59,6 +61,8 @@ public:
     // Why a certificate is refused and how to know it again: the problem, a change from the one
     // remembered, its names, dates and fingerprint.
     static std::string RefusalText(const CCertificateInfo& info, bool trustGiven);
+    // The same for an SFTP server's host key.
+    static std::string RefusalText(const CHostKeyQuestion& question, bool trustGiven);
 
 private:
     CCliTerminal& m_terminal;

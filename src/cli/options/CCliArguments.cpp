@@ -184,9 +184,11 @@ bool CCliArguments::CheckCombination()
     if (!m_options.passwordEnv.empty() && !m_options.passwordFile.empty())
         return Fail("give either --password-env or --password-file");
     // A mistyped fingerprint matches no certificate: the connection would fail, less clearly.
-    if (!m_options.trust.empty() && CTrustedCertificates::Normalize(m_options.trust).empty())
-        return Fail("--trust needs a SHA-256 fingerprint: 64 hexadecimal digits, in pairs joined by colons or not "
-                    "(\"" + m_options.trust + "\" is none)");
+    // An SFTP host key's is written as OpenSSH prints it: "SHA256:" and 43 characters of base64.
+    const bool sshKey = m_options.trust.rfind("SHA256:", 0) == 0 && m_options.trust.size() == 50;
+    if (!m_options.trust.empty() && !sshKey && CTrustedCertificates::Normalize(m_options.trust).empty())
+        return Fail("--trust needs a SHA-256 fingerprint: 64 hexadecimal digits, in pairs joined by colons or not, "
+                    "or an SFTP host key's SHA256:... as ssh-keygen -l prints it (\"" + m_options.trust + "\" is none)");
     return true;
 }
 

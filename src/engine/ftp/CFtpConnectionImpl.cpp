@@ -748,7 +748,8 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     // Over SFTP the login is followed by "pwd", which names the directory the login is in.
     curl_slist* pwd = IsSftp() ? curl_slist_append(nullptr, "pwd") : nullptr;
     curl_easy_setopt(curl, CURLOPT_QUOTE, pwd);
-    const int opened = Perform(IsSftp() ? baseUrl + "/" : baseUrl);
+    // curl's "pwd" names the URL's path: "/~/" is the login directory.
+    const int opened = Perform(IsSftp() ? baseUrl + "/~/" : baseUrl);
     curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
     curl_slist_free_all(pwd);
     if (opened != kErrorNone) {

@@ -35,6 +35,9 @@ std::string CInternetError::Description(int code)
     case kErrorPlainNotAllowed:
         return Tr("E.12161", "The server does not offer encryption (TLS), and the connection was not allowed "
                              "without it. The password was not sent.");
+    case kErrorHostKeyRefused:
+        return Tr("E.12162", "The server's host key is not trusted: it is neither in known_hosts nor trusted here. "
+                             "The password was not sent.");
     case kErrorTlsNotOffered:
         return Tr("E.12158", "The server does not offer TLS, and the settings require an encrypted connection");
     default: return std::string();
@@ -46,6 +49,11 @@ void CInternetError::GetErrorText(int code, std::string& text) const
     text = FormatText("error code: %d\nMessage: %s\n", code, Description(code).c_str());
     if (code == kErrorInvalidCa && m_connection)
         text += CertificateText(m_connection->RefusedCertificate());
+    if (code == kErrorHostKeyRefused && m_connection) {
+        const CSshHostKey key = m_connection->RefusedHostKey();
+        if (!key.Empty())
+            text += key.type + " " + key.fingerprint + "\n";
+    }
     if (code != kErrorExtended || !m_connection)
         return;
     text += m_connection->LastResponse();

@@ -15,6 +15,7 @@
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
 #include "ftp/CTrustedCertificates.h"
+#include "run/CProtocolSetup.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "transfer/CProgressMeter.h"
@@ -342,6 +343,18 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
                    run->SetWaitingForUser(false);
                    return consent;
                });
+    // Over SFTP a host key that is not known is put to the user the same way.
+    CProtocolSetup::Apply(
+        *connection, m_settings, std::string(),
+        [&host = m_host, run = run.get()](const CHostKeyQuestion& question) {
+            if (run->Automatic())
+                return CertificateTrust::Reject;
+            run->SetWaitingForUser(true);
+            const CertificateTrust trust = host.AskHostKeyTrust(question);
+            run->SetWaitingForUser(false);
+            return trust;
+        },
+        [run = run.get()](const std::string& fingerprint) { run->SetAcceptedCertificate(fingerprint); });
     PrepareConnection(*connection, 1);
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
@@ -350,7 +363,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     // (so that a server with a session limit counts the first one first), when no question can come
     // up about a certificate or about plain FTP (the user chose plain FTP); else once it is in.
     std::function<void()> early = EarlyLogins(run);
-    if (CTrustedCertificates::EncryptionFromSetting(settings.encryption) == FtpEncryption::Plain)
+    if (settings.protocol == 0 && CTrustedCertificates::EncryptionFromSetting(settings.encryption) == FtpEncryption::Plain)
         connection->SetGreetedCallback(std::exchange(early, nullptr));
     run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next), early, run = run.get()] {
         const CConnectionTarget target = CConnectionTarget::Of(settings);
@@ -360,7 +373,7 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
             early();
         const std::string host = CFtpConnection::HostName(settings.ftpServer);
         const int port = CFtpConnection::EffectivePort(
-            settings.port, CTrustedCertificates::EncryptionFromSetting(settings.encryption));
+            settings.port, CTrustedCertificates::EncryptionFromSetting(settings.encryption), connection->Protocol());
         std::string error;
         if (!opened)
             error = ConnectFailureText(*connection, host, port);

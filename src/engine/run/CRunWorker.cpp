@@ -8,6 +8,7 @@
 #include "app/StringIds.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CTrustedCertificates.h"
+#include "run/CProtocolSetup.h"
 #include "list/CTransferList.h"
 #include "list/RowWord.h"
 #include "run/CRun.h"
@@ -81,6 +82,8 @@ std::function<bool(CFtpConnection&)> CRunWorker::FurtherLogin(const CViewSetting
                                                                                 : CertificateTrust::Reject;
                    },
                    nullptr); // the first connection went on without TLS only if it was allowed to
+        // Over SFTP: the host key the first connection was allowed, and no question.
+        CProtocolSetup::Apply(connection, settings, accepted);
         return connection.Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
     };
 }

@@ -55,17 +55,11 @@ TEST(SftpConnection, EveryCallOfAPassLandsOnTheServer)
     CFtpServerProcess server(FtpServerKind::Sshd, served.Str());
     ASSERT_TRUE(server.Started()) << server.Error();
     CSftpLogin login{server, {}, {}};
-    const std::string hostKey = CSshHostKey::FromBase64([&] {
-        std::ifstream in(server.HostPublicKey());
-        std::string type, key;
-        in >> type >> key;
-        return key;
-    }()).fingerprint;
-    auto connection = login.Open(server.ClientKey(), hostKey);
+    auto connection = login.Open(server.ClientKey(), server.HostKeyFingerprint());
     ASSERT_TRUE(connection->IsOpen()) << connection->LastResponse();
     EXPECT_TRUE(connection->IsEncrypted());
     const std::string root = served.Str();
-    EXPECT_EQ(connection->LoginDirectory().front(), '/') << "read with pwd after the login";
+    EXPECT_EQ(connection->LoginDirectory(), served.Str()) << "read with pwd after the login";
 
     const std::string text = "line one\r\nline two\n";
     std::ofstream(local.Path() / "page.html", std::ios::binary) << text;
