@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Runs OpenSSH's sshd on 127.0.0.1 for the tests: SFTP only (internal-sftp), public-key login.
 
-usage: sshd_server.py --root DIR --client-key PATH
+usage: sshd_server.py --root DIR --client-key PATH [--password PW]
 
 Makes a host key (ed25519) of its own and a client key pair at PATH and PATH.pub (the key that may
 log in), writes the host's public key to PATH.host.pub, and prints the port as the first line of
@@ -10,6 +10,10 @@ stays until it is killed (SIGTERM also stops sshd). Run as root, sshd runs as th
 "ftp" user, which owns DIR for the time being, so a session can write nowhere else; run as another
 user, sshd runs as that user. Never a system service: no PAM, no privilege separation, its own
 configuration. Exits with status 77 when sshd or ssh-keygen is missing.
+
+--password PW (root only, else exit 77) lets "ftp" log in with PW as well: sshd then runs as root,
+in a mount namespace of its own (unshare -m) where /etc/shadow is a copy that gives "ftp" that
+password; the system's files are never touched.
 """
 import argparse
 import os
@@ -32,11 +36,31 @@ def free_port():
         return s.getsockname()[1]
 
 
+def password_sshd(work, user, password, command):
+    """The sshd command run as root with a shadow file of its own in which user has password."""
+    hashed = subprocess.run(["openssl", "passwd", "-6", "-stdin"], input=password, capture_output=True,
+                            text=True, check=True).stdout.strip()
+    shadow = os.path.join(work, "shadow")
+    with open("/etc/shadow") as real, open(shadow, "w") as out:
+        for line in real:
+            if line.split(":")[0] != user:
+                out.write(line)
+        out.write("%s:%s:19000:0:99999:7:::\n" % (user, hashed))
+    os.chmod(shadow, 0o640)
+    script = "mount --bind %s /etc/shadow && mkdir -p /run/sshd && exec %s" % (
+        shadow, " ".join(command))
+    return ["unshare", "-m", "--propagation", "private", "sh", "-c", script]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
     parser.add_argument("--client-key", required=True)
+    parser.add_argument("--password")
     options = parser.parse_args()
+    if options.password is not None and (os.geteuid() != 0 or not shutil.which("unshare")):
+        print("a password login needs root and unshare", file=sys.stderr)
+        sys.exit(77)
     if not os.access(SSHD, os.X_OK) or not os.access(KEYGEN, os.X_OK):
         print("sshd or ssh-keygen is not installed", file=sys.stderr)
         sys.exit(77)
@@ -57,7 +81,8 @@ def main():
     with open(config, "w") as out:
         out.write("\n".join([
             "ListenAddress 127.0.0.1", "Port %d" % port, "HostKey %s" % host_key, "PidFile none",
-            "UsePAM no", "StrictModes no", "PasswordAuthentication no",
+            "UsePAM no", "StrictModes no",
+            "PasswordAuthentication %s" % ("no" if options.password is None else "yes"),
             "KbdInteractiveAuthentication no", "PubkeyAuthentication yes",
             "AuthorizedKeysFile %s" % authorized, "AllowUsers %s" % user,
             "Subsystem sftp internal-sftp", "ForceCommand internal-sftp -d %s" % os.path.abspath(options.root),
@@ -65,11 +90,15 @@ def main():
     command = [SSHD, "-D", "-e", "-f", config]
     if os.geteuid() == 0:
         for path in [work, host_key, config, authorized]:
-            os.chown(path, account.pw_uid, account.pw_gid)
+            if options.password is None:
+                os.chown(path, account.pw_uid, account.pw_gid)
         for top, dirs, files in os.walk(options.root):
             for name in [top] + [os.path.join(top, f) for f in files]:
                 os.chown(name, account.pw_uid, account.pw_gid)
-        command = ["/usr/sbin/runuser", "-u", user, "--"] + command
+        if options.password is None:
+            command = ["/usr/sbin/runuser", "-u", user, "--"] + command
+        else:
+            command = password_sshd(work, user, options.password, command)
     log = open(os.path.join(work, "sshd.log"), "w")
     server = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT)
 

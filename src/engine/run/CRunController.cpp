@@ -419,6 +419,11 @@ std::string CRunController::ConnectFailureText(CFtpConnection& connection, const
     if (connection.LastResponse().rfind("530", 0) == 0) {
         text += '\n';
         text += Tr("T.CheckLogin", "Check the user name and the password in File > Properties.");
+    } else if (connection.Protocol() == FtpProtocol::Sftp && connection.LastError() == kErrorExtended) {
+        // Over SFTP the login itself was refused (its text names the methods the server offers).
+        text += '\n';
+        text += Tr("T.CheckSshLogin",
+                   "Check the user name, the password and the private key file in File > Properties.");
     }
     return text;
 }

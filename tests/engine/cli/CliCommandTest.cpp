@@ -461,3 +461,35 @@ INSTANTIATE_TEST_SUITE_P(
         SafetyCase{"SavedRowsPointingOut", {"secret.txt"}, {"send", "LIST"}, 1, {"secret.txt"}, {},
                    {"site/up.txt"}}),
     [](const ::testing::TestParamInfo<SafetyCase>& param) { return std::string(param.param.name); });
+
+TEST_F(CliTest, OverSftpAnUnknownHostKeyOrARefusedLoginExitsThreeAndTrustOrThePasswordLetsItIn)
+{
+    StartServer(FtpServerKind::Sshd, {"--password", "s3cret-Pw"}); // root only: sshd checks the password
+    const std::string fingerprint = m_server->HostKeyFingerprint();
+    const std::string key = "127.0.0.1:" + std::to_string(m_server->Port());
+    WriteSetting("HostKeys", key.c_str(), "");
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string keyFile, secret;
+        int exitCode;
+        std::string said;
+    } cases[] = {
+        {"unknown key", {"upload"}, m_server->ClientKey(), "", 3, "Key: ssh-ed25519 " + fingerprint},
+        {"another key trusted", {"upload", "--trust", "SHA256:" + std::string(43, 'A')}, m_server->ClientKey(), "", 3,
+         "--trust names another"},
+        {"key trusted, key login", {"upload", "--trust", fingerprint}, m_server->ClientKey(), "", 0, ""},
+        {"remembered, wrong password", {"upload", "--password-env", "SKERROW_TEST_SECRET"}, "", "wrong", 3,
+         "the server offers: publickey,password"},
+        {"password login", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, "", "s3cret-Pw", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteSetting("Configure", "KeyFile", c.keyFile);
+        const CCliResult result = Cli(c.args, {"SKERROW_TEST_SECRET=" + c.secret, "SSH_AUTH_SOCK="});
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(CSettingsFile().ReadString("HostKeys", key.c_str()), fingerprint) << "--trust remembers it";
+    ExpectSiteServed();
+}
