@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "list/RowWord.h"
+#include "log/CCommandLog.h"
+#include "log/CLogFile.h"
 #include "support/CRunControlFixture.h"
 
 namespace skerrow {
@@ -39,6 +41,8 @@ TEST_F(RunSftpTest, ATrickySiteGoesUpUnderTemporaryNamesAndIsReplacedThenDeleted
     m_served.WriteFile("site/leftover/old.html", "gone locally");
     std::filesystem::create_symlink("/", m_served.Path() / "site/leftover/root-link");
 
+    const auto log = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(log);
     for (const char* round : {"first ", "second "}) {
         SCOPED_TRACE(round);
         for (const std::string& name : names)
@@ -50,6 +54,11 @@ TEST_F(RunSftpTest, ATrickySiteGoesUpUnderTemporaryNamesAndIsReplacedThenDeleted
         for (const std::string& name : names)
             EXPECT_EQ(m_served.ReadFile("site/" + name), round + name + "\r\n") << "byte for byte";
         EXPECT_EQ(Debris(), std::vector<std::string>{});
+        // Each operation is a line of the log: one upload of each file, under its temporary name.
+        int puts = 0;
+        for (const CLogLine& line : log->Drain(100000))
+            puts += line.text.find("> put ") != std::string::npos && line.text.find(".skerrow-part") != std::string::npos;
+        EXPECT_EQ(puts, static_cast<int>(names.size() + 3));
     }
     EXPECT_EQ(m_host.hostKeyQuestions.load(), 0) << "the settings hold the key";
 
@@ -91,16 +100,24 @@ TEST_F(RunSftpTest, AnUnknownHostKeyIsAskedOnceARunAndStopEndsTheUpload)
         named = named || message.find(m_server->HostKeyFingerprint()) != std::string::npos;
     EXPECT_TRUE(named);
 
-    // Trusted once: one question for the run's four connections; Stop during the upload.
+    // Trusted once: one question for the run's four connections, which send the small files while
+    // the big one goes; Stop during its upload.
+    const auto log = std::make_shared<CCommandLog>();
+    Controller().SetCommandLog(log);
     m_host.hostKeyAnswer = CertificateTrust::Once;
     Controller().OnFindFilesTransfer();
     const auto part = m_served.Path() / "site/.big.bin.skerrow-part";
     ASSERT_TRUE(m_host.PumpUntil(
-        [&part] {
+        [&] {
             std::error_code ec;
-            return std::filesystem::file_size(part, ec) > 0 && !ec;
+            return std::filesystem::file_size(part, ec) > 0 && !ec && ServedMatches("index.html") &&
+                   ServedMatches("/img/logo.gif") && ServedMatches("/about/team/people.htm");
         },
         std::chrono::seconds(30)));
+    int logins = 0;
+    for (const CLogLine& line : log->Drain(100000))
+        logins += line.text.find("> PWD") != std::string::npos;
+    EXPECT_EQ(logins, 4);
     Controller().StopActivity();
     ASSERT_TRUE(m_host.PumpUntilIdle());
     EXPECT_EQ(m_host.hostKeyQuestions.load(), 2);
