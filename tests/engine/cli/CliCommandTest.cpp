@@ -482,14 +482,23 @@ TEST_F(CliTest, OverSftpAnUnknownHostKeyOrARefusedLoginExitsThreeAndTrustOrThePa
         {"remembered, wrong password", {"upload", "--password-env", "SKERROW_TEST_SECRET"}, "", "wrong", 3,
          "the server offers: publickey,password"},
         {"password login", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, "", "s3cret-Pw", 0, ""},
+        {"the agent's key", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, "", "wrong", 0, ""},
     };
+    // The user's SSH agent, holding the client key (the last case logs in with it).
+    const std::string agent = m_settingsDir.Str() + "/agent.sock";
+    ASSERT_EQ(std::system(("ssh-agent -a " + agent + " > " + agent + ".env && SSH_AUTH_SOCK=" + agent + " ssh-add -q " +
+                           m_server->ClientKey()).c_str()),
+              0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WriteSetting("Configure", "KeyFile", c.keyFile);
-        const CCliResult result = Cli(c.args, {"SKERROW_TEST_SECRET=" + c.secret, "SSH_AUTH_SOCK="});
+        const std::string sock = c.what == std::string("the agent's key") ? agent : "";
+        const CCliResult result = Cli(c.args, {"SKERROW_TEST_SECRET=" + c.secret, "SSH_AUTH_SOCK=" + sock});
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
         EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
     }
+    std::system(("SSH_AGENT_PID=$(sed -n 's/^SSH_AGENT_PID=\\([0-9]*\\);.*/\\1/p' " + agent +
+                 ".env) ssh-agent -k > /dev/null").c_str());
     EXPECT_EQ(CSettingsFile().ReadString("HostKeys", key.c_str()), fingerprint) << "--trust remembers it";
     ExpectSiteServed();
 }
