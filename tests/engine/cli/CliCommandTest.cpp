@@ -13,6 +13,7 @@
 
 #include "list/CSavedListFile.h"
 #include "list/RowWord.h"
+#include "settings/CPasswordCodec.h"
 #include "settings/CSettingsFile.h"
 #include "support/CCliProcess.h"
 #include "support/CRunControlFixture.h"
@@ -468,6 +469,13 @@ TEST_F(CliTest, OverSftpAnUnknownHostKeyOrARefusedLoginExitsThreeAndTrustOrThePa
     const std::string fingerprint = m_server->HostKeyFingerprint();
     const std::string key = "127.0.0.1:" + std::to_string(m_server->Port());
     WriteSetting("HostKeys", key.c_str(), "");
+    // The same key under a passphrase, kept in the settings as the password is.
+    const std::string locked = m_settingsDir.Str() + "/locked_key";
+    std::filesystem::copy_file(m_server->ClientKey(), locked);
+    ASSERT_EQ(std::system(("ssh-keygen -q -p -N pass-phrase -f " + locked + " > /dev/null").c_str()), 0);
+    std::string passphrase = "pass-phrase";
+    CPasswordCodec().Encode(passphrase);
+    WriteSetting("Configure", "KeyPassphrase", passphrase);
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -483,6 +491,8 @@ TEST_F(CliTest, OverSftpAnUnknownHostKeyOrARefusedLoginExitsThreeAndTrustOrThePa
          "the server offers: publickey,password"},
         {"password login", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, "", "s3cret-Pw", 0, ""},
         {"the agent's key", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, "", "wrong", 0, ""},
+        {"a key under its passphrase", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, locked, "wrong",
+         0, ""},
     };
     // The user's SSH agent, holding the client key (the last case logs in with it).
     const std::string agent = m_settingsDir.Str() + "/agent.sock";
