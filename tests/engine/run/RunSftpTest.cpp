@@ -122,8 +122,10 @@ TEST_F(RunSftpTest, AnUnknownHostKeyIsAskedOnceARunAndStopEndsTheUpload)
     ASSERT_TRUE(m_host.PumpUntilIdle());
     EXPECT_EQ(m_host.hostKeyQuestions.load(), 2);
     for (const CTransferRow& row : m_list.Snapshot()) {
-        if (row.name == "big.bin")
-            EXPECT_TRUE(RowStateOf(row.word) == kRowPending && row.error.empty()) << row.error;
+        if (row.name == "big.bin") {
+            EXPECT_EQ(RowStateOf(row.word), kRowPending);
+            EXPECT_EQ(row.error, "");
+        }
     }
     EXPECT_FALSE(Served("site/big.bin"));
 }
