@@ -100,16 +100,18 @@ def main():
         else:
             command = password_sshd(work, user, options.password, command)
     log = open(os.path.join(work, "sshd.log"), "w")
-    server = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT)
+    # A group of its own, so that SIGTERM reaches sshd (and its sessions) through runuser too.
+    server = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+    stopping = []
 
     def stop(*_):
-        server.terminate()
+        # Only signals: the main thread's wait for sshd ends once it is gone, and cleans up. sshd
+        # and its sessions have nothing to save: they go at once.
+        stopping.append(True)
         try:
-            server.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            server.kill()
-        shutil.rmtree(work, ignore_errors=True)
-        sys.exit(0)
+            os.killpg(server.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
 
     signal.signal(signal.SIGTERM, stop)
     for _ in range(200):
@@ -127,8 +129,17 @@ def main():
     print(port)
     print(user, flush=True)
     sys.stdout.close()
-    server.wait()
-    stop()
+    try:
+        server.wait(timeout=None)
+    finally:
+        if not stopping:
+            stop()
+        try:
+            server.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            os.killpg(server.pid, signal.SIGKILL)
+            server.wait()
+        shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":

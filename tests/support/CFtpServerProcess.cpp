@@ -111,6 +111,25 @@ void CFtpServerProcess::Kill()
     m_pid = -1;
 }
 
+void CFtpServerProcess::DropSessions()
+{
+    // The server's processes: its wrapper's descendants. A session is an "sshd: ..." process that
+    // is not the listener.
+    std::vector<pid_t> family{m_pid};
+    for (size_t at = 0; at < family.size(); ++at) {
+        std::ifstream children("/proc/" + std::to_string(family[at]) + "/task/" + std::to_string(family[at]) +
+                               "/children");
+        for (pid_t child = 0; children >> child;)
+            family.push_back(child);
+    }
+    for (const pid_t pid : family) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
+        const std::string command((std::istreambuf_iterator<char>(in)), {});
+        if (command.rfind("sshd: ", 0) == 0 && command.find("[listener]") == std::string::npos)
+            kill(pid, SIGKILL);
+    }
+}
+
 std::string CFtpServerProcess::HostKeyFingerprint() const
 {
     std::ifstream in(HostPublicKey());

@@ -43,6 +43,9 @@ public:
     void Suspend();
     void Resume();
     void Kill();
+    // sshd: kills the processes of its open sessions at once (a dropped link, as the client sees
+    // it); the server goes on taking new ones.
+    void DropSessions();
 
     static const char* Name(FtpServerKind kind);
     // Names the cases of a test parameterised by server kind.

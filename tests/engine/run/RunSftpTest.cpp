@@ -18,6 +18,7 @@ using test::FtpServerKind;
 
 class RunSftpTest : public test::RunControlTest {
 protected:
+
     // Every name below the served directory that a run may leave behind by mistake.
     std::vector<std::string> Debris() const
     {
@@ -114,10 +115,15 @@ TEST_F(RunSftpTest, AnUnknownHostKeyIsAskedOnceARunAndStopEndsTheUpload)
                    ServedMatches("/img/logo.gif") && ServedMatches("/about/team/people.htm");
         },
         std::chrono::seconds(30)));
+    // The first connection is busy with big.bin: a further one sent the others.
     int logins = 0;
-    for (const CLogLine& line : log->Drain(100000))
-        logins += line.text.find("> PWD") != std::string::npos;
-    EXPECT_EQ(logins, 4);
+    EXPECT_TRUE(m_host.PumpUntil(
+        [&] {
+            for (const CLogLine& line : log->Drain(100000))
+                logins += line.text.find("> PWD") != std::string::npos;
+            return logins == 4;
+        },
+        std::chrono::seconds(20)));
     Controller().StopActivity();
     ASSERT_TRUE(m_host.PumpUntilIdle());
     EXPECT_EQ(m_host.hostKeyQuestions.load(), 2);
@@ -128,6 +134,31 @@ TEST_F(RunSftpTest, AnUnknownHostKeyIsAskedOnceARunAndStopEndsTheUpload)
         }
     }
     EXPECT_FALSE(Served("site/big.bin"));
+}
+
+TEST_F(RunSftpTest, ADroppedLinkIsTriedAgainOnAFreshLogin)
+{
+    StartServer(FtpServerKind::Sshd);
+    WriteSetting("Advanced", "Connections", "1");
+    m_local.MakeFileOfSize("big.bin", 128u * 1024 * 1024);
+    Controller().OnFindFilesTransfer();
+    const auto part = m_served.Path() / "site/.big.bin.skerrow-part";
+    ASSERT_TRUE(m_host.PumpUntil(
+        [&] {
+            std::error_code ec;
+            return std::filesystem::file_size(part, ec) > 0 && !ec;
+        },
+        std::chrono::seconds(30)));
+    m_server->DropSessions();
+    ASSERT_TRUE(m_host.PumpUntilIdle(std::chrono::seconds(120)));
+    EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
+    const std::string compare = "cmp -s " + m_served.Str() + "/site/big.bin " + m_local.Str() + "/big.bin";
+    EXPECT_EQ(std::system(compare.c_str()), 0) << "the file is whole after the new try";
+    for (const CTransferRow& row : m_list.Snapshot()) {
+        if (row.name == "big.bin") {
+            EXPECT_EQ(row.error.rfind("Sent on try 2 of 3", 0), 0u) << row.error;
+        }
+    }
 }
 
 } // namespace
