@@ -1,7 +1,7 @@
-// The connection over SFTP against a real OpenSSH server on 127.0.0.1: every call a pass makes
-// (directories, uploads, listings with links, renames over an existing file, deletes) lands where
-// FTP's would, each operation a line of the log; and the login fails clearly: a host key nobody
-// trusts, a key the server does not take (with the methods it offers).
+// The connection over SFTP against a real OpenSSH server on 127.0.0.1: the refusals a pass must
+// read right (a rename over an existing file, a directory that is not there), and a login that
+// fails clearly: a host key nobody trusts, a key the server does not take (with the methods it
+// offers).
 
 #include <gtest/gtest.h>
 
@@ -20,12 +20,6 @@ namespace {
 using test::CFtpServerProcess;
 using test::CTempDir;
 using test::FtpServerKind;
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A connection that trusts the test server's key for the run, logging in with its client key.
 struct CSftpLogin {
@@ -49,7 +43,8 @@ struct CSftpLogin {
     }
 };
 
-TEST(SftpConnection, EveryCallOfAPassLandsOnTheServer)
+// What a whole run does not show: the refusals, and the rename that OpenSSH refuses over a file.
+TEST(SftpConnection, RefusalsReadAsTheServerGaveThem)
 {
     CTempDir served, local;
     CFtpServerProcess server(FtpServerKind::Sshd, served.Str());
@@ -59,42 +54,22 @@ TEST(SftpConnection, EveryCallOfAPassLandsOnTheServer)
     ASSERT_TRUE(connection->IsOpen()) << connection->LastResponse();
     EXPECT_TRUE(connection->IsEncrypted());
     const std::string root = served.Str();
-    EXPECT_EQ(connection->LoginDirectory(), served.Str()) << "read with pwd after the login";
+    EXPECT_EQ(connection->LoginDirectory(), root) << "read with pwd after the login";
 
-    const std::string text = "line one\r\nline two\n";
-    std::ofstream(local.Path() / "page.html", std::ios::binary) << text;
+    std::ofstream(local.Path() / "page.html", std::ios::binary) << "page";
     ASSERT_TRUE(connection->CreateDirectory(root + "/a b"));
     EXPECT_FALSE(connection->CreateDirectory(root + "/a b")) << "made twice";
     EXPECT_EQ(connection->LastError(), kErrorExtended);
     EXPECT_NE(connection->LastResponse().find("mkdir"), std::string::npos) << connection->LastResponse();
-    ASSERT_TRUE(connection->SetCurrentDirectory(root + "/a b"));
     EXPECT_FALSE(connection->SetCurrentDirectory(root + "/missing"));
     ASSERT_TRUE(connection->SetCurrentDirectory(root + "/a b"));
-    ASSERT_TRUE(connection->PutFile((local.Path() / "page.html").string(), "q\"uote.html", kTransferAscii));
-    EXPECT_EQ(ReadAll(served.Path() / "a b" / "q\"uote.html"), text) << "text goes byte for byte";
-    ASSERT_TRUE(connection->PutFile((local.Path() / "page.html").string(), "page.html", kTransferBinary));
-    std::filesystem::create_symlink("/", served.Path() / "a b" / "link");
-
-    std::vector<CFindRecord> records;
-    ASSERT_TRUE(connection->ListForWalk("*", records));
-    std::sort(records.begin(), records.end(), [](auto& l, auto& r) { return l.name < r.name; });
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].name, "link");
-    EXPECT_TRUE(records[0].link);
-    EXPECT_EQ(records[1].name, "page.html");
-    EXPECT_EQ(records[1].size, text.size());
-    EXPECT_EQ(records[2].name, "q\"uote.html");
-
-    // Renaming over an existing file: OpenSSH refuses, and says so as a refusal.
-    EXPECT_EQ(connection->Rename("page.html", "q\"uote.html"), CFtpConnection::RenameResult::ToRefused);
+    for (const char* name : {"page.html", "other.html"})
+        ASSERT_TRUE(connection->PutFile((local.Path() / "page.html").string(), name, kTransferBinary));
+    EXPECT_EQ(connection->Rename("page.html", "other.html"), CFtpConnection::RenameResult::ToRefused);
     EXPECT_EQ(connection->Rename("page.html", "moved.html"), CFtpConnection::RenameResult::Done);
-    EXPECT_TRUE(std::filesystem::exists(served.Path() / "a b" / "moved.html"));
-    EXPECT_TRUE(connection->DeleteFile("moved.html"));
-    EXPECT_TRUE(connection->DeleteFile(root + "/a b/q\"uote.html"));
-    std::filesystem::remove(served.Path() / "a b" / "link");
-    EXPECT_TRUE(connection->RemoveDirectory(root + "/a b"));
-    EXPECT_FALSE(std::filesystem::exists(served.Path() / "a b"));
-    EXPECT_NE(std::find(login.log.begin(), login.log.end(), "> rmdir " + root + "/a b"), login.log.end());
+    EXPECT_NE(std::find(login.log.begin(), login.log.end(), "> rename " + root + "/a b/page.html " + root +
+                                                                "/a b/moved.html"),
+              login.log.end());
 }
 
 TEST(SftpConnection, ALoginThatCannotGoOnSaysWhy)
