@@ -227,11 +227,14 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     }
     const int tries = m_queue->TriesOf(row);
     if (tries > 1) {
+        // Read before the fence is taken: the queue's lock is never taken inside the fence's (a
+        // connection waiting in the queue asks the fence whether the run was stopped).
+        const std::string before = m_queue->LastFailure(row);
         Apply([&] {
             m_context.list.SetRowState(
                 row, kRowDone,
                 FormatText(Tr("T.SentOnTry", "Sent on try %d of %d; the try before failed: %s").c_str(), tries,
-                           m_context.tries, m_queue->LastFailure(row).c_str()));
+                           m_context.tries, before.c_str()));
         });
         return true;
     }
