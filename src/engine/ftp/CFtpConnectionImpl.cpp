@@ -843,7 +843,8 @@ std::string CFtpConnection::Impl::SftpUrl(const std::string& path, bool dir) con
 
 void CFtpConnection::Impl::LogSftpOutcome(int code)
 {
-    if (!log)
+    // An abort is ours (Stop, or a login nobody needed any more): the server said nothing.
+    if (!log || code == kErrorOperationCancelled)
         return;
     if (code == kErrorNone) {
         log("< " + Tr("SFTP.Done", "done"));
