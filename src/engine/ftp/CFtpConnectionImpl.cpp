@@ -633,23 +633,7 @@ void CFtpConnection::Impl::ApplyTimeouts()
 
 void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::string& password, bool passive)
 {
-    if (IsSftp()) {
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Impl::Debug);
-        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::Progress);
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-        curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
-        curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
-        curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
-        curl_easy_setopt(curl, CURLOPT_NEW_DIRECTORY_PERMS, 0755L);
-        curl_easy_setopt(curl, CURLOPT_NEW_FILE_PERMS, 0644L);
-        ApplyTimeouts();
-        tlsSetupFailed = !sftp.Setup(curl, user, password);
-        return;
-    }
+    // What both protocols share: our callbacks, the buffers, the keep-alive and the time-outs.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Impl::Debug);
@@ -657,6 +641,17 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Impl::Progress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
+    curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    ApplyTimeouts();
+    if (IsSftp()) {
+        curl_easy_setopt(curl, CURLOPT_NEW_DIRECTORY_PERMS, 0755L);
+        curl_easy_setopt(curl, CURLOPT_NEW_FILE_PERMS, 0644L);
+        tlsSetupFailed = !sftp.Setup(curl, user, password);
+        return;
+    }
+    // FTP: the data connection's socket is followed (see BytesTaken), the login, the mode.
     curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
     curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
@@ -665,10 +660,6 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(curl, CURLOPT_FTPPORT, passive ? nullptr : "-");
     curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR_NONE));
-    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
-    curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
-    ApplyTimeouts();
     SetupTls();
 }
 

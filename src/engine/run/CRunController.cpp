@@ -32,6 +32,19 @@
 namespace skerrow {
 namespace {
 
+// A question put to the user from the connecting thread, which waits for the answer (the stop timer
+// leaves it alone meanwhile); an automatic run never asks and takes its own answer.
+template <typename Answer, typename Ask>
+Answer AskFromRun(CRun& run, Answer automatic, const Ask& ask)
+{
+    if (run.Automatic())
+        return automatic;
+    run.SetWaitingForUser(true);
+    const Answer answer = ask();
+    run.SetWaitingForUser(false);
+    return answer;
+}
+
 // A stop timer that finds the worker between two calls looks again this soon.
 constexpr int kStopRecheckMs = 100;
 
@@ -324,11 +337,8 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         .Apply(*connection, m_settings.ftpServer, m_settings.port,
                CTrustedCertificates::EncryptionFromSetting(m_settings.encryption),
                [&host = m_host, run = run.get()](const CCertificateInfo& info) {
-                   if (run->Automatic())
-                       return CertificateTrust::Reject;
-                   run->SetWaitingForUser(true);
-                   const CertificateTrust trust = host.AskCertificateTrust(info);
-                   run->SetWaitingForUser(false);
+                   const CertificateTrust trust =
+                       AskFromRun(*run, CertificateTrust::Reject, [&] { return host.AskCertificateTrust(info); });
                    if (trust != CertificateTrust::Reject)
                        run->SetAcceptedCertificate(info.fingerprint);
                    return trust;
@@ -336,23 +346,13 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
                // A server that offers no TLS: the window asks; an automatic run goes on, as stored
                // settings of plain-FTP sites rely on, and says so in the status and the log.
                [&host = m_host, run = run.get()](const std::string& server, int port) {
-                   if (run->Automatic())
-                       return PlainConsent::Once;
-                   run->SetWaitingForUser(true);
-                   const PlainConsent consent = host.AskPlainConsent(server, port);
-                   run->SetWaitingForUser(false);
-                   return consent;
+                   return AskFromRun(*run, PlainConsent::Once, [&] { return host.AskPlainConsent(server, port); });
                });
     // Over SFTP a host key that is not known is put to the user the same way.
     CProtocolSetup::Apply(
         *connection, m_settings, std::string(),
         [&host = m_host, run = run.get()](const CHostKeyQuestion& question) {
-            if (run->Automatic())
-                return CertificateTrust::Reject;
-            run->SetWaitingForUser(true);
-            const CertificateTrust trust = host.AskHostKeyTrust(question);
-            run->SetWaitingForUser(false);
-            return trust;
+            return AskFromRun(*run, CertificateTrust::Reject, [&] { return host.AskHostKeyTrust(question); });
         },
         [run = run.get()](const std::string& fingerprint) { run->SetAcceptedCertificate(fingerprint); });
     PrepareConnection(*connection, 1);

@@ -18,10 +18,9 @@
 #include "settings/CFolderBrowser.h"
 #include "settings/CGroupMnemonic.h"
 #include "settings/CHelpLauncher.h"
-#include "settings/CKeyFileCheck.h"
 #include "settings/CNumberExchange.h"
 #include "settings/CPasswordCodec.h"
-#include "settings/CPcDirCheck.h"
+#include "settings/CPathFieldCheck.h"
 #include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
 #include "settings/CSingleLineFilter.h"
@@ -283,8 +282,8 @@ bool CConnectDlg::TakeValues()
 
 bool CConnectDlg::TransferDataFromWindow()
 {
-    return TakeValues() && (m_deleting || CPcDirCheck::Accepts(m_pcDir, m_pcDirStored.Shown())) &&
-           CKeyFileCheck::Accepts(m_keyFile, m_keyFileStored.Shown()) && StoreConfigure() && StoreLastRun();
+    return TakeValues() && (m_deleting || CPathFieldCheck::AcceptsFolder(m_pcDir, m_pcDirStored.Shown())) &&
+           CPathFieldCheck::AcceptsFile(m_keyFile, m_keyFileStored.Shown()) && StoreConfigure() && StoreLastRun();
 }
 
 // Stops at the first write that fails, reports it and keeps the dialog open. The password and the

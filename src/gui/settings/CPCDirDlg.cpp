@@ -11,7 +11,7 @@
 #include "app/StringIds.h"
 #include "settings/CFolderBrowser.h"
 #include "settings/CHelpLauncher.h"
-#include "settings/CPcDirCheck.h"
+#include "settings/CPathFieldCheck.h"
 #include "settings/CSettingsAlert.h"
 #include "settings/CSettingsFile.h"
 #include "settings/CSingleLineFilter.h"
@@ -86,7 +86,7 @@ bool CPCDirDlg::TransferDataToWindow()
 
 bool CPCDirDlg::TransferDataFromWindow()
 {
-    if (!CPcDirCheck::Accepts(m_pcDir, m_pcDirStored.Shown()))
+    if (!CPathFieldCheck::AcceptsFolder(m_pcDir, m_pcDirStored.Shown()))
         return false;
     m_pcDirValue = m_pcDir->GetValue();
     m_selectAllValue = m_selectAll->GetValue();
