@@ -1,7 +1,6 @@
 // The connection over SFTP against a real OpenSSH server on 127.0.0.1: the refusals a pass must
-// read right (a rename over an existing file, a directory that is not there), and a login that
-// fails clearly: a host key nobody trusts, a key the server does not take (with the methods it
-// offers).
+// read right (a rename over an existing file, a directory that is not there). Logins that fail are
+// tested through whole runs and the headless command.
 
 #include <gtest/gtest.h>
 
@@ -70,23 +69,6 @@ TEST(SftpConnection, RefusalsReadAsTheServerGaveThem)
     EXPECT_NE(std::find(login.log.begin(), login.log.end(), "> rename " + root + "/a b/page.html " + root +
                                                                 "/a b/moved.html"),
               login.log.end());
-}
-
-TEST(SftpConnection, ALoginThatCannotGoOnSaysWhy)
-{
-    CTempDir served;
-    CFtpServerProcess server(FtpServerKind::Sshd, served.Str());
-    ASSERT_TRUE(server.Started()) << server.Error();
-    CSftpLogin login{server, {}, {}};
-    auto untrusted = login.Open(server.ClientKey(), "");
-    EXPECT_FALSE(untrusted->IsOpen());
-    EXPECT_EQ(untrusted->LastError(), kErrorHostKeyRefused);
-    EXPECT_EQ(untrusted->RefusedHostKey().type, "ssh-ed25519");
-    // A key the server does not hold, with the key's own fingerprint trusted: the login is refused.
-    auto refused = login.Open("/nonexistent/key", untrusted->RefusedHostKey().fingerprint);
-    EXPECT_FALSE(refused->IsOpen());
-    EXPECT_EQ(refused->LastError(), kErrorExtended);
-    EXPECT_NE(refused->LastResponse().find("publickey"), std::string::npos) << refused->LastResponse();
 }
 
 } // namespace
