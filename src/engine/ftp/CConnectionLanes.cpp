@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CStringTable.h"
+#include "app/CThreadJoiner.h"
 #include "app/CThreadPriority.h"
 #include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
@@ -31,18 +32,25 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
     // What the first login learned: a server without TLS is not asked again by every further one.
     const bool withoutTls = m_first.FellBackToPlain();
     std::vector<std::unique_ptr<Lane>> lanes;
+    // Whatever is thrown here (a start that fails, the first connection's share) is thrown only once
+    // every lane started has been cut off and has ended: they use this object, share and wanted.
+    CThreadJoiner started([&lanes] {
+        for (const auto& lane : lanes)
+            lane->connection->Abort();
+    });
     const int early = m_setup.early ? m_setup.early->Count() : 0;
     for (int i = 1; i < count && (m_setup.open || i <= early) && wanted(); ++i) {
-        auto lane = std::make_unique<Lane>();
+        lanes.push_back(std::make_unique<Lane>());
+        Lane& lane = *lanes.back();
         if (i <= early) {
-            lane->early = i - 1; // tracked and prepared when its login began
-            lane->connection = m_setup.early->Connection(lane->early);
+            lane.early = i - 1; // tracked and prepared when its login began
+            lane.connection = m_setup.early->Connection(lane.early);
         } else {
             if (m_setup.track)
-                m_setup.track(lane->connection);
-            lane->connection->SetTlsKnownAbsent(withoutTls);
+                m_setup.track(lane.connection);
+            lane.connection->SetTlsKnownAbsent(withoutTls);
         }
-        lane->thread = std::thread([this, &share, &wanted, state = lane.get()] {
+        lane.thread = std::thread([this, &share, &wanted, state = &lane] {
             CThreadPriority::BelowTheWindow();
             // Whatever the lane meets ends the lane, never the program; the caller hears of it after the join.
             try {
@@ -54,23 +62,16 @@ void CConnectionLanes::Run(const Share& share, const std::function<bool()>& want
             }
             state->settled.store(true);
         });
-        lanes.push_back(std::move(lane));
+        started.Add(lane.thread);
     }
-    try {
-        share(m_first);
-    } catch (...) {
-        for (const auto& lane : lanes) {
-            lane->connection->Abort();
-            lane->thread.join();
-        }
-        throw;
-    }
+    share(m_first);
     for (const auto& lane : lanes) {
         if (!lane->settled.load())
             lane->connection->Abort();
     }
     for (const auto& lane : lanes)
         lane->thread.join();
+    started.Release();
     m_used = 1 + static_cast<int>(std::count_if(lanes.begin(), lanes.end(), [](const auto& lane) { return lane->used.load(); }));
     if (m_refusalTold.load() && m_setup.refused)
         m_setup.refused(m_used);

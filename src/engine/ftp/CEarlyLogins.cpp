@@ -1,8 +1,10 @@
 #include "ftp/CEarlyLogins.h"
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
+#include "app/CThreadJoiner.h"
 #include "app/CThreadPriority.h"
 #include "ftp/CFtpConnection.h"
 
@@ -18,11 +20,18 @@ struct CEarlyLogins::Login {
 
 CEarlyLogins::CEarlyLogins(int count, const Open& open, const Track& track)
 {
+    // A start that fails part-way aborts and joins the logins already under way before it is thrown.
+    CThreadJoiner started([this] {
+        for (const auto& login : m_logins)
+            login->connection->Abort();
+    });
+    m_logins.reserve(static_cast<size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
-        auto login = std::make_unique<Login>();
+        m_logins.push_back(std::make_unique<Login>());
+        Login& login = *m_logins.back();
         if (track)
-            track(login->connection);
-        login->thread = std::thread([open, state = login.get()] {
+            track(login.connection);
+        login.thread = std::thread([open, state = &login] {
             CThreadPriority::BelowTheWindow();
             try {
                 state->opened = open(*state->connection);
@@ -30,8 +39,9 @@ CEarlyLogins::CEarlyLogins(int count, const Open& open, const Track& track)
                 state->fault = std::current_exception();
             }
         });
-        m_logins.push_back(std::move(login));
+        started.Add(login.thread);
     }
+    started.Release();
 }
 
 CEarlyLogins::~CEarlyLogins()

@@ -32,19 +32,6 @@
 namespace skerrow {
 namespace {
 
-// A question put to the user from the connecting thread, which waits for the answer (the stop timer
-// leaves it alone meanwhile); an automatic run never asks and takes its own answer.
-template <typename Answer, typename Ask>
-Answer AskFromRun(CRun& run, Answer automatic, const Ask& ask)
-{
-    if (run.Automatic())
-        return automatic;
-    run.SetWaitingForUser(true);
-    const Answer answer = ask();
-    run.SetWaitingForUser(false);
-    return answer;
-}
-
 // A stop timer that finds the worker between two calls looks again this soon.
 constexpr int kStopRecheckMs = 100;
 
@@ -291,6 +278,8 @@ std::shared_ptr<CRun> CRunController::BeginRun(RunKind kind)
 {
     m_run = std::make_shared<CRun>(++m_lastRunId);
     m_run->SetAutomatic(m_nextRunAutomatic);
+    // The connections' questions, the kept one's too, go to this run until it ends.
+    m_logins.Begin(m_run);
     m_runKind = kind;
     m_stopping = false;
     m_host.SetRunning(true);
@@ -305,6 +294,7 @@ void CRunController::EndRun()
     // Further connections that logged in for work that never came are closed off this thread.
     if (m_run)
         m_closer.Close(m_run->TakeEarlyLogins());
+    m_logins.End();
     m_run.reset();
     m_stopping = false;
     m_host.KillStopTimer();
@@ -322,47 +312,21 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
         run->SetConnection(m_connection);
         // The certificate the user trusted once for this connection holds for the run's others too.
         run->SetAcceptedCertificate(m_connectionTrust);
-        EarlyLogins(run)();
+        EarlyLogins(*run)();
         next();
         return;
     }
     LoadSettings();
     m_textBeforeConnect = m_status.GetStatusText();
     m_status.SetStatusText(LoadString(IDS_CONNECTING));
-    auto connection = std::make_shared<CFtpConnection>();
-    connection->SetTimeouts(m_connectSeconds, m_stallSeconds);
-    // A certificate the trust store refuses is put to the user from the connecting thread, which
-    // waits for the answer meanwhile (the stop timer leaves it alone then).
-    CTrustedCertificates(CSettingsFile().GetPath(".ini"))
-        .Apply(*connection, m_settings.ftpServer, m_settings.port,
-               CTrustedCertificates::EncryptionFromSetting(m_settings.encryption),
-               [&host = m_host, run = run.get()](const CCertificateInfo& info) {
-                   const CertificateTrust trust =
-                       AskFromRun(*run, CertificateTrust::Reject, [&] { return host.AskCertificateTrust(info); });
-                   if (trust != CertificateTrust::Reject)
-                       run->SetAcceptedCertificate(info.fingerprint);
-                   return trust;
-               },
-               // A server that offers no TLS: the window asks; an automatic run goes on, as stored
-               // settings of plain-FTP sites rely on, and says so in the status and the log.
-               [&host = m_host, run = run.get()](const std::string& server, int port) {
-                   return AskFromRun(*run, PlainConsent::Once, [&] { return host.AskPlainConsent(server, port); });
-               });
-    // Over SFTP a host key that is not known is put to the user the same way.
-    CProtocolSetup::Apply(
-        *connection, m_settings, std::string(),
-        [&host = m_host, run = run.get()](const CHostKeyQuestion& question) {
-            return AskFromRun(*run, CertificateTrust::Reject, [&] { return host.AskHostKeyTrust(question); });
-        },
-        [run = run.get()](const std::string& fingerprint) { run->SetAcceptedCertificate(fingerprint); });
-    PrepareConnection(*connection, 1);
+    const std::shared_ptr<CFtpConnection> connection = m_logins.FirstConnection(m_settings);
     run->SetConnection(connection);
     const CViewSettings settings = m_settings;
     const uint64_t id = run->Id();
     // The further connections log in while the first one does, once the server has greeted it
     // (so that a server with a session limit counts the first one first), when no question can come
     // up about a certificate or about plain FTP (the user chose plain FTP); else once it is in.
-    std::function<void()> early = EarlyLogins(run);
+    std::function<void()> early = EarlyLogins(*run);
     if (settings.protocol == 0 && CTrustedCertificates::EncryptionFromSetting(settings.encryption) == FtpEncryption::Plain)
         connection->SetGreetedCallback(std::exchange(early, nullptr));
     run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next), early, run = run.get()] {
@@ -386,26 +350,12 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     });
 }
 
-std::function<void()> CRunController::EarlyLogins(const std::shared_ptr<CRun>& run)
+std::function<void()> CRunController::EarlyLogins(CRun& run)
 {
     // Only runs that work on the server (not Connect) take further connections.
-    const int count = m_settings.connections - 1;
-    if (m_runKind == RunKind::Connect || count < 1)
+    if (m_runKind == RunKind::Connect)
         return [] {};
-    // The run outlives its thread, and this is called on its thread or before it starts.
-    return [run = run.get(), count, settings = m_settings, connect = m_connectSeconds, stall = m_stallSeconds,
-            self = this] {
-        const std::shared_ptr<CFtpConnection> first = run->Connection();
-        const bool withoutTls = first && first->FellBackToPlain();
-        auto number = std::make_shared<std::atomic<int>>(2);
-        const auto login = CRunWorker::FurtherLogin(settings, run->AcceptedCertificate(), connect, stall,
-                                                    [self, number, withoutTls](CFtpConnection& connection) {
-                                                        self->PrepareConnection(connection, (*number)++);
-                                                        connection.SetTlsKnownAbsent(withoutTls);
-                                                    });
-        run->SetEarlyLogins(std::make_shared<CEarlyLogins>(
-            count, login, [run](const std::shared_ptr<CFtpConnection>& connection) { run->AddConnection(connection); }));
-    };
+    return m_logins.EarlyLogins(run, m_settings, m_settings.connections - 1);
 }
 
 std::string CRunController::ConnectFailureText(CFtpConnection& connection, const std::string& host, int port)
@@ -472,13 +422,6 @@ void CRunController::OnConnectEnded(uint64_t runId, bool opened, const std::stri
     next();
 }
 
-void CRunController::PrepareConnection(CFtpConnection& connection, int number)
-{
-    m_host.PrepareConnection(connection);
-    if (m_log)
-        connection.SetLogCallback(CCommandLog::Tap(m_log, number));
-}
-
 void CRunController::StartTransferWorker(const std::shared_ptr<CRun>& run)
 {
     if (!IsConnected()) {
@@ -500,13 +443,10 @@ CWorkerContext CRunController::MakeContext(const std::shared_ptr<CRun>& run)
                            run->Connection(),
                            CRunSettings::Take(m_settings, CSettingsFile().GetPath(".ini")),
                            m_listTakenAt,
-                           m_connectSeconds,
-                           m_stallSeconds,
-                           {}};
-    // The run's further connections log as its first one does, numbered after it ("[2] ...").
-    context.prepareConnection = [self = this, next = std::make_shared<std::atomic<int>>(2)](CFtpConnection& connection) {
-        self->PrepareConnection(connection, (*next)++);
-    };
+                           m_logins.ConnectSeconds(),
+                           m_logins.StallSeconds(),
+                           // The run's further connections log as its first one does, numbered after it ("[2] ...").
+                           m_logins.Preparer()};
     return context;
 }
 
@@ -615,8 +555,12 @@ void CRunController::CloseConnectionIfChanged()
 
 void CRunController::SetConnectionTimeouts(long connectSeconds, long stallSeconds)
 {
-    m_connectSeconds = connectSeconds;
-    m_stallSeconds = stallSeconds;
+    m_logins.SetTimeouts(connectSeconds, stallSeconds);
+}
+
+void CRunController::SetCommandLog(std::shared_ptr<CCommandLog> log)
+{
+    m_logins.SetCommandLog(std::move(log));
 }
 
 void CRunController::Shutdown()
@@ -632,6 +576,8 @@ void CRunController::Shutdown()
     m_released.clear();
     m_run.reset();
     m_stopping = false;
+    // No thread of a run is left: the logins nobody took end now, and no question reaches the host.
+    m_logins.Shutdown();
     if (m_connection) {
         m_connection->Abort();
         m_closer.Close(std::move(m_connection));

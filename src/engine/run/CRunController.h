@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "run/CConnectionCloser.h"
+#include "run/CRunLogins.h"
 #include "transfer/CRunProgress.h"
 #include "settings/CDateTime.h"
 
@@ -100,7 +101,7 @@ public:
     void Shutdown();
 
     // Every connection this object opens from now on logs its commands and replies there.
-    void SetCommandLog(std::shared_ptr<CCommandLog> log) { m_log = std::move(log); }
+    void SetCommandLog(std::shared_ptr<CCommandLog> log);
 
     // Seconds the connection waits: connect, and a transfer without progress (tests shorten them).
     void SetConnectionTimeouts(long connectSeconds, long stallSeconds);
@@ -113,7 +114,7 @@ private:
     void FindThen(const std::function<void(const std::shared_ptr<CRun>&)>& next);
     // Starts the further connections of run's work on the server logging in (a no-op for a run
     // that takes none); called beside the first connection's login or after it.
-    std::function<void()> EarlyLogins(const std::shared_ptr<CRun>& run);
+    std::function<void()> EarlyLogins(CRun& run);
     std::shared_ptr<CRun> BeginRun(RunKind kind);
     void EndRun();
     // Connects the run (on a thread of its own) unless the view is connected; then runs next on
@@ -141,9 +142,6 @@ private:
     // The view no longer counts a connection that Stop aborted as its own.
     void DropConnection(const std::shared_ptr<CFtpConnection>& connection);
     bool AskStayConnected();
-    // A new connection of a run, before it opens: the command log and the host's own hook. Any
-    // thread (a run's further connections are prepared by its worker).
-    // number: the connection's place in its run (1 for the first), shown before its log lines.
     // Why the connection did not open: host and port, the error, and a word on the login for a 530.
     static std::string ConnectFailureText(CFtpConnection& connection, const std::string& host, int port);
     // A find would replace Failed rows (and their errors): the user says whether it may; an
@@ -152,7 +150,6 @@ private:
     // The settings' PC folder exists; otherwise the user is told so (nothing connects then).
     bool PcDirReady();
     static std::string PcDirMissingText(const std::string& pcDir);
-    void PrepareConnection(CFtpConnection& connection, int number);
     void LoadSettings();
     // The Connect dialog; after OK the settings it wrote are taken, language included.
     bool AskForSite(bool deleting);
@@ -180,11 +177,10 @@ private:
     CConnectionCloser m_closer;
     std::optional<CDateTime> m_listTakenAt;
     std::string m_textBeforeConnect;
-    long m_connectSeconds = 30;
-    long m_stallSeconds = 60;
     // Held weakly by the calls posted to the UI thread.
     std::shared_ptr<CRunController*> m_self;
-    std::shared_ptr<CCommandLog> m_log;
+    // How the runs' connections come to be; Shutdown ends its logins once every run's thread is joined.
+    CRunLogins m_logins{m_host};
 };
 
 } // namespace skerrow

@@ -1,6 +1,14 @@
 #include "transfer/CDirectoryClaims.h"
 
+#include <chrono>
+
 namespace skerrow {
+namespace {
+
+// A waiter looks at the run's stop signal this often.
+constexpr std::chrono::milliseconds kStopPoll{50};
+
+} // namespace
 
 bool CDirectoryClaims::IsKnown(const std::string& dir) const
 {
@@ -14,13 +22,16 @@ bool CDirectoryClaims::WasMade(const std::string& dir) const
     return m_made.count(dir) != 0;
 }
 
-CDirectoryClaims::Claim CDirectoryClaims::Acquire(const std::string& dir)
+CDirectoryClaims::Claim CDirectoryClaims::Acquire(const std::string& dir, const std::function<bool()>& stopped)
 {
     std::unique_lock lock(m_mutex);
     Claim claim = TryLocked(dir);
     while (claim == Claim::Busy) {
-        // The holder's commands end on their own (time-outs) or at once when the run stops.
-        m_settled.wait(lock);
+        // The holder's commands end on their own (time-outs) or at once when the run stops; a
+        // holder stuck past that is not waited for once the run is over.
+        if (stopped && stopped())
+            return Claim::Stopped;
+        m_settled.wait_for(lock, kStopPoll);
         claim = TryLocked(dir);
     }
     return claim;

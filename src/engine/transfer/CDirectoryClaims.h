@@ -8,6 +8,7 @@
 // waits always go up the tree, so they cannot go round in a circle.
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -16,7 +17,7 @@ namespace skerrow {
 
 class CDirectoryClaims {
 public:
-    enum class Claim { Known, Mine, Busy };
+    enum class Claim { Known, Mine, Busy, Stopped };
     enum class Outcome { Failed, Found, Made };
 
     CDirectoryClaims() = default;
@@ -28,9 +29,10 @@ public:
     bool IsKnown(const std::string& dir) const;
     // Whether this pass made dir (so that nothing is inside it yet but what the pass sends).
     bool WasMade(const std::string& dir) const;
-    // Known, or Mine: the caller checks or makes dir now and settles it. Waits while another
-    // connection holds it.
-    Claim Acquire(const std::string& dir);
+    // Known, or Mine: the caller checks or makes dir now and settles it (CDirectoryClaim does so
+    // even when the caller throws). Waits while another connection holds it, until stopped() says
+    // the run is over (Stopped; none: waits for the holder).
+    Claim Acquire(const std::string& dir, const std::function<bool()>& stopped = {});
     // As Acquire, but Busy at once instead of waiting.
     Claim TryAcquire(const std::string& dir);
     // Ends the caller's claim. Failed leaves dir unknown: the next connection that needs it tries

@@ -1,7 +1,7 @@
 #include "transfer/CDirectoryReach.h"
 
 #include "ftp/CFtpConnection.h"
-#include "transfer/CDirectoryClaims.h"
+#include "transfer/CDirectoryClaim.h"
 
 namespace skerrow {
 
@@ -11,16 +11,18 @@ bool CDirectoryReach::Reach(const std::string& dir)
     bool probe = true;
     if (!m_claims.WasMade(CDirectoryClaims::Parent(resolved))) {
         // The whole path first: a directory that exists costs this one CWD.
-        switch (m_claims.Acquire(resolved)) {
+        switch (m_claims.Acquire(resolved, m_stopped)) {
         case CDirectoryClaims::Claim::Known: m_connection.AssumeDirectory(resolved); return true;
-        case CDirectoryClaims::Claim::Mine:
+        case CDirectoryClaims::Claim::Mine: {
+            CDirectoryClaim claim(m_claims, resolved);
             if (m_connection.SetCurrentDirectory(resolved)) {
-                m_claims.Settle(resolved, CDirectoryClaims::Outcome::Found);
+                claim.Settle(CDirectoryClaims::Outcome::Found);
                 return true;
             }
-            m_claims.Settle(resolved, CDirectoryClaims::Outcome::Failed);
             probe = false;
             break;
+        }
+        case CDirectoryClaims::Claim::Stopped: return false;
         case CDirectoryClaims::Claim::Busy: break;
         }
     }
@@ -45,19 +47,22 @@ void CDirectoryReach::Prepare(const std::string& dir)
 
 bool CDirectoryReach::Level(const std::string& dir, bool probe)
 {
-    if (m_claims.Acquire(dir) == CDirectoryClaims::Claim::Known)
-        return true;
-    return FindOrMake(dir, probe);
+    switch (m_claims.Acquire(dir, m_stopped)) {
+    case CDirectoryClaims::Claim::Known: return true;
+    case CDirectoryClaims::Claim::Mine: return FindOrMake(dir, probe);
+    default: return false; // stopped
+    }
 }
 
 bool CDirectoryReach::FindOrMake(const std::string& dir, bool probe)
 {
+    CDirectoryClaim claim(m_claims, dir);
     if (probe && !m_claims.WasMade(CDirectoryClaims::Parent(dir)) && m_connection.SetCurrentDirectory(dir)) {
-        m_claims.Settle(dir, CDirectoryClaims::Outcome::Found);
+        claim.Settle(CDirectoryClaims::Outcome::Found);
         return true;
     }
     const bool made = m_connection.CreateDirectory(dir);
-    m_claims.Settle(dir, made ? CDirectoryClaims::Outcome::Made : CDirectoryClaims::Outcome::Failed);
+    claim.Settle(made ? CDirectoryClaims::Outcome::Made : CDirectoryClaims::Outcome::Failed);
     return made;
 }
 

@@ -4,6 +4,7 @@
 // MKD, and one inside a directory the pass has just made its MKD alone. The directories ahead of
 // the files can be made by whichever connection has a moment, so that the others find them ready.
 
+#include <functional>
 #include <string>
 
 namespace skerrow {
@@ -13,7 +14,11 @@ class CDirectoryClaims;
 
 class CDirectoryReach {
 public:
-    CDirectoryReach(CFtpConnection& connection, CDirectoryClaims& claims) : m_connection(connection), m_claims(claims) {}
+    // stopped: the run is over, and a directory another connection holds is not waited for.
+    CDirectoryReach(CFtpConnection& connection, CDirectoryClaims& claims, std::function<bool()> stopped = {})
+        : m_connection(connection), m_claims(claims), m_stopped(std::move(stopped))
+    {
+    }
     virtual ~CDirectoryReach() = default;
 
     // Makes dir (absolute, "/" separated) the connection's directory, checking or making each level
@@ -26,11 +31,13 @@ public:
 private:
     // Checks or makes one level; probe false skips the CWD (it has just failed).
     bool Level(const std::string& dir, bool probe);
-    // Under the caller's claim: CWD unless told or known to be useless, then MKD. Settles the claim.
+    // Under the caller's claim on dir: CWD unless told or known to be useless, then MKD. Settles
+    // the claim (failed, when a command throws).
     bool FindOrMake(const std::string& dir, bool probe);
 
     CFtpConnection& m_connection;
     CDirectoryClaims& m_claims;
+    std::function<bool()> m_stopped;
 };
 
 } // namespace skerrow

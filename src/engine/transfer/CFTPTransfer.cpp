@@ -134,7 +134,7 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
 {
     m_queue = &queue;
     m_errorLimit = queue.Limit();
-    CDirectoryReach directories(m_context.connection, queue.Directories());
+    CDirectoryReach directories(m_context.connection, queue.Directories(), [this] { return m_context.Stopped(); });
     m_reach = &directories;
     // With several connections only one reports the bytes of its file to the overall progress.
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);

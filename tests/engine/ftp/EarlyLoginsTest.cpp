@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <thread>
 
+#include "ftp/CConnectionLanes.h"
 #include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 #include "support/CFtpTestBench.h"
@@ -69,6 +71,40 @@ TEST(EarlyLogins, AServerThatRefusesTheSessionGivesNoGreeting)
     refused.SetGreetedCallback([&greeted] { greeted = true; });
     EXPECT_FALSE(refused.Open("127.0.0.1", bench.Server().Port(), "u", "p", true));
     EXPECT_FALSE(greeted);
+}
+
+} // namespace
+} // namespace skerrow
+
+namespace skerrow {
+namespace {
+
+// A start that fails part-way (the third connection cannot be handed to the run) is thrown to the
+// caller only once the logins and lanes already under way are cut off and joined: never a
+// joinable thread left behind (which ends the program), never one running on what is gone.
+TEST(EarlyLogins, AStartThatFailsPartWayJoinsWhatItStarted)
+{
+    const auto waitForAbort = [](CFtpConnection& connection) {
+        while (!connection.IsAborted())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return false;
+    };
+    const auto thirdFails = [](int& tracked) {
+        return [&tracked](const std::shared_ptr<CFtpConnection>&) {
+            if (++tracked == 3)
+                throw std::runtime_error("made by the test");
+        };
+    };
+    int tracked = 0;
+    EXPECT_THROW(CEarlyLogins(4, waitForAbort, thirdFails(tracked)), std::runtime_error);
+    tracked = 0;
+    CFtpConnection first;
+    CConnectionLanes::Setup setup;
+    setup.connections = 5;
+    setup.open = waitForAbort;
+    setup.track = thirdFails(tracked);
+    CConnectionLanes lanes(first, setup);
+    EXPECT_THROW(lanes.Run([](CFtpConnection&) {}, [] { return true; }), std::runtime_error);
 }
 
 } // namespace

@@ -9,9 +9,11 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <stdexcept>
 #include <thread>
 
 #include "list/RowWord.h"
+#include "transfer/CDirectoryClaim.h"
 #include "transfer/CDirectoryClaims.h"
 #include "transfer/CUploadLanes.h"
 #include "support/CFtpTestBench.h"
@@ -40,6 +42,26 @@ TEST(DirectoryClaimsTest, AClaimIsHeldByOneAndAFailurePassesItOn)
     EXPECT_EQ(CDirectoryClaims::Parent("/a/b"), "/a");
     EXPECT_EQ(CDirectoryClaims::Parent("/a"), "/");
     EXPECT_EQ(CDirectoryClaims::Parent("/"), "/");
+}
+
+// A holder that throws still lets the others on; a connection waiting for a directory another one
+// holds leaves once the run is over.
+TEST(DirectoryClaimsTest, AThrowingHolderLetsTheOthersOnAndAStoppedWaiterLeaves)
+{
+    CDirectoryClaims claims;
+    try {
+        ASSERT_EQ(claims.Acquire("/a"), Claim::Mine);
+        CDirectoryClaim claim(claims, "/a");
+        throw std::runtime_error("made by the test");
+    } catch (const std::runtime_error&) {
+    }
+    ASSERT_EQ(claims.TryAcquire("/a"), Claim::Mine);
+    std::atomic<bool> stopped{false};
+    Claim waited = Claim::Known;
+    std::thread waiter([&] { waited = claims.Acquire("/a", [&] { return stopped.load(); }); });
+    stopped = true;
+    waiter.join();
+    EXPECT_EQ(waited, Claim::Stopped);
 }
 
 // Connections walking the same tree in random orders, failing now and then: never two on one
