@@ -202,6 +202,10 @@ class Session(socketserver.StreamRequestHandler):
         if OPTIONS.hold_login:
             with Session.users_seen:
                 Session.users_seen.wait_for(lambda: Session.users >= OPTIONS.hold_login, timeout=3)
+        # --password P: any other password is refused, as a real server does.
+        if OPTIONS.password is not None and arg != OPTIONS.password:
+            self.reply("530 Login incorrect.")
+            return None
         self.logged_in = True
         self.password = arg
         if OPTIONS.echo_pass:
@@ -501,6 +505,8 @@ def main():
     parser.add_argument("--delay", type=int, default=0)
     parser.add_argument("--hold-login", type=int, default=0)
     parser.add_argument("--pwd-unquoted", action="store_true")
+    # Logins (the run's further connections).
+    parser.add_argument("--password", default=None)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

@@ -486,6 +486,12 @@ void CFtpConnection::SetGreetedCallback(std::function<void()> callback)
     m_impl->greeted = std::move(callback);
 }
 
+void CFtpConnection::SetPasswordGate(std::shared_ptr<CPasswordGate> gate)
+{
+    std::lock_guard lock(m_impl->opMutex);
+    m_impl->passwordGate = std::move(gate);
+}
+
 void CFtpConnection::SetLogCallback(LogCallback callback)
 {
     std::lock_guard lock(m_impl->opMutex);

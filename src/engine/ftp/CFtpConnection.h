@@ -65,6 +65,7 @@ enum FtpError : int {
 // The values stored in the settings file (Advanced/Protocol).
 enum class FtpProtocol : int { Ftp = 0, Sftp = 1 };
 
+class CPasswordGate;
 class CSshHostKeyCheck;
 
 // The values stored in the settings file.
@@ -97,6 +98,8 @@ public:
     // Called once, on the thread of the next Open, when the server greets it ("220"): the server
     // has counted the session, and the login goes on. Not called when the server refuses it.
     void SetGreetedCallback(std::function<void()> callback);
+    // The next Open sends the password only once gate opens (see CPasswordGate); null: at once.
+    void SetPasswordGate(std::shared_ptr<CPasswordGate> gate);
     // Closes the connection, after the call in progress on another thread (if any) has ended. A
     // healthy connection says QUIT and waits for the answer a short while; an aborted or silent one
     // is cut at once. Never waits as long as the stall time-out.

@@ -66,6 +66,8 @@ void CFtpConnection::Impl::OnReplyLine(std::string line)
     performReplyCode = std::atoi(line.substr(0, 3).c_str());
     if (performReplyCode == 220 && greeted)
         std::exchange(greeted, nullptr)();
+    if ((performReplyCode == 331 || performReplyCode == 332) && userSent && passwordGate)
+        HoldPassword();
     if (awaitingPwd && performReplyCode == 257) {
         entryDirectory = ParsePwdReply(line);
         awaitingPwd = false;
@@ -90,7 +92,8 @@ void CFtpConnection::Impl::OnCommand(std::string line)
     ++commandsSent;
     awaitingPwd = line == "PWD";
     awaitingAuth = line.compare(0, 5, "AUTH ") == 0;
-    if (line.compare(0, 5, "USER ") == 0) {
+    userSent = line.compare(0, 5, "USER ") == 0;
+    if (userSent) {
         sawLogin = true;
         ++logins;
     }
@@ -100,6 +103,21 @@ void CFtpConnection::Impl::OnCommand(std::string line)
     if (line.compare(0, 5, "PASS ") == 0)
         line = "PASS ****";
     log("> " + line);
+}
+
+void CFtpConnection::Impl::HoldPassword()
+{
+    if (passwordGate->Wait([this] { return abortRequested.load(); }))
+        return;
+    // curl sends PASS as soon as this returns: the connection is cut first, and is done for.
+    {
+        std::lock_guard lock(abortMutex);
+        abortRequested = true;
+    }
+    if (loginSocket >= 0)
+        ::shutdown(loginSocket, SHUT_RDWR);
+    if (log)
+        log("* " + Tr("FTP.PasswordHeld", "The password was not sent: the run's first login did not succeed."));
 }
 
 std::string CFtpConnection::Impl::ParsePwdReply(const std::string& line)
@@ -166,6 +184,8 @@ int CFtpConnection::Impl::OnSocketOpened(void* userdata, curl_socket_t socket, c
     if (self->inTransferStatus) {
         self->ReleaseDataSocket();
         self->dataSocket = static_cast<int>(socket);
+    } else if (self->loginSocket < 0) {
+        self->loginSocket = static_cast<int>(socket);
     }
     return CURL_SOCKOPT_OK;
 }
@@ -721,6 +741,7 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
     }
     commandsSent = 0;
     authAccepted = false;
+    loginSocket = -1;
     if (log)
         log("* " + FormatText(Tr("FTP.Connecting", "Connecting to %s:%d ...").c_str(), HostName(host).c_str(),
                               EffectivePort(port, encryption, protocol)));
@@ -749,6 +770,7 @@ bool CFtpConnection::Impl::OpenOnce(const std::string& host, int port, const std
         Cleanup();
         return false;
     }
+    passwordGate.reset(); // the first login's word counted for this one only
     if (IsSftp()) {
         encrypted = true;
         fellBack = false;

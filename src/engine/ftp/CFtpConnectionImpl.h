@@ -11,6 +11,7 @@
 
 #include "ftp/CFtpConnection.h"
 #include "ftp/CSftpSession.h"
+#include "ftp/CPasswordGate.h"
 #include "ftp/CTlsCertificateCheck.h"
 
 namespace skerrow {
@@ -104,6 +105,11 @@ struct CFtpConnection::Impl {
     StatusCallback status;
     LogCallback log;
     std::function<void()> greeted; // once, then cleared
+    // The run's first login, which this one waits for at the password prompt (none: it does not);
+    // the control socket of the login under way, cut when the password is not to go.
+    std::shared_ptr<CPasswordGate> passwordGate;
+    int loginSocket = -1;
+    bool userSent = false; // the last command was USER
     long connectSeconds = 30;
     long stallSeconds = 60;
     curl_off_t lastReportedBytes = -1;
@@ -113,6 +119,9 @@ struct CFtpConnection::Impl {
     void OnReplyLine(std::string line);
     void OnCommand(std::string line);
     static std::string ParsePwdReply(const std::string& line);
+    // At the password prompt: waits for the run's first login; cuts the connection before PASS
+    // when that login did not succeed or this one was aborted meanwhile.
+    void HoldPassword();
     static int Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata);
     static int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow);
 

@@ -14,6 +14,7 @@
 #include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "ftp/CPasswordGate.h"
 #include "ftp/CTrustedCertificates.h"
 #include "run/CProtocolSetup.h"
 #include "list/CTransferList.h"
@@ -326,13 +327,20 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     // The further connections log in while the first one does, once the server has greeted it
     // (so that a server with a session limit counts the first one first), when no question can come
     // up about a certificate or about plain FTP (the user chose plain FTP); else once it is in.
-    std::function<void()> early = EarlyLogins(*run);
+    // Those that log in beside it send their password only once its own has been taken.
+    const auto gate = std::make_shared<CPasswordGate>();
+    std::function<void()> early = EarlyLogins(*run, gate);
     if (settings.protocol == 0 && CTrustedCertificates::EncryptionFromSetting(settings.encryption) == FtpEncryption::Plain)
         connection->SetGreetedCallback(std::exchange(early, nullptr));
-    run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next), early, run = run.get()] {
+    run->StartThread([post = MakePoster(), connection, settings, id, next = std::move(next), early, gate,
+                      run = run.get()] {
         const CConnectionTarget target = CConnectionTarget::Of(settings);
         const bool opened =
             connection->Open(settings.ftpServer, settings.port, settings.user, settings.password, settings.passive);
+        if (opened)
+            gate->Open();
+        else
+            gate->Shut();
         if (opened && early && !run->Stop().IsSet())
             early();
         const std::string host = CFtpConnection::HostName(settings.ftpServer);
@@ -350,12 +358,12 @@ void CRunController::ConnectThen(const std::shared_ptr<CRun>& run, std::function
     });
 }
 
-std::function<void()> CRunController::EarlyLogins(CRun& run)
+std::function<void()> CRunController::EarlyLogins(CRun& run, std::shared_ptr<CPasswordGate> gate)
 {
     // Only runs that work on the server (not Connect) take further connections.
     if (m_runKind == RunKind::Connect)
         return [] {};
-    return m_logins.EarlyLogins(run, m_settings, m_settings.connections - 1);
+    return m_logins.EarlyLogins(run, m_settings, m_settings.connections - 1, std::move(gate));
 }
 
 std::string CRunController::ConnectFailureText(CFtpConnection& connection, const std::string& host, int port)

@@ -45,6 +45,7 @@ class IUserPrompt;
 class CProgressMeter;
 class IRunHost;
 class CFtpConnection;
+class CPasswordGate;
 class CRun;
 class CRunWorker;
 class CCommandLog;
@@ -114,7 +115,8 @@ private:
     void FindThen(const std::function<void(const std::shared_ptr<CRun>&)>& next);
     // Starts the further connections of run's work on the server logging in (a no-op for a run
     // that takes none); called beside the first connection's login or after it.
-    std::function<void()> EarlyLogins(CRun& run);
+    // gate: those that log in beside the first one wait for its login at the password prompt.
+    std::function<void()> EarlyLogins(CRun& run, std::shared_ptr<CPasswordGate> gate = {});
     std::shared_ptr<CRun> BeginRun(RunKind kind);
     void EndRun();
     // Connects the run (on a thread of its own) unless the view is connected; then runs next on

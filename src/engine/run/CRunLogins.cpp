@@ -6,6 +6,7 @@
 
 #include "ftp/CEarlyLogins.h"
 #include "ftp/CFtpConnection.h"
+#include "ftp/CPasswordGate.h"
 #include "ftp/CTrustedCertificates.h"
 #include "log/CCommandLog.h"
 #include "run/CProtocolSetup.h"
@@ -113,19 +114,21 @@ std::function<void(CFtpConnection&)> CRunLogins::Preparer() const
     };
 }
 
-std::function<void()> CRunLogins::EarlyLogins(CRun& run, const CViewSettings& settings, int count)
+std::function<void()> CRunLogins::EarlyLogins(CRun& run, const CViewSettings& settings, int count,
+                                              std::shared_ptr<CPasswordGate> gate)
 {
     if (count < 1)
         return [] {};
     // The run outlives its connecting thread, which makes this call.
     return [run = &run, count, settings, connect = m_connectSeconds, stall = m_stallSeconds, prepare = Preparer(),
-            started = m_started] {
+            started = m_started, gate = std::move(gate)] {
         const std::shared_ptr<CFtpConnection> first = run->Connection();
         const bool withoutTls = first && first->FellBackToPlain();
         const auto login = CRunWorker::FurtherLogin(settings, run->AcceptedCertificate(), connect, stall,
-                                                    [prepare, withoutTls](CFtpConnection& connection) {
+                                                    [prepare, withoutTls, gate](CFtpConnection& connection) {
                                                         prepare(connection);
                                                         connection.SetTlsKnownAbsent(withoutTls);
+                                                        connection.SetPasswordGate(gate);
                                                     });
         run->SetEarlyLogins(started->Start(
             count, login, [run](const std::shared_ptr<CFtpConnection>& connection) { run->AddConnection(connection); }));

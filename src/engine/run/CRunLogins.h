@@ -15,6 +15,7 @@ namespace skerrow {
 class CCommandLog;
 class CEarlyLogins;
 class CFtpConnection;
+class CPasswordGate;
 class CRun;
 class CRunQuestions;
 class IRunHost;
@@ -43,8 +44,10 @@ public:
     // protocol, the run's questions, the command log as connection 1.
     std::shared_ptr<CFtpConnection> FirstConnection(const CViewSettings& settings);
     // Starts count further logins of run (none for 0): a call made on the run's connecting thread,
-    // beside the first connection's login or after it; the work takes them from the run.
-    std::function<void()> EarlyLogins(CRun& run, const CViewSettings& settings, int count);
+    // beside the first connection's login or after it; the work takes them from the run. Beside it,
+    // each waits at the password prompt for gate, which the first login opens or shuts.
+    std::function<void()> EarlyLogins(CRun& run, const CViewSettings& settings, int count,
+                                      std::shared_ptr<CPasswordGate> gate = {});
     // Readies a further connection as the first one was: the host's hook and the command log, the
     // connections numbered from 2 on.
     std::function<void(CFtpConnection&)> Preparer() const;

@@ -421,6 +421,38 @@ namespace {
 // logins, which costs no row anything) and answers a little late, so that both sessions delete: in
 // the server's own order of events, over all sessions, no RMD arrives before every entry inside its
 // directory is gone.
+// A wrong password reaches the server once per run, whatever the number of connections (a server
+// that bans an address after a few failed logins counts one): the further connections are greeted
+// and say who they are beside the first, and wait for its login before their password goes.
+TEST_F(RunFaultsTest, AWrongPasswordIsSentOncePerRun)
+{
+    const std::string commands = (m_settingsDir.Path() / "commands.log").string();
+    for (const int connections : {2, 8}) {
+        SCOPED_TRACE(std::to_string(connections) + " connections");
+        std::filesystem::remove(commands);
+        StartServer(FtpServerKind::Misbehaving, {"--password", "not-the-one", "--log", commands, "--hold-login",
+                                                 std::to_string(connections)});
+        WriteSetting("Advanced", "Connections", std::to_string(connections));
+        WriteSetting("Advanced", "Encryption", "3");
+        Controller().OnShutdownConnection();
+        Controller().OnFindFilesTransfer();
+        ASSERT_TRUE(m_host.PumpUntilIdle());
+        ASSERT_FALSE(m_sink.Messages().empty());
+        EXPECT_NE(m_sink.Messages().back().find("Check the user name and the password"), std::string::npos);
+        std::ifstream server(commands);
+        int users = 0, passwords = 0;
+        for (std::string line; std::getline(server, line);) {
+            std::istringstream words(line);
+            std::string session, verb;
+            words >> session >> verb;
+            users += verb == "USER" ? 1 : 0;
+            passwords += verb == "PASS" ? 1 : 0;
+        }
+        EXPECT_EQ(passwords, 1);
+        EXPECT_EQ(users, connections); // the further logins still began beside the first
+    }
+}
+
 TEST_F(RunFaultsTest, TreeDeleteOnSeveralConnectionsRemovesADirectoryOnlyOnceItIsEmpty)
 {
     for (int i = 0; i < 90; ++i)
