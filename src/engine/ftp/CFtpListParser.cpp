@@ -310,7 +310,9 @@ std::vector<CFindRecord> CFtpListParser::ParseListing(const std::string& listing
         read.cut = ended && cr != crlf;
         read.breakInside = line.find('\r') != std::string::npos;
         CFindRecord record;
-        const bool entry = mlsd ? line.find(' ') != std::string::npos && ParseMlsdLine(line, record)
+        const size_t space = line.find(' ');
+        // An MLSD line without facts names nothing: it is what is left of a name cut by a line end.
+        const bool entry = mlsd ? space != std::string::npos && line.find('=') < space && ParseMlsdLine(line, record)
                                 : ParseLine(line, record);
         read.stray = !entry && !IsFiller(line);
         if (entry) {
