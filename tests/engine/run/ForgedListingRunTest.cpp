@@ -26,7 +26,7 @@ struct Forgery {
 
 constexpr const char* kUnixLine = "drwxr-xr-x 2 u u 4096 Jan 01 12:00 lnk";
 constexpr const char* kMlsdLine = "type=dir;size=0;modify=20200101120000; lnk";
-constexpr const char* kForged = "looks forged around the entry \"lnk\"";
+constexpr const char* kForged = "/doomed looks forged around the entry"; // which one: the server's order
 
 const Forgery kForgeries[] = {
     {"vsftpd", FtpServerKind::Vsftpd, {}, kUnixLine, kForged},
