@@ -52,6 +52,10 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
                                     again as "N done COMMAND" as its final reply goes out; a
                                     session refused for --max-sessions as "N refused". The lines
                                     are in the server's own order over all sessions.
+  --forged-names                    a link is listed as the directory it points to, with no line of
+                                    its own, as when a forged line (a file name holding a line end)
+                                    stands in for it; PWD then reports the real directory, links
+                                    resolved, as vsftpd does
 Symbolic links in the served tree show as links in LIST ("l", then " -> target"), while MLSD shows
 what a link points to, as pyftpdlib does. With --mlsd, FEAT offers the "unique" fact without "*":
 MLSD and MLST lines carry unique=<dev>g<ino> (of what a link points to) only once OPTS MLST has
@@ -219,6 +223,9 @@ class Session(socketserver.StreamRequestHandler):
 
     def do_PWD(self, arg):
         shown = "/" + "/".join(self.real_parts(self.cwd)) if OPTIONS.pwd_resolves else self.cwd
+        if OPTIONS.forged_names:
+            real = os.path.relpath(os.path.realpath(self.local(".")[1]), os.path.realpath(OPTIONS.root))
+            shown = "/" if real == "." else "/" + real
         if OPTIONS.pwd_unquoted:
             self.reply("257 %s is the current directory." % shown)
         else:
@@ -353,7 +360,7 @@ class Session(socketserver.StreamRequestHandler):
     def entry_line(self, style, full, name):
         """The line of an entry: a link as a link in LIST, as what it points to in MLSD."""
         st = os.stat(full)
-        target = os.readlink(full) if os.path.islink(full) else None
+        target = os.readlink(full) if os.path.islink(full) and not OPTIONS.forged_names else None
         unique = "%xg%x" % (st.st_dev, st.st_ino) if "unique" in self.facts else None
         return self.list_line(style, stat.S_ISDIR(st.st_mode), st.st_size, name, target, unique)
 
@@ -507,6 +514,7 @@ def main():
     parser.add_argument("--pwd-unquoted", action="store_true")
     # Logins (the run's further connections).
     parser.add_argument("--password", default=None)
+    parser.add_argument("--forged-names", action="store_true")
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

@@ -3,6 +3,7 @@
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "log/CControlCharacters.h"
 
 namespace skerrow {
 namespace {
@@ -51,7 +52,7 @@ bool CFTPDirWalk::Walk(CFtpConnection* connection, const char* startDirectory, c
 void CFTPDirWalk::ListTree(CWalkFrontier& frontier, CFtpConnection& first, const char* startDirectory,
                            const std::string& pattern)
 {
-    const Task start{-1, 0, startDirectory ? startDirectory : "", std::string(), 0};
+    const Task start{-1, 0, startDirectory ? startDirectory : "", std::string(), std::string(), 0};
     CConnectionLanes lanes(first, m_lanes);
     lanes.Run(
         [&](CFtpConnection& connection) {
@@ -101,19 +102,29 @@ bool CFTPDirWalk::Visit(CWalkFrontier& frontier, const Task& task, CFtpConnectio
     }
     if (!task.path.empty() && !connection.SetCurrentDirectory(task.path))
         return Fail(frontier, connection, NotEntered(task.path));
-    if (identity.empty()) {
-        if (!Identify(frontier, connection, identity))
-            return false;
-        if (!frontier.Claim(identity)) {
-            frontier.Alias(task);
-            return true;
-        }
+    const bool claimed = !identity.empty();
+    std::string reported;
+    if (!Identify(frontier, connection, reported, claimed ? nullptr : &identity))
+        return false;
+    if (!claimed && !frontier.Claim(identity)) {
+        frontier.Alias(task);
+        return true;
+    }
+    // Where the parent's listing said: a server that resolves links in its PWD reply (as vsftpd
+    // does) shows here a link that the listing passed off as a directory.
+    if (task.parent >= 0 && reported != task.expected) {
+        frontier.Fail(FormatText(Tr("T.WalkNotPromised", "The server directory %s turned out to be %s once "
+                                                         "entered, not what its listing showed: the walk "
+                                                         "stops, and nothing is deleted.")
+                                     .c_str(),
+                                 task.path.c_str(), CControlCharacters::Escape(reported).c_str()));
+        return false;
     }
     std::string prefix;
     connection.GetCurrentDirectory(prefix);
     if (prefix.size() >= 2 && prefix.back() != '/')
         prefix += '/';
-    const int level = frontier.Enter(task, prefix);
+    const int level = frontier.Enter(task, prefix, reported);
     std::vector<CFindRecord> entries;
     if (!ListLevel(frontier, connection, prefix, pattern, entries))
         return false;
@@ -135,6 +146,17 @@ bool CFTPDirWalk::ListLevel(CWalkFrontier& frontier, CFtpConnection& connection,
     for (CFindRecord& record : listed) { // names only entries of the listed directory
         if (IsStopped()) {
             frontier.Stop();
+            return false;
+        }
+        // What a forged line stands for cannot be told: nothing of this walk is acted on.
+        if (record.forged) {
+            const std::string directory = prefix.size() > 1 ? prefix.substr(0, prefix.size() - 1) : prefix;
+            frontier.Fail(FormatText(Tr("T.WalkForged", "The listing of the server directory %s looks forged "
+                                                        "around the entry \"%s\" (a name listed twice, a line "
+                                                        "break in a name, or a line beside it that names "
+                                                        "nothing): the walk stops, and nothing is deleted.")
+                                         .c_str(),
+                                     directory.c_str(), CControlCharacters::Escape(record.name).c_str()));
             return false;
         }
         record.name = prefix + record.name;
@@ -171,9 +193,10 @@ bool CFTPDirWalk::Report(const CWalkFrontier& frontier, int index, CFtpConnectio
     return going;
 }
 
-bool CFTPDirWalk::Identify(CWalkFrontier& frontier, CFtpConnection& connection, std::string& identity)
+bool CFTPDirWalk::Identify(CWalkFrontier& frontier, CFtpConnection& connection, std::string& reported,
+                           std::string* identity)
 {
-    if (connection.CurrentDirectoryIdentity(identity))
+    if (connection.CurrentDirectoryIdentity(reported, identity))
         return true;
     std::string current;
     connection.GetCurrentDirectory(current);

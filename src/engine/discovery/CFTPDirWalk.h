@@ -15,7 +15,10 @@
 // entered at most once (by the server's unique fact, else the path the server reports), and no
 // deeper than kMaxDepth levels below the start. A listing that fails, or a listed directory that
 // cannot be entered, fails the whole walk: what it reported must then not be acted on, and a walk
-// on several connections reports nothing then.
+// on several connections reports nothing then. So does a listing that looks forged (a name with a
+// line end in it can add a line that shows a link as a directory: see CFtpListParser), and a
+// sub-directory that the server, once it is entered, reports under another path than its parent's
+// listing promised.
 
 #include <functional>
 #include <string>
@@ -84,8 +87,9 @@ private:
                    const std::string& pattern, std::vector<CFindRecord>& entries);
     // The walk failed (or, cut short by the stop, was stopped); always false.
     bool Fail(CWalkFrontier& frontier, CFtpConnection& connection, const std::string& heading);
-    // The current directory's identity: false (the walk failed) when the server does not say.
-    bool Identify(CWalkFrontier& frontier, CFtpConnection& connection, std::string& identity);
+    // The server's own path of the current directory and (when asked) its identity: false (the
+    // walk failed) when the server does not say.
+    bool Identify(CWalkFrontier& frontier, CFtpConnection& connection, std::string& reported, std::string* identity);
     // Reports the entries of a listed level, then (below the start) the level itself; false at the
     // first directory that was never listed (a stopped walk: nothing after it is reported).
     bool Report(const CWalkFrontier& frontier, int level, CFtpConnection& connection);

@@ -30,11 +30,12 @@ void CWalkFrontier::Alias(const Task& task)
     Release();
 }
 
-int CWalkFrontier::Enter(const Task& task, std::string prefix)
+int CWalkFrontier::Enter(const Task& task, std::string prefix, std::string reported)
 {
     std::lock_guard lock(m_mutex);
     Level level;
     level.prefix = std::move(prefix);
+    level.reported = std::move(reported);
     level.depth = task.depth + 1;
     m_levels.push_back(std::move(level));
     const int index = static_cast<int>(m_levels.size() - 1);
@@ -61,7 +62,9 @@ void CWalkFrontier::Listed(int index, std::vector<CFindRecord> entries,
             continue;
         }
         level.outcomes[i] = kWaiting;
-        found.push_back(Task{index, i, entry.name, entry.unique, level.depth});
+        const std::string name = entry.name.substr(level.prefix.size());
+        const std::string expected = (level.reported == "/" ? "/" : level.reported + "/") + name;
+        found.push_back(Task{index, i, entry.name, entry.unique, expected, level.depth});
     }
     // The level's first sub-directory on top: one connection enters them in listing order.
     m_stack.insert(m_stack.end(), std::make_move_iterator(found.rbegin()), std::make_move_iterator(found.rend()));

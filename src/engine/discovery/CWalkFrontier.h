@@ -30,7 +30,8 @@ public:
     static constexpr int kWaiting = -4;
 
     struct Level {
-        std::string prefix; // the directory's full path, ending "/"
+        std::string prefix;   // the directory's full path, ending "/"
+        std::string reported; // the server's own path for it (PWD), without a trailing "/"
         int depth = 1;      // 1 for the start
         bool listed = false;
         std::vector<CFindRecord> entries; // full paths
@@ -41,7 +42,8 @@ public:
         int parent = -1;
         size_t entry = 0;
         std::string path;
-        std::string unique; // its MLSD unique fact, "" when not given
+        std::string unique;   // its MLSD unique fact, "" when not given
+        std::string expected; // the server's path it must have once entered ("" for the start)
         int depth = 0;      // the level of the directory that lists it (0 for the start)
     };
     enum class End { Going, Complete, Failed, Stopped };
@@ -59,8 +61,9 @@ public:
     bool Claim(const std::string& identity);
     // The task's directory is another name for one entered before: it is not listed.
     void Alias(const Task& task);
-    // The task's directory is entered as prefix; returns its level, to be listed.
-    int Enter(const Task& task, std::string prefix);
+    // The task's directory is entered as prefix, the server reporting it as reported; returns its
+    // level, to be listed.
+    int Enter(const Task& task, std::string prefix, std::string reported);
     // The level's entries: files and links are never entered; a sub-directory is entered when
     // enter (asked under the frontier's lock, one call at a time) says so.
     void Listed(int level, std::vector<CFindRecord> entries, const std::function<bool(const CFindRecord&)>& enter);

@@ -16,6 +16,7 @@ struct CFindRecord {
     std::string name;            // bare name from the listing; the walk puts the full path here
     bool link = false;           // a symbolic link, whatever it points to: never entered
     std::string unique;          // the MLSD "unique" fact (of what a link points to); "" when not given
+    bool forged = false;         // the listing around it looks forged (CFtpListParser): never trusted
 
     bool IsDirectory() const { return (attributes & kFileAttributeDirectory) != 0; }
 };

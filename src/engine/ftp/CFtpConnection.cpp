@@ -314,7 +314,7 @@ bool CFtpConnection::ListEntries(const std::string& pattern, std::vector<CFindRe
     return true;
 }
 
-bool CFtpConnection::CurrentDirectoryIdentity(std::string& identity)
+bool CFtpConnection::CurrentDirectoryIdentity(std::string& reported, std::string* identity)
 {
     Impl& d = *m_impl;
     std::lock_guard lock(d.opMutex);
@@ -322,27 +322,30 @@ bool CFtpConnection::CurrentDirectoryIdentity(std::string& identity)
         return false;
     if (d.IsSftp()) {
         // Paths are absolute and a walk never enters a link: the path names the directory.
-        identity = "path:" + d.currentDir;
+        reported = d.currentDir;
+        if (identity)
+            *identity = "path:" + d.currentDir;
         return true;
     }
     d.ReadFeatures();
-    if (!d.EnterAssumed())
+    if (!d.EnterAssumed() || !d.Quote("PWD"))
         return false;
-    if (d.UniqueFactOn() && d.Quote("MLST")) {
-        const std::string unique = CFtpListParser::MlstUnique(d.quoteReply);
-        if (!unique.empty()) {
-            identity = "unique:" + unique;
-            return true;
-        }
-    }
-    if (!d.Quote("PWD"))
-        return false;
-    const std::string path = Impl::ParsePwdReply(d.quoteReply);
-    if (path.empty()) {
+    reported = Impl::ParsePwdReply(d.quoteReply);
+    if (reported.empty()) {
         d.SetResult(kErrorExtended); // the text then shows the reply that named no directory
         return false;
     }
-    identity = "path:" + path;
+    while (reported.size() > 1 && reported.back() == '/')
+        reported.pop_back();
+    if (!identity)
+        return true;
+    *identity = "path:" + reported;
+    if (d.UniqueFactOn() && d.Quote("MLST")) {
+        const std::string unique = CFtpListParser::MlstUnique(d.quoteReply);
+        if (!unique.empty())
+            *identity = "unique:" + unique;
+    }
+    d.SetResult(kErrorNone);
     return true;
 }
 

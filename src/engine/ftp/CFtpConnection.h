@@ -136,10 +136,12 @@ public:
     // CFtpListParser::MarkLinks). Where the server offers the MLSD "unique" fact, the entries carry
     // it (enabled with OPTS MLST once per login when the server does not send it unasked).
     bool ListForWalk(const std::string& pattern, std::vector<CFindRecord>& records);
-    // Names the server's current directory for a walk that must not enter one twice: "unique:" and
-    // its unique fact (MLST) where the server offers that fact, else "path:" and the path the
-    // server reports with PWD.
-    bool CurrentDirectoryIdentity(std::string& identity);
+    // The server's own path of its current directory (PWD, without a trailing "/"; over SFTP the
+    // path entered) in reported, for a walk that checks it entered what a listing promised; and,
+    // when identity is given, what names the directory for a walk that must not enter one twice:
+    // "unique:" and its unique fact (MLST) where the server offers that fact, else "path:" and
+    // reported.
+    bool CurrentDirectoryIdentity(std::string& reported, std::string* identity);
 
     // The protocol of the next Open (FTP by default).
     void SetProtocol(FtpProtocol protocol);

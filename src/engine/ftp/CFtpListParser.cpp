@@ -160,6 +160,16 @@ bool DosTime(std::string text, std::tm& tm)
     return true;
 }
 
+// A line that names no entry and yet has its place in a listing: a blank one, "total 12", and the
+// fact lines of the directory itself and its parent (MLSD's "cdir" and "pdir").
+bool IsFiller(const std::string& line)
+{
+    if (line.empty() || (line.rfind("total ", 0) == 0 && IsNumber(line.substr(6))))
+        return true;
+    const size_t space = line.find(' ');
+    return space != std::string::npos && line.find('=') < space && line.find(';') < space;
+}
+
 } // namespace
 
 bool CFtpListParser::ParseLine(const std::string& rawLine, CFindRecord& record)
@@ -281,21 +291,62 @@ bool CFtpListParser::ParseMlsdLine(const std::string& line, CFindRecord& record)
 std::vector<CFindRecord> CFtpListParser::ParseListing(const std::string& listing, bool mlsd)
 {
     std::vector<CFindRecord> records;
-    std::istringstream lines(listing);
-    std::string line;
-    while (std::getline(lines, line)) {
+    std::vector<ListLine> lines;
+    // The listing's own line end is that of its last line, which the server wrote itself: a line
+    // that ends otherwise was cut by a line end inside a name.
+    const size_t last = listing.rfind('\n');
+    const bool crlf = last != std::string::npos && last > 0 && listing[last - 1] == '\r';
+    for (size_t start = 0; start < listing.size();) {
+        size_t end = listing.find('\n', start);
+        const bool ended = end != std::string::npos;
+        if (!ended)
+            end = listing.size();
+        std::string line = listing.substr(start, end - start);
+        start = end + 1;
+        const bool cr = !line.empty() && line.back() == '\r';
+        if (cr)
+            line.pop_back();
+        ListLine read;
+        read.cut = ended && cr != crlf;
+        read.breakInside = line.find('\r') != std::string::npos;
         CFindRecord record;
-        if (mlsd) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (line.find(' ') == std::string::npos || !ParseMlsdLine(line, record))
-                continue;
-        } else if (!ParseLine(line, record)) {
-            continue;
+        const size_t space = line.find(' ');
+        // An MLSD line without facts names nothing: it is what is left of a name cut by a line end.
+        const bool entry = mlsd ? space != std::string::npos && line.find('=') < space && ParseMlsdLine(line, record)
+                                : ParseLine(line, record);
+        read.stray = !entry && !IsFiller(line);
+        if (entry) {
+            read.record = static_cast<int>(records.size());
+            records.push_back(std::move(record));
         }
-        records.push_back(std::move(record));
+        lines.push_back(read);
     }
+    MarkForged(records, lines);
     return records;
+}
+
+void CFtpListParser::MarkForged(std::vector<CFindRecord>& records, const std::vector<ListLine>& lines)
+{
+    // A name that holds a line end makes the rest of it a line of its own, which can describe any
+    // entry (a directory where the server has a link of that name): such a line lies next to one
+    // cut short or to a line that names nothing, or names an entry that is listed again.
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].record < 0)
+            continue;
+        const bool before = i > 0 && (lines[i - 1].cut || lines[i - 1].stray);
+        const bool after = i + 1 < lines.size() && lines[i + 1].stray;
+        if (lines[i].cut || lines[i].breakInside || before || after)
+            records[static_cast<size_t>(lines[i].record)].forged = true;
+    }
+    std::map<std::string, int> seen;
+    for (const CFindRecord& record : records)
+        ++seen[record.name];
+    for (CFindRecord& record : records) {
+        // A link's line ends " -> target": a directory named "x -> y" could pass for the link "x".
+        const bool arrow = record.IsDirectory() && !record.link && record.name.find(" -> ") != std::string::npos;
+        if (seen[record.name] > 1 || arrow)
+            record.forged = true;
+    }
 }
 
 std::string CFtpListParser::MlstUnique(const std::string& reply)
@@ -316,15 +367,18 @@ std::string CFtpListParser::MlstUnique(const std::string& reply)
 
 void CFtpListParser::MarkLinks(std::vector<CFindRecord>& mlsd, const std::vector<CFindRecord>& list)
 {
-    std::map<std::string, const CFindRecord*> byName;
+    std::multimap<std::string, const CFindRecord*> byName;
     for (const CFindRecord& record : list)
         byName.emplace(record.name, &record);
     for (CFindRecord& record : mlsd) {
-        const auto found = byName.find(record.name);
-        const CFindRecord* plain = found == byName.end() ? nullptr : found->second;
-        if (plain && plain->link)
-            record.link = true;
-        else if (record.IsDirectory() && (!plain || !plain->IsDirectory()))
+        const auto [first, end] = byName.equal_range(record.name);
+        bool shownAsDirectory = false;
+        for (auto it = first; it != end; ++it) {
+            record.link = record.link || it->second->link;
+            record.forged = record.forged || it->second->forged;
+            shownAsDirectory = shownAsDirectory || it->second->IsDirectory();
+        }
+        if (record.IsDirectory() && !shownAsDirectory)
             record.link = true;
     }
 }

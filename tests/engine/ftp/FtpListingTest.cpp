@@ -77,8 +77,12 @@ TEST(FtpListParser, RecordedListingsOfSeveralServerKinds)
          "type=OS.unix=slink:/etc;modify=20200101120000; link\n",
          {{"-rw-r--r-- 1 looks unix", false, 5}, {"01-01-20 looks dos", true, 0}, {"link", false, 0}}},
     };
-    for (const Recorded& c : cases)
-        EXPECT_EQ(Entries(CFtpListParser::ParseListing(c.listing, c.mlsd)), c.expected) << c.server;
+    for (const Recorded& c : cases) {
+        const std::vector<CFindRecord> records = CFtpListParser::ParseListing(c.listing, c.mlsd);
+        EXPECT_EQ(Entries(records), c.expected) << c.server;
+        for (const CFindRecord& record : records)
+            EXPECT_FALSE(record.forged) << c.server << ": " << record.name;
+    }
 
     // Lines of no known style name nothing.
     for (const char* line : {"13-01-20  11:05PM  5 bad-month", "01-01-20  25:00  5 bad-hour",
@@ -116,6 +120,43 @@ TEST(FtpListParser, LinksUniqueFactsAndAnMlsdDirectoryThatListDoesNotShowAsOne)
                                                                  "-rwx------ 1 u g 1 Jan 01 2020 c\n"
                                                                  "lrwx------ 1 u g 1 Jan 01 2020 e -> f\n"));
     EXPECT_EQ(Links(mlsd), (std::vector<std::string>{"a ", "b link ", "c link ", "d link ", "e link "}));
+}
+
+// What a name with a line end in it leaves in a listing: the entries around it are marked forged.
+TEST(FtpListParser, EntriesAroundANameWithALineEndAreMarkedForged)
+{
+    const std::string d = "drwxr-xr-x 2 u u 4096 Jan 01 12:00 ";
+    const std::string f = "-rw-r--r-- 1 u u 1 Jan 01 12:00 ";
+    const std::string l = "lrwxrwxrwx 1 u u 9 Jan 01 12:00 ";
+    struct Case {
+        const char* what;
+        bool mlsd;
+        std::string listing;
+        std::vector<std::string> forged;
+    };
+    const Case cases[] = {
+        {"CR LF in a name, beside the link", false, f + "a\r\n" + d + "lnk\r\n" + l + "lnk -> ../out\r\n", {"lnk", "lnk"}},
+        {"the same over SFTP (LF lines)", false, f + "a\r\n" + d + "lnk\n" + l + "lnk -> ../out\n", {"a", "lnk", "lnk"}},
+        {"LF alone in a name", false, f + "a\n" + d + "sub\r\n" + f + "b\r\n", {"a", "sub"}},
+        {"a line that names nothing", false, "total 8\r\n" + d + "sub\r\nno entry\r\n" + f + "b\r\n" + f + "c\r\n",
+         {"sub", "b"}},
+        {"CR inside a line", false, f + "a\r" + d + "x\r\n" + f + "b\r\n", {"a\r" + d + "x"}},
+        {"a directory named as a link", false, d + "lnk -> z\r\n" + l + "lnk -> z -> ../out\r\n", {"lnk -> z"}},
+        {"MLSD", true, "type=file; a\r\ntype=dir; lnk\r\ntype=dir; lnk\r\n", {"lnk", "lnk"}},
+        {"MLSD, a line without facts", true, "type=file; a\r\n" + d + "lnk\r\ntype=dir; sub\r\n", {"a", "sub"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> forged;
+        for (const CFindRecord& record : CFtpListParser::ParseListing(c.listing, c.mlsd)) {
+            if (record.forged)
+                forged.push_back(record.name);
+        }
+        EXPECT_EQ(forged, c.forged) << c.what;
+    }
+    // MLSD shows the link as a directory: LIST's lines of that name make it a link, and forged.
+    std::vector<CFindRecord> mlsd = CFtpListParser::ParseListing("type=dir; lnk\r\n", true);
+    CFtpListParser::MarkLinks(mlsd, CFtpListParser::ParseListing(cases[0].listing));
+    EXPECT_TRUE(mlsd.at(0).link && mlsd.at(0).forged);
 }
 
 // A misbehaving server with the given listing options, serving t/ok.txt and t/sub/in.txt.
