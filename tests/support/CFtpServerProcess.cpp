@@ -113,6 +113,16 @@ void CFtpServerProcess::Kill()
 
 void CFtpServerProcess::DropSessions()
 {
+    SignalSessions(SIGKILL);
+}
+
+void CFtpServerProcess::SuspendSessions()
+{
+    SignalSessions(SIGSTOP);
+}
+
+void CFtpServerProcess::SignalSessions(int signal)
+{
     // The server's processes: its wrapper's descendants. A session is an "sshd: ..." process that
     // is not the listener.
     std::vector<pid_t> family{m_pid};
@@ -126,7 +136,7 @@ void CFtpServerProcess::DropSessions()
         std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
         const std::string command((std::istreambuf_iterator<char>(in)), {});
         if (command.rfind("sshd: ", 0) == 0 && command.find("[listener]") == std::string::npos)
-            kill(pid, SIGKILL);
+            kill(pid, signal);
     }
 }
 

@@ -74,6 +74,10 @@ void CFtpConnection::Impl::OnReplyLine(std::string line)
         awaitingAuth = false;
         authAccepted = performReplyCode == 234 || performReplyCode == 334;
     }
+    if (awaitingBefore) {
+        beforeReplyCode = performReplyCode;
+        awaitingBefore = false;
+    }
     if (awaitingQuote) {
         quoteReplyCode = performReplyCode;
         quoteReply = replyLines;
@@ -95,6 +99,7 @@ void CFtpConnection::Impl::OnCommand(std::string line)
         ++logins;
     }
     awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
+    awaitingBefore = !beforeCommand.empty() && line == beforeCommand;
     if (!log)
         return;
     if (line.compare(0, 5, "PASS ") == 0)
@@ -125,6 +130,7 @@ std::string CFtpConnection::Impl::ParsePwdReply(const std::string& line)
 int CFtpConnection::Impl::Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata)
 {
     auto* self = static_cast<Impl*>(userdata);
+    self->Moved();
     if (type == CURLINFO_TEXT && self->IsSftp()) {
         if (self->sftp.OnInfo(std::string(data, size))) {
             self->sawLogin = true;
@@ -137,11 +143,16 @@ int CFtpConnection::Impl::Debug(CURL*, curl_infotype type, char* data, size_t si
     return 0;
 }
 
-int CFtpConnection::Impl::Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow)
+int CFtpConnection::Impl::Progress(void* userdata, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow)
 {
     auto* self = static_cast<Impl*>(userdata);
     if (self->abortRequested.load())
         return 1;
+    if (dlnow != self->lastDownloaded || ulnow != self->lastUploaded) {
+        self->lastDownloaded = dlnow;
+        self->lastUploaded = ulnow;
+        self->Moved();
+    }
     const curl_off_t taken = self->BytesTaken(ulnow);
     if (self->inTransferStatus && taken != self->lastReportedBytes) {
         self->lastReportedBytes = taken;
@@ -285,7 +296,17 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     performReplyCode = 0;
     replyOpen = false;
     sawLogin = false;
+    lastDownloaded = -1;
+    lastUploaded = -1;
+    stallCut = false;
+    Moved();
     const CURLcode result = Run();
+    if (sawLogin && open && !IsSftp()) {
+        // A new control connection starts in the login directory: ours is entered again before
+        // anything depends on the server's own idea of it (a listing).
+        currentAssumed = true;
+        currentVerified = false;
+    }
     inTransferStatus = false;
     ReleaseDataSocket();
     {
@@ -323,6 +344,12 @@ int CFtpConnection::Impl::MapSftpCode(CURLcode result)
     case CURLE_REMOTE_DISK_FULL:
     case CURLE_REMOTE_FILE_EXISTS:
     case CURLE_UPLOAD_FAILED: code = kErrorExtended; break;
+    case CURLE_OPERATION_TIMEDOUT:
+        code = kErrorTimeout;
+        if (stallCut)
+            text = FormatText(Tr("SFTP.NoAnswer", "The server did not answer for %ld s: the connection was cut.").c_str(),
+                              stallSeconds);
+        break;
     // A key file that cannot be read or a passphrase that does not open it.
     case CURLE_SSH:
         code = sawLogin || open ? kErrorConnectionAborted : kErrorExtended;
@@ -512,6 +539,18 @@ CURLcode CFtpConnection::Impl::Run()
             result = CURLE_OUT_OF_MEMORY;
             break;
         }
+        const auto now = std::chrono::steady_clock::now();
+        if (running && !stallCut && IsSftp() && now - lastMove > std::chrono::seconds(stallSeconds)) {
+            CutStalled();
+            lastMove = now;
+        }
+        // A cut connection ends the call at once; should curl still wait for something, it is
+        // dropped as an abort drops it.
+        if (running && stallCut && now - lastMove > std::chrono::seconds(kQuitWaitSeconds)) {
+            curl_multi_remove_handle(multi, curl);
+            controlSocket = -1;
+            return CURLE_OPERATION_TIMEDOUT;
+        }
         if (running)
             curl_multi_poll(multi, nullptr, 0, kMaxWaitMs, nullptr);
     }
@@ -520,12 +559,23 @@ CURLcode CFtpConnection::Impl::Run()
         if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
             result = message->data.result;
     }
+    if (stallCut)
+        result = CURLE_OPERATION_TIMEDOUT; // whatever curl made of the cut connection
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK)
         socket = CURL_SOCKET_BAD;
     controlSocket = socket == CURL_SOCKET_BAD ? -1 : static_cast<int>(socket);
     curl_multi_remove_handle(multi, curl);
     return result;
+}
+
+void CFtpConnection::Impl::CutStalled()
+{
+    stallCut = true;
+    // The connection is shut, not closed: curl still owns the socket, and finds it dead at once.
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
+        ::shutdown(socket, SHUT_RDWR);
 }
 
 bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& before)
@@ -537,6 +587,8 @@ bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& 
     list = curl_slist_append(list, ("*" + command).c_str());
     quoteCommand = command;
     quoteReplyCode = 0;
+    beforeCommand = before;
+    beforeReplyCode = 0;
     curl_easy_setopt(curl, CURLOPT_QUOTE, list);
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
@@ -544,6 +596,7 @@ bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& 
     curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
     curl_slist_free_all(list);
     quoteCommand.clear();
+    beforeCommand.clear();
     if (code == kErrorNone && (quoteReplyCode >= 400 || quoteReplyCode == 0)) {
         code = quoteReplyCode == 0 ? kErrorConnectionAborted : kErrorExtended;
         std::lock_guard lock(resultMutex);
@@ -844,7 +897,7 @@ void CFtpConnection::Impl::LogSftpOutcome(int code)
     std::string text;
     {
         std::lock_guard lock(resultMutex);
-        text = code == kErrorExtended ? lastResponse : sftp.ErrorText();
+        text = code == kErrorExtended || stallCut ? lastResponse : sftp.ErrorText();
     }
     log("< " + (text.empty() ? "error " + std::to_string(code) : text));
 }
