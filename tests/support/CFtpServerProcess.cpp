@@ -70,6 +70,9 @@ CFtpServerProcess::CFtpServerProcess(FtpServerKind kind, const std::string& root
 
 CFtpServerProcess::~CFtpServerProcess()
 {
+    // Stopped sessions lead sessions of their own, which the end of sshd does not reach.
+    for (const pid_t pid : m_stoppedSessions)
+        kill(pid, SIGKILL);
     Resume(); // a stopped process would never see the SIGTERM
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
@@ -135,8 +138,11 @@ void CFtpServerProcess::SignalSessions(int signal)
     for (const pid_t pid : family) {
         std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
         const std::string command((std::istreambuf_iterator<char>(in)), {});
-        if (command.rfind("sshd: ", 0) == 0 && command.find("[listener]") == std::string::npos)
-            kill(pid, signal);
+        if (command.rfind("sshd: ", 0) != 0 || command.find("[listener]") != std::string::npos)
+            continue;
+        kill(pid, signal);
+        if (signal == SIGSTOP)
+            m_stoppedSessions.push_back(pid);
     }
 }
 

@@ -68,6 +68,7 @@ private:
     std::string m_logPath;
     std::string m_logDir;
     bool m_suspended = false;
+    std::vector<pid_t> m_stoppedSessions; // sshd: sessions SuspendSessions stopped
 };
 
 } // namespace skerrow::test

@@ -174,7 +174,9 @@ std::string CFtpConnection::Impl::Masked(std::string line) const
 int CFtpConnection::Impl::OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype)
 {
     auto* self = static_cast<Impl*>(userdata);
-    if (self->inTransferStatus) {
+    if (self->IsSftp())
+        self->sshSocket = static_cast<int>(socket);
+    else if (self->inTransferStatus) {
         self->ReleaseDataSocket();
         self->dataSocket = static_cast<int>(socket);
     }
@@ -184,7 +186,9 @@ int CFtpConnection::Impl::OnSocketOpened(void* userdata, curl_socket_t socket, c
 int CFtpConnection::Impl::OnSocketClosing(void* userdata, curl_socket_t socket)
 {
     auto* self = static_cast<Impl*>(userdata);
-    if (static_cast<int>(socket) == self->dataSocket && self->inTransferStatus && !self->dataSocketHeld) {
+    if (static_cast<int>(socket) == self->sshSocket)
+        self->sshSocket = -1;
+    else if (static_cast<int>(socket) == self->dataSocket && self->inTransferStatus && !self->dataSocketHeld) {
         ::shutdown(socket, SHUT_WR);
         self->dataSocketHeld = true;
         return 0;
@@ -572,10 +576,10 @@ CURLcode CFtpConnection::Impl::Run()
 void CFtpConnection::Impl::CutStalled()
 {
     stallCut = true;
-    // The connection is shut, not closed: curl still owns the socket, and finds it dead at once.
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
-        ::shutdown(socket, SHUT_RDWR);
+    // Shut, not closed (curl owns the socket): the SSH library fails at once on it, and curl ends
+    // the call and closes the connection without waiting for a goodbye from a silent server.
+    if (sshSocket >= 0)
+        ::shutdown(sshSocket, SHUT_RDWR);
 }
 
 bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& before)
@@ -698,6 +702,10 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     ApplyTimeouts();
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     if (IsSftp()) {
         curl_easy_setopt(curl, CURLOPT_NEW_DIRECTORY_PERMS, 0755L);
         curl_easy_setopt(curl, CURLOPT_NEW_FILE_PERMS, 0644L);
@@ -705,10 +713,6 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
         return;
     }
     // FTP: the data connection's socket is followed (see BytesTaken), the login, the mode.
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
-    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
-    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(curl, CURLOPT_FTPPORT, passive ? nullptr : "-");

@@ -132,6 +132,8 @@ struct CFtpConnection::Impl {
     // the same) and kept until the reply to the upload has come.
     int dataSocket = -1;
     bool dataSocketHeld = false;
+    // SFTP: the socket of the SSH connection while curl has it open (-1: none).
+    int sshSocket = -1;
     static int OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype);
     static int OnSocketClosing(void* userdata, curl_socket_t socket);
     void ReleaseDataSocket();
