@@ -47,6 +47,13 @@ aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
   --drop-rnto                       the control connection is closed instead of answering RNTO
   --delay MS                        every command waits MS milliseconds for its reply, as over a
                                     slow link
+  --strict-rename                   any command between RNFR and RNTO makes the server forget the RNFR,
+                                    as proftpd does: the RNTO gets "503 Bad sequence of commands." and
+                                    nothing is renamed
+  --cut-at VERB:N                   the N-th VERB (counted over all sessions) closes the control
+                                    connection: it is not carried out, and no reply comes
+  --lose-reply VERB:N               the N-th VERB (counted over all sessions) is carried out, then the
+                                    control connection is closed without its reply
   --log FILE                        every command goes to FILE as it arrives, one line each: the
                                     session's number, then the command (the password hidden), and
                                     again as "N done COMMAND" as its final reply goes out; a
@@ -83,6 +90,8 @@ class Session(socketserver.StreamRequestHandler):
         self.facts = ["type", "size", "modify"]
 
     def reply(self, text):
+        if getattr(self, "muted", False):
+            return
         # A command is done once its final reply goes out: logged before the client can read it.
         if getattr(self, "command", None) and text[3:4] == " " and not text.startswith("1"):
             Session.record("%d done %s" % (self.number, self.command))
@@ -153,6 +162,14 @@ class Session(socketserver.StreamRequestHandler):
             return True
 
     failed_tries = {}
+    verbs_seen = {}
+
+    @staticmethod
+    def count(verb):
+        """How many times verb has come so far over all sessions, this one included."""
+        with Session.sessions_lock:
+            Session.verbs_seen[verb] = Session.verbs_seen.get(verb, 0) + 1
+            return Session.verbs_seen[verb]
 
     @staticmethod
     def fails_left(name):
@@ -189,7 +206,18 @@ class Session(socketserver.StreamRequestHandler):
                 self.reply("502 Command not implemented.")
                 continue
             self.command = "PASS ****" if verb == "PASS" else line
-            if handler(arg) == "close":
+            if OPTIONS.strict_rename and verb != "RNTO":
+                self.rename_from = None
+            nth = Session.count(verb)
+            if OPTIONS.cut_at == (verb, nth):
+                self.request.shutdown(socket.SHUT_RDWR)
+                return
+            self.muted = OPTIONS.lose_reply == (verb, nth)
+            closing = handler(arg) == "close"
+            if self.muted:
+                self.request.shutdown(socket.SHUT_RDWR)
+                return
+            if closing:
                 return
 
     users = 0
@@ -284,7 +312,7 @@ class Session(socketserver.StreamRequestHandler):
     def do_RNTO(self, arg):
         source, self.rename_from = getattr(self, "rename_from", None), None
         if source is None:
-            self.reply("503 RNFR first.")
+            self.reply("503 Bad sequence of commands.")
             return
         if OPTIONS.drop_rnto:
             self.request.shutdown(socket.SHUT_RDWR)
@@ -480,6 +508,11 @@ class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
 
 
+def verb_and_count(text):
+    verb, _, count = text.partition(":")
+    return verb.upper(), int(count)
+
+
 def main():
     global OPTIONS
     parser = argparse.ArgumentParser()
@@ -515,6 +548,10 @@ def main():
     # Logins (the run's further connections).
     parser.add_argument("--password", default=None)
     parser.add_argument("--forged-names", action="store_true")
+    # Faults around renames and deletes.
+    parser.add_argument("--strict-rename", action="store_true")
+    parser.add_argument("--cut-at", type=verb_and_count, default=None)
+    parser.add_argument("--lose-reply", type=verb_and_count, default=None)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

@@ -126,8 +126,10 @@ def main():
         print(open(os.path.join(work, "sshd.log")).read(), file=sys.stderr)
         shutil.rmtree(work, ignore_errors=True)
         sys.exit(77)
-    print(port)
-    print(user, flush=True)
+    # One write: the reader may close the pipe once it has the port, and a second write would then
+    # end this script with a broken pipe, leaving sshd behind.
+    sys.stdout.write("%d\n%s\n" % (port, user))
+    sys.stdout.flush()
     sys.stdout.close()
     try:
         server.wait(timeout=None)

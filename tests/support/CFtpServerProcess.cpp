@@ -70,6 +70,9 @@ CFtpServerProcess::CFtpServerProcess(FtpServerKind kind, const std::string& root
 
 CFtpServerProcess::~CFtpServerProcess()
 {
+    // Stopped sessions lead sessions of their own, which the end of sshd does not reach.
+    for (const pid_t pid : m_stoppedSessions)
+        kill(pid, SIGKILL);
     Resume(); // a stopped process would never see the SIGTERM
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
@@ -113,6 +116,16 @@ void CFtpServerProcess::Kill()
 
 void CFtpServerProcess::DropSessions()
 {
+    SignalSessions(SIGKILL);
+}
+
+void CFtpServerProcess::SuspendSessions()
+{
+    SignalSessions(SIGSTOP);
+}
+
+void CFtpServerProcess::SignalSessions(int signal)
+{
     // The server's processes: its wrapper's descendants. A session is an "sshd: ..." process that
     // is not the listener.
     std::vector<pid_t> family{m_pid};
@@ -125,8 +138,11 @@ void CFtpServerProcess::DropSessions()
     for (const pid_t pid : family) {
         std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
         const std::string command((std::istreambuf_iterator<char>(in)), {});
-        if (command.rfind("sshd: ", 0) == 0 && command.find("[listener]") == std::string::npos)
-            kill(pid, SIGKILL);
+        if (command.rfind("sshd: ", 0) != 0 || command.find("[listener]") != std::string::npos)
+            continue;
+        kill(pid, signal);
+        if (signal == SIGSTOP)
+            m_stoppedSessions.push_back(pid);
     }
 }
 

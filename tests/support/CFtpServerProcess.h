@@ -46,6 +46,9 @@ public:
     // sshd: kills the processes of its open sessions at once (a dropped link, as the client sees
     // it); the server goes on taking new ones.
     void DropSessions();
+    // sshd: stops the processes of its open sessions (SIGSTOP): their connections stay open and
+    // nothing on them is answered any more; new sessions are served as before.
+    void SuspendSessions();
 
     static const char* Name(FtpServerKind kind);
     // Names the cases of a test parameterised by server kind.
@@ -55,6 +58,8 @@ public:
 private:
     void Start(const std::vector<std::string>& args);
     bool ReadPort(int fd);
+    // sshd: sends signal to the processes of its open sessions.
+    void SignalSessions(int signal);
 
     FtpServerKind m_kind;
     pid_t m_pid = -1;
@@ -63,6 +68,7 @@ private:
     std::string m_logPath;
     std::string m_logDir;
     bool m_suspended = false;
+    std::vector<pid_t> m_stoppedSessions; // sshd: sessions SuspendSessions stopped
 };
 
 } // namespace skerrow::test

@@ -214,19 +214,17 @@ CFtpConnection::RenameResult CFtpConnection::Rename(const std::string& from, con
             return RenameResult::Done;
         return LastError() == kErrorExtended ? RenameResult::ToRefused : RenameResult::Failed;
     }
+    // RNFR and RNTO in one call, back to back: curl sends its quote list before any command of its
+    // own (such as the CWD it may send on a connection it had to open again), and servers such as
+    // proftpd forget an RNFR that anything but RNTO follows.
+    if (d.Quote("RNTO " + ResolvePath(d.currentDir, to), "RNFR " + ResolvePath(d.currentDir, from)))
+        return RenameResult::Done;
     // Refused: the server answered the command itself with an error, on a connection that works.
-    auto refused = [&d, this] { return d.quoteReplyCode >= 400 && LastError() == kErrorExtended; };
-    if (!d.Quote("RNFR " + ResolvePath(d.currentDir, from)))
-        return refused() ? RenameResult::FromRefused : RenameResult::Failed;
-    const bool done = d.Quote("RNTO " + ResolvePath(d.currentDir, to));
-    if (!done && d.sawLogin) {
-        // The connection that took the RNFR was gone: a new one refuses an RNTO it never prepared.
-        d.SetResult(kErrorConnectionAborted);
+    if (LastError() != kErrorExtended)
         return RenameResult::Failed;
-    }
-    if (!done)
-        return refused() ? RenameResult::ToRefused : RenameResult::Failed;
-    return RenameResult::Done;
+    if (d.quoteReplyCode >= 400)
+        return RenameResult::ToRefused;
+    return d.beforeReplyCode >= 400 ? RenameResult::FromRefused : RenameResult::Failed;
 }
 
 bool CFtpConnection::PutFile(const std::string& localPath, const std::string& remoteName, int transferType)

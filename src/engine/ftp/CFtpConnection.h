@@ -123,8 +123,8 @@ public:
     // otherwise, with nothing known of what the server did (a lost connection, an abort, a bad
     // path). LastError and LastResponse tell the rest.
     enum class RenameResult { Done, FromRefused, ToRefused, Failed };
-    // RNFR from, then RNTO to (absolute or relative), each a call of its own on the same control
-    // connection; whether the server replaces an existing file of that name is up to the server.
+    // RNFR from, then RNTO to (absolute or relative), in one call with nothing sent between them;
+    // whether the server replaces an existing file of that name is up to the server.
     RenameResult Rename(const std::string& from, const std::string& to);
     // Sends a local file into the current directory; transferType is FtpTransferType.
     bool PutFile(const std::string& localPath, const std::string& remoteName, int transferType);

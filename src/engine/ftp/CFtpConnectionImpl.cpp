@@ -76,6 +76,10 @@ void CFtpConnection::Impl::OnReplyLine(std::string line)
         awaitingAuth = false;
         authAccepted = performReplyCode == 234 || performReplyCode == 334;
     }
+    if (awaitingBefore) {
+        beforeReplyCode = performReplyCode;
+        awaitingBefore = false;
+    }
     if (awaitingQuote) {
         quoteReplyCode = performReplyCode;
         quoteReply = replyLines;
@@ -98,6 +102,7 @@ void CFtpConnection::Impl::OnCommand(std::string line)
         ++logins;
     }
     awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
+    awaitingBefore = !beforeCommand.empty() && line == beforeCommand;
     if (!log)
         return;
     if (line.compare(0, 5, "PASS ") == 0)
@@ -143,6 +148,7 @@ std::string CFtpConnection::Impl::ParsePwdReply(const std::string& line)
 int CFtpConnection::Impl::Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata)
 {
     auto* self = static_cast<Impl*>(userdata);
+    self->Moved();
     if (type == CURLINFO_TEXT && self->IsSftp()) {
         if (self->sftp.OnInfo(std::string(data, size))) {
             self->sawLogin = true;
@@ -155,11 +161,16 @@ int CFtpConnection::Impl::Debug(CURL*, curl_infotype type, char* data, size_t si
     return 0;
 }
 
-int CFtpConnection::Impl::Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow)
+int CFtpConnection::Impl::Progress(void* userdata, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow)
 {
     auto* self = static_cast<Impl*>(userdata);
     if (self->abortRequested.load())
         return 1;
+    if (dlnow != self->lastDownloaded || ulnow != self->lastUploaded) {
+        self->lastDownloaded = dlnow;
+        self->lastUploaded = ulnow;
+        self->Moved();
+    }
     const curl_off_t taken = self->BytesTaken(ulnow);
     if (self->inTransferStatus && taken != self->lastReportedBytes) {
         self->lastReportedBytes = taken;
@@ -181,7 +192,9 @@ std::string CFtpConnection::Impl::Masked(std::string line) const
 int CFtpConnection::Impl::OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype)
 {
     auto* self = static_cast<Impl*>(userdata);
-    if (self->inTransferStatus) {
+    if (self->IsSftp())
+        self->sshSocket = static_cast<int>(socket);
+    else if (self->inTransferStatus) {
         self->ReleaseDataSocket();
         self->dataSocket = static_cast<int>(socket);
     } else if (self->loginSocket < 0) {
@@ -193,7 +206,9 @@ int CFtpConnection::Impl::OnSocketOpened(void* userdata, curl_socket_t socket, c
 int CFtpConnection::Impl::OnSocketClosing(void* userdata, curl_socket_t socket)
 {
     auto* self = static_cast<Impl*>(userdata);
-    if (static_cast<int>(socket) == self->dataSocket && self->inTransferStatus && !self->dataSocketHeld) {
+    if (static_cast<int>(socket) == self->sshSocket)
+        self->sshSocket = -1;
+    else if (static_cast<int>(socket) == self->dataSocket && self->inTransferStatus && !self->dataSocketHeld) {
         ::shutdown(socket, SHUT_WR);
         self->dataSocketHeld = true;
         return 0;
@@ -305,7 +320,17 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     performReplyCode = 0;
     replyOpen = false;
     sawLogin = false;
+    lastDownloaded = -1;
+    lastUploaded = -1;
+    stallCut = false;
+    Moved();
     const CURLcode result = Run();
+    if (sawLogin && open && !IsSftp()) {
+        // A new control connection starts in the login directory: ours is entered again before
+        // anything depends on the server's own idea of it (a listing).
+        currentAssumed = true;
+        currentVerified = false;
+    }
     inTransferStatus = false;
     ReleaseDataSocket();
     {
@@ -343,6 +368,12 @@ int CFtpConnection::Impl::MapSftpCode(CURLcode result)
     case CURLE_REMOTE_DISK_FULL:
     case CURLE_REMOTE_FILE_EXISTS:
     case CURLE_UPLOAD_FAILED: code = kErrorExtended; break;
+    case CURLE_OPERATION_TIMEDOUT:
+        code = kErrorTimeout;
+        if (stallCut)
+            text = FormatText(Tr("SFTP.NoAnswer", "The server did not answer for %ld s: the connection was cut.").c_str(),
+                              stallSeconds);
+        break;
     // A key file that cannot be read or a passphrase that does not open it.
     case CURLE_SSH:
         code = sawLogin || open ? kErrorConnectionAborted : kErrorExtended;
@@ -532,6 +563,18 @@ CURLcode CFtpConnection::Impl::Run()
             result = CURLE_OUT_OF_MEMORY;
             break;
         }
+        const auto now = std::chrono::steady_clock::now();
+        if (running && !stallCut && IsSftp() && now - lastMove > std::chrono::seconds(stallSeconds)) {
+            CutStalled();
+            lastMove = now;
+        }
+        // A cut connection ends the call at once; should curl still wait for something, it is
+        // dropped as an abort drops it.
+        if (running && stallCut && now - lastMove > std::chrono::seconds(kQuitWaitSeconds)) {
+            curl_multi_remove_handle(multi, curl);
+            controlSocket = -1;
+            return CURLE_OPERATION_TIMEDOUT;
+        }
         if (running)
             curl_multi_poll(multi, nullptr, 0, kMaxWaitMs, nullptr);
     }
@@ -540,12 +583,23 @@ CURLcode CFtpConnection::Impl::Run()
         if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
             result = message->data.result;
     }
+    if (stallCut)
+        result = CURLE_OPERATION_TIMEDOUT; // whatever curl made of the cut connection
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK)
         socket = CURL_SOCKET_BAD;
     controlSocket = socket == CURL_SOCKET_BAD ? -1 : static_cast<int>(socket);
     curl_multi_remove_handle(multi, curl);
     return result;
+}
+
+void CFtpConnection::Impl::CutStalled()
+{
+    stallCut = true;
+    // Shut, not closed (curl owns the socket): the SSH library fails at once on it, and curl ends
+    // the call and closes the connection without waiting for a goodbye from a silent server.
+    if (sshSocket >= 0)
+        ::shutdown(sshSocket, SHUT_RDWR);
 }
 
 bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& before)
@@ -557,6 +611,8 @@ bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& 
     list = curl_slist_append(list, ("*" + command).c_str());
     quoteCommand = command;
     quoteReplyCode = 0;
+    beforeCommand = before;
+    beforeReplyCode = 0;
     curl_easy_setopt(curl, CURLOPT_QUOTE, list);
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
@@ -564,6 +620,7 @@ bool CFtpConnection::Impl::Quote(const std::string& command, const std::string& 
     curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
     curl_slist_free_all(list);
     quoteCommand.clear();
+    beforeCommand.clear();
     if (code == kErrorNone && (quoteReplyCode >= 400 || quoteReplyCode == 0)) {
         code = quoteReplyCode == 0 ? kErrorConnectionAborted : kErrorExtended;
         std::lock_guard lock(resultMutex);
@@ -665,6 +722,10 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024L);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     ApplyTimeouts();
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     if (IsSftp()) {
         curl_easy_setopt(curl, CURLOPT_NEW_DIRECTORY_PERMS, 0755L);
         curl_easy_setopt(curl, CURLOPT_NEW_FILE_PERMS, 0644L);
@@ -672,10 +733,6 @@ void CFtpConnection::Impl::SetupHandle(const std::string& user, const std::strin
         return;
     }
     // FTP: the data connection's socket is followed (see BytesTaken), the login, the mode.
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, &Impl::OnSocketOpened);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, this);
-    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &Impl::OnSocketClosing);
-    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.empty() ? "anonymous" : user.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(curl, CURLOPT_FTPPORT, passive ? nullptr : "-");
@@ -866,7 +923,7 @@ void CFtpConnection::Impl::LogSftpOutcome(int code)
     std::string text;
     {
         std::lock_guard lock(resultMutex);
-        text = code == kErrorExtended ? lastResponse : sftp.ErrorText();
+        text = code == kErrorExtended || stallCut ? lastResponse : sftp.ErrorText();
     }
     log("< " + (text.empty() ? "error " + std::to_string(code) : text));
 }

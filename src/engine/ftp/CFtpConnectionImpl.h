@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 
@@ -57,6 +58,10 @@ struct CFtpConnection::Impl {
     bool awaitingQuote = false;
     int quoteReplyCode = 0;
     std::string quoteReply;
+    // The command sent before it in the same call (RNFR before RNTO), and the code of its reply.
+    std::string beforeCommand;
+    bool awaitingBefore = false;
+    int beforeReplyCode = 0;
 
     // SFTP in place of FTP, and what it needs (the login, the host-key check, curl's error text).
     std::atomic<FtpProtocol> protocol{FtpProtocol::Ftp};
@@ -123,7 +128,7 @@ struct CFtpConnection::Impl {
     // when that login did not succeed or this one was aborted meanwhile.
     void HoldPassword();
     static int Debug(CURL*, curl_infotype type, char* data, size_t size, void* userdata);
-    static int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow);
+    static int Progress(void* userdata, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow);
 
     // The password, masked in every reply this object keeps or logs: a server that echoes it
     // shows it neither in the log nor in a row's error text.
@@ -136,6 +141,8 @@ struct CFtpConnection::Impl {
     // the same) and kept until the reply to the upload has come.
     int dataSocket = -1;
     bool dataSocketHeld = false;
+    // SFTP: the socket of the SSH connection while curl has it open (-1: none).
+    int sshSocket = -1;
     static int OnSocketOpened(void* userdata, curl_socket_t socket, curlsocktype);
     static int OnSocketClosing(void* userdata, curl_socket_t socket);
     void ReleaseDataSocket();
@@ -207,11 +214,24 @@ struct CFtpConnection::Impl {
     // The error code of a finished SFTP call, with the failure's text kept as the response.
     int MapSftpCode(CURLcode code);
 
-    // curl_easy_perform on our own multi handle, with a bounded wait.
+    // curl_easy_perform on our own multi handle, with a bounded wait. Over SFTP, a call in which
+    // nothing moves (no byte, no word from curl) for the stall time is cut and times out: curl
+    // itself bounds only the transfers of file bytes, never an operation or a listing whose
+    // answer does not come.
     CURLcode Run();
+    // Something moved on the connection: the stall time starts again.
+    void Moved() { lastMove = std::chrono::steady_clock::now(); }
+    std::chrono::steady_clock::time_point lastMove;
+    curl_off_t lastDownloaded = -1;
+    curl_off_t lastUploaded = -1;
+    // The call was cut by Run for want of progress: its connection is shut for curl to find dead
+    // (without a socket to shut, Run drops the call a moment later).
+    bool stallCut = false;
+    void CutStalled();
 
     // One command through the quote list; a refusal is read from its reply code. A command given
-    // as before goes first, and a refusal of it ends the call (RNFR before RNTO).
+    // as before goes first, right before it with nothing in between, and a refusal of it ends the
+    // call (RNFR before RNTO; beforeReplyCode tells it).
     bool Quote(const std::string& command, const std::string& before = std::string());
 
     // Asks FEAT once per connection. MLST in the list (RFC 3659) announces MLSD as well. A server

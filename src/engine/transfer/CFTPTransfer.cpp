@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <strings.h>
 
 #include "app/CNumberText.h"
@@ -52,6 +53,16 @@ public:
 private:
     CFtpConnection& m_connection;
 };
+
+// What each try of a row before the last one failed with: " Try 1 failed: ...", in order.
+std::string EarlierTries(const std::vector<std::string>& failures, size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count && i < failures.size(); ++i)
+        text += FormatText(Tr("T.TryFailed", " Try %d failed: %s").c_str(), static_cast<int>(i + 1),
+                           failures[i].c_str());
+    return text;
+}
 
 } // namespace
 
@@ -222,20 +233,20 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
     if (!sender.Send(localPath, place.Name(), GetTransferType(target.extension),
                      CFileSender::Applies(m_context.tempNameUpload, bytes, place.Name()))) {
         if (!PutBackIfStopped(row))
-            FailOrRetry(row, path, sender.ErrorCode(), sender.ErrorReply(), sender.ErrorText());
+            FailOrRetry(row, path, sender.ErrorCode(), sender.ErrorReply(), sender.ErrorText(), sender.Where());
         return false;
     }
     const int tries = m_queue->TriesOf(row);
     if (tries > 1) {
         // Read before the fence is taken: the queue's lock is never taken inside the fence's (a
         // connection waiting in the queue asks the fence whether the run was stopped).
-        const std::string before = m_queue->LastFailure(row);
-        Apply([&] {
-            m_context.list.SetRowState(
-                row, kRowDone,
-                FormatText(Tr("T.SentOnTry", "Sent on try %d of %d; the try before failed: %s").c_str(), tries,
-                           m_context.tries, before.c_str()));
-        });
+        const std::vector<std::string> failures = m_queue->Failures(row);
+        const std::string before = failures.empty() ? std::string() : failures.back();
+        const std::string text =
+            FormatText(Tr("T.SentOnTry", "Sent on try %d of %d; the try before failed: %s").c_str(), tries,
+                       m_context.tries, before.c_str()) +
+            EarlierTries(failures, failures.empty() ? 0 : failures.size() - 1);
+        Apply([&] { m_context.list.SetRowState(row, kRowDone, text); });
         return true;
     }
     MarkDone(row);
@@ -243,26 +254,36 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
 }
 
 void CFTPTransfer::FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply,
-                               const std::string& text)
+                               const std::string& text, const std::string& where)
 {
     const int tries = m_queue->TriesOf(row);
     if (tries < m_context.tries && CTransientFailure::IsTransient(code, reply) && !m_context.Stopped()) {
         const std::chrono::milliseconds pause = CTransientFailure::Pause(tries);
-        // The server's refusal where it sent one (a cut data connection ends with 426), else ours.
-        const bool refusal = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
-        const std::string why =
-            refusal ? reply.substr(0, reply.find_first_of("\r\n")) : CInternetError::Description(code);
-        m_context.connection.LogNote(
-            FormatText(Tr("T.TryAgain", "%s failed (%s): trying it again in %s s, try %d of %d.").c_str(), path.c_str(),
-                       why.c_str(), CNumberText::OneDecimal(static_cast<double>(pause.count()) / 1000).c_str(),
-                       tries + 1, m_context.tries));
+        const std::string why = WhyLine(code, reply) + (where.empty() ? "" : " " + where);
+        LogTryAgain(path, why, pause, tries + 1);
         m_queue->Retry(row, pause, why);
         return;
     }
     CountError();
     SetRowError(&row, tries > 1 ? text + FormatText(Tr("T.FailedEachTry", "It failed on each of its %d tries.").c_str(),
-                                                    tries)
+                                                    tries) + EarlierTries(m_queue->Failures(row), tries - 1)
                                 : text);
+}
+
+std::string CFTPTransfer::WhyLine(int code, const std::string& reply)
+{
+    // The server's refusal where it sent one (a cut data connection ends with 426), else ours.
+    const bool refusal = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
+    return refusal ? reply.substr(0, reply.find_first_of("\r\n")) : CInternetError::Description(code);
+}
+
+void CFTPTransfer::LogTryAgain(const std::string& path, const std::string& why, std::chrono::milliseconds pause,
+                               int nextTry)
+{
+    m_context.connection.LogNote(
+        FormatText(Tr("T.TryAgain", "%s failed (%s): trying it again in %s s, try %d of %d.").c_str(), path.c_str(),
+                   why.c_str(), CNumberText::OneDecimal(static_cast<double>(pause.count()) / 1000).c_str(), nextTry,
+                   m_context.tries));
 }
 
 void CFTPTransfer::DeleteRows(const CDeletePlan& plan)
@@ -321,22 +342,50 @@ bool CFTPTransfer::DeleteRow(RowId row, const CDeletePlan& plan)
     const std::string& path = entry->path.Full();
     m_context.status.SetStatusText(FormatText(LoadString(IDS_DELETING).c_str(), path.c_str()));
     CFtpConnection& connection = m_context.connection;
-    const bool ok = entry->directory ? connection.RemoveDirectory(path) : connection.DeleteFile(path);
-    if (!ok && PutBackIfStopped(row))
-        return false;
-    // A refusal for an entry that is gone already (a temporary file the upload renamed meanwhile)
-    // is no failure: what was asked for is true.
-    if (!ok) {
-        std::string text; // the refusal's own, before a listing replaces the server's last reply
-        CInternetError(&connection).GetErrorText(connection.LastError(), text);
-        if (connection.LastError() != kErrorExtended || StillListed(entry->path)) {
-            CountError();
-            SetRowError(&row, text);
+    std::vector<std::string> failures; // why each try that failed did
+    for (int tries = 1;; ++tries) {
+        if (entry->directory ? connection.RemoveDirectory(path) : connection.DeleteFile(path))
+            break;
+        if (PutBackIfStopped(row))
             return false;
+        std::string text; // the failure's own, before a listing replaces the server's last reply
+        CInternetError(&connection).GetErrorText(connection.LastError(), text);
+        const int code = connection.LastError();
+        const std::string reply = connection.LastResponse();
+        // A failure for an entry that is gone is no failure: what was asked for is true (a reply
+        // lost after the server deleted it, or a temporary file the upload renamed meanwhile).
+        if (!StillListed(entry->path))
+            break;
+        if (tries < m_context.tries && CTransientFailure::IsTransient(code, reply) && !m_context.Stopped()) {
+            failures.push_back(WhyLine(code, reply));
+            const std::chrono::milliseconds pause = CTransientFailure::Pause(tries);
+            LogTryAgain(path, failures.back(), pause, tries + 1);
+            if (!PauseUnlessStopped(pause) && PutBackIfStopped(row))
+                return false;
+            continue;
         }
+        CountError();
+        SetRowError(&row, tries > 1 ? text +
+                                          FormatText(Tr("T.FailedEachTry", "It failed on each of its %d tries.").c_str(),
+                                                     tries) +
+                                          EarlierTries(failures, failures.size())
+                                    : text);
+        return false;
     }
     MarkDone(row);
     return true;
+}
+
+bool CFTPTransfer::PauseUnlessStopped(std::chrono::milliseconds pause)
+{
+    const auto end = std::chrono::steady_clock::now() + pause;
+    while (!m_context.Stopped()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
+            return true;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(50)));
+    }
+    return false;
 }
 
 bool CFTPTransfer::StillListed(const CRemotePath& path)

@@ -2,6 +2,7 @@
 // The per-row work of a run: the upload pass and the delete pass over the transfer list, with the
 // error count and its limit.
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -87,14 +88,23 @@ private:
     // A failed try of row (path: its name below the PC folder): a failure that may pass sends the
     // row back to the queue while the file has tries left, with a note in the log; else the row
     // fails with text.
-    void FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply, const std::string& text);
+    // where: what the try left the server's names as, when not as they were (CFileSender::Where).
+    void FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply, const std::string& text,
+                     const std::string& where = std::string());
+    // A failure in a line: the server's refusal where it sent one, else the error's description.
+    static std::string WhyLine(int code, const std::string& reply);
+    void LogTryAgain(const std::string& path, const std::string& why, std::chrono::milliseconds pause, int nextTry);
+    // Waits for pause; false when the run was stopped meanwhile.
+    bool PauseUnlessStopped(std::chrono::milliseconds pause);
     // Where a file of the PC folder goes: below the Start Dir (taken from base when relative);
     // none for a name that would leave it.
     std::optional<CRemotePath> Target(const std::string& base, const std::string& path) const;
     // The server directory of a row's file; none for a row that sends nothing.
     std::optional<std::string> DirectoryOf(RowId row, const std::string& base) const;
+    // Deletes the row's entry; a failure that may pass is tried again on this connection after a
+    // pause, up to the tries per file, as the upload pass does.
     bool DeleteRow(RowId row, const CDeletePlan& plan);
-    // After a refused DELE or RMD: whether the entry is still listed in its directory (unsure: yes).
+    // After a failed DELE or RMD: whether the entry is still listed in its directory (unsure: yes).
     bool StillListed(const CRemotePath& path);
     // Applies a change of the rows through the run's fence; false once the run was set aside.
     bool Apply(const std::function<void()>& change);

@@ -1,5 +1,7 @@
 #include "transfer/CFileSender.h"
 
+#include <filesystem>
+
 #include "app/CStringTable.h"
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
@@ -37,9 +39,14 @@ std::string CFileSender::AsideName(const std::string& name)
 
 bool CFileSender::Send(const std::string& localPath, const std::string& name, int transferType, bool temporaryName)
 {
-    m_errorText.clear();
-    m_errorCode = 0;
-    m_errorReply.clear();
+    m_failure = Failure();
+    m_where.clear();
+    m_size.reset();
+    m_looked = false;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(localPath, ec);
+    if (!ec && transferType != kTransferAscii)
+        m_size = static_cast<uint64_t>(size);
     if (temporaryName && !m_renames.Known())
         return SendThroughPart(localPath, name, transferType);
     return SendDirect(localPath, name, transferType);
@@ -61,14 +68,13 @@ bool CFileSender::SendThroughPart(const std::string& localPath, const std::strin
         RemovePart(part);
         return false;
     }
-    switch (m_connection.Rename(part, name)) {
+    switch (Move(part, name, true)) {
     case Renamed::Done: return true;
     case Renamed::FromRefused: return SendWithoutRenames(localPath, name, transferType, part);
     case Renamed::ToRefused: return ReplaceAside(part, name);
     case Renamed::Failed: break;
     }
-    // Whatever became of the rename, the name was never given up.
-    TakeError();
+    // The name was never given up: it holds what it held.
     RemovePart(part);
     return false;
 }
@@ -96,10 +102,15 @@ bool CFileSender::ReplaceAside(const std::string& part, const std::string& name)
                                                                    "directory, which stays: deleting %s.")
                                            .c_str(),
                                        part.c_str(), name.c_str(), part.c_str()));
-    const Renamed moved = m_connection.Rename(name, aside);
+    Renamed moved = Move(name, aside, false);
+    if ((moved == Renamed::FromRefused || moved == Renamed::ToRefused) && ClearAside(name, aside))
+        moved = Move(name, aside, false);
     if (moved == Renamed::Failed) {
-        // Whether the old file moved is unknown; the temporary file stays for the next upload.
-        TakeError();
+        // The old file did not move, as the server shows: it is under its name still.
+        if (m_looked && Listed(name) && !Listed(aside))
+            return GiveUp(part, FormatText(Tr("T.NotMovedAsideLost", "%s was not moved aside: deleting %s.").c_str(),
+                                           name.c_str(), part.c_str()));
+        // Whether it moved is unknown; the temporary file stays for the next upload.
         TellWhere(FormatText(Tr("T.OldFileMaybeAside", "The old file may now be %s.").c_str(), aside.c_str()));
         return false;
     }
@@ -117,26 +128,97 @@ bool CFileSender::ReplaceAside(const std::string& part, const std::string& name)
 
 bool CFileSender::TakeName(const std::string& part, const std::string& name, const std::string& aside)
 {
-    if (m_connection.Rename(part, name) == Renamed::Done) {
+    const Renamed taken = Move(part, name, true);
+    if (taken == Renamed::Done) {
         if (!m_connection.DeleteFile(aside))
             m_connection.LogNote(FormatText(
                 Tr("T.AsideKept", "The old file %s could not be deleted: it stays.").c_str(), aside.c_str()));
         return true;
     }
-    TakeError();
-    PutBack(part, name, aside);
+    if (taken != Renamed::Failed) {
+        TakeError();
+        PutBack(part, name, aside);
+        return false;
+    }
+    // The name is free, as the server shows: the old file goes back under it.
+    if (m_looked && Listed(part) && !Listed(name)) {
+        PutBack(part, name, aside);
+        return false;
+    }
+    // Unknown: nothing more is done to the names.
+    TellWhere(FormatText(Tr("T.NamesUnknown", "The old file is now %s, and the new one %s, unless it took the name "
+                                              "%s already.")
+                             .c_str(),
+                         aside.c_str(), part.c_str(), name.c_str()));
     return false;
 }
 
 void CFileSender::PutBack(const std::string& part, const std::string& name, const std::string& aside)
 {
-    if (m_connection.Rename(aside, name) == Renamed::Done)
+    const Failure failure = m_failure; // the row's, whatever becomes of this rename
+    const Renamed back = Move(aside, name, false);
+    m_failure = failure;
+    if (back == Renamed::Done)
         m_connection.LogNote(FormatText(
             Tr("T.OldFileBack", "%s could not be renamed to %s: the old file is back under its name.").c_str(),
             part.c_str(), name.c_str()));
-    else
+    else if (back != Renamed::Failed || m_looked)
         TellWhere(FormatText(Tr("T.OldFileAside", "The old file is now %s.").c_str(), aside.c_str()));
+    else
+        TellWhere(FormatText(Tr("T.OldFileMaybeBack", "The old file is now %s, unless it is back under its name.")
+                                 .c_str(),
+                             aside.c_str()));
     RemovePart(part);
+}
+
+Renamed CFileSender::Move(const std::string& from, const std::string& to, bool newFile)
+{
+    m_looked = false;
+    const Renamed result = m_connection.Rename(from, to);
+    if (result != Renamed::Failed)
+        return result;
+    TakeError();
+    // No reply, or none that says: the server shows what became of the rename.
+    if (!Look())
+        return Renamed::Failed;
+    const CFindRecord* there = Listed(to);
+    if (Listed(from) || !there || (newFile && m_size && there->size != *m_size))
+        return Renamed::Failed;
+    m_connection.LogNote(FormatText(
+        Tr("T.RenameSettled", "The reply to the rename of %s to %s was lost: the server shows it done.").c_str(),
+        from.c_str(), to.c_str()));
+    return Renamed::Done;
+}
+
+bool CFileSender::Look()
+{
+    m_listed.clear();
+    m_looked = !m_connection.IsAborted() && m_connection.List("*", m_listed);
+    if (!m_looked)
+        m_listed.clear();
+    return m_looked;
+}
+
+const CFindRecord* CFileSender::Listed(const std::string& name) const
+{
+    for (const CFindRecord& record : m_listed) {
+        if (record.name == name && !record.IsDirectory())
+            return &record;
+    }
+    return nullptr;
+}
+
+bool CFileSender::ClearAside(const std::string& name, const std::string& aside)
+{
+    // With the old file under its name, an aside already there is from an earlier upload cut
+    // between its renames: an older copy still, and ours.
+    if (!Look() || !Listed(name) || !Listed(aside))
+        return false;
+    m_connection.LogNote(FormatText(Tr("T.StaleAside", "%s is left from an earlier upload, and %s holds the old "
+                                                       "file: deleting %s.")
+                                        .c_str(),
+                                    aside.c_str(), name.c_str(), aside.c_str()));
+    return m_connection.DeleteFile(aside);
 }
 
 bool CFileSender::GiveUp(const std::string& part, const std::string& note)
@@ -148,7 +230,8 @@ bool CFileSender::GiveUp(const std::string& part, const std::string& note)
 
 void CFileSender::TellWhere(const std::string& oldFile)
 {
-    m_errorText += oldFile + "\n";
+    m_failure.text += oldFile + "\n";
+    m_where += (m_where.empty() ? "" : " ") + oldFile;
     m_connection.LogNote(oldFile);
 }
 
@@ -162,9 +245,9 @@ bool CFileSender::IsDirectory(const std::string& name)
 
 void CFileSender::TakeError()
 {
-    m_errorCode = m_connection.LastError();
-    m_errorReply = m_connection.LastResponse();
-    CInternetError(&m_connection).GetErrorText(m_errorCode, m_errorText);
+    m_failure.code = m_connection.LastError();
+    m_failure.reply = m_connection.LastResponse();
+    CInternetError(&m_connection).GetErrorText(m_failure.code, m_failure.text);
 }
 
 void CFileSender::RemovePart(const std::string& part)

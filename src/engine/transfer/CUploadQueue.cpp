@@ -55,7 +55,7 @@ void CUploadQueue::Retry(RowId row, std::chrono::milliseconds pause, std::string
     {
         std::lock_guard lock(m_mutex);
         m_waiting.push_back({row, Clock::now() + pause});
-        m_failures[row] = std::move(why);
+        m_failures[row].push_back(std::move(why));
     }
     m_changed.notify_all();
 }
@@ -71,7 +71,14 @@ std::string CUploadQueue::LastFailure(RowId row) const
 {
     std::lock_guard lock(m_mutex);
     const auto found = m_failures.find(row);
-    return found == m_failures.end() ? std::string() : found->second;
+    return found == m_failures.end() || found->second.empty() ? std::string() : found->second.back();
+}
+
+std::vector<std::string> CUploadQueue::Failures(RowId row) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto found = m_failures.find(row);
+    return found == m_failures.end() ? std::vector<std::string>() : found->second;
 }
 
 bool CUploadQueue::Drained() const

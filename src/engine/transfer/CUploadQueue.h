@@ -42,6 +42,8 @@ public:
     // How many times row has been handed out, and why its last try that failed did ("" for none).
     int TriesOf(RowId row) const;
     std::string LastFailure(RowId row) const;
+    // Why each of its tries that failed did, the first first.
+    std::vector<std::string> Failures(RowId row) const;
     void CountError() { ++m_errors; }
     int Errors() const { return m_errors.load(); }
     int Limit() const { return m_limit; }
@@ -68,7 +70,7 @@ private:
     size_t m_next = 0;
     std::vector<Waiting> m_waiting; // rows to try again, in the order they failed
     std::unordered_map<RowId, int> m_tries;
-    std::unordered_map<RowId, std::string> m_failures;
+    std::unordered_map<RowId, std::vector<std::string>> m_failures;
     CDirectoryClaims m_directories;
     CRenameRefusal m_renames;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "ftp/CFtpConnection.h"
@@ -26,9 +27,10 @@ struct CSftpLogin {
     CTempDir settings;
     std::vector<std::string> log;
 
-    std::unique_ptr<CFtpConnection> Open(const std::string& key, const std::string& trusted)
+    std::unique_ptr<CFtpConnection> Open(const std::string& key, const std::string& trusted, long stallSeconds = 60)
     {
         auto connection = std::make_unique<CFtpConnection>();
+        connection->SetTimeouts(5, stallSeconds);
         connection->SetProtocol(FtpProtocol::Sftp);
         connection->SetSshKey(key, "");
         auto check = std::make_shared<CSshHostKeyCheck>((settings.Path() / "skerrow.ini").string(), "127.0.0.1",
@@ -69,6 +71,39 @@ TEST(SftpConnection, RefusalsReadAsTheServerGaveThem)
     EXPECT_NE(std::find(login.log.begin(), login.log.end(), "> rename " + root + "/a b/page.html " + root +
                                                                 "/a b/moved.html"),
               login.log.end());
+}
+
+// A session that stops answering (its process stopped) holds no call for longer than the stall
+// time: each operation then fails with a time-out, and the next call logs in on a new session.
+TEST(SftpConnection, AnOperationThatIsNeverAnsweredTimesOut)
+{
+    CTempDir served, local;
+    CFtpServerProcess server(FtpServerKind::Sshd, served.Str());
+    ASSERT_TRUE(server.Started()) << server.Error();
+    CSftpLogin login{server, {}, {}};
+    auto connection = login.Open(server.ClientKey(), server.HostKeyFingerprint(), 1);
+    ASSERT_TRUE(connection->IsOpen()) << connection->LastResponse();
+    const std::string root = served.Str();
+    std::ofstream(local.Path() / "page.html", std::ios::binary) << "page";
+    const std::pair<const char*, std::function<bool(CFtpConnection&)>> operations[] = {
+        {"rename", [&](CFtpConnection& c) { return c.Rename(root + "/f", root + "/g") == CFtpConnection::RenameResult::Done; }},
+        {"rm", [&](CFtpConnection& c) { return c.DeleteFile(root + "/f"); }},
+        {"mkdir", [&](CFtpConnection& c) { return c.CreateDirectory(root + "/new"); }},
+        {"ls", [&](CFtpConnection& c) {
+             std::vector<CFindRecord> records;
+             return c.List("*", records);
+         }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(connection->SetCurrentDirectory(root));
+        ASSERT_TRUE(connection->PutFile((local.Path() / "page.html").string(), "f", kTransferBinary))
+            << connection->LastResponse(); // a live session, which then stops
+        server.SuspendSessions();
+        EXPECT_FALSE(operation(*connection));
+        EXPECT_EQ(connection->LastError(), kErrorTimeout);
+        EXPECT_NE(connection->LastResponse().find("did not answer"), std::string::npos) << connection->LastResponse();
+    }
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "transfer/CDeleteLanes.h"
 #include "transfer/CDeletePlan.h"
 #include "transfer/CDeleteQueue.h"
+#include "transfer/CFTPTransfer.h"
 
 namespace skerrow {
 namespace {
@@ -129,6 +130,39 @@ TEST(DeleteQueue, AStopEndsThePassOnEveryConnection)
         EXPECT_EQ(row.error, "") << row.name;
         EXPECT_EQ(std::filesystem::exists(bench.Served().Path() / row.name.substr(1)), RowStateOf(row.word) != kRowDone)
             << row.name;
+    }
+}
+
+// A DELE whose reply is lost after the file went is settled by a listing; one cut before it was
+// done is tried again, up to the tries per file.
+TEST(DeleteQueue, ALostReplyIsSettledAndACutDeleteTriedAgain)
+{
+    const struct {
+        const char* option;
+        int tries;
+        int32_t state;
+        const char* text; // the start of the row's text
+    } cases[] = {
+        {"--lose-reply=DELE:1", 1, kRowDone, ""},
+        {"--cut-at=DELE:1", 2, kRowDone, ""},
+        {"--cut-at=DELE:1", 1, kRowFailed, "error code: 12030"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " " + std::to_string(c.tries));
+        test::CFtpTestBench bench(test::FtpServerKind::Misbehaving, [&c](test::CTempDir& served) {
+            served.WriteFile("t/f", "x");
+            return std::vector<std::string>{c.option};
+        });
+        ASSERT_TRUE(bench.Ready()) << bench.Skip();
+        ASSERT_TRUE(bench.Open());
+        bench.List().Insert(0, kKindFtpEntry << 4, "/t/f", "1");
+        CTransferContext& context = bench.Context("");
+        context.tries = c.tries;
+        CFTPTransfer(context).DeleteRows(CDeletePlan::TreeDelete("/t"));
+        EXPECT_EQ(bench.States(), std::vector<int32_t>{c.state});
+        const std::string text = bench.List().GetText(0, kColErrors);
+        EXPECT_EQ(text.rfind(c.text, 0), 0u) << text;
+        EXPECT_EQ(std::filesystem::exists(bench.Served().Path() / "t/f"), c.state != kRowDone);
     }
 }
 

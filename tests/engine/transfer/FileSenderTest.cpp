@@ -9,6 +9,7 @@
 
 #include "ftp/CFtpConnection.h"
 #include "ftp/CInternetError.h"
+#include "ftp/CSshHostKeyCheck.h"
 #include "list/RowWord.h"
 #include "transfer/CFTPTransfer.h"
 #include "transfer/CFileSender.h"
@@ -172,6 +173,159 @@ TEST(FileSender, OnceTheServerRefusedARenameThePassSendsDirectly)
     EXPECT_EQ(count("> RNFR"), 1);
     EXPECT_EQ(count("> STOR"), 4); // the first file's temporary one, then each under its own name
     EXPECT_EQ(count("* This server renames no file"), 1);
+}
+
+// A replacement on a server that renames over no file (the old file moves aside first) or whose
+// replies get lost, cut at one of its commands: what the name, the aside and the part hold at the
+// end, and what the row says.
+struct ReplaceFault {
+    const char* title;
+    std::vector<std::string> options; // the misbehaving server's
+    bool staleNames;                  // an earlier upload left an aside and a part
+    int tries;
+    int32_t state;
+    const char* published; // what the name holds: "old", "new" or "" (no file)
+    bool asideLeft;
+    bool partLeft;
+    const char* text; // the start of the row's text ("" for none)
+};
+
+const ReplaceFault kFaults[] = {
+    {"StaleNamesOfAnEarlierUpload", {"--refuse-rename-over"}, true, 1, kRowDone, "new", false, false, ""},
+    {"ReplyToTheRenameLost", {"--lose-reply=RNTO:1"}, false, 1, kRowDone, "new", false, false, ""},
+    {"ReplyLostAfterTheOldFileMovedAside", {"--refuse-rename-over", "--lose-reply=RNTO:3"}, false, 1, kRowDone, "new",
+     false, false, ""},
+    {"CutAfterTheOldFileMovedAside", {"--refuse-rename-over", "--cut-at=RNTO:3"}, false, 1, kRowFailed, "old", false,
+     false, "error code: 12030"},
+    {"CutAfterTheOldFileMovedAsideThenTriedAgain", {"--refuse-rename-over", "--cut-at=RNTO:3"}, false, 2, kRowDone,
+     "new", false, false, "Sent on try 2 of 2; the try before failed: "},
+    {"CutAndTheDirectoryCannotBeListed", {"--refuse-rename-over", "--cut-at=RNTO:3", "--refuse-list=site"}, false, 1,
+     kRowFailed, "", true, true, "error code: 12030"},
+};
+
+class FileSenderFaultTest : public ::testing::TestWithParam<ReplaceFault> {};
+
+TEST_P(FileSenderFaultTest, TheNamesEndAsTheRowSays)
+{
+    const ReplaceFault& f = GetParam();
+    CFtpTestBench bench(FtpServerKind::Misbehaving, [&](test::CTempDir& served) {
+        served.WriteFile("site/page.bin", "old");
+        if (f.staleNames) {
+            served.WriteFile("site/" + CFileSender::AsideName("page.bin"), "older");
+            served.WriteFile("site/" + CFileSender::PartName("page.bin"), "half");
+        }
+        return f.options;
+    });
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    std::string log;
+    bench.Connection().SetLogCallback([&log](const std::string& line) { log += line + "\n"; });
+    const std::string content(64 * 1024, 'n');
+    bench.Local().WriteFile("page.bin", content);
+    bench.AddRow("/page.bin");
+    CTransferContext& context = bench.Context("site");
+    context.tempNameUpload = CFileSender::kAllFiles;
+    context.tries = f.tries;
+    CFTPTransfer(context).UploadRows();
+
+    EXPECT_EQ(bench.States(), std::vector<int32_t>{f.state}) << log;
+    const std::string text = bench.List().GetText(0, kColErrors);
+    EXPECT_EQ(text.rfind(f.text, 0), 0u) << text;
+    if (!*f.text) {
+        EXPECT_EQ(text, "");
+    }
+    const std::filesystem::path site = bench.Served().Path() / "site";
+    const std::string published = *f.published == 'n' ? content : f.published;
+    EXPECT_EQ(std::filesystem::exists(site / "page.bin"), !published.empty());
+    if (!published.empty()) {
+        EXPECT_TRUE(bench.Served().ReadFile("site/page.bin") == published) << "not the " << f.published << " file";
+    }
+    EXPECT_EQ(std::filesystem::exists(site / CFileSender::AsideName("page.bin")), f.asideLeft);
+    EXPECT_EQ(std::filesystem::exists(site / CFileSender::PartName("page.bin")), f.partLeft);
+    // Where the old file is, when it is not under its name.
+    if (f.asideLeft) {
+        EXPECT_EQ(bench.Served().ReadFile("site/" + CFileSender::AsideName("page.bin")), "old");
+        EXPECT_NE(text.find("The old file is now .page.bin.skerrow-old, and the new one .page.bin.skerrow-part"),
+                  std::string::npos)
+            << text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FileSenderFaultTest, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<ReplaceFault>& p) { return std::string(p.param.title); });
+
+// A server that forgets an RNFR followed by anything but RNTO (as proftpd does): the connection
+// that curl opens again inside the STOR after a dropped one must rename all the same.
+TEST(FileSender, NothingComesBetweenRnfrAndRntoOnAConnectionOpenedInAStor)
+{
+    CFtpTestBench bench(FtpServerKind::Misbehaving, [](test::CTempDir& served) {
+        served.WriteFile("site/big.bin", "old");
+        return std::vector<std::string>{"--strict-rename"};
+    });
+    ASSERT_TRUE(bench.Ready()) << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    std::vector<std::string> log;
+    bench.Connection().SetLogCallback([&log](const std::string& line) { log.push_back(line); });
+    bench.Local().WriteFile("drop.bin", std::string(64 * 1024, 'd')); // sent directly; drops the connection
+    bench.Local().MakeFileOfSize("big.bin", kMiB);
+    bench.AddRow("/drop.bin");
+    bench.AddRow("/big.bin");
+    CFTPTransfer(bench.Context("site")).UploadRows();
+    EXPECT_EQ(bench.States(), (std::vector<int32_t>{kRowFailed, kRowDone})) << bench.List().GetText(1, kColErrors);
+    EXPECT_EQ(std::filesystem::file_size(bench.Served().Path() / "site/big.bin"), kMiB);
+    const auto rnfr = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("> RNFR", 0) == 0; });
+    ASSERT_GE(std::distance(rnfr, log.end()), 3);
+    EXPECT_EQ(rnfr[2].rfind("> RNTO", 0), 0u) << rnfr[2];
+}
+
+// OpenSSH renames over no file: the old file is moved aside, and the server stops answering (its
+// session stopped) at the rename of the part to the name. The rename times out after the stall
+// time; a new session shows the name free, the old file goes back under it, and the next try sends
+// the file.
+TEST(FileSender, AnSftpServerThatStopsBetweenTheRenamesIsSettledOnANewSession)
+{
+    CFtpTestBench bench(FtpServerKind::Sshd, [](test::CTempDir& served) {
+        served.WriteFile("site/page.bin", "old");
+        return std::vector<std::string>{};
+    });
+    if (!bench.Ready())
+        GTEST_SKIP() << bench.Skip();
+    test::CTempDir settings;
+    CFtpConnection& connection = bench.Connection();
+    connection.SetProtocol(FtpProtocol::Sftp);
+    connection.SetSshKey(bench.Server().ClientKey(), "");
+    auto check = std::make_shared<CSshHostKeyCheck>((settings.Path() / "skerrow.ini").string(), "127.0.0.1",
+                                                    bench.Server().Port());
+    check->SetKnownHostsFile((settings.Path() / "known_hosts").string());
+    check->SetTrusted(bench.Server().HostKeyFingerprint());
+    connection.SetHostKeyCheck(check);
+    ASSERT_TRUE(bench.Open(1)) << connection.LastResponse();
+    int renames = 0;
+    std::vector<std::string> log;
+    connection.SetLogCallback([&](const std::string& line) {
+        log.push_back(line);
+        if (line.rfind("> rename ", 0) == 0 && ++renames == 3)
+            bench.Server().SuspendSessions();
+    });
+    const std::string content(64 * 1024, 'n');
+    bench.Local().WriteFile("page.bin", content);
+    bench.AddRow("/page.bin");
+    CTransferContext& context = bench.Context("site");
+    context.tempNameUpload = CFileSender::kAllFiles;
+    context.tries = 2;
+    CFTPTransfer(context).UploadRows();
+
+    EXPECT_EQ(bench.States(), std::vector<int32_t>{kRowDone});
+    const std::string text = bench.List().GetText(0, kColErrors);
+    EXPECT_EQ(text.rfind("Sent on try 2 of 2; the try before failed: " + CInternetError::Description(kErrorTimeout), 0),
+              0u)
+        << text;
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                           [](const std::string& line) { return line.find("the old file is back under") != std::string::npos; }),
+              log.end());
+    EXPECT_EQ(bench.Served().ReadFile("site/page.bin"), content);
+    EXPECT_FALSE(std::filesystem::exists(bench.Served().Path() / "site" / CFileSender::AsideName("page.bin")));
+    EXPECT_FALSE(std::filesystem::exists(bench.Served().Path() / "site" / CFileSender::PartName("page.bin")));
 }
 
 // A large file is interrupted on its way; the old copy on the server must stay whole, and the next
