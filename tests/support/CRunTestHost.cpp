@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "ftp/CFtpConnection.h"
 #include "run/CRunController.h"
 
 namespace skerrow::test {
@@ -89,10 +90,17 @@ std::vector<bool> CRunTestHost::Running() const
     return m_running;
 }
 
-void CRunTestHost::PrepareConnection(CFtpConnection&)
+void CRunTestHost::PrepareConnection(CFtpConnection& connection)
 {
     if (faultyConnections.load())
         throw std::runtime_error("a fault made by the test");
+    if (holdFurtherConnections.load() && std::this_thread::get_id() != testThread) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!connection.IsAborted() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // and then left waiting a little longer, as a busy machine does
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
 }
 
 } // namespace skerrow::test

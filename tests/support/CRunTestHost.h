@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "run/CUiCallQueue.h"
@@ -33,7 +34,9 @@ public:
     CertificateTrust AskCertificateTrust(const CCertificateInfo& info) override;
     PlainConsent AskPlainConsent(const std::string& host, int port) override;
     CertificateTrust AskHostKeyTrust(const CHostKeyQuestion& question) override;
-    // Throws when faultyConnections is set: a fault inside a connection's thread.
+    // Throws when faultyConnections is set: a fault inside a connection's thread. With
+    // holdFurtherConnections set, a connection prepared off the test's own thread is held here
+    // until it is aborted and a little longer (a thread that a busy machine leaves behind while the window closes).
     void PrepareConnection(CFtpConnection& connection) override;
 
     // Carries out the posted calls and the stop timer, as the UI thread's loop would.
@@ -59,7 +62,9 @@ public:
     std::atomic<int> hostKeyQuestions{0};
     bool lastConnectDeleting = false;
     bool connectAnswer = true;
+    const std::thread::id testThread = std::this_thread::get_id();
     std::atomic<bool> faultyConnections{false};
+    std::atomic<bool> holdFurtherConnections{false};
 
 private:
     CRunController* m_controller = nullptr;
