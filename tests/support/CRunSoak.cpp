@@ -41,6 +41,7 @@ public:
         }
         Finish();
         Check();
+        CheckUpdatable();
         return m_violations;
     }
 
@@ -96,13 +97,20 @@ private:
             std::filesystem::create_directory_symlink("../outside", m_bench.m_served.Path() / "site/link", ec);
         if (Pick(0, 2) == 0)
             std::filesystem::create_directory_symlink("..", m_bench.m_served.Path() / "site/loop", ec);
+        // A name that forges a listing line showing the link as a directory (any web application
+        // that stores uploads under their own names can make one).
+        if (Pick(0, 2) == 0)
+            Seed("site/a\r\ndrwxr-xr-x 2 u u 4096 Jan 1 12:00 link", "forged");
         for (const std::string& relative : local)
             m_present[relative] = true;
     }
 
     void Seed(const std::string& relative, const std::string& contents)
     {
-        m_bench.m_served.WriteFile(relative, contents);
+        // Writable by the server's own user, as the files it stored itself are.
+        std::filesystem::permissions(m_bench.m_served.WriteFile(relative, contents),
+                                     std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::add);
         m_seeded[relative] = contents;
     }
 
@@ -164,6 +172,12 @@ private:
                 {"--mlsd"},           {"--refuse-rename-over"}, {"--max-sessions", "2"}, {"--refuse-rnfr"},
                 {"--drop-rnto"},      {"--refuse-rnto-from", ".skerrow-part"},          {"--self-dir", "self"},
                 {"--refuse-list", "gone"}, {"--truncate-list"}, {"--pwd-resolves"}, {"--fold-case"},
+                // A cut between the two renames of a replacement, a reply lost after the rename or
+                // the delete was done, a server that takes nothing between RNFR and RNTO, a link
+                // listed as the directory it points to.
+                {"--cut-at", "RNTO:" + std::to_string(Pick(1, 3))}, {"--lose-reply", "RNTO:" + std::to_string(Pick(1, 3))},
+                {"--lose-reply", "DELE:1"}, {"--cut-at", "STOR:" + std::to_string(Pick(1, 5))}, {"--strict-rename"},
+                {"--forged-names"},
             };
             for (const std::vector<std::string>& fault : faults) {
                 if (Pick(0, 4) == 0)
@@ -312,6 +326,31 @@ private:
         if (m_bench.Controller().IsRunActive() && !m_bench.m_host.PumpUntilIdle(60s))
             Stop("Stop at the end");
         Close();
+    }
+
+    // No file stays un-updatable, whatever earlier runs left on the server (a replaced file's old
+    // copy, a part, a half-made directory): a last run of every file, on a server without faults
+    // over the same directory, sends each of them.
+    void CheckUpdatable()
+    {
+        m_actions.push_back("last run: every file, on a server without faults");
+        if (m_kind == FtpServerKind::Misbehaving && !m_bench.StartServer(m_kind, {}))
+            return;
+        m_bench.WriteSettings();
+        m_bench.WriteSetting("Configure", "UploadAllFiles", "1");
+        m_bench.WriteSetting("Advanced", "Connections", std::to_string(m_connections));
+        m_bench.m_sink.SetAnswer(true);
+        m_bench.Controller().OnFindFilesTransfer();
+        if (!m_bench.m_host.PumpUntilIdle(120s)) {
+            Violation("the last run did not end");
+            m_bench.CloseController();
+            return;
+        }
+        for (const CTransferRow& row : m_bench.m_list.Snapshot()) {
+            if (RowKindOf(row.word) == kKindPcFile && !m_bench.ServedMatches(row.name))
+                Violation(row.name + " could not be updated by a run on a server without faults: " + row.error);
+        }
+        m_bench.CloseController();
     }
 
     // What no run may do to the server, whatever it met: touch what lies outside the start
