@@ -36,9 +36,16 @@ void CLeftoverDirWalk::Setup(CTransferList* list, const std::string& serverStart
 bool CLeftoverDirWalk::WalkServer(CFtpConnection* connection)
 {
     // Without a local folder every server file would look like a leftover.
-    if (!m_local.Setup(m_localRoot, m_rules))
+    if (!m_local.Setup(m_localRoot, m_rules, CLocalNameIndex::Freshness::ReadOnce))
         return false;
     return Walk(connection, m_start.c_str(), "*");
+}
+
+void CLeftoverDirWalk::SetStopCheck(std::function<bool()> stopped)
+{
+    m_stopped = stopped;
+    m_local.SetStopCheck(stopped);
+    CFTPDirWalk::SetStopCheck(std::move(stopped));
 }
 
 std::string CLeftoverDirWalk::RelativePath(const std::string& start, const std::string& full)
@@ -75,6 +82,8 @@ void CLeftoverDirWalk::OnAlreadyEntered(const CFindRecord& record)
 
 void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
 {
+    if (Stopped())
+        return; // a stopped walk lists nothing
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return;
@@ -89,6 +98,8 @@ void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
 
 void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection&)
 {
+    if (Stopped())
+        return;
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return;

@@ -8,6 +8,7 @@
 // as in a tree deletion, so that it is empty by the time its row is reached. A path that does not
 // lie below the start directory is never listed, whatever the server's listing says.
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ public:
     // must not be offered for deletion).
     bool WalkServer(CFtpConnection* connection);
 
+    // Asked by the server walk and while the local folder is read; once it says stop, nothing more
+    // is listed. Takes the place of CFTPDirWalk's, and hands it on.
+    void SetStopCheck(std::function<bool()> stopped);
+    // How the local directories are read (the system's reading unless set); each is read once a walk.
+    void SetDirectoryReader(CLocalNameIndex::Reader reader) { m_local.SetDirectoryReader(std::move(reader)); }
+
     size_t Files() const { return m_files; }
     size_t Directories() const { return m_directories; }
     // The start directory, resolved.
@@ -55,12 +62,14 @@ private:
     // The directories that hold relative keep something, and are never listed.
     void HoldParents(const std::string& relative);
     void AddRow(const CFindRecord& record);
+    bool Stopped() const { return m_stopped && m_stopped(); }
 
     CTransferList* m_list = nullptr;
     std::string m_start;
     std::string m_localRoot;
     std::vector<std::string> m_rules;
     CLocalCounterpart m_local;
+    std::function<bool()> m_stopped;
     std::set<std::string> m_holding;
     size_t m_files = 0;
     size_t m_directories = 0;
