@@ -82,8 +82,6 @@ void CLeftoverDirWalk::OnAlreadyEntered(const CFindRecord& record)
 
 void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
 {
-    if (Stopped())
-        return; // a stopped walk lists nothing
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return;
@@ -98,8 +96,6 @@ void CLeftoverDirWalk::OnFileFound(const CFindRecord& record, CFtpConnection&)
 
 void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection&)
 {
-    if (Stopped())
-        return;
     const std::string relative = RelativePath(m_start, record.name);
     if (relative.empty())
         return;
@@ -113,6 +109,10 @@ void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection
 
 void CLeftoverDirWalk::AddRow(const CFindRecord& record)
 {
+    // A stopped walk lists nothing more, also when the stop came during the look-up that led here;
+    // the look-ups after it read no more of the folder.
+    if (Stopped())
+        return;
     if (m_list)
         m_list->Insert(m_list->Count(), kKindLeftover << 4, record.name, FormatText("%u", SizeInKb(record.size)));
 }

@@ -183,9 +183,11 @@ TEST(LeftoverWalk, EachLocalDirectoryIsReadOnceAndOnlyWhatWasReadIsLeftOver)
         walk.SetDirectoryReader([&](const std::string& directory, std::vector<std::string>& names,
                                     const std::function<bool()>& stopped) {
             ++reads[directory];
-            stop = stopWhileReading;
-            return directory == root + "/b" ? CLocalNameIndex::Read::Unreadable
-                                             : CLocalNameIndex::ReadDirectory(directory, names, stopped);
+            const CLocalNameIndex::Read read = directory == root + "/b"
+                                                   ? CLocalNameIndex::Read::Unreadable
+                                                   : CLocalNameIndex::ReadDirectory(directory, names, stopped);
+            stop = stopWhileReading; // just after the reading, as a look-up goes on
+            return read;
         });
         walk.WalkServer(&bench.Connection());
         return test::Sorted(test::RowNames(list));
