@@ -3,10 +3,12 @@
 // start directory that the local folder no longer has.
 //
 // Only what an upload could have put there is ever listed: what CLocalCounterpart keeps (a local
-// counterpart, letter case ignored; the exclusion rules; "_" directories; .skerrowignore) stays,
+// counterpart, letter case folded; the exclusion rules; "_" directories; .skerrowignore) stays,
 // and so does every directory that keeps something. Each directory comes after everything in it,
 // as in a tree deletion, so that it is empty by the time its row is reached. A path that does not
 // lie below the start directory is never listed, whatever the server's listing says.
+// The local folder is read once a walk: each of its directories once, however many server entries
+// are asked about (a directory of 50,000 files is one reading, not one for each of them).
 
 #include <functional>
 #include <set>

@@ -79,7 +79,8 @@ const CLocalNameIndex::Snapshot& CLocalNameIndex::SnapshotOf(const std::string& 
 bool CLocalNameIndex::StillFresh(const std::string& directory, const Snapshot& snapshot) const
 {
     struct stat now {};
-    return snapshot.read != Read::Unreadable && snapshot.trusted && ::stat(directory.c_str(), &now) == 0 && SameStamp(now, snapshot.stamp);
+    return snapshot.read != Read::Unreadable && snapshot.trusted && ::stat(directory.c_str(), &now) == 0 &&
+           SameStamp(now, snapshot.stamp);
 }
 
 CLocalNameIndex::Snapshot CLocalNameIndex::Take(const std::string& directory) const

@@ -53,7 +53,8 @@ void CLeftoverDeletion::Run()
     }
     CLocalCounterpart local;
     local.SetStopCheck([&context = m_context] { return context.Stopped(); });
-    const bool ready = local.Setup(m_context.pcDir, m_rules, CLocalNameIndex::Freshness::Checked) && local.HoldsAnyFile();
+    const bool ready =
+        local.Setup(m_context.pcDir, m_rules, CLocalNameIndex::Freshness::Checked) && local.HoldsAnyFile();
     if (m_context.Stopped())
         return;
     if (!ready) {
