@@ -89,7 +89,7 @@ bench)
     # The run benchmarks (stop, soak) drive the tests' servers and benches: they need the tests too,
     # also when start or package configured build/release without them.
     build build/release -DCMAKE_BUILD_TYPE=Release -DSKERROW_BENCH=ON -DSKERROW_TESTS=ON
-    for b in bench/find bench/upload bench/treedelete bench/stop bench/soak bench/list bench/latency; do
+    for b in bench/find bench/upload bench/treedelete bench/largedir bench/stop bench/soak bench/list bench/latency; do
         [ -x "$b" ] && "$b" build/release
     done
     ;;

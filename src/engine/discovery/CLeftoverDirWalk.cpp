@@ -36,9 +36,16 @@ void CLeftoverDirWalk::Setup(CTransferList* list, const std::string& serverStart
 bool CLeftoverDirWalk::WalkServer(CFtpConnection* connection)
 {
     // Without a local folder every server file would look like a leftover.
-    if (!m_local.Setup(m_localRoot, m_rules))
+    if (!m_local.Setup(m_localRoot, m_rules, CLocalNameIndex::Freshness::ReadOnce))
         return false;
     return Walk(connection, m_start.c_str(), "*");
+}
+
+void CLeftoverDirWalk::SetStopCheck(std::function<bool()> stopped)
+{
+    m_stopped = stopped;
+    m_local.SetStopCheck(stopped);
+    CFTPDirWalk::SetStopCheck(std::move(stopped));
 }
 
 std::string CLeftoverDirWalk::RelativePath(const std::string& start, const std::string& full)
@@ -102,6 +109,10 @@ void CLeftoverDirWalk::OnDirectoryDone(const CFindRecord& record, CFtpConnection
 
 void CLeftoverDirWalk::AddRow(const CFindRecord& record)
 {
+    // A stopped walk lists nothing more, also when the stop came during the look-up that led here;
+    // the look-ups after it read no more of the folder.
+    if (Stopped())
+        return;
     if (m_list)
         m_list->Insert(m_list->Count(), kKindLeftover << 4, record.name, FormatText("%u", SizeInKb(record.size)));
 }

@@ -3,11 +3,14 @@
 // start directory that the local folder no longer has.
 //
 // Only what an upload could have put there is ever listed: what CLocalCounterpart keeps (a local
-// counterpart, letter case ignored; the exclusion rules; "_" directories; .skerrowignore) stays,
+// counterpart, letter case folded; the exclusion rules; "_" directories; .skerrowignore) stays,
 // and so does every directory that keeps something. Each directory comes after everything in it,
 // as in a tree deletion, so that it is empty by the time its row is reached. A path that does not
 // lie below the start directory is never listed, whatever the server's listing says.
+// The local folder is read once a walk: each of its directories once, however many server entries
+// are asked about (a directory of 50,000 files is one reading, not one for each of them).
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +35,12 @@ public:
     // must not be offered for deletion).
     bool WalkServer(CFtpConnection* connection);
 
+    // Asked by the server walk and while the local folder is read; once it says stop, nothing more
+    // is listed. Takes the place of CFTPDirWalk's, and hands it on.
+    void SetStopCheck(std::function<bool()> stopped);
+    // How the local directories are read (the system's reading unless set); each is read once a walk.
+    void SetDirectoryReader(CLocalNameIndex::Reader reader) { m_local.SetDirectoryReader(std::move(reader)); }
+
     size_t Files() const { return m_files; }
     size_t Directories() const { return m_directories; }
     // The start directory, resolved.
@@ -55,12 +64,14 @@ private:
     // The directories that hold relative keep something, and are never listed.
     void HoldParents(const std::string& relative);
     void AddRow(const CFindRecord& record);
+    bool Stopped() const { return m_stopped && m_stopped(); }
 
     CTransferList* m_list = nullptr;
     std::string m_start;
     std::string m_localRoot;
     std::vector<std::string> m_rules;
     CLocalCounterpart m_local;
+    std::function<bool()> m_stopped;
     std::set<std::string> m_holding;
     size_t m_files = 0;
     size_t m_directories = 0;

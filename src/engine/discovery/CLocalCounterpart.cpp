@@ -1,7 +1,6 @@
 #include "discovery/CLocalCounterpart.h"
 
 #include <filesystem>
-#include <strings.h>
 
 #include "discovery/CUploadDirWalk.h"
 
@@ -23,35 +22,21 @@ std::string LastPart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-enum class Found { Yes, No, Unsure };
+// The most directories one look-up asks before it takes the entry for present.
+constexpr int kMostProbes = 256;
 
-// The entry of directory named part, its letter case ignored when no entry has it exactly.
-Found FindPart(const fs::path& directory, const std::string& part, fs::path& found)
+std::string Join(const std::string& directory, const std::string& name)
 {
-    std::error_code ec;
-    const fs::path exact = directory / part;
-    const fs::file_status status = fs::symlink_status(exact, ec);
-    if (status.type() != fs::file_type::not_found) {
-        found = exact;
-        return ec && status.type() == fs::file_type::none ? Found::Unsure : Found::Yes;
-    }
-    fs::directory_iterator entries(directory, ec);
-    if (ec)
-        return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory ? Found::No
-                                                                                              : Found::Unsure;
-    for (const fs::directory_entry& entry : entries) {
-        if (strcasecmp(entry.path().filename().c_str(), part.c_str()) == 0) {
-            found = entry.path();
-            return Found::Yes;
-        }
-    }
-    return Found::No;
+    return directory.back() == '/' ? directory + name : directory + "/" + name;
 }
 
 } // namespace
 
-bool CLocalCounterpart::Setup(const std::string& localRoot, const std::vector<std::string>& rules)
+bool CLocalCounterpart::Setup(const std::string& localRoot, const std::vector<std::string>& rules,
+                              CLocalNameIndex::Freshness freshness)
 {
+    m_names = std::make_shared<CLocalNameIndex>(freshness, m_reader);
+    m_names->SetStopCheck(m_stopped);
     m_root = localRoot;
     while (m_root.size() > 1 && m_root.back() == '/')
         m_root.pop_back();
@@ -66,22 +51,33 @@ bool CLocalCounterpart::Setup(const std::string& localRoot, const std::vector<st
 
 bool CLocalCounterpart::Exists(const std::string& relative) const
 {
-    fs::path at = m_root;
-    size_t start = 0;
-    for (;;) {
-        const size_t slash = relative.find('/', start);
-        const std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        fs::path found;
-        switch (FindPart(at, part, found)) {
-        case Found::No: return false;
-        case Found::Unsure: return true;
-        case Found::Yes: break;
-        }
-        if (slash == std::string::npos)
-            return true;
-        at = found;
-        start = slash + 1;
+    if (!m_names || m_root.empty())
+        return true;
+    int probes = 0;
+    return ExistsBelow(m_root, relative, 0, probes);
+}
+
+bool CLocalCounterpart::ExistsBelow(const std::string& directory, const std::string& relative, size_t start,
+                                    int& probes) const
+{
+    if (++probes > kMostProbes)
+        return true;
+    const size_t slash = relative.find('/', start);
+    const std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    std::vector<std::string> matches;
+    switch (m_names->Find(directory, part, matches)) {
+    case CLocalNameIndex::Found::No: return false;
+    case CLocalNameIndex::Found::Unsure: return true;
+    case CLocalNameIndex::Found::Yes: break;
     }
+    if (slash == std::string::npos)
+        return true;
+    // Folded alike, several local directories may be the server's one: any of them may hold the rest.
+    for (const std::string& match : matches) {
+        if (ExistsBelow(Join(directory, match), relative, slash + 1, probes))
+            return true;
+    }
+    return false;
 }
 
 bool CLocalCounterpart::InUnderscoreDirectory(const std::string& relative) const
@@ -119,8 +115,8 @@ bool CLocalCounterpart::HoldsAnyFile() const
     if (ec)
         return true;
     for (fs::recursive_directory_iterator end; walk != end; walk.increment(ec)) {
-        if (ec)
-            return true; // a folder that cannot be read through is no empty folder
+        if (ec || (m_stopped && m_stopped()))
+            return true; // a folder that cannot be read through, or not read to its end, is no empty folder
         const std::string relative = fs::relative(walk->path(), m_root, ec).generic_string();
         std::error_code typeError;
         if (walk->is_directory(typeError)) {

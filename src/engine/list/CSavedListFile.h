@@ -10,6 +10,8 @@
 // The Errors text keeps its line breaks: in the file a line feed is written "\n", a carriage return
 // "\r", a tab "\t" and a backslash "\\". Reading turns those four back and leaves any other
 // backslash as it stands, so a list written before they were escaped reads as it did.
+// Such a list may also hold the line breaks themselves: after a row with an Errors text, a line that
+// is no row (it does not begin with a whole number and a File name) is read as the rest of that text.
 //
 // The file is read as a stream into packed rows. A file that cannot be a saved list is refused
 // before any of it is used: one larger than 1 GiB, or one holding a NUL byte (binary data; the

@@ -6,6 +6,25 @@
 
 namespace skerrow {
 
+namespace {
+
+// Blanks, an optional sign and digits, nothing else: a row word as the list writes it.
+bool IsWholeNumber(std::string_view field)
+{
+    size_t i = field.find_first_not_of(" \f\n\r\t\v");
+    if (i != std::string_view::npos && (field[i] == '-' || field[i] == '+'))
+        ++i;
+    if (i >= field.size())
+        return false;
+    for (; i < field.size(); ++i) {
+        if (field[i] < '0' || field[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void CSavedListParser::Feed(std::string_view bytes)
 {
     if (bytes.empty())
@@ -36,6 +55,15 @@ void CSavedListParser::Finish()
         Line(m_partial);
     m_partial.clear();
     m_partial.shrink_to_fit();
+    GiveRow();
+}
+
+void CSavedListParser::GiveRow()
+{
+    if (m_row)
+        m_rows.emplace_back(m_row->word, m_row->name, m_row->size, m_row->error);
+    m_row.reset();
+    m_blankLines = 0;
 }
 
 void CSavedListParser::Line(std::string_view line)
@@ -63,9 +91,21 @@ void CSavedListParser::Line(std::string_view line)
         fields[found++] = line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         pos = end == std::string_view::npos ? line.size() : end;
     }
-    if (found == 0)
+    if (found == 0) {
+        ++m_blankLines;
         return;
-    m_rows.emplace_back(LeadingInt(fields[0]), fields[1], fields[2], CSavedListFile::UnescapeError(fields[3]));
+    }
+    // An earlier version wrote the line breaks of an Errors text as they were: a line that is no row
+    // (no whole number and name) after a row with an Errors text is the rest of that text.
+    if (m_row && m_row->hasError && (found < 2 || !IsWholeNumber(fields[0]))) {
+        m_row->error.append(m_blankLines + 1, '\n');
+        m_row->error += CSavedListFile::UnescapeError(line);
+        m_blankLines = 0;
+        return;
+    }
+    GiveRow();
+    m_row = Row{LeadingInt(fields[0]), std::string(fields[1]), std::string(fields[2]),
+                CSavedListFile::UnescapeError(fields[3]), found == 4};
 }
 
 } // namespace skerrow

@@ -42,7 +42,11 @@ int CLeftoverFindWorker::Steps()
         CheckAllDone();
         return 0;
     }
-    if (RefuseMassDeletion(walk))
+    // The look through the whole folder stops with the run, and then no row goes to the list.
+    const bool emptyFolder = !walk.Counterparts().HoldsAnyFile();
+    if (Stopped())
+        return 0;
+    if (RefuseMassDeletion(walk, emptyFolder))
         return 0;
     std::vector<CTransferRow> rows = walked.Snapshot();
     m_context.run->Fence().Apply([this, &rows] {
@@ -55,10 +59,9 @@ int CLeftoverFindWorker::Steps()
     return 1;
 }
 
-bool CLeftoverFindWorker::RefuseMassDeletion(const CLeftoverDirWalk& walk)
+bool CLeftoverFindWorker::RefuseMassDeletion(const CLeftoverDirWalk& walk, bool emptyFolder)
 {
     const size_t leftovers = walk.Files();
-    const bool emptyFolder = !walk.Counterparts().HoldsAnyFile();
     if (!IsMassDeletion(leftovers, walk.ServerFiles(), emptyFolder))
         return false;
     const long allowed = m_context.settings.maxLeftoverDeletes;

@@ -24,7 +24,8 @@ public:
 private:
     int Steps();
     // Refuses, with the numbers, a mass deletion that no --max-delete allows; true when refused.
-    bool RefuseMassDeletion(const CLeftoverDirWalk& walk);
+    // emptyFolder: the PC folder holds no file to send.
+    bool RefuseMassDeletion(const CLeftoverDirWalk& walk, bool emptyFolder);
 };
 
 } // namespace skerrow

@@ -52,7 +52,12 @@ void CLeftoverDeletion::Run()
         }
     }
     CLocalCounterpart local;
-    if (!local.Setup(m_context.pcDir, m_rules) || !local.HoldsAnyFile()) {
+    local.SetStopCheck([&context = m_context] { return context.Stopped(); });
+    const bool ready =
+        local.Setup(m_context.pcDir, m_rules, CLocalNameIndex::Freshness::Checked) && local.HoldsAnyFile();
+    if (m_context.Stopped())
+        return;
+    if (!ready) {
         m_context.prompt.ShowMessage(FormatText(Tr("T.LeftoversFolderEmpty", "The PC folder %s holds no file to "
                                                                             "send: no server leftover is deleted.")
                                                     .c_str(),

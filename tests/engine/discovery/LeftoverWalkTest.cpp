@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "discovery/CLeftoverDirWalk.h"
 #include "list/RowWord.h"
@@ -142,6 +143,59 @@ TEST(LeftoverWalk, NamesALyingListingGivesAreNeverListed)
     walk.Setup(&list, "/site", local.Str(), {});
     ASSERT_TRUE(walk.WalkServer(&bench.Connection()));
     EXPECT_EQ(test::RowNames(list), (std::vector<std::string>{"/site/d/old.htm", "/site/d/"}));
+}
+
+// However many server entries a local directory is asked about, it is read once; one that cannot be
+// read keeps all the server has in it; a stop that comes while the folder is read lists nothing more.
+TEST(LeftoverWalk, EachLocalDirectoryIsReadOnceAndOnlyWhatWasReadIsLeftOver)
+{
+    CFtpTestBench bench(FtpServerKind::Pyftpdlib, [](CTempDir& served) {
+        for (int i = 0; i < 40; ++i) {
+            for (const char* directory : {"site/", "site/a/", "site/b/"})
+                served.WriteFile(directory + ("p" + std::to_string(i)) + ".html", "x");
+        }
+        return std::vector<std::string>{};
+    });
+    if (!bench.Ready())
+        GTEST_SKIP() << bench.Skip();
+    ASSERT_TRUE(bench.Open());
+    CTempDir local;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".html";
+        if (i % 2 == 0) {
+            local.WriteFile(name, "x");
+            local.WriteFile("A/P" + std::to_string(i) + ".HTML", "x");
+            local.WriteFile("b/" + name, "x");
+        } else {
+            expected.insert(expected.end(), {"/site/" + name, "/site/a/" + name});
+        }
+    }
+    const std::string root = local.Str();
+    std::map<std::string, int> reads;
+    bool stop = false;
+    bool stopWhileReading = false;
+    const auto walkOnce = [&] {
+        CTransferList list;
+        CLeftoverDirWalk walk;
+        walk.Setup(&list, "/site", root, {});
+        walk.SetStopCheck([&stop] { return stop; });
+        walk.SetDirectoryReader([&](const std::string& directory, std::vector<std::string>& names,
+                                    const std::function<bool()>& stopped) {
+            ++reads[directory];
+            const CLocalNameIndex::Read read = directory == root + "/b"
+                                                   ? CLocalNameIndex::Read::Unreadable
+                                                   : CLocalNameIndex::ReadDirectory(directory, names, stopped);
+            stop = stopWhileReading; // just after the reading, as a look-up goes on
+            return read;
+        });
+        walk.WalkServer(&bench.Connection());
+        return test::Sorted(test::RowNames(list));
+    };
+    EXPECT_EQ(walkOnce(), test::Sorted(expected));
+    EXPECT_EQ(reads, (std::map<std::string, int>{{root, 1}, {root + "/A", 1}, {root + "/b", 1}}));
+    stopWhileReading = true;
+    EXPECT_EQ(walkOnce(), std::vector<std::string>{});
 }
 
 } // namespace

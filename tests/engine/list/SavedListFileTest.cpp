@@ -55,6 +55,37 @@ TEST(SavedListFile, ErrorTextKeepsItsLayoutThroughASave)
     EXPECT_EQ(ParseRows("0\n2\ta\t1\tC:\\web\\x \\", runState).at(0).error, "C:\\web\\x \\");
 }
 
+// A list saved before the line breaks of an Errors text were escaped holds them as they were: the
+// lines after such a row are the rest of its text, never rows of their own, and survive a save.
+TEST(SavedListFile, RawLineBreaksOfAnEarlierVersionContinueTheErrorText)
+{
+    const struct {
+        const char* text;
+        std::vector<std::string> errors; // of every row, the first being "1\t/a\t1\te"
+    } cases[] = {
+        {"second line\r\n", {"e\nsecond line"}},
+        {"550 Can't open\r\n550 C:\\web\r\n", {"e\n550 Can't open\n550 C:\\web"}},
+        {"\r\n\t\r\nafter blank lines\n2\t/b\t1\t\r\n", {"e\n\n\nafter blank lines", ""}},
+        {"at\tline 5\r\n\r\n\r\n", {"e\nat\tline 5"}},
+        {"-5x\n+6\r\n7\t/c\t1\tf\r\n8\n", {"e\n-5x\n+6", "f\n8"}},
+    };
+    for (const auto& c : cases) {
+        int runState = -1;
+        const std::string text = std::string("0\r\n1\t/a\t1\te\r\n") + c.text;
+        const std::vector<CTransferRow> rows = ParseRows(text, runState);
+        std::vector<std::string> errors;
+        for (const CTransferRow& row : rows) {
+            EXPECT_FALSE(row.name.empty()) << c.text;
+            errors.push_back(row.error);
+        }
+        EXPECT_EQ(errors, c.errors) << c.text;
+        const std::vector<CTransferRow> again = ParseRows(CSavedListFile::Format(runState, rows), runState);
+        ASSERT_EQ(again.size(), rows.size()) << c.text;
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(again[i].error, rows[i].error) << c.text;
+    }
+}
+
 TEST(SavedListFile, ReadsOddLinesTheWayStrtokSplitsThem)
 {
     int runState = -1;
