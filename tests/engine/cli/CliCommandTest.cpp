@@ -455,6 +455,10 @@ INSTANTIATE_TEST_SUITE_P(
         SafetyCase{"MostOfTheSite", kFourOld, kUploadAll, 2, kFourOld, {"site/index.html"}, {}},
         SafetyCase{"MostOfTheSiteAllowed", kFourOld, {"upload", "--all", "--delete-leftovers", "--yes", "--max-delete", "5"},
                    0, {}, {"site/a.htm", "site/d"}, {"site/index.html"}},
+        // Four files and the directory d: the directory counts too.
+        SafetyCase{"MostOfTheSiteOneEntryOverTheLimit", kFourOld,
+                   {"upload", "--all", "--delete-leftovers", "--yes", "--max-delete", "4"}, 2, kFourOld,
+                   {"site/index.html"}, {}},
         SafetyCase{"APageOrTwo", {"site/index.html", "site/img/logo.gif", "site/old.htm", "site/older.htm"}, kUploadAll,
                    0, {}, {"site/old.htm", "site/older.htm"}, {"site/index.html"}},
         SafetyCase{"WholeAccount", {"site/a.htm", "other.htm"}, {"tree-delete", "/", "--yes"}, 2,
