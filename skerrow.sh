@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Skerrow's one entry point for a fresh Debian 12 machine.
 #   ./skerrow.sh start   install what is missing, build (the program and skerrow-cli), start the program
-#   ./skerrow.sh test    install what is missing, build the test build, run every test
+#   ./skerrow.sh test    install what is missing, build the test build, run every test (and fail
+#                        when a test leaves a process, such as a test server, running)
 #   ./skerrow.sh demo    start a local FTP server and the program set up for it
 #   ./skerrow.sh bench   run the benchmarks in bench/
 #   ./skerrow.sh package build the Debian package skerrow_<version>_<arch>.deb in build/release
