@@ -114,7 +114,8 @@ test)
     (cd build/test && tested xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2)
     # The worker and stop paths once more under ThreadSanitizer (engine only, no window).
     build build/tsan -DCMAKE_BUILD_TYPE=Debug -DSKERROW_TSAN=ON -DSKERROW_GUI=OFF
-    (cd build/tsan && tested env TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j2)
+    (cd build/tsan && tested env TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+        ctest --output-on-failure -j2)
     # A short libFuzzer run of the saved-list reader (longer runs: SKERROW_FUZZ_SECONDS=600).
     CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKERROW_GUI=OFF \
         -DSKERROW_FUZZ=ON -DSKERROW_SANITIZE=ON -DSKERROW_FUZZ_SECONDS="${SKERROW_FUZZ_SECONDS:-30}" > /dev/null
