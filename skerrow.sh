@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Skerrow's one entry point for a fresh Debian 12 machine.
 #   ./skerrow.sh start   install what is missing, build (the program and skerrow-cli), start the program
-#   ./skerrow.sh test    install what is missing, build the test build, run every test
+#   ./skerrow.sh test    install what is missing, build the test build, run every test (and fail
+#                        when a test leaves a process, such as a test server, running)
 #   ./skerrow.sh demo    start a local FTP server and the program set up for it
 #   ./skerrow.sh bench   run the benchmarks in bench/
 #   ./skerrow.sh package build the Debian package skerrow_<version>_<arch>.deb in build/release
@@ -58,6 +59,47 @@ build() { # dir, cmake options...
 # neither the tests nor the benchmark programs.
 release_options=(-DCMAKE_BUILD_TYPE=Release -DSKERROW_TESTS=OFF -DSKERROW_BENCH=OFF)
 
+# Every process the tests start carries this run's mark: in its environment, or (sshd, which writes
+# its title over its environment) in its command line. What still carries it once ctest has ended
+# was left running by a test.
+run_mark="skerrow-test-run-$$-$RANDOM"
+
+marked() { # pid
+    local entries=() entry
+    mapfile -d '' entries 2> /dev/null < "/proc/$1/environ" || true
+    for entry in "${entries[@]}"; do
+        [ "$entry" = "SKERROW_TEST_RUN=$run_mark" ] && return 0
+    done
+    mapfile -d '' entries 2> /dev/null < "/proc/$1/cmdline" || true
+    [[ "${entries[*]}" == *"$run_mark"* ]]
+}
+
+# Fails, naming them, when processes of the tests are still running a while after ctest ended (a
+# test server dies with its test, at once); kills them.
+no_leftovers() {
+    local pids=() p
+    for _ in {1..50}; do
+        pids=()
+        for p in /proc/[0-9]*; do
+            marked "${p#/proc/}" && pids+=("${p#/proc/}")
+        done
+        [ ${#pids[@]} -eq 0 ] && return 0
+        sleep 0.2
+    done
+    echo "FAILED: the tests left these processes running (killed now):" >&2
+    ps -o pid=,args= -p "${pids[*]}" >&2 || true
+    kill -KILL "${pids[@]}" 2> /dev/null || true
+    return 1
+}
+
+# Runs a test command with the run's mark, then fails if it left a process behind.
+tested() {
+    local status=0
+    env SKERROW_TEST_RUN="$run_mark" "$@" || status=$?
+    no_leftovers || status=1
+    return "$status"
+}
+
 case "${1:-start}" in
 start)
     install_missing
@@ -69,15 +111,16 @@ test)
     install_missing "${test_packages[@]}"
     build build/test -DCMAKE_BUILD_TYPE=Debug -DSKERROW_SANITIZE=ON
     # Every test runs once, within the time tests/CMakeLists.txt gives it: a test that fails, fails.
-    (cd build/test && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2)
+    (cd build/test && tested xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2)
     # The worker and stop paths once more under ThreadSanitizer (engine only, no window).
     build build/tsan -DCMAKE_BUILD_TYPE=Debug -DSKERROW_TSAN=ON -DSKERROW_GUI=OFF
-    (cd build/tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j2)
+    (cd build/tsan && tested env TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+        ctest --output-on-failure -j2)
     # A short libFuzzer run of the saved-list reader (longer runs: SKERROW_FUZZ_SECONDS=600).
     CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKERROW_GUI=OFF \
         -DSKERROW_FUZZ=ON -DSKERROW_SANITIZE=ON -DSKERROW_FUZZ_SECONDS="${SKERROW_FUZZ_SECONDS:-30}" > /dev/null
     cmake --build build/fuzz --target saved_list_fuzzer
-    (cd build/fuzz && ctest -L fuzz --output-on-failure)
+    (cd build/fuzz && tested ctest -L fuzz --output-on-failure)
     ;;
 demo)
     install_missing

@@ -9,13 +9,18 @@ With --cut-every N, every Nth data connection carries its first piece and is the
 ends, as a link that drops does.
 
 usage: latency_proxy.py --server-port PORT [--delay-ms 20] [--cut-every N]
-Prints the proxy's port as the first line of standard output, then runs until it is killed.
+Prints the proxy's port as the first line of standard output, then runs until it is killed or its
+parent process ends.
 """
 import argparse
 import asyncio
+import os
 import re
 import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "servers"))
+from parent_death import die_with_parent  # noqa: E402
 
 HOST = "127.0.0.1"
 PASV_227 = re.compile(rb"^227 .*?(\d+),(\d+),(\d+),(\d+),(\d+),(\d+)")
@@ -143,6 +148,7 @@ async def main():
     parser.add_argument("--delay-ms", type=float, default=20.0)
     parser.add_argument("--cut-every", type=int, default=0)
     args = parser.parse_args()
+    die_with_parent()  # a proxy left running would keep its port after the benchmark's end
     DATA["cut_every"] = args.cut_every
     delay = args.delay_ms / 1000.0
     rewrite = make_rewrite(delay)

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """A small FTP server (standard library only, 127.0.0.1) that misbehaves on purpose, for the tests.
 
-Prints its port as the first line of standard output. Files are stored below --root. Any user name
-and password log in. Faults, chosen by option or by the name of the uploaded file (leading dots
-aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
+Prints its port as the first line of standard output; it dies with its parent process. Files are
+stored below --root. Any user name and password log in. Faults, chosen by option or by the name of
+the uploaded file (leading dots aside, so that ".drop.bin.skerrow-part" fails as "drop.bin" does):
   STOR of a name starting "drop"   the control and data connections are closed in the middle; the
                                     bytes that came so far stay in the file
   STOR of a name starting "full"   refused with "452 Insufficient storage space."
@@ -77,6 +77,8 @@ import stat
 import sys
 import threading
 import time
+
+from parent_death import die_with_parent
 
 OPTIONS = None
 
@@ -515,6 +517,7 @@ def verb_and_count(text):
 
 def main():
     global OPTIONS
+    die_with_parent()
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
     parser.add_argument("--hang-after-login", action="store_true")

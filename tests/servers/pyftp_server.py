@@ -2,8 +2,9 @@
 """Serves a directory over FTP with pyftpdlib on 127.0.0.1, for the tests.
 
 Prints the port it listens on as the first line of its standard output, then serves until it is
-killed. Options restrict parts of the tree: --readonly DIR (list and enter only), --no-enter DIR
-(cannot be entered), --refuse NAME (uploads of that file name are refused with 550).
+killed or its parent process ends. Options restrict parts of the tree: --readonly DIR (list and
+enter only), --no-enter DIR (cannot be entered), --refuse NAME (uploads of that file name are
+refused with 550).
 With --tls-cert and --tls-key (PEM files) it offers explicit TLS (AUTH TLS) without requiring it,
 or requires it for the login and the data connections with --tls-required; --tls13-only speaks
 nothing older than TLS 1.3.
@@ -16,8 +17,11 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
+from parent_death import die_with_parent
+
 
 def main():
+    die_with_parent()
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
     parser.add_argument("--user", default="tester")

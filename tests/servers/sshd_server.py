@@ -6,10 +6,11 @@ usage: sshd_server.py --root DIR --client-key PATH [--password PW]
 Makes a host key (ed25519) of its own and a client key pair at PATH and PATH.pub (the key that may
 log in), writes the host's public key to PATH.host.pub, and prints the port as the first line of
 standard output once sshd accepts connections; the user name to log in with is the second line. It
-stays until it is killed (SIGTERM also stops sshd). Run as root, sshd runs as the unprivileged
-"ftp" user, which owns DIR for the time being, so a session can write nowhere else; run as another
-user, sshd runs as that user. Never a system service: no PAM, no privilege separation, its own
-configuration. Exits with status 77 when sshd or ssh-keygen is missing.
+stays until it is killed (SIGTERM also stops sshd) or its parent process ends, and sshd with it. Run
+as root, sshd runs as the unprivileged "ftp" user, which owns DIR for the time being, so a session
+can write nowhere else; run as another user, sshd runs as that user. Never a system service: no PAM,
+no privilege separation, its own configuration. Exits with status 77 when sshd or ssh-keygen is
+missing.
 
 --password PW (root only, else exit 77) lets "ftp" log in with PW as well: sshd then runs as root,
 in a mount namespace of its own (unshare -m) where /etc/shadow is a copy that gives "ftp" that
@@ -25,6 +26,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from parent_death import die_with_parent, tied_child
 
 SSHD = "/usr/sbin/sshd"
 KEYGEN = "/usr/bin/ssh-keygen"
@@ -58,6 +61,7 @@ def main():
     parser.add_argument("--client-key", required=True)
     parser.add_argument("--password")
     options = parser.parse_args()
+    die_with_parent()
     if options.password is not None and (os.geteuid() != 0 or not shutil.which("unshare")):
         print("a password login needs root and unshare", file=sys.stderr)
         sys.exit(77)
@@ -66,7 +70,11 @@ def main():
         sys.exit(77)
     user = "ftp" if os.geteuid() == 0 else pwd.getpwuid(os.geteuid()).pw_name
     account = pwd.getpwnam(user)
-    work = tempfile.mkdtemp(prefix="skerrow-sshd-")
+    # sshd writes its title over its environment: the mark of a test run (SKERROW_TEST_RUN, by which
+    # skerrow.sh finds what the tests left running) goes in its configuration's path, which the
+    # title shows.
+    mark = os.environ.get("SKERROW_TEST_RUN")
+    work = tempfile.mkdtemp(prefix="skerrow-sshd-" + (mark + "-" if mark else ""))
     os.chmod(work, 0o755)
     host_key = os.path.join(work, "host_ed25519")
     subprocess.run([KEYGEN, "-q", "-t", "ed25519", "-N", "", "-f", host_key], check=True)
@@ -88,6 +96,7 @@ def main():
             "Subsystem sftp internal-sftp", "ForceCommand internal-sftp -d %s" % os.path.abspath(options.root),
             "AllowTcpForwarding no", "X11Forwarding no", "MaxStartups 50", "MaxSessions 50", ""]))
     command = [SSHD, "-D", "-e", "-f", config]
+    as_user = {}
     if os.geteuid() == 0:
         for path in [work, host_key, config, authorized]:
             if options.password is None:
@@ -96,12 +105,17 @@ def main():
             for name in [top] + [os.path.join(top, f) for f in files]:
                 os.chown(name, account.pw_uid, account.pw_gid)
         if options.password is None:
-            command = ["/usr/sbin/runuser", "-u", user, "--"] + command
+            # Popen changes the user itself: runuser would stay as sshd's parent, and sshd would
+            # outlive this script when runuser is killed.
+            as_user = {"user": account.pw_uid, "group": account.pw_gid,
+                       "extra_groups": os.getgrouplist(user, account.pw_gid)}
         else:
             command = password_sshd(work, user, options.password, command)
     log = open(os.path.join(work, "sshd.log"), "w")
-    # A group of its own, so that SIGTERM reaches sshd (and its sessions) through runuser too.
-    server = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+    # A group of its own, so that SIGTERM reaches sshd and its sessions; sshd dies with this script
+    # (the password sshd too: unshare and sh exec it in the same process).
+    server = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, start_new_session=True,
+                              preexec_fn=tied_child(), **as_user)
     stopping = []
 
     def stop(*_):

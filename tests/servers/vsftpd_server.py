@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """Runs vsftpd on 127.0.0.1 for the tests, serving a directory with write access to the user "ftp" (any password).
 
-Prints the port as the first line of standard output once the server accepts connections, then
-stays until it is killed (SIGTERM also stops vsftpd). The protocol log is written to --log.
-Needs root (vsftpd drops to the "ftp" user for the sessions). Exits with status 77 when vsftpd
-cannot be started here.
+Prints the port as the first line of standard output once the server accepts connections, then stays
+until it is killed (SIGTERM also stops vsftpd) or its parent process ends, and vsftpd with it. The
+protocol log is written to --log. Needs root (vsftpd drops to the "ftp" user for the sessions).
+Exits with status 77 when vsftpd cannot be started here.
 
 With --tls-cert and --tls-key (PEM files) the server requires explicit TLS (AUTH TLS) for the login
 and for every data connection, with the TLS session of the control connection resumed on the data
@@ -22,6 +22,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from parent_death import die_with_parent, tied_child
 
 VSFTPD = "/usr/sbin/vsftpd"
 
@@ -111,6 +113,7 @@ def main():
     parser.add_argument("--tls13-only", action="store_true")
     parser.add_argument("--max-rate", type=int, default=0)
     args = parser.parse_args()
+    die_with_parent()
     if os.geteuid() != 0 or not os.access(VSFTPD, os.X_OK):
         print("vsftpd needs root and %s" % VSFTPD, file=sys.stderr)
         sys.exit(77)
@@ -142,7 +145,8 @@ def main():
             f.write(tls_config(args))
             f.write("local_max_rate=%d\n" % args.max_rate)
         proc = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=open(os.path.join(work, "stderr.txt"), "w"), start_new_session=True)
+                                stderr=open(os.path.join(work, "stderr.txt"), "w"), start_new_session=True,
+                                preexec_fn=tied_child())
         if wait_for_port(port, proc, banner=not args.implicit_tls):
             break
         proc.kill()

@@ -1,11 +1,12 @@
 #include "support/CCliProcess.h"
 
+#include "support/TiedChild.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,23 +54,34 @@ CCliProcess::CCliProcess(const std::vector<std::string>& args, const std::vector
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     int pipeEnds[2] = {-1, -1};
-    if (outputs == CliOutputs::OutputPipe && ::pipe2(pipeEnds, O_CLOEXEC) == 0) {
+    if (outputs == CliOutputs::OutputPipe && ::pipe2(pipeEnds, O_CLOEXEC) == 0)
         m_captured = pipeEnds[0];
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    }
     const std::string terminal = outputs == CliOutputs::ErrorTerminal ? OpenTerminal() : std::string();
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal.empty() ? errPath.c_str() : terminal.c_str(),
-                                     terminal.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_RDWR | O_NOCTTY, 0600);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
+    // Like a test's servers, the command never outlives the test process.
+    const pid_t pid = ForkTiedChild([&] {
+        const auto openAs = [](int target, const char* path, int flags) {
+            const int fd = ::open(path, flags, 0600);
+            if (fd < 0 || ::dup2(fd, target) < 0)
+                ::_exit(127);
+            if (fd != target)
+                ::close(fd);
+        };
+        openAs(STDIN_FILENO, "/dev/null", O_RDONLY);
+        if (pipeEnds[1] >= 0) {
+            if (::dup2(pipeEnds[1], STDOUT_FILENO) < 0)
+                ::_exit(127);
+        } else {
+            openAs(STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+        }
+        if (terminal.empty())
+            openAs(STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+        else
+            openAs(STDERR_FILENO, terminal.c_str(), O_RDWR | O_NOCTTY);
+        ::execve(argv[0], argv.data(), envp.data());
+    });
+    if (pid > 0)
         m_pid = pid;
-    posix_spawn_file_actions_destroy(&actions);
     if (pipeEnds[1] >= 0)
         ::close(pipeEnds[1]);
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "ftp/CSshHostKey.h"
+#include "support/TiedChild.h"
 
 #include <cerrno>
 #include <csignal>
@@ -190,8 +191,9 @@ void CFtpServerProcess::Start(const std::vector<std::string>& args)
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    m_pid = fork();
-    if (m_pid == 0) {
+    // The server goes with this process however it ends; the script passes that on to the daemon
+    // it starts.
+    m_pid = ForkTiedChild([&] {
         dup2(fds[1], STDOUT_FILENO);
         const int devnull = ::open("/dev/null", O_WRONLY);
         if (devnull >= 0)
@@ -199,8 +201,7 @@ void CFtpServerProcess::Start(const std::vector<std::string>& args)
         close(fds[0]);
         close(fds[1]);
         execv(argv[0], argv.data());
-        _exit(127);
-    }
+    });
     close(fds[1]);
     if (m_pid < 0 || !ReadPort(fds[0])) {
         if (m_error.empty())

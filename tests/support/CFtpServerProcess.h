@@ -1,6 +1,7 @@
 #pragma once
 // Starts one of the test FTP servers (tests/servers/) on 127.0.0.1 in a child process, reads the
-// port it prints, and stops it when the object goes away.
+// port it prints, and stops it when the object goes away. The server and the daemon its script
+// starts end with this process too, however it ends.
 
 #include <string>
 #include <sys/types.h>

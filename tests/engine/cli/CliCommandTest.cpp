@@ -11,12 +11,17 @@
 #include <sstream>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "list/CSavedListFile.h"
 #include "list/RowWord.h"
 #include "settings/CPasswordCodec.h"
 #include "settings/CSettingsFile.h"
 #include "support/CCliProcess.h"
 #include "support/CRunControlFixture.h"
+#include "support/TiedChild.h"
 
 using namespace skerrow;
 using namespace skerrow::test;
@@ -455,6 +460,10 @@ INSTANTIATE_TEST_SUITE_P(
         SafetyCase{"MostOfTheSite", kFourOld, kUploadAll, 2, kFourOld, {"site/index.html"}, {}},
         SafetyCase{"MostOfTheSiteAllowed", kFourOld, {"upload", "--all", "--delete-leftovers", "--yes", "--max-delete", "5"},
                    0, {}, {"site/a.htm", "site/d"}, {"site/index.html"}},
+        // Four files and the directory d: the directory counts too.
+        SafetyCase{"MostOfTheSiteOneEntryOverTheLimit", kFourOld,
+                   {"upload", "--all", "--delete-leftovers", "--yes", "--max-delete", "4"}, 2, kFourOld,
+                   {"site/index.html"}, {}},
         SafetyCase{"APageOrTwo", {"site/index.html", "site/img/logo.gif", "site/old.htm", "site/older.htm"}, kUploadAll,
                    0, {}, {"site/old.htm", "site/older.htm"}, {"site/index.html"}},
         SafetyCase{"WholeAccount", {"site/a.htm", "other.htm"}, {"tree-delete", "/", "--yes"}, 2,
@@ -494,11 +503,18 @@ TEST_F(CliTest, OverSftpAnUnknownHostKeyOrARefusedLoginExitsThreeAndTrustOrThePa
         {"a key under its passphrase", {"upload", "--all", "--password-env", "SKERROW_TEST_SECRET"}, locked, "wrong",
          0, ""},
     };
-    // The user's SSH agent, holding the client key (the last case logs in with it).
+    // The user's SSH agent, holding the client key (the last case logs in with it); like a server, it
+    // ends with this process.
     const std::string agent = m_settingsDir.Str() + "/agent.sock";
-    ASSERT_EQ(std::system(("ssh-agent -a " + agent + " > " + agent + ".env && SSH_AUTH_SOCK=" + agent + " ssh-add -q " +
-                           m_server->ClientKey()).c_str()),
-              0);
+    const pid_t agentPid = ForkTiedChild([&agent] {
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, STDOUT_FILENO);
+        ::execlp("ssh-agent", "ssh-agent", "-D", "-a", agent.c_str(), static_cast<char*>(nullptr));
+    });
+    ASSERT_GT(agentPid, 0);
+    for (int i = 0; i < 200 && !std::filesystem::exists(agent); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(std::system(("SSH_AUTH_SOCK=" + agent + " ssh-add -q " + m_server->ClientKey()).c_str()), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WriteSetting("Configure", "KeyFile", c.keyFile);
@@ -507,8 +523,8 @@ TEST_F(CliTest, OverSftpAnUnknownHostKeyOrARefusedLoginExitsThreeAndTrustOrThePa
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
         EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
     }
-    std::system(("SSH_AGENT_PID=$(sed -n 's/^SSH_AGENT_PID=\\([0-9]*\\);.*/\\1/p' " + agent +
-                 ".env) ssh-agent -k > /dev/null").c_str());
+    ::kill(agentPid, SIGTERM);
+    ::waitpid(agentPid, nullptr, 0);
     EXPECT_EQ(CSettingsFile().ReadString("HostKeys", key.c_str()), fingerprint) << "--trust remembers it";
     ExpectSiteServed();
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "list/RowWord.h"
+#include "run/CLeftoverFindWorker.h"
 #include "transfer/CLeftoverDeletion.h"
 #include "support/CRunControlFixture.h"
 
@@ -145,6 +146,22 @@ TEST_F(LeftoverRunTest, NothingIsDeletedFromAFolderEmptiedAfterTheList)
     Controller().OnTransferDelete();
     ASSERT_TRUE(m_host.PumpUntilIdle());
     EXPECT_TRUE(Served("site/old.html"));
+}
+
+// The guard's edges: a page or two always goes; past that, half of the site goes and one file more
+// does not; an empty folder deletes nothing.
+TEST(MassDeletionGuard, RefusesFromOneFileOverHalfOfTheSite)
+{
+    struct Case {
+        size_t leftovers, serverFiles;
+        bool emptyFolder, refused;
+    };
+    for (const Case c : {Case{0, 0, true, false}, Case{1, 10, true, true}, Case{2, 2, false, false},
+                         Case{3, 6, false, false}, Case{3, 5, false, true}, Case{50, 100, false, false},
+                         Case{51, 101, false, true}}) {
+        EXPECT_EQ(CLeftoverFindWorker::IsMassDeletion(c.leftovers, c.serverFiles, c.emptyFolder), c.refused)
+            << c.leftovers << " of " << c.serverFiles << (c.emptyFolder ? ", empty folder" : "");
+    }
 }
 
 } // namespace
