@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "discovery/CExclusionMatcher.h"
+#include "discovery/CLocalCounterpart.h"
 #include "discovery/CUploadDirWalk.h"
 #include "settings/CExclusionList.h"
 #include "settings/CIniFile.h"
@@ -118,6 +119,36 @@ TEST(ExclusionMatcher, WalkLeavesOutExcludedFilesAndDirectories)
     fs::remove(site / ".skerrowignore");
     const std::vector<std::string> settingsOnly{"*.html"};
     EXPECT_EQ(WalkSite(site, &settingsOnly).size(), 11u);
+}
+
+// A rule ending in "/" leaves out directories only: a file of that name is sent, and on the server
+// it is a leftover like any other, where a directory of that name is kept.
+TEST(ExclusionMatcher, DirectoryOnlyRulesLeaveFilesOfThatNameAlone)
+{
+    test::CTempDir dir;
+    const fs::path site = dir.Path() / "site";
+    for (const char* name : {"cache", "sub/cache/a.txt", "sub/logs", "logs/b.txt", "build", "x.tmp", "y.tmp/c.txt"})
+        dir.WriteFile("site/" + std::string(name), "x");
+    dir.WriteFile("site/.skerrowignore", "cache/\nlogs/\n/build/\n*.tmp/\n");
+    const std::vector<std::string> none;
+    EXPECT_EQ(WalkSite(site, &none), (std::vector<std::string>{"/sub/logs", "build", "cache", "x.tmp"}));
+
+    // The same rules for the server's entries, against a folder that holds none of them.
+    fs::remove_all(site);
+    dir.WriteFile("site/.skerrowignore", "cache/\nlogs/\n/build/\n*.tmp/\n");
+    CLocalCounterpart counterpart;
+    ASSERT_TRUE(counterpart.Setup(site.string(), none));
+    const struct {
+        const char* path;
+        bool kept; // a file of that path
+        bool keptAsDirectory; // a directory of that path
+    } cases[] = {{"cache", false, true}, {"sub/cache", false, true}, {"sub/logs", false, true},
+                 {"build", false, true}, {"deep/build", false, false}, {"x.tmp", false, true}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(counterpart.KeepsFile(c.path), c.kept) << c.path;
+        EXPECT_EQ(counterpart.KeepsDirectory(c.path), c.keptAsDirectory) << c.path;
+        EXPECT_EQ(counterpart.ExcludesDirectory(c.path), c.keptAsDirectory) << c.path;
+    }
 }
 
 TEST(ExclusionList, StoredAsCountAndNumberedPatterns)

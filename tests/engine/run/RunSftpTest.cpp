@@ -140,7 +140,10 @@ TEST_F(RunSftpTest, ADroppedLinkIsTriedAgainOnAFreshLogin)
 {
     StartServer(FtpServerKind::Sshd);
     WriteSetting("Advanced", "Connections", "1");
-    m_local.MakeFileOfSize("big.bin", 128u * 1024 * 1024);
+    // Big enough that the upload is under way when its session is killed (a few hundred
+    // milliseconds on an idle machine), small enough that the upload and its second try take a few
+    // seconds on a busy one: each byte goes through the sanitized client and sshd.
+    m_local.MakeFileOfSize("big.bin", 24u * 1024 * 1024);
     Controller().OnFindFilesTransfer();
     const auto part = m_served.Path() / "site/.big.bin.skerrow-part";
     ASSERT_TRUE(m_host.PumpUntil(

@@ -16,6 +16,8 @@
 #include "log/CCommandLog.h"
 #include "log/CLogFile.h"
 #include "support/CRunControlFixture.h"
+#include "support/CScopedEnv.h"
+#include "support/CTempDir.h"
 #include "support/CTestCertificate.h"
 
 namespace skerrow {
@@ -25,6 +27,22 @@ using test::FtpServerKind;
 
 class RunTlsTest : public test::RunControlTest {
 protected:
+    // Each TLS connection reads the system's trust store (a few hundred certificates) at its first
+    // handshake: on a busy machine seconds per run, and a run's end waits for the further logins
+    // still reading it. That store cannot know the tests' certificates: the suite's connections read
+    // an empty one. Set before any thread starts, put back once they have all ended.
+    static void SetUpTestSuite()
+    {
+        s_noStore = std::make_unique<test::CTempDir>();
+        s_trust = std::make_unique<test::CScopedEnv>("SSL_CERT_FILE", (s_noStore->Path() / "none.pem").string());
+        s_trust->Set("SSL_CERT_DIR", s_noStore->Str());
+    }
+    static void TearDownTestSuite()
+    {
+        s_trust.reset();
+        s_noStore.reset();
+    }
+
     void TearDown() override
     {
         // The server's side of a failure, where it keeps a log (vsftpd).
@@ -34,6 +52,9 @@ protected:
                 std::printf("  server: %s\n", line.c_str());
         }
     }
+
+    static inline std::unique_ptr<test::CTempDir> s_noStore;
+    static inline std::unique_ptr<test::CScopedEnv> s_trust;
 };
 
 TEST_F(RunTlsTest, TheUserIsAskedOncePerRunAndAnAutomaticRunRefusesTheCertificate)

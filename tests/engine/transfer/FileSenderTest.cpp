@@ -149,30 +149,48 @@ TEST_P(FileSenderTest, ThePublishedNameHoldsTheOldOrTheWholeNewFile)
 
 INSTANTIATE_TEST_SUITE_P(Servers, FileSenderTest, ::testing::ValuesIn(SendCases()), test::ParamByName());
 
+// A refused RNFR: the pass sends its later files under their own names. A connection cut at the
+// RNFR says nothing about renames: the file is tried again, and the others, under temporary names.
 TEST(FileSender, OnceTheServerRefusedARenameThePassSendsDirectly)
 {
-    CFtpTestBench bench(FtpServerKind::Misbehaving, [](test::CTempDir& served) {
-        served.MakeDir("site");
-        return std::vector<std::string>{"--refuse-rnfr"};
-    });
-    ASSERT_TRUE(bench.Ready()) << bench.Skip();
-    ASSERT_TRUE(bench.Open());
-    std::vector<std::string> log;
-    bench.Connection().SetLogCallback([&log](const std::string& line) { log.push_back(line); });
-    for (const std::string name : {"a.bin", "b.bin", "c.bin"}) {
-        bench.Local().WriteFile(name, name);
-        bench.AddRow("/" + name);
+    const struct {
+        const char* option;
+        int rnfrs;
+        int parts;  // STORs under a temporary name
+        int direct; // and under the file's own name
+        int noRenameNotes;
+    } cases[] = {{"--refuse-rnfr", 1, 1, 3, 1}, {"--cut-at=RNFR:1", 4, 4, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        CFtpTestBench bench(FtpServerKind::Misbehaving, [&c](test::CTempDir& served) {
+            served.MakeDir("site");
+            return std::vector<std::string>{c.option};
+        });
+        ASSERT_TRUE(bench.Ready()) << bench.Skip();
+        ASSERT_TRUE(bench.Open());
+        std::vector<std::string> log;
+        bench.Connection().SetLogCallback([&log](const std::string& line) { log.push_back(line); });
+        for (const std::string name : {"a.bin", "b.bin", "c.bin"}) {
+            bench.Local().WriteFile(name, name);
+            bench.AddRow("/" + name);
+        }
+        CTransferContext& context = bench.Context("site");
+        context.tempNameUpload = CFileSender::kAllFiles;
+        context.tries = 2;
+        CFTPTransfer(context).UploadRows();
+        EXPECT_EQ(bench.States(), std::vector<int32_t>(3, kRowDone));
+        auto count = [&log](const std::string& start, const std::string& part = "") {
+            return std::count_if(log.begin(), log.end(), [&](const std::string& l) {
+                return l.rfind(start, 0) == 0 && l.find(part) != std::string::npos;
+            });
+        };
+        EXPECT_EQ(count("> RNFR"), c.rnfrs);
+        EXPECT_EQ(count("> STOR", ".skerrow-part"), c.parts);
+        EXPECT_EQ(count("> STOR") - count("> STOR", ".skerrow-part"), c.direct);
+        EXPECT_EQ(count("* This server renames no file"), c.noRenameNotes);
+        for (const std::string name : {"a.bin", "b.bin", "c.bin"})
+            EXPECT_EQ(bench.Served().ReadFile("site/" + name), name);
     }
-    CTransferContext& context = bench.Context("site");
-    context.tempNameUpload = CFileSender::kAllFiles;
-    CFTPTransfer(context).UploadRows();
-    EXPECT_EQ(bench.States(), std::vector<int32_t>(3, kRowDone));
-    auto count = [&log](const std::string& start) {
-        return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
-    };
-    EXPECT_EQ(count("> RNFR"), 1);
-    EXPECT_EQ(count("> STOR"), 4); // the first file's temporary one, then each under its own name
-    EXPECT_EQ(count("* This server renames no file"), 1);
 }
 
 // A replacement on a server that renames over no file (the old file moves aside first) or whose
