@@ -316,7 +316,7 @@ void CFTPTransfer::LoginRefused(RowId row, const std::string& path, int code, co
         CInternetError(&connection).GetErrorText(code, text);
         CountError();
         SetRowError(&row, text + FormatText(Tr("T.LoginRefusedEnd", "The server refused %d new logins in a row: "
-                                                                    "the files not tried yet are left in the list.")
+                                                                    "the files not sent yet stay in the list.")
                                                 .c_str(),
                                             m_refusedLogins));
         m_queue->Close();

@@ -49,6 +49,19 @@ TEST_F(RunReloginTest, AConnectionRefusedAtItsNewLoginCostsNoRowATry)
         EXPECT_NE(notes.find("refused a new login (421 Too many login attempts"), std::string::npos) << notes;
         EXPECT_EQ(notes.find("timed out"), std::string::npos) << notes;
     }
+    // A ban that outlasts the tries: the row fails with the server's reply, the rest stay listed.
+    std::filesystem::remove_all(m_served.Path() / "site");
+    m_served.MakeDir("site");
+    StartServer(FtpServerKind::Misbehaving, {"--cut-at", "STOR:8", "--refuse-logins-after-cut", "60"});
+    WriteSetting("Advanced", "TriesPerFile", "2");
+    Controller().OnShutdownConnection();
+    Controller().OnFindFilesTransfer();
+    ASSERT_TRUE(m_host.PumpUntilIdle());
+    EXPECT_EQ(m_sink.GetStatusText(), "The server refused every new login: Transfer stopped");
+    EXPECT_EQ(m_list.CountInState(kRowDone), 7u);
+    ASSERT_EQ(m_list.CountInState(kRowFailed), 1u);
+    for (const CTransferRow& row : m_list.Snapshot())
+        EXPECT_TRUE(RowStateOf(row.word) != kRowFailed || row.error.find("\n421 Too many login") != std::string::npos);
     // A login refused at connect names the server's reply too.
     StartServer(FtpServerKind::Misbehaving, {"--max-sessions", "1"});
     CFtpConnection holder;
