@@ -52,6 +52,9 @@ the uploaded file (leading dots aside, so that ".drop.bin.skerrow-part" fails as
                                     nothing is renamed
   --cut-at VERB:N                   the N-th VERB (counted over all sessions) closes the control
                                     connection: it is not carried out, and no reply comes
+  --refuse-logins-after-cut SECONDS for that long after a --cut-at cut, a new session is greeted
+                                    with "421 Too many login attempts, try again later." and closed,
+                                    as servers with anti-hammering rules do
   --lose-reply VERB:N               the N-th VERB (counted over all sessions) is carried out, then the
                                     control connection is closed without its reply
   --log FILE                        every command goes to FILE as it arrives, one line each: the
@@ -126,6 +129,10 @@ class Session(socketserver.StreamRequestHandler):
 
     def handle(self):
         self.number = Session.next_number()
+        if time.monotonic() < Session.refuse_until:
+            Session.record("%d refused" % self.number)
+            self.reply("421 Too many login attempts, try again later.")
+            return
         if not Session.enter():
             Session.record("%d refused" % self.number)
             self.reply("421 Too many connections.")
@@ -138,6 +145,7 @@ class Session(socketserver.StreamRequestHandler):
             Session.leave()
 
     sessions = 0
+    refuse_until = 0.0  # --refuse-logins-after-cut: new sessions are refused until then
     sessions_lock = threading.Lock()
     numbered = 0
     log_lock = threading.Lock()
@@ -212,6 +220,7 @@ class Session(socketserver.StreamRequestHandler):
                 self.rename_from = None
             nth = Session.count(verb)
             if OPTIONS.cut_at == (verb, nth):
+                Session.refuse_until = time.monotonic() + OPTIONS.refuse_logins_after_cut
                 self.request.shutdown(socket.SHUT_RDWR)
                 return
             self.muted = OPTIONS.lose_reply == (verb, nth)
@@ -555,6 +564,7 @@ def main():
     parser.add_argument("--strict-rename", action="store_true")
     parser.add_argument("--cut-at", type=verb_and_count, default=None)
     parser.add_argument("--lose-reply", type=verb_and_count, default=None)
+    parser.add_argument("--refuse-logins-after-cut", type=float, default=0)
     OPTIONS = parser.parse_args()
     server = Server(("127.0.0.1", 0), Session)
     print(server.server_address[1], flush=True)

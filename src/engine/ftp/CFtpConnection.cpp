@@ -475,6 +475,12 @@ std::string CFtpConnection::LastResponse() const
     return m_impl->lastResponse;
 }
 
+bool CFtpConnection::LoginRefused() const
+{
+    std::lock_guard lock(m_impl->resultMutex);
+    return m_impl->loginRefused;
+}
+
 void CFtpConnection::SetStatusCallback(StatusCallback callback)
 {
     std::lock_guard lock(m_impl->opMutex);

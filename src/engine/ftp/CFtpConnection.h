@@ -189,6 +189,10 @@ public:
 
     int LastError() const;
     std::string LastResponse() const;
+    // The last call failed while logging in again (curl logs in afresh inside a call when the
+    // control connection was lost): a greeting came or USER went, and no 230 followed. The server
+    // refuses new logins for now (LastResponse names its reply, "421 ..." or "530 ...").
+    bool LoginRefused() const;
 
     void SetStatusCallback(StatusCallback callback);
     void SetLogCallback(LogCallback callback);

@@ -64,6 +64,9 @@ void CFtpConnection::Impl::OnReplyLine(std::string line)
         return;
     replyOpen = false;
     performReplyCode = std::atoi(line.substr(0, 3).c_str());
+    // A reply before the call sent anything is a greeting: a new control connection logs in.
+    loginBegun = loginBegun || callCommands == 0;
+    loginDone = loginDone || performReplyCode == 230;
     if (performReplyCode == 220 && greeted)
         std::exchange(greeted, nullptr)();
     if ((performReplyCode == 331 || performReplyCode == 332) && userSent && passwordGate)
@@ -94,11 +97,13 @@ void CFtpConnection::Impl::OnCommand(std::string line)
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
     ++commandsSent;
+    ++callCommands;
     awaitingPwd = line == "PWD";
     awaitingAuth = line.compare(0, 5, "AUTH ") == 0;
     userSent = line.compare(0, 5, "USER ") == 0;
     if (userSent) {
         sawLogin = true;
+        loginBegun = true;
         ++logins;
     }
     awaitingQuote = !quoteCommand.empty() && line == quoteCommand;
@@ -260,7 +265,9 @@ int CFtpConnection::Impl::MapCurlCode(CURLcode code) const
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY: return kErrorNameNotResolved;
     case CURLE_COULDNT_CONNECT: return serverRefused ? kErrorExtended : kErrorCannotConnect;
-    case CURLE_OPERATION_TIMEDOUT:
+    // curl ends a call on a 421 at any point (a greeting that refuses the login, an idle session
+    // closed) as if it had timed out: it is the server's refusal, and its reply says why.
+    case CURLE_OPERATION_TIMEDOUT: return performReplyCode == 421 ? kErrorExtended : kErrorTimeout;
     case CURLE_FTP_ACCEPT_TIMEOUT: return kErrorTimeout;
     case CURLE_ABORTED_BY_CALLBACK: return kErrorOperationCancelled;
     case CURLE_USE_SSL_FAILED: return kErrorTlsNotOffered;
@@ -320,6 +327,9 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
     performReplyCode = 0;
     replyOpen = false;
     sawLogin = false;
+    callCommands = 0;
+    loginBegun = false;
+    loginDone = false;
     lastDownloaded = -1;
     lastUploaded = -1;
     stallCut = false;
@@ -343,6 +353,8 @@ int CFtpConnection::Impl::Perform(const std::string& url, bool notify, CURLcode*
         *raw = result;
     const int code = IsSftp() ? MapSftpCode(result) : MapCurlCode(result);
     SetResult(code);
+    std::lock_guard lock(resultMutex);
+    loginRefused = code != kErrorNone && code != kErrorOperationCancelled && !IsSftp() && loginBegun && !loginDone;
     return code;
 }
 

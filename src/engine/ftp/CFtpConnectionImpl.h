@@ -93,6 +93,13 @@ struct CFtpConnection::Impl {
     std::string loginDirectory = "/";     // guarded by resultMutex
 
     bool sawLogin = false; // the call (re)connected and logged in
+    // The login of the call: begun (a greeting came before any command of the call, or USER was
+    // sent) and ended with 230; a failed call whose login began and did not end was refused at
+    // the login (loginRefused, guarded by resultMutex).
+    int callCommands = 0;
+    bool loginBegun = false;
+    bool loginDone = false;
+    bool loginRefused = false;
     // What FEAT announced, read before the first listing: MLSD lists with exact names and types.
     bool featuresRead = false;
     bool useMlsd = false;

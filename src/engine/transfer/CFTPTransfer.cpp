@@ -54,6 +54,23 @@ private:
     CFtpConnection& m_connection;
 };
 
+// A connection's part in an upload pass, from its first row to its last (or until it left).
+class CPassMember {
+public:
+    CPassMember(CUploadQueue& queue, const bool& left) : m_queue(queue), m_left(left) { m_queue.Join(); }
+    ~CPassMember()
+    {
+        if (!m_left)
+            m_queue.Leave();
+    }
+    CPassMember(const CPassMember&) = delete;
+    CPassMember& operator=(const CPassMember&) = delete;
+
+private:
+    CUploadQueue& m_queue;
+    const bool& m_left;
+};
+
 // What each try of a row before the last one failed with: " Try 1 failed: ...", in order.
 std::string EarlierTries(const std::vector<std::string>& failures, size_t count)
 {
@@ -137,6 +154,8 @@ void CFTPTransfer::EndUpload(const CUploadQueue& queue)
     // The queue's count: with several connections, theirs are in it too.
     if (m_context.Stopped())
         m_context.status.SetStatusText(LoadString(IDS_TRANSFER_STOPPED));
+    else if (queue.Closed())
+        m_context.status.SetStatusText(Tr("T.LoginsRefused", "The server refused every new login: Transfer stopped"));
     else
         m_context.status.SetStatusText(LoadString(queue.LimitReached() ? IDS_TOO_MANY_ERRORS : IDS_FINISHED));
 }
@@ -145,11 +164,14 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
 {
     m_queue = &queue;
     m_errorLimit = queue.Limit();
+    m_leftPass = false;
+    m_refusedLogins = 0;
+    CPassMember member(queue, m_leftPass);
     CDirectoryReach directories(m_context.connection, queue.Directories(), [this] { return m_context.Stopped(); });
     m_reach = &directories;
     // With several connections only one reports the bytes of its file to the overall progress.
     CProgressRoute route(m_context.connection, m_context.progress, m_fileBytesToOverall ? m_context.overall : nullptr);
-    while (!m_context.Stopped()) {
+    while (!m_context.Stopped() && !m_leftPass) {
         std::optional<RowId> ahead;
         const std::optional<RowId> row = queue.Next(&ahead, [this] { return m_context.Stopped(); });
         if (!row)
@@ -162,6 +184,8 @@ void CFTPTransfer::UploadFrom(CUploadQueue& queue, const std::string& base)
         if (m_context.overall)
             m_context.overall->RowStarted(*row);
         UploadRow(*row, base);
+        if (!m_context.connection.LoginRefused())
+            m_refusedLogins = 0;
         EndRowProgress(*row);
     }
     m_errorCount = queue.Errors();
@@ -256,6 +280,10 @@ bool CFTPTransfer::UploadRow(RowId row, const std::string& base)
 void CFTPTransfer::FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply,
                                const std::string& text, const std::string& where)
 {
+    if (m_context.connection.LoginRefused() && !m_context.Stopped()) {
+        LoginRefused(row, path, code, reply);
+        return;
+    }
     const int tries = m_queue->TriesOf(row);
     if (tries < m_context.tries && CTransientFailure::IsTransient(code, reply) && !m_context.Stopped()) {
         const std::chrono::milliseconds pause = CTransientFailure::Pause(tries);
@@ -268,6 +296,41 @@ void CFTPTransfer::FailOrRetry(RowId row, const std::string& path, int code, con
     SetRowError(&row, tries > 1 ? text + FormatText(Tr("T.FailedEachTry", "It failed on each of its %d tries.").c_str(),
                                                     tries) + EarlierTries(m_queue->Failures(row), tries - 1)
                                 : text);
+}
+
+void CFTPTransfer::LoginRefused(RowId row, const std::string& path, int code, const std::string& reply)
+{
+    const std::string why = WhyLine(code, reply);
+    CFtpConnection& connection = m_context.connection;
+    if (m_queue->LeaveUnlessLast()) {
+        m_leftPass = true;
+        m_queue->GiveBack(row);
+        connection.LogNote(FormatText(Tr("T.LoginRefusedLeave", "The server refused a new login (%s): this "
+                                                                "connection leaves, the others send its files.")
+                                          .c_str(),
+                                      why.c_str()));
+        return;
+    }
+    if (++m_refusedLogins >= m_context.tries) {
+        std::string text;
+        CInternetError(&connection).GetErrorText(code, text);
+        CountError();
+        SetRowError(&row, text + FormatText(Tr("T.LoginRefusedEnd", "The server refused %d new logins in a row: "
+                                                                    "the files not sent yet stay in the list.")
+                                                .c_str(),
+                                            m_refusedLogins));
+        m_queue->Close();
+        return;
+    }
+    const std::chrono::milliseconds pause = CTransientFailure::LoginPause(m_refusedLogins);
+    connection.LogNote(FormatText(Tr("T.LoginRefusedWait", "%s: the server refused a new login (%s): logging in "
+                                                           "again in %s s, try %d of %d.")
+                                      .c_str(),
+                                  path.c_str(), why.c_str(),
+                                  CNumberText::OneDecimal(static_cast<double>(pause.count()) / 1000).c_str(),
+                                  m_refusedLogins + 1, m_context.tries));
+    m_queue->GiveBack(row);
+    PauseUnlessStopped(pause);
 }
 
 std::string CFTPTransfer::WhyLine(int code, const std::string& reply)

@@ -91,6 +91,11 @@ private:
     // where: what the try left the server's names as, when not as they were (CFileSender::Where).
     void FailOrRetry(RowId row, const std::string& path, int code, const std::string& reply, const std::string& text,
                      const std::string& where = std::string());
+    // A try of row that failed because the server refused this connection's new login: the row
+    // goes back without losing a try, and the connection leaves the pass while others take part;
+    // the last one logs in again after a growing pause, and after as many refusals in a row as a
+    // file has tries, fails the row and ends the pass.
+    void LoginRefused(RowId row, const std::string& path, int code, const std::string& reply);
     // A failure in a line: the server's refusal where it sent one, else the error's description.
     static std::string WhyLine(int code, const std::string& reply);
     void LogTryAgain(const std::string& path, const std::string& why, std::chrono::milliseconds pause, int nextTry);
@@ -122,6 +127,8 @@ private:
     CUploadQueue* m_queue = nullptr; // the pass's shared rows, directories and renames, while uploading
     CDirectoryReach* m_reach = nullptr; // this connection's way to them, while uploading
     bool m_fileBytesToOverall = true;
+    bool m_leftPass = false; // this connection left the upload pass (its login was refused)
+    int m_refusedLogins = 0; // the new logins refused in a row, while the last of the pass
 };
 
 } // namespace skerrow

@@ -27,4 +27,12 @@ std::chrono::milliseconds CTransientFailure::Pause(int triesMade)
     return std::chrono::milliseconds(500) * std::max(1, triesMade);
 }
 
+std::chrono::milliseconds CTransientFailure::LoginPause(int refusals)
+{
+    std::chrono::milliseconds pause(1000);
+    for (int i = 1; i < refusals && pause < std::chrono::minutes(1); ++i)
+        pause *= 3;
+    return std::min<std::chrono::milliseconds>(pause, std::chrono::minutes(1));
+}
+
 } // namespace skerrow

@@ -15,6 +15,9 @@ public:
     static bool IsTransient(int code, const std::string& reply);
     // The pause before the next try of a file tried `triesMade` times: it grows with each try.
     static std::chrono::milliseconds Pause(int triesMade);
+    // The pause before the next login of a connection whose new login the server refused
+    // `refusals` times in a row: long, and growing fast, for a server that bans for a while.
+    static std::chrono::milliseconds LoginPause(int refusals);
 };
 
 } // namespace skerrow

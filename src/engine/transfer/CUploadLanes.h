@@ -3,7 +3,8 @@
 // run's own; the others log in when the pass starts, each on a thread of its own, and take rows
 // from the same queue. A connection the server refuses (too many connections, no answer) is simply
 // not used: no row fails for it, the pass goes on with the connections it has, and the log says so
-// once.
+// once. So is one that the server cut and will not let log in again (a ban for a while after a
+// cut): it gives its row back and leaves, and the others send the files (see CFTPTransfer).
 
 #include "ftp/CConnectionLanes.h"
 

@@ -20,7 +20,7 @@ std::optional<RowId> CUploadQueue::Next(std::optional<RowId>* ahead, const std::
     if (ahead)
         ahead->reset();
     std::unique_lock lock(m_mutex);
-    while (!LimitReached() && !(stopped && stopped())) {
+    while (!LimitReached() && !m_closed && !(stopped && stopped())) {
         const Clock::time_point now = Clock::now();
         const auto due = std::find_if(m_waiting.begin(), m_waiting.end(),
                                       [now](const Waiting& waiting) { return waiting.due <= now; });
@@ -84,7 +84,53 @@ std::vector<std::string> CUploadQueue::Failures(RowId row) const
 bool CUploadQueue::Drained() const
 {
     std::lock_guard lock(m_mutex);
-    return (m_next >= m_rows.size() && m_waiting.empty()) || LimitReached();
+    return (m_next >= m_rows.size() && m_waiting.empty()) || LimitReached() || m_closed;
+}
+
+void CUploadQueue::GiveBack(RowId row)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.insert(m_waiting.begin(), {row, Clock::now()});
+        --m_tries[row];
+    }
+    m_changed.notify_all();
+}
+
+void CUploadQueue::Join()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_members;
+}
+
+void CUploadQueue::Leave()
+{
+    std::lock_guard lock(m_mutex);
+    --m_members;
+}
+
+bool CUploadQueue::LeaveUnlessLast()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_members <= 1)
+        return false;
+    --m_members;
+    return true;
+}
+
+void CUploadQueue::Close()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+    }
+    m_changed.notify_all();
+}
+
+bool CUploadQueue::Closed() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_closed;
 }
 
 } // namespace skerrow

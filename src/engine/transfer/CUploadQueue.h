@@ -6,6 +6,9 @@
 // A row whose try failed for a reason that may pass comes back after a pause, to whichever
 // connection asks next once the pause is over; a connection that finds only such rows left waits
 // for the first of them (and no longer than the run's Stop).
+//
+// The queue knows how many connections take part: one the server will not let log in again gives
+// its row back untried and leaves, unless it is the last one; the last one may end the pass.
 
 #include <atomic>
 #include <chrono>
@@ -41,6 +44,17 @@ public:
     void Retry(RowId row, std::chrono::milliseconds pause, std::string why);
     // How many times row has been handed out, and why its last try that failed did ("" for none).
     int TriesOf(RowId row) const;
+    // A connection could not try row (its login was refused): row goes back, first in line, and
+    // the hand-out does not count as a try.
+    void GiveBack(RowId row);
+    // A connection takes part in the pass (Join) until it leaves; LeaveUnlessLast leaves only
+    // while another one takes part, and says whether it left.
+    void Join();
+    void Leave();
+    bool LeaveUnlessLast();
+    // No connection can go on: no row is handed out any more (those left stay as they are).
+    void Close();
+    bool Closed() const;
     std::string LastFailure(RowId row) const;
     // Why each of its tries that failed did, the first first.
     std::vector<std::string> Failures(RowId row) const;
@@ -68,6 +82,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     size_t m_next = 0;
+    int m_members = 0;     // the connections taking part
+    bool m_closed = false;
     std::vector<Waiting> m_waiting; // rows to try again, in the order they failed
     std::unordered_map<RowId, int> m_tries;
     std::unordered_map<RowId, std::vector<std::string>> m_failures;
