@@ -178,6 +178,8 @@ private:
                 {"--cut-at", "RNTO:" + std::to_string(Pick(1, 3))}, {"--lose-reply", "RNTO:" + std::to_string(Pick(1, 3))},
                 {"--lose-reply", "DELE:1"}, {"--cut-at", "STOR:" + std::to_string(Pick(1, 5))}, {"--strict-rename"},
                 {"--forged-names"},
+                // A cut, then new logins refused for a while, as servers with anti-hammer rules do.
+                {"--cut-at", "STOR:" + std::to_string(Pick(1, 5)), "--refuse-logins-after-cut", "2"},
             };
             for (const std::vector<std::string>& fault : faults) {
                 if (Pick(0, 4) == 0)
