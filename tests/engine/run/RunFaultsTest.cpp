@@ -375,12 +375,7 @@ TEST_F(RunFaultsTest, SeveralConnectionsMakeEachDirectoryOnceAndMakeDoWithWhatTh
         const bool plain = std::string(encryption) == "3";
         StartServer(FtpServerKind::Misbehaving, {"--max-sessions", std::to_string(maxCons), "--log", commands,
                                                  "--hold-login", std::to_string(plain ? sessions : 0)});
-        WriteSetting("Advanced", "Connections", "4");
-        WriteSetting("Advanced", "Encryption", encryption);
-        WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
-        Controller().OnShutdownConnection();
-        Controller().OnFindFilesTransfer();
-        ASSERT_TRUE(m_host.PumpUntilIdle());
+        ASSERT_TRUE(SendEverything(4, encryption));
         EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_FINISHED));
         EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
         for (const CTransferRow& row : m_list.Snapshot())
@@ -432,11 +427,7 @@ TEST_F(RunFaultsTest, AWrongPasswordIsSentOncePerRun)
         std::filesystem::remove(commands);
         StartServer(FtpServerKind::Misbehaving, {"--password", "not-the-one", "--log", commands, "--hold-login",
                                                  std::to_string(connections)});
-        WriteSetting("Advanced", "Connections", std::to_string(connections));
-        WriteSetting("Advanced", "Encryption", "3");
-        Controller().OnShutdownConnection();
-        Controller().OnFindFilesTransfer();
-        ASSERT_TRUE(m_host.PumpUntilIdle());
+        ASSERT_TRUE(SendEverything(connections, "3"));
         ASSERT_FALSE(m_sink.Messages().empty());
         EXPECT_NE(m_sink.Messages().back().find("Check the user name and the password"), std::string::npos);
         std::ifstream server(commands);

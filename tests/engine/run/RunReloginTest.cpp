@@ -31,12 +31,7 @@ TEST_F(RunReloginTest, AConnectionRefusedAtItsNewLoginCostsNoRowATry)
         std::filesystem::remove_all(m_served.Path() / "site");
         m_served.MakeDir("site");
         StartServer(FtpServerKind::Misbehaving, {"--cut-at", "STOR:8", "--refuse-logins-after-cut", "2"});
-        WriteSetting("Advanced", "Connections", std::to_string(connections));
-        WriteSetting("Advanced", "Encryption", "3");
-        WriteSetting("Data", "LastRun", "1000\\01\\01 01:01");
-        Controller().OnShutdownConnection();
-        Controller().OnFindFilesTransfer();
-        ASSERT_TRUE(m_host.PumpUntilIdle());
+        ASSERT_TRUE(SendEverything(connections, "3"));
         EXPECT_EQ(m_sink.GetStatusText(), LoadString(IDS_FINISHED));
         EXPECT_EQ(m_list.CountInState(kRowDone), m_list.Count());
         // Only the cut upload cost its row a try; a refused login costs none.
